@@ -1,0 +1,25 @@
+// KEZ_dstruct: data structures (string table, associative array, feature matrix, bit
+// fields, byte matrices, FIFO, string accumulator, run-length coder, combinatorics) and
+// checksums and encodings (CRC-16, CRC-32, SHA-1, ASCII85).
+#pragma once
+
+#include "kez/kezbase.hpp"
+
+namespace kez {
+
+// EKEZDStructError
+// Errors of the data-structure components.
+class EKEZDStructError : public EKEZError {
+ public:
+  using EKEZError::EKEZError;
+};
+
+}  // namespace kez
+
+#include "kez/dstruct/stringarray.hpp"
+#include "kez/dstruct/assocarray.hpp"
+#include "kez/dstruct/featurematrix.hpp"
+#include "kez/dstruct/bitfield.hpp"
+#include "kez/dstruct/queues.hpp"
+#include "kez/dstruct/combinatorics.hpp"
+#include "kez/dstruct/checksums.hpp"

@@ -1,0 +1,2 @@
+// TAssocArray: key/value table of variants. Included through kez/dstruct.hpp.
+#pragma once

@@ -1,0 +1,2 @@
+// TBitFld and TByteMatrix. Included through kez/dstruct.hpp.
+#pragma once

@@ -1,0 +1,2 @@
+// Combinations, permutations and nearest-value search. Included through kez/dstruct.hpp.
+#pragma once

@@ -1,0 +1,2 @@
+// TFeatureMatrix: objects by typed features. Included through kez/dstruct.hpp.
+#pragma once

@@ -1,0 +1,2 @@
+// TFifo, TStringAccu and TRLEncoder. Included through kez/dstruct.hpp.
+#pragma once

@@ -1,0 +1,15 @@
+// KEZ_filesys: paths, directory trees, drives, text-file utilities and the save dialog.
+#pragma once
+
+#include "kez/kezbase.hpp"
+
+namespace kez {
+
+// EKEZFileSysError
+// Errors of TUnivSaveDialog.
+class EKEZFileSysError : public EKEZError {
+ public:
+  using EKEZError::EKEZError;
+};
+
+}  // namespace kez

@@ -1,0 +1,72 @@
+// TStrings / TStringList: an ordered list of texts, 0-based as the runtime's lists are.
+//
+//   kez::TStringList list;
+//   list.Add(u"beta"); list.Add(u"alpha");
+//   list.Sort();                  // alpha, beta
+//   list.Text();                  // u"alpha\r\nbeta\r\n"
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "kez/platform/classes.hpp"
+#include "kez/platform/types.hpp"
+
+namespace kez {
+
+// TStrings
+// The list of texts that functions fill and read. Indexes outside 0 .. Count-1 raise
+// std::out_of_range through Get and Put.
+class TStrings : public TPersistent {
+ public:
+  std::int32_t Count() const { return static_cast<std::int32_t>(FItems.size()); }
+  const String& Get(std::int32_t Index) const { return FItems.at(static_cast<std::size_t>(Index)); }
+  void Put(std::int32_t Index, String Value) { FItems.at(static_cast<std::size_t>(Index)) = std::move(Value); }
+  const String& operator[](std::int32_t Index) const { return Get(Index); }
+
+  // Add returns the new entry's index; Insert puts it before Index (Count appends).
+  virtual std::int32_t Add(String Value);
+  void Insert(std::int32_t Index, String Value);
+  void Delete(std::int32_t Index);
+  void Clear() { FItems.clear(); }
+
+  // IndexOf
+  // The index of the first entry equal to Value (exact comparison), -1 if none.
+  std::int32_t IndexOf(StringView Value) const;
+
+  // Text / SetText
+  // All entries, each followed by CR LF; SetText splits at CR LF, LF or CR.
+  String Text() const;
+  void SetText(StringView Value);
+
+  // LoadFromFile / SaveToFile
+  // Read or write the entries as lines of a text file (raising EInOutError on failure).
+  void LoadFromFile(StringView FileName);
+  void SaveToFile(StringView FileName) const;
+
+  // Assign copies the entries of another TStrings.
+  void Assign(TPersistent* Source) override;
+
+  auto begin() const { return FItems.begin(); }
+  auto end() const { return FItems.end(); }
+  const std::vector<String>& Items() const { return FItems; }
+
+ protected:
+  std::vector<String> FItems;
+};
+
+// TStringList
+// TStrings that can be kept sorted (ordinal comparison of the UTF-16 code units).
+class TStringList : public TStrings {
+ public:
+  // Add inserts at the sorted place when Sorted is set.
+  std::int32_t Add(String Value) override;
+  void Sort();
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+
+ private:
+  bool FSorted = false;
+};
+
+}  // namespace kez

@@ -1,0 +1,23 @@
+// KEZ_stringl: the string library. Character classes and editing, number and value
+// formatting, parsing and tokenizing, regular expressions, scrambling and UU encoding.
+#pragma once
+
+#include "kez/kezbase.hpp"
+
+namespace kez {
+
+// EKEZStringlError
+// Errors of the string library (a TGrep pattern that fails to compile with StopOnError).
+class EKEZStringlError : public EKEZError {
+ public:
+  using EKEZError::EKEZError;
+};
+
+}  // namespace kez
+
+#include "kez/stringl/chars.hpp"
+#include "kez/stringl/format.hpp"
+#include "kez/stringl/parse.hpp"
+#include "kez/stringl/grep.hpp"
+#include "kez/stringl/scramble.hpp"
+#include "kez/stringl/tags.hpp"

@@ -1,0 +1,2 @@
+// Number and value formatting. Included through kez/stringl.hpp.
+#pragma once

@@ -1,0 +1,2 @@
+// TGrep regular expressions. Included through kez/stringl.hpp.
+#pragma once

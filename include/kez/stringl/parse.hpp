@@ -1,0 +1,2 @@
+// Parsing and tokenizing. Included through kez/stringl.hpp.
+#pragma once

@@ -1,0 +1,2 @@
+// Scrambling and UU encoding. Included through kez/stringl.hpp.
+#pragma once

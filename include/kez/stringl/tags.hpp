@@ -1,0 +1,2 @@
+// Tag scanning in strings. Included through kez/stringl.hpp.
+#pragma once

@@ -1,0 +1,2 @@
+// KEZ_univconst: mathematical and machine constants.
+#pragma once

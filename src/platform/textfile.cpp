@@ -1,0 +1,374 @@
+// The text-file layer and untyped files, over stdio with both failure modes.
+#include "kez/platform/textfile.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "kez/platform/exceptions.hpp"
+#include "kez/platform/path.hpp"
+#include "kez/platform/sysutils.hpp"
+
+namespace kez {
+
+std::uint8_t FileMode = 2;
+
+namespace {
+
+int CodeFromErrno(int err, const std::string& path) {
+  switch (err) {
+    case ENOENT: {
+      // A missing directory on the way is "path not found".
+      const auto slash = path.rfind('/');
+      if (slash != std::string::npos && slash > 0) {
+        struct stat st {};
+        if (::stat(path.substr(0, slash).c_str(), &st) != 0) return ioPathNotFound;
+      }
+      return ioFileNotFound;
+    }
+    case ENOTDIR: return ioPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+    case EBUSY:
+    case EWOULDBLOCK: return ioAccessDenied;
+    case ENOSPC:
+    case EFBIG:
+    case EIO:
+    case EDQUOT: return ioWriteError;
+    default: return 1000 + err;
+  }
+}
+
+}  // namespace
+
+String IOErrorText(int Code) {
+  switch (Code) {
+    case ioFileNotFound: return u"File not found";
+    case ioPathNotFound: return u"Path not found";
+    case ioAccessDenied: return u"Access denied";
+    case ioReadError: return u"Read beyond end of file";
+    case ioWriteError: return u"Disk write error";
+    case ioNotAssigned: return u"File not assigned";
+    case ioNotOpen: return u"File not open";
+    case ioNotOpenForInput: return u"File not open for input";
+    case ioNotOpenForOutput: return u"File not open for output";
+    case ioInvalidNumeric: return u"Invalid numeric input";
+    default:
+      if (Code > 1000) return Utf8ToString(std::strerror(Code - 1000));
+      return u"I/O error " + IntToStr(Code);
+  }
+}
+
+// ---- TFileVar --------------------------------------------------------------------------
+
+TFileVar::~TFileVar() { CloseHandle(); }
+
+void TFileVar::Assign(StringView FileName) {
+  CloseHandle();
+  FName = String(FileName);
+  FAssigned = true;
+}
+
+int TFileVar::IOResult() {
+  const int code = FPending;
+  FPending = 0;
+  return code;
+}
+
+bool TFileVar::Fail(int Code) {
+  if (FErrorMode == iemRaise) throw EInOutError(IOErrorText(Code), Code);
+  if (FPending == 0) FPending = Code;
+  return false;
+}
+
+bool TFileVar::FailFromErrno(int Errno) { return Fail(CodeFromErrno(Errno, NativeFileName(FName))); }
+
+bool TFileVar::OpenWith(int Flags, const char* StdioMode) {
+  if (!Ready()) return false;
+  CloseHandle();
+  if (!FAssigned) return Fail(ioNotAssigned);
+  const std::string path = NativeFileName(FName);
+  const int fd = ::open(path.c_str(), Flags | O_CLOEXEC, 0666);
+  if (fd < 0) return Fail(CodeFromErrno(errno, path));
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return Fail(ioAccessDenied);
+  }
+  FFile = ::fdopen(fd, StdioMode);
+  if (FFile == nullptr) {
+    const int err = errno;
+    ::close(fd);
+    return Fail(CodeFromErrno(err, path));
+  }
+  return true;
+}
+
+void TFileVar::CloseHandle() {
+  if (FFile != nullptr) {
+    std::fclose(FFile);
+    FFile = nullptr;
+  }
+}
+
+void TFileVar::Erase() {
+  if (!Ready()) return;
+  if (!FAssigned) {
+    Fail(ioNotAssigned);
+    return;
+  }
+  if (IsOpen()) {
+    Fail(ioAccessDenied);
+    return;
+  }
+  const std::string path = NativeFileName(FName);
+  if (::unlink(path.c_str()) != 0) Fail(CodeFromErrno(errno, path));
+}
+
+void TFileVar::Rename(StringView NewName) {
+  if (!Ready()) return;
+  if (!FAssigned) {
+    Fail(ioNotAssigned);
+    return;
+  }
+  if (IsOpen()) {
+    Fail(ioAccessDenied);
+    return;
+  }
+  const std::string from = NativeFileName(FName);
+  const std::string to = NativeFileName(NewName);
+  if (::rename(from.c_str(), to.c_str()) != 0) {
+    Fail(CodeFromErrno(errno, from));
+    return;
+  }
+  FName = String(NewName);
+}
+
+// ---- TextFile --------------------------------------------------------------------------
+
+TextFile::~TextFile() { CloseHandle(); }
+
+void TextFile::Reset() {
+  FMode = mClosed;
+  if (OpenWith(O_RDONLY, "rb")) FMode = mInput;
+}
+
+void TextFile::Rewrite() {
+  FMode = mClosed;
+  if (OpenWith(O_WRONLY | O_CREAT | O_TRUNC, "wb")) FMode = mOutput;
+}
+
+void TextFile::Append() {
+  FMode = mClosed;
+  if (OpenWith(O_WRONLY | O_APPEND, "ab")) FMode = mOutput;
+}
+
+void TextFile::Close() {
+  if (FFile == nullptr) return;
+  const bool writeFailed = std::fflush(FFile) != 0 || std::ferror(FFile) != 0;
+  CloseHandle();
+  const bool wasOutput = FMode == mOutput;
+  FMode = mClosed;
+  if (writeFailed && wasOutput && Ready()) Fail(ioWriteError);
+}
+
+void TextFile::Flush() {
+  if (!Ready() || FMode != mOutput) return;
+  if (std::fflush(FFile) != 0) Fail(ioWriteError);
+}
+
+bool TextFile::CheckInput() {
+  if (!Ready()) return false;
+  if (FFile == nullptr) return Fail(ioNotOpen);
+  if (FMode != mInput) return Fail(ioNotOpenForInput);
+  return true;
+}
+
+bool TextFile::CheckOutput() {
+  if (!Ready()) return false;
+  if (FFile == nullptr) return Fail(ioNotOpen);
+  if (FMode != mOutput) return Fail(ioNotOpenForOutput);
+  return true;
+}
+
+int TextFile::PeekByte() {
+  const int c = getc_unlocked(FFile);
+  if (c == EOF) {
+    if (std::ferror(FFile)) Fail(ioReadError);
+    return EOF;
+  }
+  ungetc(c, FFile);
+  return c;
+}
+
+int TextFile::GetByte() {
+  const int c = getc_unlocked(FFile);
+  if (c == EOF && std::ferror(FFile)) Fail(ioReadError);
+  return c;
+}
+
+void TextFile::ReadLnAnsi(AnsiString& Line) {
+  Line.clear();
+  if (!CheckInput()) return;
+  for (;;) {
+    const int c = GetByte();
+    if (c == EOF) return;
+    if (c == '\n') return;
+    if (c == '\r') {
+      const int next = getc_unlocked(FFile);
+      if (next != '\n' && next != EOF) ungetc(next, FFile);
+      return;
+    }
+    Line.push_back(static_cast<char>(c));
+  }
+}
+
+void TextFile::ReadLn(String& Line) {
+  AnsiString bytes;
+  ReadLnAnsi(bytes);
+  Line = AnsiToString(bytes);
+}
+
+void TextFile::ReadLn() {
+  AnsiString ignored;
+  ReadLnAnsi(ignored);
+}
+
+char16_t TextFile::ReadChar() {
+  if (!CheckInput()) return u'\x1A';
+  const int c = GetByte();
+  return c == EOF ? u'\x1A' : AnsiCharToChar(static_cast<unsigned char>(c));
+}
+
+std::int32_t TextFile::ReadInteger() {
+  if (!CheckInput()) return 0;
+  int c = GetByte();
+  while (c == ' ' || c == '\t' || c == '\r' || c == '\n') c = GetByte();
+  if (c == EOF) return 0;
+  String text;
+  while (c != EOF && c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+    text.push_back(AnsiCharToChar(static_cast<unsigned char>(c)));
+    c = GetByte();
+  }
+  if (c != EOF) ungetc(c, FFile);
+  // Only plain decimal digits with an optional sign count as a number here.
+  std::size_t i = (!text.empty() && (text[0] == u'+' || text[0] == u'-')) ? 1 : 0;
+  bool digitsOnly = i < text.size();
+  for (; i < text.size(); ++i) digitsOnly = digitsOnly && text[i] >= u'0' && text[i] <= u'9';
+  std::int32_t value = 0;
+  if (!digitsOnly || !TryStrToInt(text, value)) {
+    Fail(ioInvalidNumeric);
+    return 0;
+  }
+  return value;
+}
+
+bool TextFile::Eof() {
+  if (!Ready()) return true;
+  if (FFile == nullptr) {
+    Fail(ioNotOpen);
+    return true;
+  }
+  if (FMode != mInput) return true;
+  return PeekByte() == EOF;
+}
+
+bool TextFile::EoLn() {
+  if (!CheckInput()) return true;
+  const int c = PeekByte();
+  return c == EOF || c == '\r' || c == '\n';
+}
+
+void TextFile::WriteAnsi(std::string_view Bytes) {
+  if (!CheckOutput()) return;
+  if (!Bytes.empty() && std::fwrite(Bytes.data(), 1, Bytes.size(), FFile) != Bytes.size()) Fail(ioWriteError);
+}
+
+void TextFile::Write(StringView Text) { WriteAnsi(StringToAnsi(Text)); }
+
+void TextFile::Write(char16_t Ch) {
+  const char b = static_cast<char>(CharToAnsiChar(Ch));
+  WriteAnsi(std::string_view(&b, 1));
+}
+
+void TextFile::WriteInteger(std::int64_t Value, int Width) {
+  String text = IntToStr(Value);
+  if (Width > static_cast<int>(text.size())) text.insert(0, static_cast<std::size_t>(Width) - text.size(), u' ');
+  Write(text);
+}
+
+void TextFile::WriteReal(Extended Value, int Width, int Decimals) {
+  std::string text;
+  FloatToAnsiLayout(Value, Width, Decimals, text);
+  WriteAnsi(text);
+}
+
+void TextFile::WriteLn(StringView Text) {
+  if (!Text.empty()) Write(Text);
+  WriteAnsi("\r\n");
+}
+
+// ---- UntypedFile -----------------------------------------------------------------------
+
+UntypedFile::~UntypedFile() { CloseHandle(); }
+
+void UntypedFile::Reset() {
+  switch (FileMode & 3) {
+    case 0: OpenWith(O_RDONLY, "rb"); break;
+    case 1: OpenWith(O_WRONLY, "wb"); break;
+    default: OpenWith(O_RDWR, "r+b"); break;
+  }
+}
+
+void UntypedFile::Rewrite() { OpenWith(O_RDWR | O_CREAT | O_TRUNC, "w+b"); }
+
+void UntypedFile::Close() {
+  if (FFile == nullptr) return;
+  const bool failed = std::fflush(FFile) != 0;
+  CloseHandle();
+  if (failed && Ready()) Fail(ioWriteError);
+}
+
+std::int64_t UntypedFile::BlockRead(void* Buffer, std::int64_t Count) {
+  if (!Ready()) return 0;
+  if (FFile == nullptr) return Fail(ioNotOpen), 0;
+  if (Count <= 0) return 0;
+  const std::size_t n = std::fread(Buffer, 1, static_cast<std::size_t>(Count), FFile);
+  if (n < static_cast<std::size_t>(Count) && std::ferror(FFile)) {
+    std::clearerr(FFile);
+    Fail(ioReadError);
+  }
+  return static_cast<std::int64_t>(n);
+}
+
+std::int64_t UntypedFile::BlockWrite(const void* Buffer, std::int64_t Count) {
+  if (!Ready()) return 0;
+  if (FFile == nullptr) return Fail(ioNotOpen), 0;
+  if (Count <= 0) return 0;
+  const std::size_t n = std::fwrite(Buffer, 1, static_cast<std::size_t>(Count), FFile);
+  if (n < static_cast<std::size_t>(Count)) Fail(ioWriteError);
+  return static_cast<std::int64_t>(n);
+}
+
+std::int64_t UntypedFile::FileSize() {
+  if (!Ready()) return 0;
+  if (FFile == nullptr) return Fail(ioNotOpen), 0;
+  std::fflush(FFile);
+  struct stat st {};
+  if (::fstat(fileno(FFile), &st) != 0) return 0;
+  return st.st_size;
+}
+
+bool UntypedFile::Eof() {
+  if (!Ready()) return true;
+  if (FFile == nullptr) return Fail(ioNotOpen), true;
+  const long pos = std::ftell(FFile);
+  return pos < 0 || pos >= FileSize();
+}
+
+}  // namespace kez
