@@ -15,10 +15,16 @@ namespace {
 // are written as zeros.
 constexpr int kMaxSignificant = 18;
 
+// Field widths and decimals beyond this are clamped: no real-number text needs more, and
+// unbounded values would overflow the size arithmetic or exhaust memory.
+constexpr int kMaxField = 4096;
+
 // Writes the layout into Out, which is cleared first.
 void Layout(Extended Value, int Width, int Decimals, std::string& Out) {
   Out.clear();
   char stack[128];
+  Width = std::min(Width, kMaxField);
+  Decimals = std::clamp(Decimals, -kMaxField, kMaxField);
   if (std::isnan(Value) || std::isinf(Value)) {
     const char* word = std::isnan(Value) ? "NAN" : (Value > 0 ? "INF" : "-INF");
     const auto len = static_cast<int>(std::strlen(word));
@@ -26,6 +32,9 @@ void Layout(Extended Value, int Width, int Decimals, std::string& Out) {
     Out += word;
     return;
   }
+  // Negative zero is written as zero: no "-" in the fixed layout, a blank sign position in
+  // the scientific one.
+  if (Value == 0) Value = 0;
   // A value that a double holds exactly goes through the double conversion, which is
   // much faster than the long double one and gives the same digits.
   const auto asDouble = static_cast<double>(Value);
@@ -40,7 +49,7 @@ void Layout(Extended Value, int Width, int Decimals, std::string& Out) {
       r = exactDouble ? std::to_chars(first, last, asDouble, std::chars_format::fixed, Decimals)
                       : std::to_chars(first, last, Value, std::chars_format::fixed, Decimals);
       if (r.ec == std::errc()) break;
-      heap.resize(static_cast<std::size_t>(5000 + Decimals));
+      heap.resize(static_cast<std::size_t>(5000 + kMaxField));
       first = heap.data();
       last = heap.data() + heap.size();
     }
@@ -54,12 +63,13 @@ void Layout(Extended Value, int Width, int Decimals, std::string& Out) {
   const int fraction = std::max(1, Width - 9);
   const int carried = std::min(fraction, kMaxSignificant - 1);
   const bool negative = Value < 0;
-  const Extended magnitude = negative ? -Value : Value;
-  std::to_chars_result r = exactDouble && carried <= 16
-                               ? std::to_chars(stack, stack + sizeof stack, static_cast<double>(magnitude),
-                                               std::chars_format::scientific, carried)
-                               : std::to_chars(stack, stack + sizeof stack, magnitude,
-                                               std::chars_format::scientific, carried);
+  const Extended magnitude = std::fabs(Value);
+  std::to_chars_result r =
+      exactDouble && carried <= 16
+          ? std::to_chars(stack, stack + sizeof stack, static_cast<double>(magnitude),
+                          std::chars_format::scientific, carried)
+          : std::to_chars(stack, stack + sizeof stack, magnitude, std::chars_format::scientific,
+                          carried);
   // stack holds d.ddde[+-]x..x
   const char* e = std::find(stack, r.ptr, 'e');
   Out.reserve(static_cast<std::size_t>(fraction) + 9);

@@ -57,7 +57,9 @@ String FloatToStr(double Value);
 //   one digit, ".", Width - 9 further digits (at least 1), "E", the exponent sign and four
 //   exponent digits, as " 1.250E+0003" for Width 12. The digits come from the 80-bit value;
 //   digits beyond the 18th significant one are written as 0.
-// NaN and infinities are written "NAN", "INF", "-INF", right-aligned to Width.
+// NaN and infinities are written "NAN", "INF", "-INF", right-aligned to Width. Negative
+// zero is written as zero. Width and Decimals are clamped to at most 4096 (and Decimals to
+// at least -4096).
 String FloatToStrLayout(Extended Value, int Width, int Decimals);
 
 // FloatToAnsiLayout
