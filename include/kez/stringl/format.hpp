@@ -1,2 +1,104 @@
 // Number and value formatting. Included through kez/stringl.hpp.
+//
+// Locale-independent texts of numbers (fixed, scientific, significant digits), boolean and
+// tri-state words, keyword lookup, number lists and time spans. The decimal separator is
+// always "." unless a function is told to write ",".
+//
+//   kez::strff(1.5, 8, 2)              // u"    1.50"
+//   kez::strff(-1.5, -8, 2)            // u"-0001.50"   (negative width: zero padding)
+//   kez::strff(12340, 10, -2)          // u" 1.234E+04" (compact scientific)
+//   kez::FormatData(1e9, 12, 0)        // scientific, the value does not fit 9 digits
+//   kez::TriStateToStr(kez::tsTrue, 2) // u"yes"
+//   kez::StringIx(u"b", {u"a", u"b"})  // 2
 #pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <vector>
+
+#include "kez/kezbase.hpp"
+#include "kez/platform/types.hpp"
+
+namespace kez {
+
+// FixedWidthStr
+// The basic real-number conversion that every formatter here builds on.
+// - Decimals >= 0: fixed layout: an optional "-", the integer digits and, for Decimals > 0,
+//   "." and exactly Decimals digits, rounded to nearest (exact ties to even). Right-aligned
+//   with blanks to Width; a longer text is never cut. Values of any magnitude are written
+//   with all their integer digits.
+// - Decimals < 0: scientific layout of exactly Width characters: a sign position (blank or
+//   "-"), one digit, ".", Width - 9 digits, "E", the exponent sign and four exponent digits
+//   (" 1.250E+0003" for Width 12). At least one digit follows the point, so widths below 10
+//   give 10 characters. The digits come from the full 80-bit value; digits beyond the 18th
+//   significant one are written as 0.
+// NaN and infinities give "NAN", "INF" and "-INF", right-aligned to Width; negative zero is
+// written as zero. Width and Decimals are clamped to at most 4096.
+String FixedWidthStr(Extended Value, std::int32_t Width, std::int32_t Decimals);
+
+// strff
+// FixedWidthStr with two extras. A Decimals of -2 gives the compact scientific layout of
+// |Width| characters with a two-digit exponent (" 1.234E+04" for Width 10); when the
+// exponent needs three or more digits the result is |Width| asterisks. Any other negative
+// Decimals is the four-digit scientific layout. A negative Width asks for zero padding:
+// the leading blanks become "0" and a "-" moves to the front (u"-0001.50"). NaN and
+// infinities are never zero-padded.
+String strff(Extended Value, std::int32_t Width, std::int32_t Decimals);
+
+// strffForcePlus
+// strff with a "+" for values of 0 or more: the last leading blank becomes "+", a
+// zero-padded text has its first "0" replaced ("+005"), any other text gets "+" in front
+// ("+0.5", and "+0" for strffForcePlus(0, 1, 0)). Negative values and NaN are as strff
+// writes them.
+String strffForcePlus(Extended Value, std::int32_t Width, std::int32_t Decimals);
+
+// FormatData
+// The fixed layout FixedWidthStr(Value, Width, Decimals) when the value fits nine digits
+// with Decimals (0..8) of them after the point; otherwise strff(Value, Width + 6, -2).
+// The bounds for Decimals d: the value is scientific above 10^(9-d) - 10^-d (999999999 for
+// d = 0, 0.99999999 for d = 8) and below 10^-d; an exact 0 is always fixed. A Decimals
+// outside 0..8 always gives the scientific form. NaN and infinities give "NAN", "INF",
+// "-INF" right-aligned to Width.
+String FormatData(double Value, std::int32_t Width, std::int32_t Decimals);
+
+// BoolToStr
+// The word of a flag in one of eight pairs chosen by Mode: 0 "TRUE"/"FALSE", 1 "T"/"F",
+// 2 ".T."/".F.", 3 "1"/"0", 4 "-1"/"0", 5 "FF"/"00", 6 "YES"/"NO", 7 "GOOD"/"BAD". Any
+// other Mode behaves as 0.
+String BoolToStr(bool Flag, std::int32_t Mode);
+
+// StrToTriState
+// Reads a tri-state word, ignoring ASCII case and surrounding blanks: "true", "1", "+1",
+// "yes" give tsTrue; "false", "-1", "no" give tsFalse; anything else (including "0",
+// "unknown" and the empty text) gives tsUndefined.
+TTriState StrToTriState(StringView Text);
+
+// TriStateToStr
+// The word of a tri-state value: Mode 1 "1"/"-1"/"0", Mode 2 "yes"/"no"/"unknown", any
+// other Mode "true"/"false"/"" (for tsTrue/tsFalse/tsUndefined). Every word reads back
+// through StrToTriState to the same value; a value outside the enumeration is written as
+// tsUndefined.
+String TriStateToStr(TTriState Value, std::int32_t Mode);
+
+// BinString
+// Text1 when Flag is set, else Text2.
+String BinString(bool Flag, StringView Text1, StringView Text2);
+
+// StringIx
+// The 1-based index of the first entry of List equal to Text, 0 if none. The form with
+// CaseSensitive clear compares both sides with the ASCII letters lower-cased.
+//   StringIx(u"Beta", false, {u"alpha", u"beta"})   // 2
+std::int32_t StringIx(StringView Text, std::span<const String> List);
+std::int32_t StringIx(StringView Text, std::span<const StringView> List);
+std::int32_t StringIx(StringView Text, std::initializer_list<StringView> List);
+std::int32_t StringIx(StringView Text, bool CaseSensitive, std::span<const String> List);
+std::int32_t StringIx(StringView Text, bool CaseSensitive, std::span<const StringView> List);
+std::int32_t StringIx(StringView Text, bool CaseSensitive, std::initializer_list<StringView> List);
+
+// MultiChar
+// Ch repeated Count times, Count clamped to 1..255 (so a Count of 0 or less still gives
+// one character).
+String MultiChar(char16_t Ch, std::int32_t Count);
+
+}  // namespace kez
