@@ -21,8 +21,8 @@ int main(int argc, char** argv) {
 
   Print(u"\nThe real-number layouts:");
   for (const auto value : {1250.0L, -0.000123456L, 3.14159265358979323846L}) {
-    Print(u"  [" + FloatToStrLayout(value, 12, -1) + u"]  [" + FloatToStrLayout(value, 10, 3) + u"]  " +
-          FloatToStr(static_cast<double>(value)));
+    Print(u"  [" + FloatToStrLayout(value, 12, -1) + u"]  [" + FloatToStrLayout(value, 10, 3) +
+          u"]  " + FloatToStr(static_cast<double>(value)));
   }
 
   const String name = Utf8ToString(folder) + u"/kez_example.txt";

@@ -16,10 +16,10 @@ class EKEZDStructError : public EKEZError {
 
 }  // namespace kez
 
-#include "kez/dstruct/stringarray.hpp"
 #include "kez/dstruct/assocarray.hpp"
-#include "kez/dstruct/featurematrix.hpp"
 #include "kez/dstruct/bitfield.hpp"
-#include "kez/dstruct/queues.hpp"
-#include "kez/dstruct/combinatorics.hpp"
 #include "kez/dstruct/checksums.hpp"
+#include "kez/dstruct/combinatorics.hpp"
+#include "kez/dstruct/featurematrix.hpp"
+#include "kez/dstruct/queues.hpp"
+#include "kez/dstruct/stringarray.hpp"

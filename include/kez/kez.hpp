@@ -1,6 +1,12 @@
 // The whole library in one include.
 #pragma once
 
+#include "kez/cpuid.hpp"
+#include "kez/dstruct.hpp"
+#include "kez/filesys.hpp"
+#include "kez/htmlsupport.hpp"
+#include "kez/kezbase.hpp"
+#include "kez/kezcolors.hpp"
 #include "kez/package.hpp"
 #include "kez/platform/classes.hpp"
 #include "kez/platform/exceptions.hpp"
@@ -12,13 +18,6 @@
 #include "kez/platform/sysutils.hpp"
 #include "kez/platform/textfile.hpp"
 #include "kez/platform/types.hpp"
-
-#include "kez/univconst.hpp"
-#include "kez/kezbase.hpp"
-#include "kez/kezcolors.hpp"
-#include "kez/stringl.hpp"
 #include "kez/streams.hpp"
-#include "kez/htmlsupport.hpp"
-#include "kez/dstruct.hpp"
-#include "kez/cpuid.hpp"
-#include "kez/filesys.hpp"
+#include "kez/stringl.hpp"
+#include "kez/univconst.hpp"

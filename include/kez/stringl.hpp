@@ -17,7 +17,7 @@ class EKEZStringlError : public EKEZError {
 
 #include "kez/stringl/chars.hpp"
 #include "kez/stringl/format.hpp"
-#include "kez/stringl/parse.hpp"
 #include "kez/stringl/grep.hpp"
+#include "kez/stringl/parse.hpp"
 #include "kez/stringl/scramble.hpp"
 #include "kez/stringl/tags.hpp"

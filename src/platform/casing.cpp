@@ -12,7 +12,8 @@ namespace {
 locale_t CaseLocale() {
   static locale_t loc = [] {
     locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    if (l == static_cast<locale_t>(nullptr)) l = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", static_cast<locale_t>(nullptr));
+    if (l == static_cast<locale_t>(nullptr))
+      l = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", static_cast<locale_t>(nullptr));
     if (l == static_cast<locale_t>(nullptr)) l = LC_GLOBAL_LOCALE;
     return l;
   }();
@@ -23,8 +24,12 @@ bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
 }  // namespace
 
-char16_t UpCaseASCII(char16_t Ch) { return Ch >= u'a' && Ch <= u'z' ? static_cast<char16_t>(Ch - 32) : Ch; }
-char16_t LoCaseASCII(char16_t Ch) { return Ch >= u'A' && Ch <= u'Z' ? static_cast<char16_t>(Ch + 32) : Ch; }
+char16_t UpCaseASCII(char16_t Ch) {
+  return Ch >= u'a' && Ch <= u'z' ? static_cast<char16_t>(Ch - 32) : Ch;
+}
+char16_t LoCaseASCII(char16_t Ch) {
+  return Ch >= u'A' && Ch <= u'Z' ? static_cast<char16_t>(Ch + 32) : Ch;
+}
 
 String UpperCase(StringView Text) {
   String r(Text);

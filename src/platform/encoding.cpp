@@ -9,10 +9,9 @@ namespace {
 // Code points of the bytes 0x80-0x9F; the five bytes Windows-1252 leaves undefined keep
 // their own value (C1 controls) so that every byte round-trips.
 constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 }  // namespace
 
@@ -44,7 +43,8 @@ unsigned char CharToAnsiChar(char16_t Ch) {
 
 String AnsiToString(std::string_view Text) {
   String r(Text.size(), u'\0');
-  for (std::size_t i = 0; i < Text.size(); ++i) r[i] = AnsiCharToChar(static_cast<unsigned char>(Text[i]));
+  for (std::size_t i = 0; i < Text.size(); ++i)
+    r[i] = AnsiCharToChar(static_cast<unsigned char>(Text[i]));
   return r;
 }
 
@@ -75,13 +75,18 @@ String Utf8ToString(std::string_view Text) {
     } else {
       std::size_t need = 0;
       char32_t minimum = 0;
-      if ((c & 0xE0) == 0xC0) need = 1, cp = c & 0x1F, minimum = 0x80;
-      else if ((c & 0xF0) == 0xE0) need = 2, cp = c & 0x0F, minimum = 0x800;
-      else if ((c & 0xF8) == 0xF0) need = 3, cp = c & 0x07, minimum = 0x10000;
+      if ((c & 0xE0) == 0xC0)
+        need = 1, cp = c & 0x1F, minimum = 0x80;
+      else if ((c & 0xF0) == 0xE0)
+        need = 2, cp = c & 0x0F, minimum = 0x800;
+      else if ((c & 0xF8) == 0xF0)
+        need = 3, cp = c & 0x07, minimum = 0x10000;
       bool ok = need > 0;
       for (std::size_t k = 1; ok && k <= need; ++k) {
-        if (i + k >= n || (p[i + k] & 0xC0) != 0x80) ok = false;
-        else cp = (cp << 6) | (p[i + k] & 0x3F);
+        if (i + k >= n || (p[i + k] & 0xC0) != 0x80)
+          ok = false;
+        else
+          cp = (cp << 6) | (p[i + k] & 0x3F);
       }
       if (ok && (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
       if (ok) {

@@ -11,13 +11,14 @@
 
 namespace kez {
 
-Exception::Exception(String Message) : FMessage(std::move(Message)), FUtf8(StringToUtf8(FMessage)) {}
+Exception::Exception(String Message)
+    : FMessage(std::move(Message)), FUtf8(StringToUtf8(FMessage)) {}
 
 String TObject::ClassName() const {
   const char* mangled = typeid(*this).name();
   int status = 0;
-  std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
-                                                    std::free);
+  std::unique_ptr<char, void (*)(void*)> demangled(
+      abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
   std::string name = status == 0 && demangled ? demangled.get() : mangled;
   const auto colon = name.rfind("::");
   if (colon != std::string::npos) name.erase(0, colon + 2);

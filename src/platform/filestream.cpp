@@ -30,9 +30,15 @@ TFileStream::TFileStream(StringView FileName, std::uint16_t Mode) : FFileName(Fi
     flags |= O_RDWR | O_CREAT | O_TRUNC;
   } else {
     switch (Mode & 0x03) {
-      case fmOpenWrite: flags |= O_WRONLY; break;
-      case fmOpenReadWrite: flags |= O_RDWR; break;
-      default: flags |= O_RDONLY; break;
+      case fmOpenWrite:
+        flags |= O_WRONLY;
+        break;
+      case fmOpenReadWrite:
+        flags |= O_RDWR;
+        break;
+      default:
+        flags |= O_RDONLY;
+        break;
     }
   }
   FHandle = ::open(path.c_str(), flags, 0666);
@@ -66,7 +72,8 @@ TFileStream::TFileStream(StringView FileName, std::uint16_t Mode) : FFileName(Fi
 
 TFileStream::~TFileStream() {
   if (FHandle >= 0) {
-    FlushWrites();  // a destructor cannot report a failure; callers wanting to know use SetSize or Read
+    FlushWrites();  // a destructor cannot report a failure; callers wanting to know use SetSize or
+                    // Read
     ::close(FHandle);
   }
 }
@@ -100,14 +107,16 @@ std::int64_t TFileStream::Read(void* Buffer, std::int64_t Count) {
     const std::int64_t bufEnd = FBufStart + static_cast<std::int64_t>(FBufLen);
     if (FPosition >= FBufStart && FPosition < bufEnd) {
       const std::int64_t n = std::min(Count - total, bufEnd - FPosition);
-      std::memcpy(out + total, FBuffer.data() + (FPosition - FBufStart), static_cast<std::size_t>(n));
+      std::memcpy(out + total, FBuffer.data() + (FPosition - FBufStart),
+                  static_cast<std::size_t>(n));
       FPosition += n;
       total += n;
       continue;
     }
     const std::int64_t want = Count - total;
     if (want >= static_cast<std::int64_t>(kBufferSize)) {
-      const ssize_t n = ::pread(FHandle, out + total, static_cast<std::size_t>(want), static_cast<off_t>(FPosition));
+      const ssize_t n = ::pread(FHandle, out + total, static_cast<std::size_t>(want),
+                                static_cast<off_t>(FPosition));
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       FPosition += n;

@@ -32,7 +32,8 @@ std::int64_t TStream::CopyFrom(TStream& Source, std::int64_t Count) {
     Source.SetPosition(0);
     Count = Source.Size();
   }
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::int64_t>(Count, 1 << 16)));
+  std::vector<std::uint8_t> buffer(
+      static_cast<std::size_t>(std::min<std::int64_t>(Count, 1 << 16)));
   std::int64_t left = Count;
   while (left > 0) {
     const std::int64_t n = std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size()));

@@ -19,7 +19,8 @@ void TStrings::Insert(std::int32_t Index, String Value) {
 }
 
 void TStrings::Delete(std::int32_t Index) {
-  if (Index < 0 || Index >= Count()) throw std::out_of_range("TStrings::Delete: index out of range");
+  if (Index < 0 || Index >= Count())
+    throw std::out_of_range("TStrings::Delete: index out of range");
   FItems.erase(FItems.begin() + Index);
 }
 

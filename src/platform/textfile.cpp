@@ -29,18 +29,22 @@ int CodeFromErrno(int err, const std::string& path) {
       }
       return ioFileNotFound;
     }
-    case ENOTDIR: return ioPathNotFound;
+    case ENOTDIR:
+      return ioPathNotFound;
     case EACCES:
     case EPERM:
     case EISDIR:
     case EROFS:
     case EBUSY:
-    case EWOULDBLOCK: return ioAccessDenied;
+    case EWOULDBLOCK:
+      return ioAccessDenied;
     case ENOSPC:
     case EFBIG:
     case EIO:
-    case EDQUOT: return ioWriteError;
-    default: return 1000 + err;
+    case EDQUOT:
+      return ioWriteError;
+    default:
+      return 1000 + err;
   }
 }
 
@@ -48,16 +52,26 @@ int CodeFromErrno(int err, const std::string& path) {
 
 String IOErrorText(int Code) {
   switch (Code) {
-    case ioFileNotFound: return u"File not found";
-    case ioPathNotFound: return u"Path not found";
-    case ioAccessDenied: return u"Access denied";
-    case ioReadError: return u"Read beyond end of file";
-    case ioWriteError: return u"Disk write error";
-    case ioNotAssigned: return u"File not assigned";
-    case ioNotOpen: return u"File not open";
-    case ioNotOpenForInput: return u"File not open for input";
-    case ioNotOpenForOutput: return u"File not open for output";
-    case ioInvalidNumeric: return u"Invalid numeric input";
+    case ioFileNotFound:
+      return u"File not found";
+    case ioPathNotFound:
+      return u"Path not found";
+    case ioAccessDenied:
+      return u"Access denied";
+    case ioReadError:
+      return u"Read beyond end of file";
+    case ioWriteError:
+      return u"Disk write error";
+    case ioNotAssigned:
+      return u"File not assigned";
+    case ioNotOpen:
+      return u"File not open";
+    case ioNotOpenForInput:
+      return u"File not open for input";
+    case ioNotOpenForOutput:
+      return u"File not open for output";
+    case ioInvalidNumeric:
+      return u"Invalid numeric input";
     default:
       if (Code > 1000) return Utf8ToString(std::strerror(Code - 1000));
       return u"I/O error " + IntToStr(Code);
@@ -86,7 +100,9 @@ bool TFileVar::Fail(int Code) {
   return false;
 }
 
-bool TFileVar::FailFromErrno(int Errno) { return Fail(CodeFromErrno(Errno, NativeFileName(FName))); }
+bool TFileVar::FailFromErrno(int Errno) {
+  return Fail(CodeFromErrno(Errno, NativeFileName(FName)));
+}
 
 bool TFileVar::OpenWith(int Flags, const char* StdioMode) {
   if (!Ready()) return false;
@@ -286,7 +302,8 @@ bool TextFile::EoLn() {
 
 void TextFile::WriteAnsi(std::string_view Bytes) {
   if (!CheckOutput()) return;
-  if (!Bytes.empty() && std::fwrite(Bytes.data(), 1, Bytes.size(), FFile) != Bytes.size()) Fail(ioWriteError);
+  if (!Bytes.empty() && std::fwrite(Bytes.data(), 1, Bytes.size(), FFile) != Bytes.size())
+    Fail(ioWriteError);
 }
 
 void TextFile::Write(StringView Text) { WriteAnsi(StringToAnsi(Text)); }
@@ -298,7 +315,8 @@ void TextFile::Write(char16_t Ch) {
 
 void TextFile::WriteInteger(std::int64_t Value, int Width) {
   String text = IntToStr(Value);
-  if (Width > static_cast<int>(text.size())) text.insert(0, static_cast<std::size_t>(Width) - text.size(), u' ');
+  if (Width > static_cast<int>(text.size()))
+    text.insert(0, static_cast<std::size_t>(Width) - text.size(), u' ');
   Write(text);
 }
 
@@ -319,9 +337,15 @@ UntypedFile::~UntypedFile() { CloseHandle(); }
 
 void UntypedFile::Reset() {
   switch (FileMode & 3) {
-    case 0: OpenWith(O_RDONLY, "rb"); break;
-    case 1: OpenWith(O_WRONLY, "wb"); break;
-    default: OpenWith(O_RDWR, "r+b"); break;
+    case 0:
+      OpenWith(O_RDONLY, "rb");
+      break;
+    case 1:
+      OpenWith(O_WRONLY, "wb");
+      break;
+    default:
+      OpenWith(O_RDWR, "r+b");
+      break;
   }
 }
 

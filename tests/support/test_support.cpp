@@ -22,7 +22,9 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(FPath, ec);
 }
 
-String TempDir::File(std::string_view Name) const { return Utf8ToString((FPath / std::string(Name)).string()); }
+String TempDir::File(std::string_view Name) const {
+  return Utf8ToString((FPath / std::string(Name)).string());
+}
 
 std::string ReadBytes(const std::string& NativeName) {
   std::ifstream in(NativeName, std::ios::binary);

@@ -25,7 +25,9 @@ class TempDir {
   const std::filesystem::path& Path() const { return FPath; }
   // The full name of a file in the folder, as library text.
   String File(std::string_view Name) const;
-  std::string NativeFile(std::string_view Name) const { return (FPath / std::string(Name)).string(); }
+  std::string NativeFile(std::string_view Name) const {
+    return (FPath / std::string(Name)).string();
+  }
 
  private:
   std::filesystem::path FPath;
@@ -42,17 +44,17 @@ std::string U8(StringView Text);
 
 // EXPECT_THROW_MSG(statement, ExceptionType, u"message")
 // Expects statement to raise exactly that exception type (or a subclass) with that message.
-#define EXPECT_THROW_MSG(statement, ExceptionType, message)                                      \
-  do {                                                                                           \
-    bool kez_thrown_ = false;                                                                    \
-    try {                                                                                        \
-      statement;                                                                                 \
-    } catch (const ExceptionType& kez_e_) {                                                      \
-      kez_thrown_ = true;                                                                        \
-      EXPECT_EQ(::kez::test::U8(kez_e_.Message()), ::kez::test::U8(message));                    \
-    } catch (const std::exception& kez_other_) {                                                 \
-      ADD_FAILURE() << "unexpected exception: " << kez_other_.what();                            \
-      kez_thrown_ = true;                                                                        \
-    }                                                                                            \
-    if (!kez_thrown_) ADD_FAILURE() << "expected " #ExceptionType " from " #statement;            \
+#define EXPECT_THROW_MSG(statement, ExceptionType, message)                            \
+  do {                                                                                 \
+    bool kez_thrown_ = false;                                                          \
+    try {                                                                              \
+      statement;                                                                       \
+    } catch (const ExceptionType& kez_e_) {                                            \
+      kez_thrown_ = true;                                                              \
+      EXPECT_EQ(::kez::test::U8(kez_e_.Message()), ::kez::test::U8(message));          \
+    } catch (const std::exception& kez_other_) {                                       \
+      ADD_FAILURE() << "unexpected exception: " << kez_other_.what();                  \
+      kez_thrown_ = true;                                                              \
+    }                                                                                  \
+    if (!kez_thrown_) ADD_FAILURE() << "expected " #ExceptionType " from " #statement; \
   } while (false)

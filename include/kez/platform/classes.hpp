@@ -51,7 +51,6 @@ class TPersistent : public TObject {
   // AssignError
   // Raises EConvertError "Cannot assign a <Source class> to a <this class>".
   [[noreturn]] void AssignError(const TPersistent* Source) const;
-
 };
 
 // TComponent
@@ -72,7 +71,9 @@ class TComponent : public TPersistent {
   // ComponentCount / Components
   // The components this one owns, in order of creation (index 0 based).
   std::int32_t ComponentCount() const { return static_cast<std::int32_t>(FComponents.size()); }
-  TComponent* Components(std::int32_t Index) const { return FComponents.at(static_cast<std::size_t>(Index)); }
+  TComponent* Components(std::int32_t Index) const {
+    return FComponents.at(static_cast<std::size_t>(Index));
+  }
 
  private:
   TComponent* FOwner = nullptr;

@@ -34,7 +34,8 @@ class EConvertError : public Exception {
 // (see textfile.hpp for the codes).
 class EInOutError : public Exception {
  public:
-  EInOutError(String Message, int ErrorCode) : Exception(std::move(Message)), FErrorCode(ErrorCode) {}
+  EInOutError(String Message, int ErrorCode)
+      : Exception(std::move(Message)), FErrorCode(ErrorCode) {}
   int ErrorCode() const { return FErrorCode; }
 
  private:

@@ -21,7 +21,9 @@ class TStrings : public TPersistent {
  public:
   std::int32_t Count() const { return static_cast<std::int32_t>(FItems.size()); }
   const String& Get(std::int32_t Index) const { return FItems.at(static_cast<std::size_t>(Index)); }
-  void Put(std::int32_t Index, String Value) { FItems.at(static_cast<std::size_t>(Index)) = std::move(Value); }
+  void Put(std::int32_t Index, String Value) {
+    FItems.at(static_cast<std::size_t>(Index)) = std::move(Value);
+  }
   const String& operator[](std::int32_t Index) const { return Get(Index); }
 
   // Add returns the new entry's index; Insert puts it before Index (Count appends).

@@ -1,0 +1,146 @@
+#include "kez/platform/stream.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "test_support.hpp"
+
+namespace kez {
+namespace {
+
+using test::TempDir;
+
+// A stream that takes at most two bytes per write, like a disk that is full.
+class TFullDisk : public TStream {
+ public:
+  std::int64_t Read(void*, std::int64_t) override { return 0; }
+  std::int64_t Write(const void*, std::int64_t Count) override { return Count > 2 ? 2 : Count; }
+  std::int64_t Seek(std::int64_t, TSeekOrigin) override { return 0; }
+};
+
+std::string ReadAll(TStream& s) {
+  std::string out(static_cast<std::size_t>(s.Size()), '\0');
+  s.SetPosition(0);
+  s.ReadBuffer(out.data(), static_cast<std::int64_t>(out.size()));
+  return out;
+}
+
+TEST(MemoryStream, ReadsWhatWasWrittenAndStopsAtTheEnd) {
+  TMemoryStream m;
+  m.WriteBuffer("hello", 5);
+  EXPECT_EQ(m.Size(), 5);
+  EXPECT_EQ(m.Position(), 5);
+  m.SetPosition(1);
+  char buf[8] = {};
+  EXPECT_EQ(m.Read(buf, 8), 4);
+  EXPECT_STREQ(buf, "ello");
+  EXPECT_EQ(m.Read(buf, 8), 0);
+  EXPECT_EQ(m.Read(buf, -3), 0);
+}
+
+TEST(MemoryStream, WritingPastTheEndFillsTheGapWithZeros) {
+  TMemoryStream m;
+  m.Seek(3, soBeginning);
+  m.WriteBuffer("x", 1);
+  EXPECT_EQ(ReadAll(m), std::string("\0\0\0x", 4));
+  EXPECT_EQ(m.Seek(-10, soCurrent), 0);  // clamped at the start
+  EXPECT_EQ(m.Seek(-1, soEnd), 3);
+}
+
+TEST(MemoryStream, SetSizeTruncatesAndPullsThePositionBack) {
+  TMemoryStream m;
+  m.WriteBuffer("abcdef", 6);
+  m.SetSize(2);
+  EXPECT_EQ(m.Position(), 2);
+  EXPECT_EQ(ReadAll(m), "ab");
+}
+
+TEST(Stream, ReadBufferPastTheEndIsAReadError) {
+  TMemoryStream m;
+  m.WriteBuffer("ab", 2);
+  m.SetPosition(0);
+  char buf[4];
+  EXPECT_THROW_MSG(m.ReadBuffer(buf, 3), EReadError, u"Stream read error");
+  m.ReadBuffer(buf, 0);  // nothing asked, nothing raised
+}
+
+TEST(Stream, ShortWriteIsAWriteError) {
+  TFullDisk disk;
+  disk.WriteBuffer("ab", 2);
+  EXPECT_THROW_MSG(disk.WriteBuffer("abc", 3), EWriteError, u"Stream write error");
+}
+
+TEST(StringStream, HoldsSingleByteText) {
+  TStringStream s(u"caf\u00E9");
+  EXPECT_EQ(s.DataString(), "caf\xE9");
+  s.SetPosition(1);
+  EXPECT_EQ(s.ReadString(2), "af");
+  EXPECT_EQ(s.ReadString(10), "\xE9");
+  EXPECT_EQ(s.ReadString(10), "");
+  s.WriteString("!");
+  EXPECT_EQ(s.DataString(), "caf\xE9!");
+}
+
+TEST(FileStream, RoundTripsThroughItsBufferWithSeeksInBetween) {
+  TempDir dir;
+  const String name = dir.File("data.bin");
+  std::string expected;
+  {
+    TFileStream f(name, fmCreate);
+    for (int i = 0; i < 100000; ++i) {
+      const char c = static_cast<char>(i * 7);
+      f.WriteBuffer(&c, 1);
+      expected.push_back(c);
+    }
+    // Overwrite in the middle, then read back before the writes reach the file.
+    f.SetPosition(10);
+    f.WriteBuffer("XYZ", 3);
+    expected.replace(10, 3, "XYZ");
+    f.SetPosition(9);
+    char back[5];
+    f.ReadBuffer(back, 5);
+    EXPECT_EQ(std::string(back, 5), expected.substr(9, 5));
+    EXPECT_EQ(f.Size(), 100000);
+  }
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("data.bin")), expected);
+  TFileStream r(name, fmOpenRead);
+  EXPECT_EQ(ReadAll(r), expected);
+  std::string big(200000, '\0');
+  r.SetPosition(0);
+  EXPECT_EQ(r.Read(big.data(), 200000), 100000);
+}
+
+TEST(FileStream, MissingFileCannotBeOpened) {
+  TempDir dir;
+  const String name = dir.File("missing.bin");
+  try {
+    TFileStream f(name, fmOpenRead);
+    FAIL() << "opened a missing file";
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(e.Message().rfind(u"Cannot open file \"" + name + u"\". ", 0), 0u) << e.what();
+  }
+  EXPECT_THROW(TFileStream(dir.File("no/such/dir.bin"), fmCreate), EFCreateError);
+}
+
+TEST(FileStream, ExclusiveOpenKeepsOthersOut) {
+  TempDir dir;
+  const String name = dir.File("locked.bin");
+  TFileStream first(name, fmCreate | fmShareExclusive);
+  EXPECT_THROW(TFileStream(name, fmOpenRead | fmShareDenyWrite), EFOpenError);
+  TFileStream unshared(name, fmOpenRead | fmShareDenyNone);  // asks for no lock
+}
+
+TEST(MemoryStream, LoadsAndSavesFiles) {
+  TempDir dir;
+  TMemoryStream m;
+  m.WriteBuffer("abc\0def", 7);
+  m.SaveToFile(dir.File("m.bin"));
+  TMemoryStream back;
+  back.LoadFromFile(dir.File("m.bin"));
+  EXPECT_EQ(back.Position(), 0);
+  EXPECT_EQ(ReadAll(back), std::string("abc\0def", 7));
+}
+
+}  // namespace
+}  // namespace kez

@@ -1,0 +1,250 @@
+#include "kez/platform/textfile.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "test_support.hpp"
+
+namespace kez {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+TEST(TextFile, WritesLinesWithCrLf) {
+  TempDir dir;
+  TextFile f(dir.File("a.txt"));
+  f.Rewrite();
+  f.WriteLn(u"one");
+  f.Write(u"two ");
+  f.WriteInteger(42, 5);
+  f.Write(u'!');
+  f.WriteLn();
+  f.Close();
+  EXPECT_EQ(ReadBytes(dir.NativeFile("a.txt")), "one\r\ntwo    42!\r\n");
+}
+
+TEST(TextFile, ReadsCrLfLfAndCrLineEnds) {
+  TempDir dir;
+  WriteBytes(dir.NativeFile("ends.txt"), "a\r\nb\nc\rd");
+  TextFile f(dir.File("ends.txt"));
+  f.Reset();
+  std::vector<String> lines;
+  while (!f.Eof()) {
+    String line;
+    f.ReadLn(line);
+    lines.push_back(line);
+  }
+  EXPECT_EQ(lines, (std::vector<String>{u"a", u"b", u"c", u"d"}));
+  String past = u"x";
+  f.ReadLn(past);  // at the end: empty, no error
+  EXPECT_EQ(past, u"");
+}
+
+TEST(TextFile, EveryByteValueSurvivesAWriteAndARead) {
+  TempDir dir;
+  std::string bytes;
+  for (int b = 0; b < 256; ++b) {
+    if (b != '\r' && b != '\n') bytes.push_back(static_cast<char>(b));
+  }
+  TextFile out(dir.File("bytes.txt"));
+  out.Rewrite();
+  out.WriteLn(AnsiToString(bytes));
+  out.Close();
+  EXPECT_EQ(ReadBytes(dir.NativeFile("bytes.txt")), bytes + "\r\n");
+  TextFile in(dir.File("bytes.txt"));
+  in.Reset();
+  String line;
+  in.ReadLn(line);
+  EXPECT_EQ(StringToAnsi(line), bytes);
+}
+
+TEST(TextFile, ReadCharDeliversLineEndsAndCtrlZAtTheEnd) {
+  TempDir dir;
+  WriteBytes(dir.NativeFile("c.txt"), "x\r\n");
+  TextFile f(dir.File("c.txt"));
+  f.Reset();
+  EXPECT_FALSE(f.EoLn());
+  EXPECT_EQ(f.ReadChar(), u'x');
+  EXPECT_TRUE(f.EoLn());
+  EXPECT_EQ(f.ReadChar(), u'\r');
+  EXPECT_EQ(f.ReadChar(), u'\n');
+  EXPECT_TRUE(f.Eof());
+  EXPECT_EQ(f.ReadChar(), u'\x1A');
+}
+
+TEST(TextFile, ReadIntegerSkipsBlanksAndLineEnds) {
+  TempDir dir;
+  WriteBytes(dir.NativeFile("n.txt"), "  12\t-7\r\n\r\n+3\n");
+  TextFile f(dir.File("n.txt"));
+  f.Reset();
+  EXPECT_EQ(f.ReadInteger(), 12);
+  EXPECT_EQ(f.ReadInteger(), -7);
+  EXPECT_EQ(f.ReadInteger(), 3);
+  EXPECT_EQ(f.ReadInteger(), 0);  // end of the file
+}
+
+class MalformedInteger : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(MalformedInteger, IsAnInputError) {
+  TempDir dir;
+  WriteBytes(dir.NativeFile("bad.txt"), GetParam());
+  TextFile f(dir.File("bad.txt"));
+  f.Reset();
+  try {
+    f.ReadInteger();
+    FAIL() << "no error for " << GetParam();
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode(), ioInvalidNumeric);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(TextFile, MalformedInteger,
+                         ::testing::Values("12a", "-", "+ 5", "x", "99999999999", "1.5", "0x10"));
+
+TEST(TextFile, RaisingModeRaisesAtOnce) {
+  TempDir dir;
+  TextFile f(dir.File("missing.txt"));
+  try {
+    f.Reset();
+    FAIL();
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode(), ioFileNotFound);
+    EXPECT_EQ(e.Message(), u"File not found");
+  }
+  TextFile deep(dir.File("no/such/folder/x.txt"));
+  EXPECT_THROW(deep.Rewrite(), EInOutError);
+  TextFile unassigned;
+  EXPECT_THROW(unassigned.Reset(), EInOutError);
+}
+
+TEST(TextFile, DeferredModeHoldsTheCodeAndSkipsUntilFetched) {
+  TempDir dir;
+  WriteBytes(dir.NativeFile("there.txt"), "line\r\n");
+  TextFile f(dir.File("missing.txt"));
+  f.SetErrorMode(iemDeferred);
+  f.Reset();
+  // The pending error makes the next operations do nothing, even a valid open.
+  f.Assign(dir.File("there.txt"));
+  f.Reset();
+  EXPECT_FALSE(f.IsOpen());
+  String line = u"untouched";
+  f.ReadLn(line);
+  EXPECT_EQ(line, u"");
+  EXPECT_EQ(f.IOResult(), ioFileNotFound);
+  EXPECT_EQ(f.IOResult(), 0);
+  f.Reset();
+  f.ReadLn(line);
+  EXPECT_EQ(line, u"line");
+  EXPECT_EQ(f.IOResult(), 0);
+}
+
+TEST(TextFile, DeferredModeReportsWrongDirection) {
+  TempDir dir;
+  TextFile f(dir.File("w.txt"));
+  f.SetErrorMode(iemDeferred);
+  f.Rewrite();
+  f.ReadInteger();
+  EXPECT_EQ(f.IOResult(), ioNotOpenForInput);
+  f.Close();
+  f.Reset();
+  f.WriteLn(u"x");
+  EXPECT_EQ(f.IOResult(), ioNotOpenForOutput);
+}
+
+TEST(TextFile, AppendEraseAndRename) {
+  TempDir dir;
+  TextFile f(dir.File("log.txt"));
+  f.SetErrorMode(iemDeferred);
+  f.Append();  // the file must exist
+  EXPECT_EQ(f.IOResult(), ioFileNotFound);
+  f.Rewrite();
+  f.WriteLn(u"1");
+  f.Close();
+  f.Append();
+  f.WriteLn(u"2");
+  f.Close();
+  EXPECT_EQ(ReadBytes(dir.NativeFile("log.txt")), "1\r\n2\r\n");
+  f.Rename(dir.File("moved.txt"));
+  EXPECT_EQ(f.IOResult(), 0);
+  EXPECT_EQ(ReadBytes(dir.NativeFile("moved.txt")), "1\r\n2\r\n");
+  f.Erase();
+  EXPECT_EQ(f.IOResult(), 0);
+  f.Erase();
+  EXPECT_EQ(f.IOResult(), ioFileNotFound);
+}
+
+struct RealCase {
+  long double Value;
+  int Width;
+  int Decimals;
+  const char* Expected;
+};
+
+void PrintTo(const RealCase& c, std::ostream* os) { *os << c.Expected; }
+
+class RealLayout : public ::testing::TestWithParam<RealCase> {};
+
+TEST_P(RealLayout, WritesTheRuntimeLayout) {
+  TempDir dir;
+  const RealCase& c = GetParam();
+  TextFile f(dir.File("r.txt"));
+  f.Rewrite();
+  f.WriteReal(c.Value, c.Width, c.Decimals);
+  f.Close();
+  EXPECT_EQ(ReadBytes(dir.NativeFile("r.txt")), c.Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TextFile, RealLayout,
+    ::testing::Values(RealCase{1250, 12, -1, " 1.250E+0003"},
+                      RealCase{-1250, 12, -1, "-1.250E+0003"}, RealCase{0, 12, -1, " 0.000E+0000"},
+                      RealCase{1e-300L, 12, -1, " 1.000E-0300"},
+                      RealCase{9.9996L, 12, -1, " 1.000E+0001"},
+                      RealCase{1e4000L, 12, -1, " 1.000E+4000"},
+                      RealCase{2.5, 0, -1, " 2.5E+0000"},  // at least one digit after the point
+                      RealCase{3.14159, 8, 2, "    3.14"}, RealCase{-3.14159, 0, 3, "-3.142"},
+                      RealCase{2.5, 0, 0, "2"}, RealCase{1e20, 0, 1, "100000000000000000000.0"},
+                      RealCase{0.125, 0, 2, "0.12"}));
+
+TEST(UntypedFile, ReadsBlocksInTheProcessFileMode) {
+  TempDir dir;
+  WriteBytes(dir.NativeFile("raw.bin"), std::string("\x01\x02\x03\x04\x05", 5));
+  const std::uint8_t saved = FileMode;
+  FileMode = 0;
+  UntypedFile f(dir.File("raw.bin"));
+  f.Reset();
+  FileMode = saved;
+  EXPECT_EQ(f.FileSize(), 5);
+  char buf[4];
+  EXPECT_EQ(f.BlockRead(buf, 4), 4);
+  EXPECT_FALSE(f.Eof());
+  EXPECT_EQ(f.BlockRead(buf, 4), 1);
+  EXPECT_EQ(buf[0], 5);
+  EXPECT_TRUE(f.Eof());
+  f.Close();
+}
+
+TEST(UntypedFile, ReadOnlyModeOpensAFileThatCannotBeWritten) {
+  TempDir dir;
+  WriteBytes(dir.NativeFile("ro.bin"), "x");
+  std::filesystem::permissions(dir.Path() / "ro.bin", std::filesystem::perms::owner_read);
+  if (::access((dir.Path() / "ro.bin").c_str(), W_OK) == 0)
+    GTEST_SKIP() << "running with write access to everything";
+  UntypedFile f(dir.File("ro.bin"));
+  f.SetErrorMode(iemDeferred);
+  f.Reset();  // FileMode 2 asks for read-write
+  EXPECT_EQ(f.IOResult(), ioAccessDenied);
+  const std::uint8_t saved = FileMode;
+  FileMode = 0;
+  f.Reset();
+  FileMode = saved;
+  EXPECT_EQ(f.IOResult(), 0);
+  EXPECT_TRUE(f.IsOpen());
+}
+
+}  // namespace
+}  // namespace kez
