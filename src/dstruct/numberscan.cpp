@@ -1,0 +1,123 @@
+// The decimal and integer scans of texts.
+#include "kez/dstruct/numberscan.hpp"
+
+#include "kez/platform/sysutils.hpp"
+
+namespace kez {
+namespace {
+
+// The largest magnitude a scanned number may have.
+constexpr double kMaxDouble = 1.7e308;
+// Exponent digits are collected only while the exponent stays at or below this value.
+constexpr int kMaxExponent = 4200;
+
+enum ScanState : int {
+  sError = -1,
+  sStart = 1,
+  sSign,
+  sInt,
+  sSep,
+  sFrac,
+  sE,
+  sExpSign,
+  sExp,
+  sEnd
+};
+enum CharClass : int { cBlank, cSign, cDigit, cSep, cE, cOther };
+
+// The transition table, indexed by state 1..8 and character class.
+constexpr int kNext[8][6] = {
+    /* 1 start    */ {sStart, sSign, sInt, sSep, sError, sError},
+    /* 2 sign     */ {sError, sError, sInt, sSep, sError, sError},
+    /* 3 int      */ {sEnd, sEnd, sInt, sSep, sE, sEnd},
+    /* 4 sep      */ {sEnd, sEnd, sFrac, sError, sE, sEnd},
+    /* 5 fraction */ {sEnd, sEnd, sFrac, sError, sE, sEnd},
+    /* 6 after E  */ {sError, sExpSign, sExp, sError, sError, sEnd},
+    /* 7 exp sign */ {sError, sError, sExp, sError, sError, sEnd},
+    /* 8 exponent */ {sEnd, sEnd, sExp, sEnd, sEnd, sEnd},
+};
+
+CharClass Classify(char32_t c, bool acceptComma) {
+  if (c == U' ') return cBlank;
+  if (c == U'+' || c == U'-') return cSign;
+  if (c >= U'0' && c <= U'9') return cDigit;
+  if (c == U'.' || (acceptComma && c == U',')) return cSep;
+  if (c == U'E' || c == U'e') return cE;
+  return cOther;
+}
+
+// The code of a character: bytes are characters 0..255, never negative.
+char32_t CodeOf(char c) { return static_cast<unsigned char>(c); }
+char32_t CodeOf(char16_t c) { return c; }
+
+template <class Char>
+TNumberScanResult ScanNumber(std::basic_string_view<Char> text, bool acceptComma) {
+  TNumberScanResult result;
+  String collected;
+  int exponent = 0;
+  int state = sStart;
+  for (std::size_t i = 0; state != sEnd && state != sError; ++i) {
+    // Past the end of the text a terminator is assumed; it ends any number.
+    const char32_t c = i < text.size() ? CodeOf(text[i]) : U'Z';
+    const int next = kNext[state - 1][Classify(c, acceptComma)];
+    // A separator without fraction digits reads as ".0", also before an exponent.
+    if (state == sSep && next == sE) collected.push_back(u'0');
+    if (next > sStart && next <= sExp) {
+      if (exponent <= kMaxExponent)
+        collected.push_back(c == U',' ? u'.' : static_cast<char16_t>(c));
+      if (next == sExp && exponent <= kMaxExponent)
+        exponent = exponent * 10 + static_cast<int>(c - U'0');
+    }
+    state = next;
+  }
+  result.ExponentOverflow = exponent > kMaxExponent;
+  if (state == sError) return result;
+  result.Valid = true;
+  // An exponent marker without digits ("3E", "3E+") adds nothing to the number.
+  if (collected.size() > 1 && (collected.back() == u'+' || collected.back() == u'-')) {
+    collected.pop_back();  // only an exponent sign can end the collected text
+  }
+  if (collected.back() == u'E' || collected.back() == u'e') collected.pop_back();
+  if (!collected.empty() && collected.back() == u'.') collected.push_back(u'0');
+  double value = 0;
+  if (!TryStrToFloat(collected, value)) {
+    // The grammar is sound, so a failed conversion is an overflow.
+    value = collected.front() == u'-' ? -kMaxDouble : kMaxDouble;
+  }
+  if (value > kMaxDouble) value = kMaxDouble;
+  if (value < -kMaxDouble) value = -kMaxDouble;
+  result.Value = value;
+  return result;
+}
+
+template <class Char>
+std::int32_t ScanInteger(std::basic_string_view<Char> text) {
+  std::size_t i = 0;
+  while (i + 1 < text.size() && text[i] == Char(' ')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == Char('-') || text[i] == Char('+'))) {
+    negative = text[i] == Char('-');
+    ++i;
+  }
+  std::uint32_t value = 0;
+  for (; i < text.size() && text[i] >= Char('0') && text[i] <= Char('9'); ++i) {
+    value = value * 10u + static_cast<std::uint32_t>(CodeOf(text[i]) - U'0');
+  }
+  if (negative) value = 0u - value;
+  return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+TNumberScanResult ScanNumberText(std::string_view Text, bool AcceptComma) {
+  return ScanNumber(Text, AcceptComma);
+}
+
+TNumberScanResult ScanNumberText(StringView Text, bool AcceptComma) {
+  return ScanNumber(Text, AcceptComma);
+}
+
+std::int32_t ScanIntegerText(std::string_view Text) { return ScanInteger(Text); }
+std::int32_t ScanIntegerText(StringView Text) { return ScanInteger(Text); }
+
+}  // namespace kez

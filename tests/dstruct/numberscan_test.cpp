@@ -1,0 +1,83 @@
+#include "kez/dstruct/numberscan.hpp"
+
+#include <gtest/gtest.h>
+
+namespace kez {
+namespace {
+
+struct NumberCase {
+  const char* text;
+  bool valid;
+  double value;
+};
+
+class NumberScanTable : public testing::TestWithParam<NumberCase> {};
+
+TEST_P(NumberScanTable, ReadsLikeTheStateMachine) {
+  const NumberCase& c = GetParam();
+  const TNumberScanResult r = ScanNumberText(std::string_view(c.text));
+  EXPECT_EQ(r.Valid, c.valid) << c.text;
+  EXPECT_DOUBLE_EQ(r.Value, c.value) << c.text;
+  // The UTF-16 form reads the same.
+  const TNumberScanResult w = ScanNumberText(AnsiToString(c.text));
+  EXPECT_EQ(w.Valid, r.Valid) << c.text;
+  EXPECT_EQ(w.Value, r.Value) << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, NumberScanTable,
+                         testing::Values(NumberCase{" 1,5e2x", true, 150},
+                                         NumberCase{"abc", false, 0}, NumberCase{"1.2.3", false, 0},
+                                         NumberCase{"", false, 0}, NumberCase{"   ", false, 0},
+                                         NumberCase{"-", false, 0}, NumberCase{"- 1", false, 0},
+                                         NumberCase{"+-1", false, 0}, NumberCase{"-12", true, -12},
+                                         NumberCase{"+.5", true, 0.5}, NumberCase{"5.", true, 5},
+                                         NumberCase{".", true, 0}, NumberCase{"5.E2", true, 500},
+                                         NumberCase{"3E", true, 3}, NumberCase{"3e+x", true, 3},
+                                         NumberCase{"2e-1", true, 0.2}, NumberCase{"7 8", true, 7},
+                                         NumberCase{"7-8", true, 7}, NumberCase{"1e2.5", true, 100},
+                                         NumberCase{"1E 2", false, 0}, NumberCase{"E5", false, 0},
+                                         NumberCase{"1e400", true, 1.7e308},
+                                         NumberCase{"-1e400", true, -1.7e308},
+                                         NumberCase{"1e-400", true, 0},
+                                         NumberCase{"1.75e308", true, 1.7e308}));
+
+TEST(NumberScan, CommaIsASeparatorOnlyWhenAccepted) {
+  EXPECT_EQ(ScanNumberText(std::string_view("1,5"), false).Value, 1);
+  EXPECT_TRUE(ScanNumberText(std::string_view("1,5"), false).Valid);
+  EXPECT_FALSE(ScanNumberText(std::string_view(",5"), false).Valid);
+  EXPECT_EQ(ScanNumberText(std::string_view(",5"), true).Value, 0.5);
+}
+
+TEST(NumberScan, HugeExponentsAreFlaggedAndDoNotOverflow) {
+  const TNumberScanResult r = ScanNumberText(std::string_view("1e99999999999999999999"));
+  EXPECT_TRUE(r.Valid);
+  EXPECT_TRUE(r.ExponentOverflow);
+  EXPECT_EQ(r.Value, 1.7e308);
+  EXPECT_FALSE(ScanNumberText(std::string_view("1e4200")).ExponentOverflow);
+  EXPECT_TRUE(ScanNumberText(std::string_view("1e-4201")).ExponentOverflow);
+  EXPECT_EQ(ScanNumberText(std::string_view("1e-4201")).Value, 0);
+}
+
+TEST(IntegerScan, Table) {
+  const struct {
+    const char* text;
+    std::int32_t value;
+  } cases[] = {{"  -42abc", -42},
+               {"+7", 7},
+               {"", 0},
+               {"   ", 0},
+               {"x1", 0},
+               {"- 1", 0},
+               {"2147483647", 2147483647},
+               {"2147483648", INT32_MIN},
+               {"4294967297", 1},
+               {"-2147483648", INT32_MIN},
+               {"00012", 12}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ScanIntegerText(std::string_view(c.text)), c.value) << c.text;
+    EXPECT_EQ(ScanIntegerText(AnsiToString(c.text)), c.value) << c.text;
+  }
+}
+
+}  // namespace
+}  // namespace kez
