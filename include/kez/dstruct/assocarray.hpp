@@ -1,2 +1,154 @@
-// TAssocArray: key/value table of variants. Included through kez/dstruct.hpp.
+// TAssocArray: a component mapping text keys to variant values, with optional case folding,
+// typed reading of the values and an XML-like block format on byte streams. Included
+// through kez/dstruct.hpp.
+//
+//   kez::TAssocArray a(nullptr);
+//   a.Add(u"Width", std::int32_t{640});
+//   a.Add(u"Ratio", kez::AnsiString("1,5"));
+//   a.ResolveAsInt(u"WIDTH");        // 640 (IgnoreCase is on by default)
+//   a.ResolveAsNumber(u"ratio");     // 1.5
+//   a.Resolve(u"missing").IsNull();  // true
+//
+// Entries keep the order in which they were added (1 ... NumEntries) until Remove moves the
+// last entry into the removed one's slot. Lookups behave as a scan of the entries in order
+// that stops at the first equal key, but are answered through a hash index, so Add,
+// Resolve and Remove take constant time on average however large the table grows.
 #pragma once
+
+#include <cstdint>
+#include <unordered_set>
+#include <vector>
+
+#include "kez/dstruct/numberscan.hpp"
+#include "kez/platform/classes.hpp"
+#include "kez/platform/stream.hpp"
+#include "kez/platform/types.hpp"
+#include "kez/platform/variant.hpp"
+
+namespace kez {
+
+// TAssocArray
+class TAssocArray : public TComponent {
+ public:
+  // Create: no entries, Granularity 1024, IgnoreCase true, DataID empty, room for 1024
+  // entries.
+  explicit TAssocArray(TComponent* AOwner);
+  ~TAssocArray() override;
+
+  // NumEntries
+  // The number of entries.
+  std::int32_t NumEntries() const { return FNEntries; }
+
+  // Granularity / SetGranularity
+  // The step by which the storage grows (at least, the table also grows by half its size
+  // when that is more, so that filling it stays fast) and the room Clear keeps. Values of
+  // 0 or less are stored as 1.
+  std::int32_t Granularity() const { return FGranularity; }
+  void SetGranularity(std::int32_t Value);
+
+  // IgnoreCase / SetIgnoreCase
+  // When true (the default), keys are compared with the letters A-Z lower-cased on both
+  // sides and Add stores its key lower-cased. Switching it does not change stored keys;
+  // entries whose keys become equal under the new rule stay, and lookups find the first of
+  // them.
+  bool IgnoreCase() const { return FIgnoreCase; }
+  void SetIgnoreCase(bool Value);
+
+  // DataID / SetDataID
+  // The identifier of the table in XML streams; the in-memory operations ignore it.
+  const String& DataID() const { return FDataID; }
+  void SetDataID(String Value) { FDataID = std::move(Value); }
+
+  // Add
+  // Stores Value under Key (lower-cased first when IgnoreCase). An existing entry with an
+  // equal key gets the new value and keeps its key text; otherwise a new last entry is
+  // appended. Running out of memory raises EKEZDStructError "not enough memory on heap"
+  // in the component wording, with the table unchanged.
+  void Add(StringView Key, const Variant& Value);
+
+  // Remove
+  // Removes the entry with an equal key and returns true; false when there is none. The
+  // last entry moves into the freed slot, so the order of the rest changes.
+  bool Remove(StringView Key);
+
+  // Clear
+  // Removes every entry and cuts the storage back to Granularity entries.
+  void Clear();
+
+  // Resolve
+  // The value stored under Key, or null when the key is absent.
+  Variant Resolve(StringView Key) const;
+
+  // ResolveAsString
+  // The value as text (Variant::ToString); empty when the key is absent or the value null.
+  String ResolveAsString(StringView Key) const;
+
+  // ResolveAsNumber
+  // The value as a 64-bit float: numeric kinds (varSmallint ... varCurrency and
+  // varShortInt ... varInt64) converted, texts of either kind scanned with
+  // ScanNumberText ("." and "," as separators, the number may be followed by other text,
+  // 0 when the text does not start with a number). Absent keys, null, booleans and empty
+  // values give 0. Never raises.
+  double ResolveAsNumber(StringView Key) const;
+
+  // ResolveAsInt
+  // The value as a 32-bit integer: integer kinds cut to 32 bits, texts of either kind
+  // read with ScanIntegerText (leading blanks, sign, digits up to the first other
+  // character; 32-bit wrap-around). Absent keys, null, floats, currency and booleans give
+  // 0. Never raises.
+  std::int32_t ResolveAsInt(StringView Key) const;
+
+  // GetKeys / SetKeys / Keys
+  // The key of entry ix (1 ... NumEntries); the empty text outside that range. SetKeys
+  // stores the key exactly as written (not lower-cased) and does nothing outside the
+  // range; it does not check that the new key is unique (a duplicate is found only after
+  // the earlier entry that holds it).
+  String GetKeys(std::int32_t ix) const;
+  String Keys(std::int32_t ix) const { return GetKeys(ix); }
+  void SetKeys(std::int32_t ix, StringView v);
+
+  // GetValues / SetValues / Values
+  // The value of entry ix; a variant holding the empty text (varUString) outside the
+  // range. SetValues does nothing outside the range.
+  Variant GetValues(std::int32_t ix) const;
+  Variant Values(std::int32_t ix) const { return GetValues(ix); }
+  void SetValues(std::int32_t ix, const Variant& v);
+
+ private:
+  // Hash index over the entry numbers: hashes and compares the keys the entries hold, so
+  // that lookups by a key text need no folded copy of it.
+  struct KeyHash {
+    using is_transparent = void;
+    const TAssocArray* Owner;
+    std::size_t operator()(std::int32_t ix) const;
+    std::size_t operator()(StringView key) const;
+  };
+  struct KeyEqual {
+    using is_transparent = void;
+    const TAssocArray* Owner;
+    bool operator()(std::int32_t a, std::int32_t b) const;
+    bool operator()(StringView a, std::int32_t b) const;
+    bool operator()(std::int32_t a, StringView b) const;
+  };
+
+  // The entry number (1-based) of Key, or 0.
+  std::int32_t FindKey(StringView Key) const;
+  bool KeysEqual(StringView a, StringView b) const;
+  std::size_t HashKey(StringView key) const;
+  // Rebuilds the index from the entries (after a change that may leave duplicates).
+  void RebuildIndex();
+  // True when every entry's key is distinct under the comparison in force.
+  bool IndexComplete() const { return FIndex.size() == static_cast<std::size_t>(FNEntries); }
+  void Reserve(std::size_t Room);
+
+  std::int32_t FNEntries = 0;
+  std::vector<Variant> FDataArray;
+  std::vector<String> FKeyArray;
+  std::int32_t FGranularity = 1024;
+  bool FIgnoreCase = true;
+  String FDataID;
+  // For every class of equal keys, the lowest entry number that holds one.
+  std::unordered_set<std::int32_t, KeyHash, KeyEqual> FIndex;
+};
+
+}  // namespace kez
