@@ -1,0 +1,123 @@
+// Lines, whole texts and marker searches on byte streams.
+#include "kez/streams/lines.hpp"
+
+#include <algorithm>
+#include <array>
+
+#include "kez/platform/sysutils.hpp"
+#include "streams/bytereader.hpp"
+
+namespace kez {
+
+namespace {
+
+constexpr char16_t kCR = 13;
+constexpr char16_t kLF = 10;
+
+bool IsLineEnd(char16_t Ch) { return Ch == kCR || Ch == kLF; }
+
+bool EndsLine(int Mode, char16_t Ch, char16_t Previous) {
+  switch (Mode) {
+    case 0:
+      return Ch == kLF;
+    case 1:
+      return Ch == kCR;
+    case 2:
+      return IsLineEnd(Ch);
+    case 3:
+      return Ch == kCR && Previous == kLF;
+    case 4:
+      return Ch == kLF && Previous == kCR;
+    default:
+      return false;
+  }
+}
+
+constexpr std::int64_t kBlockSize = 256;
+
+// Reads one block of up to 256 bytes and appends it as characters; returns the count.
+std::int64_t AppendBlock(TStream& Stream, String& Text) {
+  std::array<std::uint8_t, kBlockSize> block;
+  const std::int64_t n = Stream.Read(block.data(), kBlockSize);
+  Text.append(block.begin(), block.begin() + std::max<std::int64_t>(n, 0));
+  return n;
+}
+
+}  // namespace
+
+String ReadLnStream(TStream& Stream, bool& Eos, int Mode) {
+  Eos = false;
+  return detail::WithByteReader(Stream, [&](auto reader) {
+    String line;
+    char16_t previous = 0;
+    char16_t ch;
+    for (;;) {
+      if (!reader.Next(ch)) {
+        Eos = true;
+        return line;
+      }
+      line.push_back(ch);
+      if (EndsLine(Mode, ch, previous)) break;
+      previous = ch;
+    }
+    for (int dropped = 0; dropped < 2 && !line.empty() && IsLineEnd(line.back()); ++dropped) {
+      line.pop_back();
+    }
+    return line;
+  });
+}
+
+String StreamAsString(TStream& Stream) {
+  String text;
+  while (AppendBlock(Stream, text) == kBlockSize) {
+  }
+  return text;
+}
+
+bool FindInStream(TStream& Stream, std::uint8_t Value) {
+  return detail::WithByteReader(Stream, [&](auto reader) {
+    std::uint8_t byte;
+    while (reader.NextByte(byte)) {
+      if (byte == Value) return true;
+    }
+    return false;
+  });
+}
+
+String ReadStreamUntil(TStream& Stream, StringView Target, std::int32_t& Status) {
+  Status = -1;
+  const String target = LowerCase(Target);
+  const std::int64_t start = Stream.Position();
+  String collected;
+  String lowered;  // collected with ASCII letters lower-cased, grown block by block
+  std::size_t found = String::npos;
+  if (target.empty()) found = 0;
+  while (found == String::npos) {
+    const std::size_t before = lowered.size();
+    const std::int64_t n = AppendBlock(Stream, collected);
+    std::transform(collected.begin() + static_cast<std::ptrdiff_t>(before), collected.end(),
+                   std::back_inserter(lowered), LoCaseASCII);
+    // Only the new block and the target's length before it can hold a first occurrence.
+    const std::size_t from = before >= target.size() ? before - target.size() + 1 : 0;
+    found = lowered.find(target, from);
+    if (n < kBlockSize) break;
+  }
+  if (found == String::npos) return collected;
+  Status = 0;
+  collected.resize(found + target.size());
+  Stream.SetPosition(start + static_cast<std::int64_t>(collected.size()));
+  return collected;
+}
+
+std::int64_t CountLinesInStream(TStream& Stream) {
+  // Counting needs no per-byte stops, so it reads in larger blocks.
+  std::array<std::uint8_t, 4096> block;
+  std::int64_t lines = 0;
+  std::int64_t n;
+  while ((n = Stream.Read(block.data(), static_cast<std::int64_t>(block.size()))) > 0) {
+    lines += std::count(block.begin(), block.begin() + n, std::uint8_t{10});
+  }
+  return lines;
+}
+
+}  // namespace kez
