@@ -62,6 +62,17 @@ String strffForcePlus(Extended Value, std::int32_t Width, std::int32_t Decimals)
 // "-INF" right-aligned to Width.
 String FormatData(double Value, std::int32_t Width, std::int32_t Decimals);
 
+// SigDigStr
+// Value with Digits significant digits (Digits below 1 count as 1) in a field of Width:
+// fixed, with Digits - e decimals where e is the number of digits before the point, when
+// that fits the width; otherwise the compact scientific layout strff(Value, max(Width,
+// Digits + 6), -2). An exact 0 is FixedWidthStr(0, Width, Digits - 1); NaN and infinities
+// give "NAN", "INF", "-INF" right-aligned to Width. The form with Strip set removes the
+// leading and trailing blanks.
+//   SigDigStr(123.456, 8, 4)         // u"   123.5"
+//   SigDigStr(0.00012345, 8, 3)      // u" 1.23E-04"
+String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits);
+
 // BoolToStr
 // The word of a flag in one of eight pairs chosen by Mode: 0 "TRUE"/"FALSE", 1 "T"/"F",
 // 2 ".T."/".F.", 3 "1"/"0", 4 "-1"/"0", 5 "FF"/"00", 6 "YES"/"NO", 7 "GOOD"/"BAD". Any
