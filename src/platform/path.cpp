@@ -14,11 +14,8 @@ namespace kez {
 namespace {
 
 std::array<std::string, 26>& DriveTable() {
-  static std::array<std::string, 26> table = [] {
-    std::array<std::string, 26> t{};
-    t['C' - 'A'] = "/";
-    return t;
-  }();
+  // Only C: is mapped at first, to the root.
+  static std::array<std::string, 26> table = {"", "", "/"};
   return table;
 }
 
