@@ -17,4 +17,5 @@
 #include "kez/platform/textfile.hpp"
 #include "kez/streams/lines.hpp"
 #include "kez/streams/numbers.hpp"
+#include "kez/streams/tags.hpp"
 #include "kez/streams/values.hpp"
