@@ -221,13 +221,14 @@ class TStringArray : public TComponent {
 
   // InsertRow
   // Inserts an empty row at logical row r (1 ... NrOfRows, otherwise nothing happens); the
-  // other rows keep the order shown, sorted or not. The rows behind are copied cell by cell
-  // (one OnChange per cell). When the table cannot grow nothing changes.
+  // other rows keep the order shown, sorted or not. OnChange fires for the growth and once
+  // per cell of every row moved. When the table cannot grow nothing changes.
   void InsertRow(std::int32_t r);
 
   // RemoveRow
   // Removes logical row r (1 ... NrOfRows, otherwise nothing happens), keeping the order
-  // shown. The last remaining row is emptied instead of removed.
+  // shown; OnChange fires once per cell of every row moved and once for the shrink. The
+  // last remaining row is emptied instead of removed.
   void RemoveRow(std::int32_t r);
 
   // CopyRow
@@ -292,9 +293,10 @@ class TStringArray : public TComponent {
 
   // Stores Text in cell (c, physical row p) without an event.
   void StorePhysical(std::int32_t c, std::int32_t p, std::string_view Text);
-  // Copies the text of physical row From to physical row To (all columns), firing OnChange
-  // after every cell.
-  void CopyPhysicalRow(std::int32_t From, std::int32_t To);
+  // Moves the handles and attribute of physical row From to physical row To, firing
+  // OnChange after every cell; EmptyPhysicalRow empties a row the same way.
+  void MovePhysicalRow(std::int32_t From, std::int32_t To);
+  void EmptyPhysicalRow(std::int32_t p);
   // A new slot for a text of Length bytes; may compact the pool; raises when it is full.
   std::uint32_t AllocateSlot(std::uint8_t Length);
   std::uint32_t TryAllocateSlot(std::uint8_t Length);
