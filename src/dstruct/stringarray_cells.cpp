@@ -5,6 +5,7 @@
 
 #include "kez/dstruct.hpp"
 #include "kez/platform/sysutils.hpp"
+#include "kez/stringl/chars.hpp"
 
 namespace kez {
 
@@ -33,8 +34,7 @@ double TStringArray::ReadNumber(std::int32_t c, std::int32_t r) const {
   while (!text.empty() && text.front() == u' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == u' ') text.remove_suffix(1);
   if (text.empty()) return 0;
-  String number(text);
-  std::replace(number.begin(), number.end(), u',', u'.');
+  const String number = ReplaceCharInString(text, u',', u'.');
   // The platform's reading also takes "INF" and "NAN" and skips tabs and line breaks
   // around the number; a cell number needs a digit and only blanks count as padding.
   const bool hasDigit = std::any_of(number.begin(), number.end(),
