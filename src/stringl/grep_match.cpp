@@ -248,19 +248,23 @@ bool Search(TRegExp& Tokens, std::int32_t Count, StringView Input, std::int32_t 
   Matcher matcher(Tokens, Count, text.data(), length, memo ? &*memo : nullptr);
 
   const TGrepToken& head = Tokens[1];
+  // What the first token needs at a start position: a literal string or a set member
+  // (taNormal, taSet, and the item of a taMult1). Start positions without it are skipped.
+  const bool needsItem = head.Action == taNormal || head.Action == taSet || head.Action == taMult1;
+  const bool needsMember = needsItem && head.NumChars < 0;
+  const std::size_t literalLength =
+      needsItem && head.Action != taSet ? static_cast<std::size_t>(std::max(head.NumChars, 0)) : 0;
+  const StringView literal(head.Params.data() + 1, literalLength);
   bool found = false;
   if (head.Action == taBol) {
     found = matcher.Match(first, 1);
   } else {
-    const StringView literal(head.Params.data() + 1,
-                             head.Action == taNormal ? static_cast<std::size_t>(head.NumChars) : 0);
     for (std::int32_t s = first; s <= lastStart; ++s) {
-      // Skip the start positions at which the first token cannot match.
       if (!literal.empty()) {
         const std::size_t at = text.find(literal, static_cast<std::size_t>(s - 1));
         if (at == StringView::npos) break;
         s = static_cast<std::int32_t>(at) + 1;
-      } else if (head.Action == taSet) {
+      } else if (needsMember) {
         while (s <= length && !matcher.IsMember(head, s)) ++s;
         if (s > length) break;
       }
