@@ -1,5 +1,6 @@
 // The TGrep compiler: the character-code pre-pass and the parser that turns a pattern into
 // tokens.
+#include "kez/stringl/chars.hpp"
 #include "stringl/grep_internal.hpp"
 
 namespace kez::grep_detail {
@@ -7,10 +8,8 @@ namespace kez::grep_detail {
 namespace {
 
 int HexDigitValue(char16_t Ch) {
-  if (Ch >= u'0' && Ch <= u'9') return Ch - u'0';
-  if (Ch >= u'A' && Ch <= u'F') return Ch - u'A' + 10;
-  if (Ch >= u'a' && Ch <= u'f') return Ch - u'a' + 10;
-  return -1;
+  if (!IsHexChar(Ch)) return -1;
+  return IsDigit(Ch) ? Ch - u'0' : (Ch | 0x20) - u'a' + 10;
 }
 
 // The code given by two characters: leading blanks and one leading "$" are skipped, the
