@@ -14,9 +14,9 @@ namespace {
 constexpr char16_t kCR = 13;
 constexpr char16_t kLF = 10;
 
-bool IsLineEnd(char16_t Ch) { return Ch == kCR || Ch == kLF; }
+constexpr bool IsLineEnd(char16_t Ch) { return Ch == kCR || Ch == kLF; }
 
-bool EndsLine(int Mode, char16_t Ch, char16_t Previous) {
+constexpr bool EndsLine(int Mode, char16_t Ch, char16_t Previous) {
   switch (Mode) {
     case 0:
       return Ch == kLF;
@@ -43,27 +43,58 @@ std::int64_t AppendBlock(TStream& Stream, String& Text) {
   return n;
 }
 
+// Reads one line with the end test of mode M (5 stands for "never").
+template <int M, class Reader>
+String ReadLine(Reader& reader, bool& Eos) {
+  String line;
+  // Bytes are gathered in a small block and appended block by block, which is much
+  // cheaper than growing the line one character at a time.
+  std::array<char16_t, 128> block;
+  std::size_t filled = 0;
+  char16_t previous = 0;
+  std::uint8_t byte;
+  for (;;) {
+    if (!reader.NextByte(byte)) {
+      Eos = true;
+      line.append(block.data(), filled);
+      return line;
+    }
+    const char16_t ch = byte;
+    block[filled++] = ch;
+    if (EndsLine(M, ch, previous)) break;
+    if (filled == block.size()) {
+      line.append(block.data(), filled);
+      filled = 0;
+    }
+    previous = ch;
+  }
+  line.append(block.data(), filled);
+  for (int dropped = 0; dropped < 2 && !line.empty() && IsLineEnd(line.back()); ++dropped) {
+    line.pop_back();
+  }
+  return line;
+}
+
 }  // namespace
 
 String ReadLnStream(TStream& Stream, bool& Eos, int Mode) {
   Eos = false;
-  return detail::WithByteReader(Stream, [&](auto reader) {
-    String line;
-    char16_t previous = 0;
-    char16_t ch;
-    for (;;) {
-      if (!reader.Next(ch)) {
-        Eos = true;
-        return line;
-      }
-      line.push_back(ch);
-      if (EndsLine(Mode, ch, previous)) break;
-      previous = ch;
+  return detail::WithByteReader(Stream, [&](auto& reader) {
+    // One loop per mode, so that the end test is not dispatched for every byte.
+    switch (Mode) {
+      case 0:
+        return ReadLine<0>(reader, Eos);
+      case 1:
+        return ReadLine<1>(reader, Eos);
+      case 2:
+        return ReadLine<2>(reader, Eos);
+      case 3:
+        return ReadLine<3>(reader, Eos);
+      case 4:
+        return ReadLine<4>(reader, Eos);
+      default:
+        return ReadLine<5>(reader, Eos);
     }
-    for (int dropped = 0; dropped < 2 && !line.empty() && IsLineEnd(line.back()); ++dropped) {
-      line.pop_back();
-    }
-    return line;
   });
 }
 
@@ -75,7 +106,7 @@ String StreamAsString(TStream& Stream) {
 }
 
 bool FindInStream(TStream& Stream, std::uint8_t Value) {
-  return detail::WithByteReader(Stream, [&](auto reader) {
+  return detail::WithByteReader(Stream, [&](auto& reader) {
     std::uint8_t byte;
     while (reader.NextByte(byte)) {
       if (byte == Value) return true;

@@ -72,7 +72,7 @@ double ToDouble(const std::string& Text) {
 }  // namespace
 
 std::int32_t ScanStreamDecimal(TStream& Stream) {
-  return detail::WithByteReader(Stream, [&](auto reader) -> std::int32_t {
+  return detail::WithByteReader(Stream, [&](auto& reader) -> std::int32_t {
     std::uint8_t byte;
     bool more = reader.NextByte(byte);
     while (more && (byte == ' ' || byte == '\n' || byte == '\r')) more = reader.NextByte(byte);
@@ -98,7 +98,7 @@ std::int32_t ScanStreamDecimal(TStream& Stream) {
 }
 
 Extended ScanStreamFPNum(TStream& Stream, bool AllowExponent, int PointMode) {
-  return detail::WithByteReader(Stream, [&](auto reader) -> Extended {
+  return detail::WithByteReader(Stream, [&](auto& reader) -> Extended {
     std::string number;
     int exponent = 0;  // the value of the exponent digits taken so far
     TNumState state = sStart;

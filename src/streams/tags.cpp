@@ -48,7 +48,7 @@ bool EndsWithEndTag(StringView Text, StringView EndTag) {
 
 std::int32_t ReadNextTagInStream(TStream& Stream, std::span<const String> TagList,
                                  String& Attributes, String& Contents) {
-  return detail::WithByteReader(Stream, [&](auto reader) {
+  return detail::WithByteReader(Stream, [&](auto& reader) {
     return detail::ReadNextTag(reader, TagList, Attributes, Contents);
   });
 }
@@ -65,7 +65,7 @@ bool ScanStreamForXMLTag(TStream& Stream, StringView TagName, String& Attributes
   Contents.clear();
   const String wanted = LowerCase(TagName);
   if (wanted.empty()) return false;
-  return detail::WithByteReader(Stream, [&](auto reader) {
+  return detail::WithByteReader(Stream, [&](auto& reader) {
     for (;;) {
       const String text = detail::ReadTagText(reader);
       if (text.empty()) return false;
@@ -83,20 +83,24 @@ String ReadStreamUntilTagList(TStream& Stream, std::span<const String> TagList,
   TagIndex = -1;
   const std::int64_t start = Stream.Position();
   String raw;
-  return detail::WithByteReader(Stream, [&](auto reader) {
+  std::size_t tagStart = 0;
+  detail::WithByteReader(Stream, [&](auto& reader) {
     for (;;) {
-      std::size_t tagStart = 0;
       const String text = detail::ReadTagText(reader, &raw, &tagStart);
-      if (text.empty()) return raw;
+      if (text.empty()) return;
       const String name = detail::ParseTagText(text).Name;
       const auto it = std::find(TagList.begin(), TagList.end(), name);
-      if (it == TagList.end()) continue;
-      TagIndex = static_cast<std::int32_t>(it - TagList.begin());
-      raw.resize(tagStart);
-      Stream.SetPosition(start + static_cast<std::int64_t>(tagStart));
-      return raw;
+      if (it != TagList.end()) {
+        TagIndex = static_cast<std::int32_t>(it - TagList.begin());
+        return;
+      }
     }
   });
+  if (TagIndex >= 0) {
+    raw.resize(tagStart);
+    Stream.SetPosition(start + static_cast<std::int64_t>(tagStart));
+  }
+  return raw;
 }
 
 }  // namespace kez

@@ -7,37 +7,13 @@
 #include <vector>
 
 #include "kez/streams.hpp"
+#include "streams/plain_stream.hpp"
 #include "support/test_support.hpp"
 
 namespace kez {
 namespace {
 
 using test::U8;
-
-// A stream that is not a memory stream, to run the scanners through the virtual path.
-class PlainStream : public TStream {
- public:
-  explicit PlainStream(std::string Data) : FData(std::move(Data)) {}
-  std::int64_t Read(void* Buffer, std::int64_t Count) override {
-    const auto n = std::min<std::int64_t>(Count, static_cast<std::int64_t>(FData.size()) - FPos);
-    if (n <= 0) return 0;
-    std::memcpy(Buffer, FData.data() + FPos, static_cast<std::size_t>(n));
-    FPos += n;
-    return n;
-  }
-  std::int64_t Write(const void*, std::int64_t) override { return 0; }
-  std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) override {
-    const std::int64_t base = Origin == soBeginning ? 0
-                              : Origin == soCurrent ? FPos
-                                                    : static_cast<std::int64_t>(FData.size());
-    FPos = std::max<std::int64_t>(0, base + Offset);
-    return FPos;
-  }
-
- private:
-  std::string FData;
-  std::int64_t FPos = 0;
-};
 
 // Every line with its end-of-stream flag, until the flag is set.
 std::vector<std::string> AllLines(TStream& s, int Mode) {
@@ -62,7 +38,7 @@ TEST_P(ReadLnStreamModes, SplitsLines) {
   const LineCase& c = GetParam();
   TStringStream memory{std::string_view(c.Data)};
   EXPECT_EQ(AllLines(memory, c.Mode), c.Lines) << "memory stream, mode " << c.Mode;
-  PlainStream plain(c.Data);
+  test::PlainStream plain(c.Data);
   EXPECT_EQ(AllLines(plain, c.Mode), c.Lines) << "plain stream, mode " << c.Mode;
 }
 

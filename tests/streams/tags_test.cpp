@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "kez/streams.hpp"
+#include "streams/plain_stream.hpp"
 #include "support/test_support.hpp"
 
 namespace kez {
@@ -36,10 +37,17 @@ std::vector<TagRead> ReadAll(TStream& s, std::span<const String> list, int Calls
 const String kItemList[] = {u"item", u"name", u""};
 
 TEST(ReadNextTagInStream, Examples) {
-  TStringStream s{std::string_view(R"(<!-- c --><item id="7" >x<b>y</b></ITEM><name/>)")};
-  EXPECT_EQ(ReadAll(s, kItemList, 3),
-            (std::vector<TagRead>{{0, R"(id="7")", "x<b>y</b>"}, {1, "", ""}, {2, "", ""}}));
+  const char* doc = R"(<!-- c --><item id="7" >x<b>y</b></ITEM><name/>)";
+  const std::vector<TagRead> expected{{0, R"(id="7")", "x<b>y</b>"}, {1, "", ""}, {2, "", ""}};
+  TStringStream s{std::string_view(doc)};
+  EXPECT_EQ(ReadAll(s, kItemList, 3), expected);
   EXPECT_EQ(s.Position(), s.Size());
+  test::PlainStream plain(doc);
+  EXPECT_EQ(ReadAll(plain, kItemList, 1),
+            std::vector<TagRead>(expected.begin(), expected.begin() + 1));
+  EXPECT_EQ(plain.Position(), 40);
+  EXPECT_EQ(ReadAll(plain, kItemList, 2),
+            std::vector<TagRead>(expected.begin() + 1, expected.end()));
 }
 
 struct TagCase {

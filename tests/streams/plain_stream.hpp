@@ -1,0 +1,37 @@
+// A byte stream over a text that is not a memory stream, so that the scanners take their
+// general path through the virtual Read.
+#pragma once
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "kez/platform/stream.hpp"
+
+namespace kez::test {
+
+class PlainStream : public TStream {
+ public:
+  explicit PlainStream(std::string Data) : FData(std::move(Data)) {}
+  std::int64_t Read(void* Buffer, std::int64_t Count) override {
+    const auto n = std::min<std::int64_t>(Count, static_cast<std::int64_t>(FData.size()) - FPos);
+    if (n <= 0) return 0;
+    std::memcpy(Buffer, FData.data() + FPos, static_cast<std::size_t>(n));
+    FPos += n;
+    return n;
+  }
+  std::int64_t Write(const void*, std::int64_t) override { return 0; }
+  std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) override {
+    const std::int64_t base = Origin == soBeginning ? 0
+                              : Origin == soCurrent ? FPos
+                                                    : static_cast<std::int64_t>(FData.size());
+    FPos = std::max<std::int64_t>(0, base + Offset);
+    return FPos;
+  }
+
+ private:
+  std::string FData;
+  std::int64_t FPos = 0;
+};
+
+}  // namespace kez::test
