@@ -17,5 +17,6 @@
 #include "kez/platform/textfile.hpp"
 #include "kez/streams/lines.hpp"
 #include "kez/streams/numbers.hpp"
+#include "kez/streams/editing.hpp"
 #include "kez/streams/tags.hpp"
 #include "kez/streams/values.hpp"
