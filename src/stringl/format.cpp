@@ -143,4 +143,9 @@ String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits) {
                                 : FixedWidthStr(Value, Width, Digits - e);
 }
 
+String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits, bool Strip) {
+  const String text = SigDigStr(Value, Width, Digits);
+  return Strip ? StripLTBlanks(text) : text;
+}
+
 }  // namespace kez

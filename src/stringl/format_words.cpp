@@ -54,10 +54,7 @@ String BoolToStr(bool Flag, std::int32_t Mode) {
 }
 
 TTriState StrToTriState(StringView Text) {
-  const auto first = Text.find_first_not_of(u' ');
-  const String word = first == StringView::npos
-                          ? String()
-                          : LowerCase(Text.substr(first, Text.find_last_not_of(u' ') + 1 - first));
+  const String word = LowerCase(StripLTBlanks(Text));
   if (word == u"true" || word == u"1" || word == u"+1" || word == u"yes") return tsTrue;
   if (word == u"false" || word == u"-1" || word == u"no") return tsFalse;
   return tsUndefined;

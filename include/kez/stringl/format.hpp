@@ -72,6 +72,17 @@ String FormatData(double Value, std::int32_t Width, std::int32_t Decimals);
 //   SigDigStr(123.456, 8, 4)         // u"   123.5"
 //   SigDigStr(0.00012345, 8, 3)      // u" 1.23E-04"
 String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits);
+String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits, bool Strip);
+
+// AutoFormatData
+// A compact text without blanks with Precision (clamped to 2..16) significant digits:
+// fixed for magnitudes above 0.1 and below 10^(Precision - 1), the compact scientific
+// layout otherwise (strff(Value, Precision + 6, -2)); an exact 0 is strff(0, 1,
+// Precision - 1). With Comma set every "." becomes ",".
+//   AutoFormatData(123.456, 4)   // u"123.5"
+//   AutoFormatData(0.05, 4)      // u"5.000E-02"
+String AutoFormatData(double Value, std::int32_t Precision);
+String AutoFormatData(double Value, std::int32_t Precision, bool Comma);
 
 // BoolToStr
 // The word of a flag in one of eight pairs chosen by Mode: 0 "TRUE"/"FALSE", 1 "T"/"F",
@@ -106,6 +117,47 @@ std::int32_t StringIx(StringView Text, std::initializer_list<StringView> List);
 std::int32_t StringIx(StringView Text, bool CaseSensitive, std::span<const String> List);
 std::int32_t StringIx(StringView Text, bool CaseSensitive, std::span<const StringView> List);
 std::int32_t StringIx(StringView Text, bool CaseSensitive, std::initializer_list<StringView> List);
+
+// CreateParList
+// A list text "[a,b,c]" of the values, integers in plain decimal, reals by
+// AutoFormatData(value, Precision) (Precision 3 in the forms without it). In the forms
+// with MaxCount, a MaxCount above 0 and below the number of values writes only the first
+// MaxCount of them followed by "..." ("[1,2,...]"). With Comma set one "," follows the
+// "]". An empty list gives "[]".
+String CreateParList(const std::vector<std::int32_t>& Values, bool Comma, std::int32_t MaxCount);
+String CreateParList(std::span<const std::int32_t> Values, bool Comma);
+String CreateParList(std::initializer_list<std::int32_t> Values, bool Comma);
+String CreateParList(const std::vector<double>& Values, bool Comma, std::int32_t MaxCount,
+                     std::int32_t Precision);
+String CreateParList(std::span<const double> Values, bool Comma);
+String CreateParList(std::initializer_list<double> Values, bool Comma);
+
+// NumberedPos
+// The 1-based position in Text of the N-th occurrence of SubStr, searching from Start (a
+// Start below 1 counts as 1); occurrences do not overlap. 0 when there are fewer than N
+// occurrences, N is 0 or less, or SubStr is empty. IgnoreCase compares both texts in
+// locale lower case.
+std::int32_t NumberedPos(StringView SubStr, StringView Text, std::int32_t Start, std::int32_t N,
+                         bool IgnoreCase);
+
+// SortableNumericString
+// Text without leading and trailing blanks, shifted right with blanks so that the first
+// Ch (the alignment character, as the decimal point) lands in Column: Column - p blanks go
+// in front when Ch is at position p < Column. A text without Ch counts p as 0 and gets
+// Column blanks. Column is clamped to at most 4096.
+//   SortableNumericString(u"3.25", u'.', 4)   // u"  3.25"
+String SortableNumericString(StringView Text, char16_t Ch, std::int32_t Column);
+
+// TimeString
+// A time span of Seconds as text, each field at least two characters wide:
+// Mode 0 "HH:MM:SS.hh", 1 "HH:MM:SS", 4 "HH:MM" (all zero-filled), 2 " Hh" "MM", 3
+// " HhMM'SS" and a double quote (hours blank-filled), 5 the 12-hour clock " H:MMa" or
+// "p"; any other Mode gives the empty text. 3725.5 s give "01:02:05.50" in Mode 0.
+// Negative and NaN seconds count as 0. Hours are counted modulo 65536 and written with
+// all their digits; minutes, seconds and hundredths come from the seconds themselves, so
+// they stay right for spans beyond 65536 hours (infinite seconds count as the largest
+// double).
+String TimeString(double Seconds, std::uint8_t Mode);
 
 // MultiChar
 // Ch repeated Count times, Count clamped to 1..255 (so a Count of 0 or less still gives
