@@ -1,14 +1,306 @@
 // Shared vocabulary of the suite: enumerations, records, array and callback types, word
 // tables, status globals. Included through kez/kezbase.hpp.
+//
+// The member names, their order and their ordinals are part of the interface: the suite's
+// XML-like files store the words of the xml... tables, and the words equal the member names.
+//
+//   kez::xmlFrameStyle[kez::fsLowered]            // u"fsLowered"
+//   kez::ResolveCSVDelimiter(u';')                 // kez::csvSemicolon
+//   kez::AnsiToString(kez::MonthShort[kez::lgGerman][3])   // u"Mär"
+//
+// Word tables of the enumerations hold library text (UTF-16 views of static literals). The
+// calendar and number words and the language names are short single-byte strings of fixed
+// capacity, as the suite stores them: views of Windows-1252 bytes (convert with
+// AnsiToString); each entry fits the capacity its comment names.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "kez/platform/classes.hpp"
+#include "kez/platform/graphtypes.hpp"
+#include "kez/platform/rangearray.hpp"
+#include "kez/platform/types.hpp"
 
 namespace kez {
+
+class Variant;  // kez/platform/variant.hpp
+
+// ---------------------------------------------------------------------------------------
+// Enumerations (one byte each; ordinals from 0 in the order given)
+// ---------------------------------------------------------------------------------------
+
+enum TBkgFill : std::uint8_t { bfSimple, bfStretch, bfTile };
+enum TBoundingBox : std::uint8_t { bbNone, bbFrame, bbFaces };
+enum TColorScheme : std::uint8_t { csBWG, csSystem };
+enum TDecPSep : std::uint8_t { dsSystem, dsDot, dsComma, dsBoth };
+enum TFigType : std::uint8_t { ftNoFigs, ftNum, ftTime, ftDateTime, ftUserText };
+enum TScaleType : std::uint8_t { sctXB, sctXT, sctYL, sctYR };
+enum TVerticalAlignment : std::uint8_t { vaTop, vaCenter, vaBottom };
+enum TYearLength : std::uint8_t { ylNone, ylYY, ylYYYY };
+enum TDateOrder : std::uint8_t { doMMDDYY, doDDMMYY, doYYMMDD };
+enum TDateForTime : std::uint8_t { dtNone, dtOnePerChart, dtOnePerDay, dtAllTicks };
+enum TShadowStyle : std::uint8_t { ssFlying, ssBox };
+enum TFrameStyle : std::uint8_t { fsNone, fsSimple, fsLowered, fsRaised, fsEmbossed, fsEngraved };
+enum TTimeFormat : std::uint8_t { tfHHMMSS, tfHHhMM, tfAMPM };
+enum TDirection : std::uint8_t { dirUpward, dirDownward, dirLeftward, dirRightward };
+enum TOrientation : std::uint8_t { orVert, orHoriz };
+enum TAxis : std::uint8_t { atXAxis, atYAxis, atZAxis };
+enum TDims : std::uint8_t { dimX, dimY, dimL, dimT };
 
 // TTriState
 // A yes/no value that may also be unknown; read and written as words by StrToTriState and
 // TriStateToStr.
 enum TTriState : std::uint8_t { tsFalse, tsTrue, tsUndefined };
+
+enum TCrossHMode : std::uint8_t { chOff, chHoriz, chVert, chBoth, chCrossBox, chBox };
+enum TTxtLblAttachMode : std::uint8_t { tlamNone, tlamXOnly, tlamYOnly, tlamBoth };
+enum TTxtLblMode : std::uint8_t { tlOff, tlsimple, tlBox, tlUnderline, tlShadow };
+enum TDegreeFormat : std::uint8_t { dfDeg, dfDegMin, dfDegMinSec, dfNumeric };
+enum TCSVDelimiters : std::uint8_t { csvUnknown, csvSemicolon, csvComma, csvColon, csvTab };
+enum TZoomPanMode : std::uint8_t { zpmPan, zpmColZoomLeft, zpmColZoomRight };
+enum TLanguage : std::uint8_t { lgUnknown, lgEnglish, lgGerman, lgFrench, lgSpanish };
+enum TVarKind : std::uint8_t { rnum, dnum, snum, inum, lnum, Bool, strg };
+enum TMouseBoxState : std::uint8_t { msNormal, msFirstCorner, msRectDraw, msFinished };
+enum TMouseActMode : std::uint8_t {
+  maNone,
+  maPan,
+  maPanHoriz,
+  maPanVert,
+  maPanGrid,
+  maRubberBand,
+  maZoom,
+  maZoomWind,
+  maZoomWindPos,
+  maZoomDrag,
+  maDragCrossH,
+  maDragLabel,
+  maRotate,
+  maRotAndZoom,
+  maRotXOnly,
+  maRotZOnly,
+  maSelectRect,
+  maDrawMTrace,
+  maZoomPanColors
+};
+enum TZoomState : std::uint8_t { zsNormal, zsDrawWin };
+
+// ---------------------------------------------------------------------------------------
+// Records
+// ---------------------------------------------------------------------------------------
+
+// TPointDouble: a point in real coordinates.
+struct TPointDouble {
+  double X;
+  double Y;
+  friend constexpr bool operator==(const TPointDouble&, const TPointDouble&) = default;
+};
+
+// TColoredPoint: a point with a flag word and a colour.
+struct TColoredPoint {
+  double X;
+  double Y;
+  std::uint16_t Flag;
+  TColor Color;
+};
+
+// TCellPosition4D: a cell of a four-dimensional grid.
+struct TCellPosition4D {
+  std::int32_t X;
+  std::int32_t Y;
+  std::int32_t L;
+  std::int32_t T;
+};
+
+// TRectDouble
+// A rectangle in real coordinates. TopLeft() and BottomRight() read the corner pairs
+// (Left, Top) and (Right, Bottom) as points; SetTopLeft and SetBottomRight write them.
+struct TRectDouble {
+  double Left;
+  double Top;
+  double Right;
+  double Bottom;
+
+  constexpr TPointDouble TopLeft() const { return {Left, Top}; }
+  constexpr TPointDouble BottomRight() const { return {Right, Bottom}; }
+  constexpr void SetTopLeft(TPointDouble P) {
+    Left = P.X;
+    Top = P.Y;
+  }
+  constexpr void SetBottomRight(TPointDouble P) {
+    Right = P.X;
+    Bottom = P.Y;
+  }
+};
+
+// TQuad: four integer points (a quadrilateral), indexed 0 to 3.
+using TQuad = std::array<TPoint, 4>;
+
+// ---------------------------------------------------------------------------------------
+// Arrays and buffers
+// ---------------------------------------------------------------------------------------
+
+using TSingleArray = std::vector<float>;
+using TDoubleArray = std::vector<double>;
+using TDouble2DArray = std::vector<TDoubleArray>;
+using TDouble3DArray = std::vector<TDouble2DArray>;
+using TDouble4DArray = std::vector<TDouble3DArray>;
+using TIntArray = std::vector<std::int32_t>;
+using TInt2DArray = std::vector<TIntArray>;
+using TInt3DArray = std::vector<TInt2DArray>;
+using TInt4DArray = std::vector<TInt3DArray>;
+using TBoolArray = std::vector<bool>;
+using TBool2DArray = std::vector<TBoolArray>;
+using TStrArray = std::vector<String>;
+// TVariantArray: include kez/platform/variant.hpp to use it.
+using TVariantArray = std::vector<Variant>;
+using TPDblArray = std::vector<TPointDouble>;
+using TBytes = std::vector<std::uint8_t>;
+
+// Fixed byte buffers.
+using TBuf4096 = std::array<std::uint8_t, 4096>;
+using TBuf16K = std::array<std::uint8_t, 16384>;
+
+// TDataBuffer
+// A byte view laid over raw memory of any length (indexes 0 to 2147483646); it owns
+// nothing. Build it from a pointer and a length: TDataBuffer(ptr, n).
+using TDataBuffer = std::span<std::uint8_t>;
+
+// ---------------------------------------------------------------------------------------
+// Callback types
+// ---------------------------------------------------------------------------------------
+
+// FeedBackProcType: a plain progress procedure called with a state counter.
+using FeedBackProcType = std::function<void(double StateCnt)>;
+// TFeedbackProc: a progress procedure told who reports, the state and the percentage.
+using TFeedbackProc = std::function<void(TObject* Sender, double StateCnt, double PercentDone)>;
+// TSortExchgEvent: raised when a sort exchanges two entries.
+using TSortExchgEvent =
+    std::function<void(TObject* Sender, std::uint8_t ExchgWhat, std::int32_t index1,
+                       std::int32_t index2, std::int32_t first, std::int32_t last)>;
+using TZoomPanEvent = std::function<void(TObject* Sender)>;
+using TSelectRectEvent = std::function<void(TObject* Sender, std::int32_t Layer, double LoX,
+                                            double LoY, double HiX, double HiY)>;
+using TOnPercentDoneEvent = std::function<void(TObject* Sender, std::int32_t PercentDone)>;
+// TOnCheckAbortEvent: the handler sets Abort to true to ask for an abort.
+using TOnCheckAbortEvent = std::function<void(TObject* Sender, bool& Abort)>;
+using TOnRubberBandActionEvent = std::function<void(TObject* Sender, const TPoint& APoint)>;
+
+// ---------------------------------------------------------------------------------------
+// Status globals of long computations
+// ---------------------------------------------------------------------------------------
+// Plain shared variables without locking, for the suite's computational packages (this
+// library itself never touches them after start). One computation at a time uses them.
+
+// ProcStat: progress value of the running computation; 0 whenever KEZ_kezbase starts.
+extern constinit double ProcStat;
+// LastProcStat: status value of the last finished computation; 0 at load.
+extern constinit double LastProcStat;
+// AbortMathProc: set by a caller to ask the running computation to stop; false at load.
+extern constinit bool AbortMathProc;
+
+// MathFeedBackProc
+// The slot for the computations' progress callback, empty at load. A std::function cannot
+// be constant-initialized, so the slot lives behind this accessor and is ready even for
+// code that runs during static start-up:
+//   kez::MathFeedBackProc() = [](double state) { ... };
+//   if (kez::MathFeedBackProc()) kez::MathFeedBackProc()(kez::ProcStat);
+FeedBackProcType& MathFeedBackProc();
+
+// ---------------------------------------------------------------------------------------
+// Word tables of the enumerations
+// ---------------------------------------------------------------------------------------
+// Indexed by the enumeration; each word is the member's name, except where noted.
+
+template <std::size_t N>
+using TWordTable = std::array<StringView, N>;
+
+inline constexpr TWordTable<3> xmlVerticalAlignment = {u"vaTop", u"vaCenter", u"vaBottom"};
+// Indexed by the platform's TAlignment.
+inline constexpr TWordTable<3> xmlAlignment = {u"taLeftJustify", u"taRightJustify", u"taCenter"};
+inline constexpr TWordTable<3> xmlBkgFill = {u"bfSimple", u"bfStretch", u"bfTile"};
+inline constexpr TWordTable<3> xmlBoundingBox = {u"bbNone", u"bbFrame", u"bbFaces"};
+inline constexpr TWordTable<2> xmlColorScheme = {u"csBWG", u"csSystem"};
+inline constexpr TWordTable<5> xmlFigType = {u"ftNoFigs", u"ftNum", u"ftTime", u"ftDateTime",
+                                             u"ftUserText"};
+inline constexpr TWordTable<4> xmlScaleType = {u"sctXB", u"sctXT", u"sctYL", u"sctYR"};
+inline constexpr TWordTable<3> xmlYearLength = {u"ylNone", u"ylYY", u"ylYYYY"};
+inline constexpr TWordTable<3> xmlDateOrder = {u"doMMDDYY", u"doDDMMYY", u"doYYMMDD"};
+inline constexpr TWordTable<4> xmlDateForTime = {u"dtNone", u"dtOnePerChart", u"dtOnePerDay",
+                                                 u"dtAllTicks"};
+inline constexpr TWordTable<2> xmlShadowStyle = {u"ssFlying", u"ssBox"};
+inline constexpr TWordTable<6> xmlFrameStyle = {u"fsNone",   u"fsSimple",   u"fsLowered",
+                                                u"fsRaised", u"fsEmbossed", u"fsEngraved"};
+inline constexpr TWordTable<3> xmlTimeFormat = {u"tfHHMMSS", u"tfHHhMM", u"tfAMPM"};
+inline constexpr TWordTable<4> xmlDirection = {u"dirUpward", u"dirDownward", u"dirLeftward",
+                                               u"dirRightward"};
+inline constexpr TWordTable<5> xmlLanguage = {u"lgUnknown", u"lgEnglish", u"lgGerman", u"lgFrench",
+                                              u"lgSpanish"};
+// The member Bool is written in lower case: "bool".
+inline constexpr TWordTable<7> xmlVarKind = {u"rnum", u"dnum", u"snum", u"inum",
+                                             u"lnum", u"bool", u"strg"};
+inline constexpr TWordTable<4> xmlMouseBoxState = {u"msNormal", u"msFirstCorner", u"msRectDraw",
+                                                   u"msFinished"};
+inline constexpr TWordTable<19> xmlMouseActMode = {
+    u"maNone",       u"maPan",        u"maPanHoriz",   u"maPanVert",      u"maPanGrid",
+    u"maRubberBand", u"maZoom",       u"maZoomWind",   u"maZoomWindPos",  u"maZoomDrag",
+    u"maDragCrossH", u"maDragLabel",  u"maRotate",     u"maRotAndZoom",   u"maRotXOnly",
+    u"maRotZOnly",   u"maSelectRect", u"maDrawMTrace", u"maZoomPanColors"};
+inline constexpr TWordTable<2> xmlZoomState = {u"zsNormal", u"zsDrawWin"};
+inline constexpr TWordTable<6> xmlCrossHMode = {u"chOff",  u"chHoriz",    u"chVert",
+                                                u"chBoth", u"chCrossBox", u"chBox"};
+inline constexpr TWordTable<5> xmlTxtLblMode = {u"tlOff", u"tlsimple", u"tlBox", u"tlUnderline",
+                                                u"tlShadow"};
+inline constexpr TWordTable<4> xmlTxtLblAttachMode = {u"tlamNone", u"tlamXOnly", u"tlamYOnly",
+                                                      u"tlamBoth"};
+// Indexed by the platform's TFontStyle.
+inline constexpr TWordTable<4> xmlFontStyle = {u"fsBold", u"fsItalic", u"fsUnderline",
+                                               u"fsStrikeOut"};
+
+// ---------------------------------------------------------------------------------------
+// CSV delimiters
+// ---------------------------------------------------------------------------------------
+
+// CSVDelimiters: the delimiter character of each TCSVDelimiters member (code 0 for
+// csvUnknown, then ";", ",", ":" and the tab).
+inline constexpr std::array<char16_t, 5> CSVDelimiters = {u'\0', u';', u',', u':', u'\t'};
+
+// ResolveCSVDelimiter
+// The member whose CSVDelimiters character is exactly Delim (no case folding, no
+// trimming); csvUnknown for any other character, the code 0 included.
+constexpr TCSVDelimiters ResolveCSVDelimiter(char16_t Delim) {
+  for (TCSVDelimiters d : {csvSemicolon, csvComma, csvColon, csvTab}) {
+    if (CSVDelimiters[d] == Delim) return d;
+  }
+  return csvUnknown;
+}
+
+// ---------------------------------------------------------------------------------------
+// Calendar and number words (Windows-1252 bytes), indexed [language][item]
+// ---------------------------------------------------------------------------------------
+// The lgUnknown row holds neutral placeholders ("M01", "D01", "N00", "???").
+
+template <long First, long Last>
+using TLangWordTable = RangeArray<RangeArray<std::string_view, First, Last>, lgUnknown, lgSpanish>;
+
+// MonthShort: month abbreviations, months 1 to 12, at most 4 characters.
+extern const TLangWordTable<1, 12> MonthShort;
+// MonthLong: month names, months 1 to 12, at most 10 characters. The French February is
+// "février " with a trailing blank.
+extern const TLangWordTable<1, 12> MonthLong;
+// WeekDayShort: weekday abbreviations, 1 = Monday to 7 = Sunday, at most 3 characters.
+extern const TLangWordTable<1, 7> WeekDayShort;
+// WeekDayLong: weekday names, 1 = Monday to 7 = Sunday, at most 10 characters.
+extern const TLangWordTable<1, 7> WeekDayLong;
+// NumWords: the numbers 0 to 12 as words, at most 6 characters.
+extern const TLangWordTable<0, 12> NumWords;
+// LanguageID: the name of each language (second index) in each language (first index), at
+// most 15 characters; every entry of the lgUnknown row and column is "???".
+extern const TLangWordTable<lgUnknown, lgSpanish> LanguageID;
 
 }  // namespace kez
