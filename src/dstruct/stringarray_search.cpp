@@ -100,11 +100,17 @@ bool TStringArray::FindCellInSortedColumn(StringView FindStr, bool MatchCase, st
     ClampPair(RowLow, RowHigh, 1, FNRow);
   }
   ColIx = std::clamp(ColIx, 0, FNCol);
-  String cell;
-  auto cellAt = [&](std::int32_t r) -> const String& {
-    cell = AnsiToString(CellBytes(ColIx, PhysRow(r)));
-    if (!MatchCase) FoldAZ(cell);
-    return cell;
+  // Cells are compared to the search text character by character through the code-page
+  // table, so no probe widens a cell into a new string.
+  const auto& chars = MatchCase ? detail::AnsiChars() : detail::KeyChars();
+  auto compareCell = [&](std::int32_t r) {
+    const std::string_view cell = CellBytes(ColIx, PhysRow(r));
+    const std::size_t common = std::min(cell.size(), find.size());
+    for (std::size_t i = 0; i < common; ++i) {
+      const char16_t ch = chars[static_cast<unsigned char>(cell[i])];
+      if (ch != find[i]) return ch < find[i] ? -1 : 1;
+    }
+    return cell.size() < find.size() ? -1 : cell.size() > find.size() ? 1 : 0;
   };
 
   std::int32_t lo = RowLow;
@@ -114,17 +120,17 @@ bool TStringArray::FindCellInSortedColumn(StringView FindStr, bool MatchCase, st
   while (lo < hi && !found) {
     const std::int32_t mid = lo + (hi - lo) / 2;
     row = mid;
-    const String& text = cellAt(mid);
-    if (text == find) {
+    const int order = compareCell(mid);  // the cell against the search text
+    if (order == 0) {
       found = true;
-    } else if (ColIsAscending == (find < text)) {
+    } else if (ColIsAscending == (order > 0)) {
       hi = mid;
     } else {
       lo = mid + 1;
     }
   }
   if (!found) return false;
-  while (row > 1 && cellAt(row - 1) == find) --row;
+  while (row > 1 && compareCell(row - 1) == 0) --row;
   return true;
 }
 

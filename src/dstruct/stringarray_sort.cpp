@@ -11,20 +11,13 @@ namespace kez {
 
 namespace {
 
+using detail::AnsiChars;
 using detail::FoldAZ;
+using detail::KeyChars;
 
-// The sort key of one byte of cell text: its UTF-16 character with A-Z lower-cased.
-const std::array<char16_t, 256>& KeyChars() {
-  static const std::array<char16_t, 256> table = [] {
-    std::array<char16_t, 256> t{};
-    for (int b = 0; b < 256; ++b) t[b] = LoCaseASCII(AnsiCharToChar(static_cast<unsigned char>(b)));
-    return t;
-  }();
-  return table;
-}
-
-// The sort keys of one column for every physical row, folded once and packed in one
-// buffer: key of physical row p is Text[Start[p-1] .. Start[p]).
+// The keys of one column for every physical row, widened (and folded, for the sort without
+// a hook) once and packed in one buffer: the key of physical row p is
+// Text[Start[p-1] .. Start[p]). A column outside the table gives empty keys.
 struct PreparedKeys {
   std::vector<char16_t> Text;
   std::vector<std::size_t> Start;
@@ -35,11 +28,49 @@ struct PreparedKeys {
   }
 };
 
-// The comb sort over the row-order index. Compare(a, b) gives the three-way order of the
-// keys of physical rows a and b. Progress is reported after each pass as the share of the
-// comparisons made in an estimated total.
-template <class CompareRows>
-void CombSort(std::vector<std::int32_t>& Ix, std::int32_t N, bool Ascending, CompareRows&& Compare,
+// Prepares the keys of physical rows 1 ... Rows; Cell(p) gives the bytes of row p.
+template <class CellOf>
+PreparedKeys PrepareKeys(std::int32_t Rows, bool Valid, bool Fold, CellOf&& Cell) {
+  PreparedKeys keys;
+  keys.Start.assign(static_cast<std::size_t>(Rows) + 1, 0);
+  if (!Valid) return keys;
+  std::size_t length = 0;
+  for (std::int32_t p = 1; p <= Rows; ++p) length += Cell(p).size();
+  keys.Text.reserve(length);
+  const auto& chars = Fold ? KeyChars() : AnsiChars();
+  for (std::int32_t p = 1; p <= Rows; ++p) {
+    for (char ch : Cell(p)) keys.Text.push_back(chars[static_cast<unsigned char>(ch)]);
+    keys.Start[static_cast<std::size_t>(p)] = keys.Text.size();
+  }
+  return keys;
+}
+
+// The first four UTF-16 code units of a key, packed so that comparing two prefixes as
+// integers orders them as the keys' first four units would; equal prefixes say nothing.
+std::uint64_t KeyPrefix(StringView Key) {
+  std::uint64_t prefix = 0;
+  for (std::size_t i = 0; i < 4; ++i) prefix = prefix << 16 | (i < Key.size() ? Key[i] : 0u);
+  return prefix;
+}
+
+// A row shown, with the prefix of its primary key, sorted in place of the index entry so
+// that most comparisons touch neither the index nor the key text.
+struct SortEntry {
+  std::uint64_t Prefix;
+  std::int32_t Row;
+};
+
+// A row shown with its primary key, for the sort through the key hook.
+struct HookEntry {
+  StringView Key;
+  std::int32_t Row;
+};
+
+// The comb sort over the rows shown (physical row numbers, or entries carrying them).
+// Compare(a, b) gives the three-way order of the keys of two items. Progress is reported
+// after each pass as the share of the comparisons made in an estimated total.
+template <class Item, class CompareItems>
+void CombSort(std::vector<Item>& Items, std::int32_t N, bool Ascending, CompareItems&& Compare,
               const std::function<void(std::int32_t)>& Progress) {
   std::int64_t total = 0;
   std::int32_t g = N;
@@ -57,8 +88,8 @@ void CombSort(std::vector<std::int32_t>& Ix, std::int32_t N, bool Ascending, Com
     gap = std::max<std::int32_t>(static_cast<std::int32_t>(gap / 1.3), 1);
     swapped = false;
     for (std::int32_t c = 1; c + gap <= N; ++c) {
-      std::int32_t& a = Ix[static_cast<std::size_t>(c - 1)];
-      std::int32_t& b = Ix[static_cast<std::size_t>(c + gap - 1)];
+      Item& a = Items[static_cast<std::size_t>(c - 1)];
+      Item& b = Items[static_cast<std::size_t>(c + gap - 1)];
       const int order = Compare(a, b);
       if (Ascending ? order > 0 : order < 0) {
         std::swap(a, b);
@@ -88,70 +119,66 @@ void TStringArray::BeforeSortExchange(const String& InString, String& OutString)
 }
 
 // Without a key hook the keys of every row are read, widened and folded once, so the sort
-// compares packed UTF-16 texts only; the order is the one the per-comparison reading gives.
-// With a hook, the hook sees the keys at every comparison, as it may rely on.
+// compares prepared keys (mostly just their prefixes); the exchanges, and so the order and
+// the progress, are those of comparing the cell texts afresh each time. With a hook, the
+// hook sees both keys at every comparison, as it may rely on.
 void TStringArray::Sort(std::int32_t Col, std::int32_t ColSec, bool Ascending) {
   std::function<void(std::int32_t)> progress;
   if (FOnPercentDone) progress = [this](std::int32_t percent) { FOnPercentDone(this, percent); };
   if (progress) progress(0);
   const std::int32_t n = FNRow;
-  const bool validCol = Col >= 0 && Col <= FNCol;
   const bool secondary = ColSec >= 1;
-  const bool validSec = secondary && ColSec <= FNCol;
+  const auto rows = static_cast<std::size_t>(n);
+  auto prepare = [&](std::int32_t column, bool fold) {
+    return PrepareKeys(n, column >= 0 && column <= FNCol, fold,
+                       [&](std::int32_t p) { return CellBytes(column, p); });
+  };
 
-  if (n <= 1) {
+  if (!FOnBefSortExc) {
+    const PreparedKeys primary = prepare(Col, true);
+    const PreparedKeys second = secondary ? prepare(ColSec, true) : PreparedKeys{};
+    std::vector<SortEntry> entries(rows);
+    for (std::size_t i = 0; i < rows; ++i) {
+      entries[i] = {KeyPrefix(primary.Key(FSortIx[i])), FSortIx[i]};
+    }
     CombSort(
-        FSortIx, n, Ascending, [](std::int32_t, std::int32_t) { return 0; }, progress);
-  } else if (!FOnBefSortExc) {
-    const auto& keyChars = KeyChars();
-    auto prepare = [&](std::int32_t column, bool valid) {
-      PreparedKeys keys;
-      keys.Start.assign(static_cast<std::size_t>(n) + 1, 0);
-      if (!valid) return keys;
-      std::size_t length = 0;
-      for (std::int32_t p = 1; p <= n; ++p) length += CellBytes(column, p).size();
-      keys.Text.reserve(length);
-      for (std::int32_t p = 1; p <= n; ++p) {
-        for (char ch : CellBytes(column, p))
-          keys.Text.push_back(keyChars[static_cast<unsigned char>(ch)]);
-        keys.Start[static_cast<std::size_t>(p)] = keys.Text.size();
-      }
-      return keys;
-    };
-    const PreparedKeys primary = prepare(Col, validCol);
-    const PreparedKeys second = secondary ? prepare(ColSec, validSec) : PreparedKeys{};
-    CombSort(
-        FSortIx, n, Ascending,
-        [&](std::int32_t a, std::int32_t b) {
-          const int order = ThreeWay(primary.Key(a), primary.Key(b));
+        entries, n, Ascending,
+        [&](const SortEntry& a, const SortEntry& b) {
+          if (a.Prefix != b.Prefix) return a.Prefix < b.Prefix ? -1 : 1;
+          const int order = ThreeWay(primary.Key(a.Row), primary.Key(b.Row));
           if (order != 0 || !secondary) return order;
-          return ThreeWay(second.Key(a), second.Key(b));
+          return ThreeWay(second.Key(a.Row), second.Key(b.Row));
         },
         progress);
+    for (std::size_t i = 0; i < rows; ++i) FSortIx[i] = entries[i].Row;
   } else {
+    const PreparedKeys primary = prepare(Col, false);
+    const PreparedKeys second = secondary ? prepare(ColSec, false) : PreparedKeys{};
+    // The entries carry where their primary key lies, so a comparison does not first look
+    // the key up by row.
+    std::vector<HookEntry> entries(rows);
+    for (std::size_t i = 0; i < rows; ++i) entries[i] = {primary.Key(FSortIx[i]), FSortIx[i]};
     String in;
     String keyA;
     String keyB;
-    auto key = [&](std::int32_t column, bool valid, std::int32_t p, String& out) {
-      const std::string_view bytes = valid ? CellBytes(column, p) : std::string_view{};
-      in.resize(bytes.size());
-      std::transform(bytes.begin(), bytes.end(), in.begin(),
-                     [](char ch) { return AnsiCharToChar(static_cast<unsigned char>(ch)); });
+    auto key = [&](StringView text, String& out) {
+      in.assign(text);
       BeforeSortExchange(in, out);
       FoldAZ(out);
     };
     CombSort(
-        FSortIx, n, Ascending,
-        [&](std::int32_t a, std::int32_t b) {
-          key(Col, validCol, a, keyA);
-          key(Col, validCol, b, keyB);
+        entries, n, Ascending,
+        [&](const HookEntry& a, const HookEntry& b) {
+          key(a.Key, keyA);
+          key(b.Key, keyB);
           const int order = ThreeWay(keyA, keyB);
           if (order != 0 || !secondary) return order;
-          key(ColSec, validSec, a, keyA);
-          key(ColSec, validSec, b, keyB);
+          key(second.Key(a.Row), keyA);
+          key(second.Key(b.Row), keyB);
           return ThreeWay(keyA, keyB);
         },
         progress);
+    for (std::size_t i = 0; i < rows; ++i) FSortIx[i] = entries[i].Row;
   }
   if (n > 1) Changed();
   if (progress) progress(100);
