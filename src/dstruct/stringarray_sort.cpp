@@ -129,6 +129,12 @@ void TStringArray::Sort(std::int32_t Col, std::int32_t ColSec, bool Ascending) {
   const std::int32_t n = FNRow;
   const bool secondary = ColSec >= 1;
   const auto rows = static_cast<std::size_t>(n);
+  // The sorted rows go back into the index, unless a handler changed the row count while
+  // the sort was running (the rows it sorted may no longer exist).
+  auto store = [&](const auto& entries) {
+    if (FNRow != n) return;
+    for (std::size_t i = 0; i < rows; ++i) FSortIx[i] = entries[i].Row;
+  };
   auto prepare = [&](std::int32_t column, bool fold) {
     return PrepareKeys(n, column >= 0 && column <= FNCol, fold,
                        [&](std::int32_t p) { return CellBytes(column, p); });
@@ -150,7 +156,7 @@ void TStringArray::Sort(std::int32_t Col, std::int32_t ColSec, bool Ascending) {
           return ThreeWay(second.Key(a.Row), second.Key(b.Row));
         },
         progress);
-    for (std::size_t i = 0; i < rows; ++i) FSortIx[i] = entries[i].Row;
+    store(entries);
   } else {
     const PreparedKeys primary = prepare(Col, false);
     const PreparedKeys second = secondary ? prepare(ColSec, false) : PreparedKeys{};
@@ -178,7 +184,7 @@ void TStringArray::Sort(std::int32_t Col, std::int32_t ColSec, bool Ascending) {
           return ThreeWay(keyA, keyB);
         },
         progress);
-    for (std::size_t i = 0; i < rows; ++i) FSortIx[i] = entries[i].Row;
+    store(entries);
   }
   if (n > 1) Changed();
   if (progress) progress(100);

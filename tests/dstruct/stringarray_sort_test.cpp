@@ -276,6 +276,37 @@ TEST(StringArrayRows, InsertGrowsAcrossAllocationsAndRemoveLastRowEmptiesIt) {
   EXPECT_EQ(single.RowAttrib(1), 0);
 }
 
+TEST(StringArrayRows, HandlersThatResizeMidOperationFindTheTableWhole) {
+  TStringArray table(nullptr);
+  Load(table, Keys(30, "k"));
+  std::vector<std::int32_t> rowsSeen;
+  bool shrink = true;
+  table.SetOnChange([&](TObject*) {
+    rowsSeen.push_back(table.NrOfRows());
+    if (shrink) {
+      shrink = false;
+      table.Resize(1, 2);  // reallocates smaller storage
+    }
+  });
+  table.InsertRow(1);
+  EXPECT_EQ(rowsSeen.front(), 31);
+  EXPECT_EQ(table.NrOfRows(), 2);
+  shrink = true;
+  table.Resize(2, 40);
+  table.RemoveRow(3);
+  shrink = true;
+  table.Resize(2, 40);
+  table.CopyRow(1, 40);
+
+  table.SetOnChange(nullptr);
+  table.SetOnPercentDone([&](TObject*, std::int32_t percent) {
+    if (percent > 0 && percent < 100) table.Resize(1, 3);
+  });
+  table.Sort(1, 0, true);
+  EXPECT_EQ(table.NrOfRows(), 3);
+  EXPECT_EQ(table.GetSortOrder(3), 3);
+}
+
 TEST(StringArrayRows, CopyRowCopiesTextAndAttribute) {
   TStringArray table(nullptr);
   Load(table, {"one", "two"});

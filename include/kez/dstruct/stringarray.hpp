@@ -165,7 +165,11 @@ class TStringArray : public TComponent {
   // OnBeforeSortExchange and lower-casing A-Z only. Equal keys are never exchanged, but the
   // order of equal rows is not kept. OnPercentDone receives 0, then the share of the
   // estimated comparisons after every pass (it may exceed 100), then 100; OnChange fires
-  // once when there are at least two rows. Only the row-order index changes.
+  // once when there are at least two rows. Only the row-order index changes. A key column
+  // outside the table reads as empty, so nothing moves. The hook is called for both keys
+  // of every comparison and must be cheap and deterministic; without a hook the keys are
+  // prepared once. Should a handler change the number of rows while the sort runs, the
+  // sorted order is dropped.
   void Sort(std::int32_t Col, std::int32_t ColSec, bool Ascending);
 
   // UnSort
@@ -221,19 +225,23 @@ class TStringArray : public TComponent {
 
   // InsertRow
   // Inserts an empty row at logical row r (1 ... NrOfRows, otherwise nothing happens); the
-  // other rows keep the order shown, sorted or not. OnChange fires for the growth and once
-  // per cell of every row moved. When the table cannot grow nothing changes.
+  // other rows keep the order shown, sorted or not. OnChange fires once for the growth and
+  // once per cell of every row moved or emptied, after the table is complete again. When
+  // the table cannot grow nothing changes.
   void InsertRow(std::int32_t r);
 
   // RemoveRow
   // Removes logical row r (1 ... NrOfRows, otherwise nothing happens), keeping the order
-  // shown; OnChange fires once per cell of every row moved and once for the shrink. The
-  // last remaining row is emptied instead of removed.
+  // shown; OnChange fires once per cell and attribute of every row moved and once for the
+  // shrink, after the table is complete again. The last remaining row is emptied instead
+  // of removed.
   void RemoveRow(std::int32_t r);
 
   // CopyRow
   // Copies the text and attribute of logical row Source over logical row Target, cell by
-  // cell; nothing happens unless both lie in 1 ... NrOfRows.
+  // cell; nothing happens unless both lie in 1 ... NrOfRows. OnChange fires once per cell
+  // and once for the attribute, after the copy. On a full pool it raises like SetString
+  // and the cells not yet copied keep their text.
   void CopyRow(std::int32_t Source, std::int32_t Target);
 
   // ---- XML persistence ------------------------------------------------------------------
@@ -293,10 +301,12 @@ class TStringArray : public TComponent {
 
   // Stores Text in cell (c, physical row p) without an event.
   void StorePhysical(std::int32_t c, std::int32_t p, std::string_view Text);
-  // Moves the handles and attribute of physical row From to physical row To, firing
-  // OnChange after every cell; EmptyPhysicalRow empties a row the same way.
+  // Moves the handles and attribute of physical row From to physical row To;
+  // EmptyPhysicalRow empties a row the same way. Neither fires an event.
   void MovePhysicalRow(std::int32_t From, std::int32_t To);
   void EmptyPhysicalRow(std::int32_t p);
+  // Fires OnChange Count times.
+  void ChangedTimes(std::int64_t Count);
   // A new slot for a text of Length bytes; may compact the pool; raises when it is full.
   std::uint32_t AllocateSlot(std::uint8_t Length);
   std::uint32_t TryAllocateSlot(std::uint8_t Length);
