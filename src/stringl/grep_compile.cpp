@@ -265,6 +265,9 @@ String DecodeCharCodes(StringView Pattern) {
         continue;
       }
       if (Pattern[i + 1] == u'#' && i + 3 < Pattern.size()) {
+        // The decoded character is written escaped, so that a code such as "\#2a" stands
+        // for the character "*" and never for the quantifier.
+        result += u'\\';
         result += TwoCharCode(Pattern[i + 2], Pattern[i + 3]);
         i += 4;
         continue;

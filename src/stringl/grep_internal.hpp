@@ -15,7 +15,8 @@ inline constexpr char16_t kNonMember = u' ';
 
 // DecodeCharCodes
 // Replaces each "\#" followed by two characters by the character of that hexadecimal
-// code. An escaped backslash ("\\") is copied as it stands and the scan goes on behind it.
+// code, escaped with a backslash so that the parser takes it literally. An escaped
+// backslash ("\\") is copied as it stands and the scan goes on behind it.
 String DecodeCharCodes(StringView Pattern);
 
 // Compile

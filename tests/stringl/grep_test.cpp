@@ -176,6 +176,8 @@ TEST(TGrep, MatchPositions) {
       {u"\\#41", u"A", true, 1, {false, 0, 0}},
       {u"\\#41", u"xA", false, 1, {true, 2, 2}},
       {u"\\.", u"a.b", false, 1, {true, 2, 2}},
+      {u"a\\#2a", u"aa*", false, 1, {true, 2, 3}},  // a code is a literal, not a quantifier
+      {u"[\\#30-\\#39]+", u"x42", false, 1, {true, 2, 3}},
       {u"[^a]", u"a\u0400b", false, 1, {true, 3, 3}},  // codes above 255 are never members
       {u"a.c", u"a\u0400c", false, 1, {true, 1, 3}},
   };

@@ -157,6 +157,8 @@ class TGrep : public TComponent {
   // or group is accepted (the open set keeps its members without negation, the open group
   // its characters); an empty pattern gives no tokens. Choices of this engine:
   //   - a backslash as the last pattern character is a literal backslash;
+  //   - a character code always stands for the character itself: "\#2a" is a literal "*",
+  //     never the quantifier;
   //   - "\\" stays an escaped backslash, so "\\#41" is a backslash followed by "#41";
   //   - a quantified empty group ("a()*b") matches the empty text, so it matches "ab" only;
   //   - in a set, "-" directly before the closing "]" (or at the pattern's end) is a member,
