@@ -13,30 +13,36 @@ constexpr std::size_t kBlock = std::size_t{1} << 16;
 // Collects output bytes and hands them to the stream a block at a time.
 class BlockWriter {
  public:
-  explicit BlockWriter(TStream& Out) : FOut(Out) { FBuf.reserve(kBlock + 8); }
+  explicit BlockWriter(TStream& Out) : FOut(Out), FBuf(kBlock + 16) {}
+  // Room for n <= 16 more bytes; Commit tells how many were written there.
+  std::uint8_t* Room() { return FBuf.data() + FLen; }
+  void Commit(std::size_t n) {
+    FLen += n;
+    if (FLen >= kBlock) Flush();
+  }
   void Put(const void* p, std::size_t n) {
-    const auto* b = static_cast<const std::uint8_t*>(p);
-    FBuf.insert(FBuf.end(), b, b + n);
-    if (FBuf.size() >= kBlock) Flush();
+    std::memcpy(Room(), p, n);
+    Commit(n);
   }
   void Flush() {
-    FOut.WriteBuffer(FBuf.data(), static_cast<std::int64_t>(FBuf.size()));
-    FBuf.clear();
+    FOut.WriteBuffer(FBuf.data(), static_cast<std::int64_t>(FLen));
+    FLen = 0;
   }
 
  private:
   TStream& FOut;
   std::vector<std::uint8_t> FBuf;
+  std::size_t FLen = 0;
 };
 
 // Writes the base-85 digits of v, most significant first, as characters '!' + digit.
 void PutDigits(BlockWriter& out, std::uint32_t v, int digits) {
-  char c[5];
+  std::uint8_t* c = out.Room();
   for (int i = digits - 1; i >= 0; --i) {
-    c[i] = static_cast<char>('!' + v % 85);
+    c[i] = static_cast<std::uint8_t>('!' + v % 85);
     v /= 85;
   }
-  out.Put(c, static_cast<std::size_t>(digits));
+  out.Commit(static_cast<std::size_t>(digits));
 }
 
 // Delivers the input a character at a time from block reads, skipping CR and LF, and
@@ -52,6 +58,16 @@ class TextReader {
       const std::uint8_t c = FBuf[FPos++];
       if (c != '\r' && c != '\n') return c;
     }
+  }
+
+  // Five buffered characters, all digits "!".."u", consumed at once; null otherwise.
+  const std::uint8_t* TakePlainGroup() {
+    if (FLen - FPos < 5) return nullptr;
+    const std::uint8_t* p = FBuf.data() + FPos;
+    for (int i = 0; i < 5; ++i)
+      if (static_cast<unsigned>(p[i] - '!') > 84u) return nullptr;
+    FPos += 5;
+    return p;
   }
 
   // Consumes the next character if it is c.
@@ -120,6 +136,16 @@ std::int32_t DecodeASCII85(TStream& InStream, TStream& OutStream) {
   std::int32_t result = 0;
   bool finished = false;
   while (!finished) {
+    // The common case first: a whole group of five digits.
+    if (const std::uint8_t* g = in.TakePlainGroup()) {
+      std::uint64_t v = 0;
+      for (int i = 0; i < 5; ++i) v = v * 85u + static_cast<unsigned>(g[i] - '!');
+      if (v > 0xFFFFFFFFu) result = -1;
+      std::uint8_t* o = out.Room();
+      for (int i = 0; i < 4; ++i) o[i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+      out.Commit(4);
+      continue;
+    }
     int c = in.Next();
     if (c < 0) break;
     if (c == 'z') {

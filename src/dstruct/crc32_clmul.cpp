@@ -20,7 +20,7 @@ __attribute__((target("pclmul,sse4.1"))) std::uint32_t Crc32Clmul(std::uint32_t 
     __m128i x1 = Load128(p), x2 = Load128(p + 16), x3 = Load128(p + 32);
     p += 48;
     n -= 48;
-    const __m128i k512 = Constants128(512);
+    const __m128i k512 = Constants128<512>();
     for (; n >= 64; n -= 64, p += 64) {
       x0 = Fold128(x0, k512, Load128(p));
       x1 = Fold128(x1, k512, Load128(p + 16));
@@ -28,10 +28,10 @@ __attribute__((target("pclmul,sse4.1"))) std::uint32_t Crc32Clmul(std::uint32_t 
       x3 = Fold128(x3, k512, Load128(p + 48));
     }
     // Four chunks to one: the first two onto the last two, then those together.
-    const __m128i k256 = Constants128(256);
+    const __m128i k256 = Constants128<256>();
     x2 = Fold128(x0, k256, x2);
     x3 = Fold128(x1, k256, x3);
-    x0 = Fold128(x2, Constants128(128), x3);
+    x0 = Fold128(x2, Constants128<128>(), x3);
   }
   return Finish128(x0, p, n, &Crc32Portable);
 }

@@ -39,8 +39,12 @@ inline constexpr std::uint64_t BarrettPoly = 0x1DB710641;
 
 #define KEZ_CRC_SSE_TARGET __attribute__((target("pclmul,sse4.1"), always_inline)) inline
 
-KEZ_CRC_SSE_TARGET __m128i Constants128(int D) {
-  return _mm_set_epi64x(static_cast<long long>(FoldHi(D)), static_cast<long long>(FoldLo(D)));
+// The constants are evaluated at compile time: computing x^n mod P takes n steps.
+template <int D>
+KEZ_CRC_SSE_TARGET __m128i Constants128() {
+  constexpr auto lo = static_cast<long long>(FoldLo(D));
+  constexpr auto hi = static_cast<long long>(FoldHi(D));
+  return _mm_set_epi64x(hi, lo);
 }
 
 KEZ_CRC_SSE_TARGET __m128i Load128(const std::uint8_t* p) {
@@ -59,13 +63,14 @@ KEZ_CRC_SSE_TARGET __m128i Fold128(__m128i x, __m128i k, __m128i next) {
 KEZ_CRC_SSE_TARGET std::uint32_t Finish128(__m128i x, const std::uint8_t* p, std::size_t n,
                                            std::uint32_t (*tail)(std::uint32_t, const std::uint8_t*,
                                                                  std::size_t)) {
-  const __m128i k = Constants128(128);
+  const __m128i k = Constants128<128>();
   for (; n >= 16; n -= 16, p += 16) x = Fold128(x, k, Load128(p));
   // 128 -> 96 bits: the low half times x^(128-32) onto the high half.
   x = _mm_xor_si128(_mm_srli_si128(x, 8), _mm_clmulepi64_si128(x, k, 0x10));
   // 96 -> 64 bits.
   const __m128i mask32 = _mm_setr_epi32(-1, 0, 0, 0);
-  const __m128i k64 = _mm_set_epi64x(0, static_cast<long long>(FoldConstant(64)));
+  constexpr auto r64 = static_cast<long long>(FoldConstant(64));
+  const __m128i k64 = _mm_set_epi64x(0, r64);
   x = _mm_xor_si128(_mm_srli_si128(x, 4),
                     _mm_clmulepi64_si128(_mm_and_si128(x, mask32), k64, 0x00));
   // Barrett: 64 -> 32 bits.

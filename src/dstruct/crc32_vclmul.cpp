@@ -12,9 +12,10 @@ namespace {
 #define KEZ_CRC_AVX2_TARGET \
   __attribute__((target("vpclmulqdq,avx2,pclmul,sse4.1"), always_inline)) inline
 
-KEZ_CRC_AVX2_TARGET __m256i Constants256(int D) {
-  const auto lo = static_cast<long long>(crc32fold::FoldLo(D));
-  const auto hi = static_cast<long long>(crc32fold::FoldHi(D));
+template <int D>
+KEZ_CRC_AVX2_TARGET __m256i Constants256() {
+  constexpr auto lo = static_cast<long long>(crc32fold::FoldLo(D));
+  constexpr auto hi = static_cast<long long>(crc32fold::FoldHi(D));
   return _mm256_set_epi64x(hi, lo, hi, lo);
 }
 
@@ -39,20 +40,20 @@ __attribute__((target("vpclmulqdq,avx2,pclmul,sse4.1"))) std::uint32_t Crc32VClm
   __m256i y1 = Load256(p + 32), y2 = Load256(p + 64), y3 = Load256(p + 96);
   p += 128;
   n -= 128;
-  const __m256i k1024 = Constants256(1024);
+  const __m256i k1024 = Constants256<1024>();
   for (; n >= 128; n -= 128, p += 128) {
     y0 = Fold256(y0, k1024, Load256(p));
     y1 = Fold256(y1, k1024, Load256(p + 32));
     y2 = Fold256(y2, k1024, Load256(p + 64));
     y3 = Fold256(y3, k1024, Load256(p + 96));
   }
-  const __m256i k512 = Constants256(512);
+  const __m256i k512 = Constants256<512>();
   y2 = Fold256(y0, k512, y2);
   y3 = Fold256(y1, k512, y3);
-  y0 = Fold256(y2, Constants256(256), y3);
+  y0 = Fold256(y2, Constants256<256>(), y3);
   // The low 128-bit lane lies 128 bits before the high one.
   const __m128i x =
-      Fold128(_mm256_castsi256_si128(y0), Constants128(128), _mm256_extracti128_si256(y0, 1));
+      Fold128(_mm256_castsi256_si128(y0), Constants128<128>(), _mm256_extracti128_si256(y0, 1));
   return Finish128(x, p, n, &Crc32Portable);
 }
 

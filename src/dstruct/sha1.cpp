@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "dstruct/checksum_cpu.hpp"
 #include "kez/dstruct.hpp"
@@ -28,16 +33,39 @@ Sha1Fn Sha1Kernel() {
 }
 
 // Clears memory that held message or state, in a way the compiler may not drop.
-void Wipe(void* p, std::size_t n) {
-  std::memset(p, 0, n);
-  __asm__ __volatile__("" : : "r"(p) : "memory");
-}
+void Wipe(void* p, std::size_t n) { explicit_bzero(p, n); }
 
 constexpr std::uint32_t Rol(std::uint32_t x, int s) { return (x << s) | (x >> (32 - s)); }
 
 std::uint32_t LoadBE32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
          static_cast<std::uint32_t>(p[2]) << 8 | p[3];
+}
+
+void StoreBE32(std::uint8_t* p, std::uint32_t v) {
+  p[0] = static_cast<std::uint8_t>(v >> 24);
+  p[1] = static_cast<std::uint8_t>(v >> 16);
+  p[2] = static_cast<std::uint8_t>(v >> 8);
+  p[3] = static_cast<std::uint8_t>(v);
+}
+
+// Copies the leading run of ASCII characters (below 0x80) of s[0, n) as bytes, sixteen at
+// a time, and returns how many it copied (a multiple of 16).
+std::size_t NarrowAscii(const char16_t* s, std::size_t n, std::uint8_t* out) {
+  std::size_t i = 0;
+#ifdef __SSE2__
+  const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+  for (; i + 16 <= n; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
+    const __m128i over = _mm_and_si128(_mm_or_si128(a, b), high);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(over, _mm_setzero_si128())) != 0xFFFF) break;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(a, b));
+  }
+#else
+  (void)s, (void)n, (void)out;
+#endif
+  return i;
 }
 
 // The hashing context: bit length, chaining words and the partly filled block.
@@ -80,10 +108,11 @@ class Sha1Context {
       FFill = 0;
     }
     std::memset(FBlock + FFill, 0, 56 - FFill);
-    for (int i = 0; i < 8; ++i) FBlock[56 + i] = static_cast<std::uint8_t>(FBits >> (56 - 8 * i));
+    StoreBE32(FBlock + 56, static_cast<std::uint32_t>(FBits >> 32));
+    StoreBE32(FBlock + 60, static_cast<std::uint32_t>(FBits));
     FKernel(FH, FBlock, 1);
     TSHA1Digest d;
-    for (int i = 0; i < 20; ++i) d[i] = static_cast<std::uint8_t>(FH[i / 4] >> (24 - 8 * (i % 4)));
+    for (int i = 0; i < 5; ++i) StoreBE32(d.data() + 4 * i, FH[i]);
     return d;
   }
 
@@ -143,18 +172,19 @@ ChecksumPath SHA1Path() { return Sha1Kernel() == &Sha1BlocksShaNi ? cpSSE : cpPo
 
 TSHA1Digest SHA1FromString(StringView s) {
   detail::Sha1Context ctx;
-  // The text's Windows-1252 bytes, converted a block at a time.
+  // The text's Windows-1252 bytes, converted a block at a time (the buffer is not wiped:
+  // the caller's text holds the same message).
   std::uint8_t bytes[1024];
   while (!s.empty()) {
     const std::size_t n = std::min(s.size(), sizeof(bytes));
-    for (std::size_t i = 0; i < n; ++i) {
+    std::size_t i = detail::NarrowAscii(s.data(), n, bytes);
+    for (; i < n; ++i) {
       const char16_t c = s[i];
       bytes[i] = c < 0x80 ? static_cast<std::uint8_t>(c) : CharToAnsiChar(c);
     }
     ctx.Update(bytes, n);
     s.remove_prefix(n);
   }
-  detail::Wipe(bytes, sizeof(bytes));
   return ctx.Final();
 }
 
@@ -169,13 +199,14 @@ TSHA1Digest SHA1FromStream(TStream& stream) {
     }
     return ctx.Final();
   }
-  std::uint8_t block[16384];
+  // 64 KiB blocks: large enough for a file stream to read straight into them.
+  std::vector<std::uint8_t> block(std::size_t{1} << 16);
   for (;;) {
-    const std::int64_t got = stream.Read(block, sizeof(block));
+    const std::int64_t got = stream.Read(block.data(), static_cast<std::int64_t>(block.size()));
     if (got <= 0) break;
-    ctx.Update(block, static_cast<std::size_t>(got));
+    ctx.Update(block.data(), static_cast<std::size_t>(got));
   }
-  detail::Wipe(block, sizeof(block));
+  detail::Wipe(block.data(), block.size());
   return ctx.Final();
 }
 

@@ -1,0 +1,251 @@
+// Checksums against their peers: zlib's crc32, OpenSSL's SHA-1 and the plain byte-table
+// loops, on 64-byte and 1 MiB inputs. Read the results as ratios (the machine is shared).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <openssl/sha.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "kez/dstruct.hpp"
+#include "kez/dstruct/detail/checksum_paths.hpp"
+
+namespace {
+
+std::vector<std::uint8_t> Data(std::size_t n) {
+  std::mt19937 gen(42);
+  std::vector<std::uint8_t> v(n);
+  for (auto& b : v) b = static_cast<std::uint8_t>(gen());
+  return v;
+}
+
+constexpr std::size_t kMiB = 1 << 20;
+
+// A 1 MiB file in the temporary folder, removed at exit.
+const std::string& DataFile() {
+  static const struct File {
+    std::string name = "/tmp/kez-checksums-bench-" + std::to_string(::getpid()) + ".bin";
+    File() {
+      const auto d = Data(kMiB);
+      std::FILE* f = std::fopen(name.c_str(), "wb");
+      std::fwrite(d.data(), 1, d.size(), f);
+      std::fclose(f);
+    }
+    ~File() { std::remove(name.c_str()); }
+  } file;
+  return file.name;
+}
+
+void SetBytes(benchmark::State& state, std::size_t n) {
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * n));
+}
+
+// CRC-32 ------------------------------------------------------------------------------
+
+void BM_Crc32_Kez(benchmark::State& state) {
+  const auto d = Data(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(kez::CRC32ofBuffer(d, static_cast<std::int32_t>(d.size())));
+  SetBytes(state, d.size());
+}
+
+void BM_Crc32_KezPortable(benchmark::State& state) {
+  const auto previous = kez::detail::SetChecksumPathLimit(kez::detail::cpPortable);
+  BM_Crc32_Kez(state);
+  kez::detail::SetChecksumPathLimit(previous);
+}
+
+void BM_Crc32_KezSSE(benchmark::State& state) {
+  const auto previous = kez::detail::SetChecksumPathLimit(kez::detail::cpSSE);
+  BM_Crc32_Kez(state);
+  kez::detail::SetChecksumPathLimit(previous);
+}
+
+void BM_Crc32_Zlib(benchmark::State& state) {
+  const auto d = Data(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(crc32(0, d.data(), static_cast<uInt>(d.size())));
+  SetBytes(state, d.size());
+}
+
+void BM_Crc32_ByteTable(benchmark::State& state) {
+  const auto d = Data(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::uint8_t b : d) crc = kez::CalcNextCRC32(b, crc);
+    benchmark::DoNotOptimize(~crc);
+  }
+  SetBytes(state, d.size());
+}
+
+BENCHMARK(BM_Crc32_Kez)->Arg(64)->Arg(kMiB);
+BENCHMARK(BM_Crc32_KezSSE)->Arg(64)->Arg(kMiB);
+BENCHMARK(BM_Crc32_KezPortable)->Arg(64)->Arg(kMiB);
+BENCHMARK(BM_Crc32_Zlib)->Arg(64)->Arg(kMiB);
+BENCHMARK(BM_Crc32_ByteTable)->Arg(64)->Arg(kMiB);
+
+void BM_Crc32File_Kez(benchmark::State& state) {
+  const kez::String name = kez::Utf8ToString(DataFile());
+  for (auto _ : state) benchmark::DoNotOptimize(kez::CalcCRC32ofFile(name));
+  SetBytes(state, kMiB);
+}
+
+// The peer: read(2) in 64 KiB blocks into zlib's crc32.
+void BM_Crc32File_Zlib(benchmark::State& state) {
+  std::vector<unsigned char> block(1 << 16);
+  for (auto _ : state) {
+    const int fd = ::open(DataFile().c_str(), O_RDONLY);
+    uLong crc = crc32(0, nullptr, 0);
+    for (ssize_t got; (got = ::read(fd, block.data(), block.size())) > 0;)
+      crc = crc32(crc, block.data(), static_cast<uInt>(got));
+    ::close(fd);
+    benchmark::DoNotOptimize(crc);
+  }
+  SetBytes(state, kMiB);
+}
+
+BENCHMARK(BM_Crc32File_Kez);
+BENCHMARK(BM_Crc32File_Zlib);
+
+// CRC-16 ------------------------------------------------------------------------------
+
+void BM_Crc16_Kez(benchmark::State& state) {
+  const auto d = Data(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(
+        kez::CRC16ofBuffer(d, static_cast<std::int32_t>(d.size()), kez::crcCCITT));
+  SetBytes(state, d.size());
+}
+
+void BM_Crc16_ByteTable(benchmark::State& state) {
+  const auto d = Data(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    std::uint16_t crc = 0xFFFF;
+    for (std::uint8_t b : d) crc = kez::CalcNextCRC16(b, crc);
+    benchmark::DoNotOptimize(crc);
+  }
+  SetBytes(state, d.size());
+}
+
+BENCHMARK(BM_Crc16_Kez)->Arg(64)->Arg(kMiB);
+BENCHMARK(BM_Crc16_ByteTable)->Arg(64)->Arg(kMiB);
+
+// SHA-1 -------------------------------------------------------------------------------
+
+void BM_Sha1Stream_Kez(benchmark::State& state) {
+  const auto d = Data(static_cast<std::size_t>(state.range(0)));
+  kez::TMemoryStream m;
+  m.WriteBuffer(d.data(), static_cast<std::int64_t>(d.size()));
+  for (auto _ : state) {
+    m.SetPosition(0);
+    benchmark::DoNotOptimize(kez::SHA1FromStream(m));
+  }
+  SetBytes(state, d.size());
+}
+
+void BM_Sha1Stream_KezPortable(benchmark::State& state) {
+  const auto previous = kez::detail::SetChecksumPathLimit(kez::detail::cpPortable);
+  BM_Sha1Stream_Kez(state);
+  kez::detail::SetChecksumPathLimit(previous);
+}
+
+void BM_Sha1_OpenSSL(benchmark::State& state) {
+  const auto d = Data(static_cast<std::size_t>(state.range(0)));
+  unsigned char md[SHA_DIGEST_LENGTH];
+  for (auto _ : state) benchmark::DoNotOptimize(SHA1(d.data(), d.size(), md));
+  SetBytes(state, d.size());
+}
+
+// OpenSSL's low-level interface (deprecated in OpenSSL 3, still its fastest one-shot).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+void BM_Sha1_OpenSSLLowLevel(benchmark::State& state) {
+  const auto d = Data(static_cast<std::size_t>(state.range(0)));
+  unsigned char md[SHA_DIGEST_LENGTH];
+  for (auto _ : state) {
+    SHA_CTX ctx;
+    SHA1_Init(&ctx);
+    SHA1_Update(&ctx, d.data(), d.size());
+    SHA1_Final(md, &ctx);
+    benchmark::DoNotOptimize(md);
+  }
+  SetBytes(state, d.size());
+}
+#pragma GCC diagnostic pop
+
+void BM_Sha1String_Kez(benchmark::State& state) {
+  const kez::String s(static_cast<std::size_t>(state.range(0)), u'k');
+  for (auto _ : state) benchmark::DoNotOptimize(kez::SHA1FromString(s));
+  SetBytes(state, s.size());
+}
+
+BENCHMARK(BM_Sha1Stream_Kez)->Arg(64)->Arg(kMiB);
+BENCHMARK(BM_Sha1Stream_KezPortable)->Arg(kMiB);
+BENCHMARK(BM_Sha1String_Kez)->Arg(64);
+BENCHMARK(BM_Sha1_OpenSSL)->Arg(64)->Arg(kMiB);
+BENCHMARK(BM_Sha1_OpenSSLLowLevel)->Arg(64)->Arg(kMiB);
+
+void BM_Sha1File_Kez(benchmark::State& state) {
+  const kez::String name = kez::Utf8ToString(DataFile());
+  for (auto _ : state) benchmark::DoNotOptimize(kez::SHA1FromFile(name));
+  SetBytes(state, kMiB);
+}
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+void BM_Sha1File_OpenSSL(benchmark::State& state) {
+  std::vector<unsigned char> block(1 << 16);
+  unsigned char md[SHA_DIGEST_LENGTH];
+  for (auto _ : state) {
+    const int fd = ::open(DataFile().c_str(), O_RDONLY);
+    SHA_CTX ctx;
+    SHA1_Init(&ctx);
+    for (ssize_t got; (got = ::read(fd, block.data(), block.size())) > 0;)
+      SHA1_Update(&ctx, block.data(), static_cast<std::size_t>(got));
+    SHA1_Final(md, &ctx);
+    ::close(fd);
+    benchmark::DoNotOptimize(md);
+  }
+  SetBytes(state, kMiB);
+}
+
+#pragma GCC diagnostic pop
+
+BENCHMARK(BM_Sha1File_Kez);
+BENCHMARK(BM_Sha1File_OpenSSL);
+
+// ASCII85 -----------------------------------------------------------------------------
+
+void BM_ASCII85_Encode(benchmark::State& state) {
+  const auto d = Data(kMiB);
+  kez::TMemoryStream in, out;
+  in.WriteBuffer(d.data(), static_cast<std::int64_t>(d.size()));
+  for (auto _ : state) {
+    in.SetPosition(0);
+    out.SetPosition(0);
+    kez::EncodeASCII85(in, out);
+  }
+  SetBytes(state, kMiB);
+}
+
+void BM_ASCII85_Decode(benchmark::State& state) {
+  const auto d = Data(kMiB);
+  kez::TMemoryStream in, text, out;
+  in.WriteBuffer(d.data(), static_cast<std::int64_t>(d.size()));
+  in.SetPosition(0);
+  kez::EncodeASCII85(in, text);
+  for (auto _ : state) {
+    text.SetPosition(0);
+    out.SetPosition(0);
+    benchmark::DoNotOptimize(kez::DecodeASCII85(text, out));
+  }
+  SetBytes(state, kMiB);
+}
+
+BENCHMARK(BM_ASCII85_Encode);
+BENCHMARK(BM_ASCII85_Decode);
+
+}  // namespace
