@@ -4,18 +4,13 @@
 #include <string>
 
 #include "kez/dstruct.hpp"
+#include "small_pool_array.hpp"
 #include "support/test_support.hpp"
 
 namespace kez {
 namespace {
 
-// A table whose pool may use only a few blocks, to reach the full-pool paths quickly.
-class SmallPoolArray : public TStringArray {
- public:
-  explicit SmallPoolArray(std::int32_t Blocks) : TStringArray(nullptr) {
-    SetPoolBlockLimit(Blocks);
-  }
-};
+using test::SmallPoolArray;
 
 std::string Long(char ch) { return std::string(255, ch); }
 

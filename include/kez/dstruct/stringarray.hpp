@@ -30,10 +30,6 @@
 
 namespace kez {
 
-// TOnPercentDoneEvent
-// Progress of a long operation in whole percent.
-using TOnPercentDoneEvent = std::function<void(TObject* Sender, std::int32_t PercentDone)>;
-
 // TBeforeSortExchgEvent
 // Sort-key hook: receives the key as read from the cell (InString) and may rewrite the key
 // that the sort compares (OutString, which holds InString on entry).
