@@ -9,13 +9,15 @@
 #include <limits>
 #include <string>
 
+#include "kez/univconst.hpp"
 #include "streams/bytereader.hpp"
 
 namespace kez {
 
 namespace {
 
-constexpr double kMaxDouble = 1.7e308;
+// The limit of the scanned values, as a double so that results stay double values.
+constexpr double kMaxDouble = static_cast<double>(uc_MaxDouble);
 
 // Classes of the bytes the floating-point scanner tells apart.
 enum TNumClass : std::uint8_t { ncPoint, ncDigit, ncSign, ncExp, ncBlank, ncOther };
