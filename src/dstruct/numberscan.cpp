@@ -90,9 +90,11 @@ TNumberScanResult ScanNumber(std::basic_string_view<Char> text, bool acceptComma
   return result;
 }
 
+// The lenient integer scan from position pos: the value wrapped to 32 bits, and whether the
+// exact value stays inside the 32-bit range. pos ends on the first character after it.
 template <class Char>
-std::int32_t ScanInteger(std::basic_string_view<Char> text) {
-  std::size_t i = 0;
+std::int32_t ScanInteger(std::basic_string_view<Char> text, std::size_t& pos, bool& inRange) {
+  std::size_t i = pos;
   while (i + 1 < text.size() && text[i] == Char(' ')) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == Char('-') || text[i] == Char('+'))) {
@@ -100,11 +102,24 @@ std::int32_t ScanInteger(std::basic_string_view<Char> text) {
     ++i;
   }
   std::uint32_t value = 0;
+  std::uint64_t exact = 0;  // saturates just above the largest magnitude a 32-bit value has
+  constexpr std::uint64_t kLimit = std::uint64_t{1} << 32;
   for (; i < text.size() && text[i] >= Char('0') && text[i] <= Char('9'); ++i) {
-    value = value * 10u + static_cast<std::uint32_t>(CodeOf(text[i]) - U'0');
+    const auto digit = static_cast<std::uint32_t>(CodeOf(text[i]) - U'0');
+    value = value * 10u + digit;
+    if (exact < kLimit) exact = exact * 10u + digit;
   }
+  pos = i;
+  inRange = exact <= (negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1);
   if (negative) value = 0u - value;
   return static_cast<std::int32_t>(value);
+}
+
+template <class Char>
+std::int32_t ScanInteger(std::basic_string_view<Char> text) {
+  std::size_t pos = 0;
+  bool inRange = true;
+  return ScanInteger(text, pos, inRange);
 }
 
 }  // namespace
@@ -119,5 +134,12 @@ TNumberScanResult ScanNumberText(StringView Text, bool AcceptComma) {
 
 std::int32_t ScanIntegerText(std::string_view Text) { return ScanInteger(Text); }
 std::int32_t ScanIntegerText(StringView Text) { return ScanInteger(Text); }
+
+bool ScanIntegerAt(StringView Text, std::size_t& Pos, std::int32_t& Value) {
+  bool inRange = true;
+  Value = ScanInteger(Text, Pos, inRange);
+  if (!inRange) Value = 0;
+  return inRange;
+}
 
 }  // namespace kez

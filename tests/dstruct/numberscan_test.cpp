@@ -79,5 +79,35 @@ TEST(IntegerScan, Table) {
   }
 }
 
+TEST(IntegerScan, AtPositionReadsInSequenceAndRejectsOverflow) {
+  const String text = u"3 12  -7 x";
+  std::size_t pos = 0;
+  std::int32_t v = -1;
+  EXPECT_TRUE(ScanIntegerAt(text, pos, v));
+  EXPECT_EQ(v, 3);
+  EXPECT_TRUE(ScanIntegerAt(text, pos, v));
+  EXPECT_EQ(v, 12);
+  EXPECT_TRUE(ScanIntegerAt(text, pos, v));
+  EXPECT_EQ(v, -7);
+  EXPECT_EQ(text.substr(pos), u" x");
+  EXPECT_TRUE(ScanIntegerAt(text, pos, v));  // no digits: 0
+  EXPECT_EQ(v, 0);
+
+  const struct {
+    const char16_t* text;
+    bool ok;
+    std::int32_t value;
+  } cases[] = {{u"2147483647", true, INT32_MAX},
+               {u"-2147483648", true, INT32_MIN},
+               {u"2147483648", false, 0},
+               {u"-2147483649", false, 0},
+               {u"99999999999999999999999", false, 0}};
+  for (const auto& c : cases) {
+    pos = 0;
+    EXPECT_EQ(ScanIntegerAt(c.text, pos, v), c.ok) << StringToUtf8(c.text);
+    EXPECT_EQ(v, c.value);
+  }
+}
+
 }  // namespace
 }  // namespace kez

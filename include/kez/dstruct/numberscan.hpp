@@ -47,4 +47,15 @@ TNumberScanResult ScanNumberText(StringView Text, bool AcceptComma = true);
 std::int32_t ScanIntegerText(std::string_view Text);
 std::int32_t ScanIntegerText(StringView Text);
 
+// ScanIntegerAt
+// The same scan from position Pos (0-based) of Text, for reading several numbers in a row:
+// Pos is left on the first character after the digits (or after the sign or blanks when
+// there are none). Instead of wrapping around, a value outside the 32-bit range makes the
+// result false (Value is then 0); otherwise the result is true and Value holds the number
+// (0 when there are no digits).
+//   std::size_t pos = 0; std::int32_t v;
+//   ScanIntegerAt(u"3 12 x", pos, v);   // v == 3, pos == 1
+//   ScanIntegerAt(u"3 12 x", pos, v);   // v == 12, pos == 4
+bool ScanIntegerAt(StringView Text, std::size_t& Pos, std::int32_t& Value);
+
 }  // namespace kez
