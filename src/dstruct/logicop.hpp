@@ -16,12 +16,24 @@ inline void CombineBytes(std::uint8_t* a, const std::uint8_t* b, std::size_t Cou
     for (std::size_t i = 0; i < Count; ++i) a[i] = static_cast<std::uint8_t>(f(a[i], b[i]));
   };
   switch (op) {
-    case loAND: apply([](unsigned x, unsigned y) { return x & y; }); break;
-    case loOR: apply([](unsigned x, unsigned y) { return x | y; }); break;
-    case loXOR: apply([](unsigned x, unsigned y) { return x ^ y; }); break;
-    case loANDNot: apply([](unsigned x, unsigned y) { return x & ~y; }); break;
-    case loORNot: apply([](unsigned x, unsigned y) { return x | ~y; }); break;
-    case loXORNot: apply([](unsigned x, unsigned y) { return x ^ ~y; }); break;
+    case loAND:
+      apply([](unsigned x, unsigned y) { return x & y; });
+      break;
+    case loOR:
+      apply([](unsigned x, unsigned y) { return x | y; });
+      break;
+    case loXOR:
+      apply([](unsigned x, unsigned y) { return x ^ y; });
+      break;
+    case loANDNot:
+      apply([](unsigned x, unsigned y) { return x & ~y; });
+      break;
+    case loORNot:
+      apply([](unsigned x, unsigned y) { return x | ~y; });
+      break;
+    case loXORNot:
+      apply([](unsigned x, unsigned y) { return x ^ ~y; });
+      break;
   }
 }
 

@@ -108,8 +108,7 @@ TEST_P(TBitFldCombine, AppliesOperationToEveryPosition) {
 
 INSTANTIATE_TEST_SUITE_P(Ops, TBitFldCombine,
                          testing::Values(CombineCase{loAND, 0b1000}, CombineCase{loOR, 0b1110},
-                                         CombineCase{loXOR, 0b0110},
-                                         CombineCase{loANDNot, 0b0100},
+                                         CombineCase{loXOR, 0b0110}, CombineCase{loANDNot, 0b0100},
                                          CombineCase{loORNot, 0b1101},
                                          CombineCase{loXORNot, 0b1001}));
 
