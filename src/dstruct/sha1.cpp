@@ -35,6 +35,14 @@ Sha1Fn Sha1Kernel() {
 // Clears memory that held message or state, in a way the compiler may not drop.
 void Wipe(void* p, std::size_t n) { explicit_bzero(p, n); }
 
+// The same for a small array of known size: plain stores (no library call) that the
+// compiler keeps because the barrier tells it the memory is read afterwards.
+template <typename T, std::size_t N>
+void WipeArray(T (&a)[N]) {
+  std::memset(a, 0, sizeof(a));
+  __asm__ __volatile__("" : : "r"(a) : "memory");
+}
+
 constexpr std::uint32_t Rol(std::uint32_t x, int s) { return (x << s) | (x >> (32 - s)); }
 
 std::uint32_t LoadBE32(const std::uint8_t* p) {
@@ -72,15 +80,19 @@ std::size_t NarrowAscii(const char16_t* s, std::size_t n, std::uint8_t* out) {
 class Sha1Context {
  public:
   Sha1Context() : FKernel(Sha1Kernel()) {}
-  ~Sha1Context() { Wipe(this, sizeof(*this)); }
+  ~Sha1Context() {
+    WipeArray(FH);
+    WipeArray(FBlock);
+    FBits = 0;
+    FFill = 0;
+    __asm__ __volatile__("" : : "r"(this) : "memory");
+  }
   Sha1Context(const Sha1Context&) = delete;
   Sha1Context& operator=(const Sha1Context&) = delete;
 
   void Update(const std::uint8_t* p, std::size_t n) {
     if (n == 0) return;
-    constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
-    if (n > (kMax - FBits) / 8) throw EIntOverflow(u"Arithmetic overflow");
-    FBits += static_cast<std::uint64_t>(n) * 8;
+    AddLength(n);
     if (FFill > 0) {
       const std::size_t take = std::min(n, 64 - FFill);
       std::memcpy(FBlock + FFill, p, take);
@@ -100,6 +112,25 @@ class Sha1Context {
     FFill = n;
   }
 
+  // The last n bytes of the message, in a buffer with room for 73 bytes more: they are
+  // padded in place and compressed in one go with the padding block.
+  TSHA1Digest FinalWith(std::uint8_t* tail, std::size_t n) {
+    if (FFill != 0 || n == 0) {
+      Update(tail, n);
+      return Final();
+    }
+    AddLength(n);
+    std::size_t total = n + 1;
+    tail[n] = 0x80;
+    const std::size_t padded = (total + 8 + 63) / 64 * 64;
+    // A fixed-size clear (at most 63 zeros are needed) compiles to a few vector stores.
+    std::memset(tail + total, 0, 72);
+    StoreBE32(tail + padded - 8, static_cast<std::uint32_t>(FBits >> 32));
+    StoreBE32(tail + padded - 4, static_cast<std::uint32_t>(FBits));
+    FKernel(FH, tail, padded / 64);
+    return Digest();
+  }
+
   TSHA1Digest Final() {
     FBlock[FFill++] = 0x80;
     if (FFill > 56) {
@@ -111,17 +142,28 @@ class Sha1Context {
     StoreBE32(FBlock + 56, static_cast<std::uint32_t>(FBits >> 32));
     StoreBE32(FBlock + 60, static_cast<std::uint32_t>(FBits));
     FKernel(FH, FBlock, 1);
+    return Digest();
+  }
+
+ private:
+  // Counts n more bytes into the 64-bit bit length.
+  void AddLength(std::size_t n) {
+    constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+    if (n > (kMax - FBits) / 8) throw EIntOverflow(u"Arithmetic overflow");
+    FBits += static_cast<std::uint64_t>(n) * 8;
+  }
+
+  TSHA1Digest Digest() const {
     TSHA1Digest d;
     for (int i = 0; i < 5; ++i) StoreBE32(d.data() + 4 * i, FH[i]);
     return d;
   }
 
- private:
   Sha1Fn FKernel;
   std::uint64_t FBits = 0;
   std::size_t FFill = 0;
   std::uint32_t FH[5] = {0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476, 0xC3D2E1F0};
-  std::uint8_t FBlock[64] = {};
+  std::uint8_t FBlock[64];
 };
 
 }  // namespace
@@ -174,18 +216,20 @@ TSHA1Digest SHA1FromString(StringView s) {
   detail::Sha1Context ctx;
   // The text's Windows-1252 bytes, converted a block at a time (the buffer is not wiped:
   // the caller's text holds the same message).
-  std::uint8_t bytes[1024];
-  while (!s.empty()) {
-    const std::size_t n = std::min(s.size(), sizeof(bytes));
+  // The last chunk is padded in place, hence the room beyond the chunk size.
+  constexpr std::size_t kChunk = 1024;
+  std::uint8_t bytes[kChunk + 128];
+  for (;;) {
+    const std::size_t n = std::min(s.size(), kChunk);
     std::size_t i = detail::NarrowAscii(s.data(), n, bytes);
     for (; i < n; ++i) {
       const char16_t c = s[i];
       bytes[i] = c < 0x80 ? static_cast<std::uint8_t>(c) : CharToAnsiChar(c);
     }
-    ctx.Update(bytes, n);
     s.remove_prefix(n);
+    if (s.empty()) return ctx.FinalWith(bytes, n);
+    ctx.Update(bytes, n);
   }
-  return ctx.Final();
 }
 
 TSHA1Digest SHA1FromStream(TStream& stream) {

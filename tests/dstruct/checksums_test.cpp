@@ -132,6 +132,22 @@ TEST(Checksums, Sha1KernelsAndReadPatternsAgree) {
   EXPECT_EQ(Sha1Of(big, detail::cpSSE, 0), Sha1Of(big, detail::cpPortable, 5000));
 }
 
+TEST(Checksums, Sha1FromStringAgreesWithStreamsAtEveryLength) {
+  // Texts are hashed in chunks, the last one padded in place: cover the chunk edges.
+  std::vector<std::size_t> lengths;
+  for (std::size_t n = 0; n <= 130; ++n) lengths.push_back(n);
+  for (std::size_t n : {1023u, 1024u, 1025u, 2047u, 2048u, 2100u}) lengths.push_back(n);
+  for (std::size_t n : lengths) {
+    auto data = RandomBytes(n, static_cast<unsigned>(n) + 1);
+    String text;
+    for (auto& b : data) {
+      b &= 0x7F;
+      text.push_back(static_cast<char16_t>(b));
+    }
+    ASSERT_EQ(SHA1FromString(text), Sha1Of(data, detail::cpPortable, 0)) << n;
+  }
+}
+
 TEST(Checksums, Sha1FromStreamHashesFromThePositionToTheEnd) {
   TMemoryStream m;
   m.WriteBuffer("xyzabc", 6);
