@@ -67,6 +67,7 @@ std::string_view TStringArray::CellBytes(std::int32_t c, std::int32_t p) const {
 }
 
 void TStringArray::RebuildFreeIndex() {
+  FHint = 0;
   std::size_t leaves = 1;
   while (leaves < static_cast<std::size_t>(FNumPoolAddr)) leaves *= 2;
   FFreeLeaves = leaves;
@@ -83,7 +84,12 @@ void TStringArray::RebuildFreeIndex() {
 void TStringArray::UpdateFreeIndex(std::int32_t BlockNr) {
   std::size_t i = FFreeLeaves + static_cast<std::size_t>(BlockNr - 1);
   FFreeTree[i] = kPoolBlockSize - FFirstFree[static_cast<std::size_t>(BlockNr - 1)];
-  for (i /= 2; i >= 1; i /= 2) FFreeTree[i] = std::max(FFreeTree[2 * i], FFreeTree[2 * i + 1]);
+  // Stop where a parent's maximum stays as it was: nothing above it changes either.
+  for (i /= 2; i >= 1; i /= 2) {
+    const std::int32_t top = std::max(FFreeTree[2 * i], FFreeTree[2 * i + 1]);
+    if (FFreeTree[i] == top) break;
+    FFreeTree[i] = top;
+  }
 }
 
 // A block with first-free offset q takes a text of Length bytes when Length < 32768 - q,
@@ -116,19 +122,43 @@ void TStringArray::AppendBlock() {
   }
 }
 
+// Filling a table puts text after text into the same block, so the block last chosen is
+// tried first: it is the right one when no block below it has room, which the largest free
+// space below it (FBelowHint, an upper bound) tells. Its leaf in the free-space index is
+// brought up to date only when another block is chosen, sparing a tree update per store.
 std::uint32_t TStringArray::TryAllocateSlot(std::uint8_t Length) {
-  std::int32_t b = FirstBlockWithRoom(Length);
-  if (b == 0) {
-    // A fresh block always takes the text; block numbers must fit the handle's 16 bits.
-    if (FNumPoolAddr >= FBlockLimit) return 0;
-    AppendBlock();
-    b = FNumPoolAddr;
+  std::int32_t b = FHint;
+  if (b == 0 || Length < FBelowHint ||
+      Length >= kPoolBlockSize - FFirstFree[static_cast<std::size_t>(b - 1)]) {
+    if (FHint != 0) UpdateFreeIndex(FHint);
+    b = FirstBlockWithRoom(Length);
+    if (b == 0) {
+      // A fresh block always takes the text; block numbers must fit the handle's 16 bits.
+      if (FNumPoolAddr >= FBlockLimit) return 0;
+      AppendBlock();
+      b = FNumPoolAddr;
+    }
+    FHint = b;
+    FBelowHint = MaxFreeBelow(b);
   }
   std::int32_t& q = FFirstFree[static_cast<std::size_t>(b - 1)];
   const std::uint32_t h = MakeHandle(b, static_cast<std::uint32_t>(q));
   q += Length + 1;
-  UpdateFreeIndex(b);
   return h;
+}
+
+// The largest free space of blocks 1 ... BlockNr - 1 (-1 for none), from the index.
+std::int32_t TStringArray::MaxFreeBelow(std::int32_t BlockNr) const {
+  std::int32_t best = -1;
+  std::size_t lo = FFreeLeaves;
+  std::size_t hi = FFreeLeaves + static_cast<std::size_t>(BlockNr - 1);  // exclusive
+  while (lo < hi) {
+    if (lo & 1) best = std::max(best, FFreeTree[lo++]);
+    if (hi & 1) best = std::max(best, FFreeTree[--hi]);
+    lo /= 2;
+    hi /= 2;
+  }
+  return best;
 }
 
 std::uint32_t TStringArray::AllocateSlot(std::uint8_t Length) {

@@ -313,6 +313,7 @@ class TStringArray : public TComponent {
   void RebuildFreeIndex();
   void UpdateFreeIndex(std::int32_t BlockNr);
   std::int32_t FirstBlockWithRoom(std::uint8_t Length) const;
+  std::int32_t MaxFreeBelow(std::int32_t BlockNr) const;
 
   // Changes the dimensions without an event. KeepOrder keeps the row-order index (the row
   // operations); otherwise it is reset to the identity.
@@ -344,6 +345,8 @@ class TStringArray : public TComponent {
 
   std::vector<std::int32_t> FFreeTree;  // leaves at FFreeLeaves ... 2 * FFreeLeaves - 1
   std::size_t FFreeLeaves = 0;
+  std::int32_t FHint = 0;       // block last chosen for new text; its index leaf may be stale
+  std::int32_t FBelowHint = 0;  // the largest free space of the blocks below FHint
   std::int32_t FBlockLimit = kMaxPoolBlocks;
 };
 
