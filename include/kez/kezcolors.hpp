@@ -1,4 +1,7 @@
 // KEZ_kezcolors: colour models, interpolation, palettes, colour arrays and named colours.
+//
+//   kez::TColor c = kez::HexStrToColor(u"$00FF00");   // green (red sits in the low byte)
+//   kez::ObtainColorName(c)                           // u"Lime"
 #pragma once
 
 #include "kez/kezbase.hpp"
@@ -13,3 +16,6 @@ class EKEZColArrayError : public EKEZError {
 };
 
 }  // namespace kez
+
+#include "kez/kezcolors/colorarray.hpp"
+#include "kez/kezcolors/conversions.hpp"

@@ -294,6 +294,14 @@ bool TextFile::Eof() {
   return PeekByte() == EOF;
 }
 
+std::int64_t TextFile::RemainingBytes() {
+  if (!Ready() || FFile == nullptr || FMode != mInput) return 0;
+  struct stat st {};
+  const long pos = std::ftell(FFile);
+  if (pos < 0 || ::fstat(fileno(FFile), &st) != 0) return 0;
+  return st.st_size > pos ? st.st_size - pos : 0;
+}
+
 bool TextFile::EoLn() {
   if (!CheckInput()) return true;
   const int c = PeekByte();

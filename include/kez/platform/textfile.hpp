@@ -143,6 +143,12 @@ class TextFile : public TFileVar {
   bool Eof();
   bool EoLn();
 
+  // RemainingBytes
+  // The number of bytes between the reading position and the end of the file (0 when the
+  // file is not open for reading). Readers use it to refuse headers that promise more than
+  // the file holds.
+  std::int64_t RemainingBytes();
+
   // Write / WriteLn
   // Write a text, a character, an integer right-aligned to Width, or a real number in the
   // layout of FloatToStrLayout(Value, Width, Decimals); WriteLn ends the line with CR LF.
