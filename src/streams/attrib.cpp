@@ -72,4 +72,15 @@ String ScanForXMLAttrib(StringView Attributes, StringView Name) {
   return {};
 }
 
+std::vector<std::pair<String, String>> ListXMLAttribs(StringView Attributes) {
+  std::vector<std::pair<String, String>> pairs;
+  std::size_t pos = 0;
+  String name;
+  String value;
+  while (ScanPair(Attributes, pos, name, value) == prComplete) {
+    pairs.emplace_back(StripLTBlanks(name), value);
+  }
+  return pairs;
+}
+
 }  // namespace kez

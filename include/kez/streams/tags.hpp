@@ -29,6 +29,8 @@
 
 #include <cstdint>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "kez/platform/stream.hpp"
 #include "kez/platform/textfile.hpp"
@@ -62,6 +64,13 @@ std::int32_t ReadNextTagInTextFile(TextFile& F, std::span<const String> TagList,
 // error (a double quote inside a name, "==", an "=" inside an unquoted value) comes before
 // it.
 String ScanForXMLAttrib(StringView Attributes, StringView Name);
+
+// ListXMLAttribs
+// Every pair of an attribute text in order, as ScanForXMLAttrib reads them: the name with
+// its blanks trimmed and in its own letter case, and the value. The list ends before the
+// first syntax error. A name without "=" at the end of the text is a pair with an empty
+// value; a text of blanks only gives one pair with an empty name.
+std::vector<std::pair<String, String>> ListXMLAttribs(StringView Attributes);
 
 // ScanStreamForXMLTag
 // Reads on from the stream's position to the next tag named TagName (ASCII case ignored)
