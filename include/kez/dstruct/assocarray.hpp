@@ -114,6 +114,43 @@ class TAssocArray : public TComponent {
   Variant Values(std::int32_t ix) const { return GetValues(ix); }
   void SetValues(std::int32_t ix, const Variant& v);
 
+  // AddXMLAttributes
+  // Adds every pair name="value" of an attribute text (the grammar of ScanForXMLAttrib) as
+  // an entry through Add, the value being the value's text (varUString); a pair whose name
+  // is already a key replaces that entry's value. Returns the number of pairs stored,
+  // replaced values included; pairs with an empty name are skipped, and reading stops at
+  // the first syntax error, keeping what was added.
+  std::int32_t AddXMLAttributes(StringView Attributes);
+
+  // WriteToXMLStream
+  // Writes the table as one block at the stream's position, preceded by the header line
+  // <?xml version="1.0"?> when CreateHeader is true. Lines end with CR LF; the block is
+  //   <assocarray sig="kez" vers="1.0" id="DataID">
+  //     <numentries val="2"/>
+  //     <assoc key="width" type="3" val="640"/>
+  //     <assoc key="name" type="258" val="a%22b%0D%0A"/>
+  //   </assocarray>
+  // one assoc item per entry in entry order, type being the variant type code. Values: the
+  // decimal integer for the integer kinds; the shortest decimal that reads back to the same
+  // float for singles and doubles ("$" and the hexadecimal bit image for NaN and
+  // infinities); the amount times 10000 for currency; "1"/"0" for booleans; no val for
+  // empty and null. Keys, identifiers and texts keep the printable ASCII characters except
+  // the double quote, "%", "<", ">" and "&"; every other character is written "%XX" (two
+  // hex digits of its code, of its byte for single-byte text) or "%uXXXX" (codes from 256).
+  // Stream write errors pass to the caller.
+  void WriteToXMLStream(TStream& OutStream, bool CreateHeader, StringView DataID) const;
+
+  // ReadFromXMLStream
+  // Reads from the stream's position up to and including the first block whose identifier
+  // equals DataID, ignoring the case of A-Z (the first block of any identifier when DataID
+  // is empty), lines before it being skipped, and replaces all entries with the block's,
+  // keys as written and in their order. DataID becomes the block's identifier. Returns true
+  // on success. A block that is not found, cut short, or malformed (an unknown type code, a
+  // value that does not fit its type, a bad escape, a numentries that is missing, repeated
+  // or differs from the items' count) gives false and leaves the table as it was; the
+  // stream is then left where reading stopped. Tags unknown to the format are skipped.
+  bool ReadFromXMLStream(TStream& InStream, StringView DataID);
+
  private:
   // Hash index over the entry numbers: hashes and compares the keys the entries hold, so
   // that lookups by a key text need no folded copy of it.
