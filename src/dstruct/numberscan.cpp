@@ -2,12 +2,13 @@
 #include "kez/dstruct/numberscan.hpp"
 
 #include "kez/platform/sysutils.hpp"
+#include "kez/univconst.hpp"
 
 namespace kez {
 namespace {
 
 // The largest magnitude a scanned number may have.
-constexpr double kMaxDouble = 1.7e308;
+constexpr double kMaxDouble = static_cast<double>(uc_MaxDouble);
 // Exponent digits are collected only while the exponent stays at or below this value.
 constexpr int kMaxExponent = 4200;
 

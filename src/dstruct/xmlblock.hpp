@@ -87,8 +87,9 @@ bool FindBlock(TagInput& Input, StringView Element, StringView DataID, String& F
 // Reads tags after the start line with Words as the tag list, whose last two entries must be
 // the end tag ("/element") and the list end marker; every other tag found is handed to Item
 // with its index and attribute text. Tags not in the list are skipped. Returns true when the
-// end tag was read; false when the input ends before it (a block cut short, also inside a
-// tag) or when Item returns false.
+// end tag was read (an end tag cut short after its name still counts, as nothing of the
+// block is lost); false when the input ends before it (a block cut short, also inside an
+// item) or when Item returns false.
 bool ReadBlockItems(TagInput& Input, std::span<const String> Words,
                     const std::function<bool(std::int32_t Index, const String& Attributes)>& Item);
 
