@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "kez/kezbase.hpp"
+#include "kez/platform/textfile.hpp"
 
 namespace kez {
 
@@ -243,6 +244,46 @@ class TStringArray : public TComponent {
   // ---- XML persistence ------------------------------------------------------------------
   // The file operations of the table are declared here and implemented in their own
   // source file.
+  //
+  // A table is one block of lines (CR LF) in a text file:
+  //   <strarray sig="kez" vers="1.0" id="DataID">
+  //     <numcols val="2"/>
+  //     <numrows val="3"/>
+  //     <cell c="0" r="1" v="first"/>
+  //     <cell c="2" r="3" v="a%22quoted%22 text%0D%0A"/>
+  //   </strarray>
+  // The dimensions come first; then one cell item per non-empty cell (column 0 included),
+  // row by row in the order the rows are shown, so a sorted table is saved as it is seen;
+  // empty cells are not written. The identifier and the cell texts keep the printable ASCII
+  // characters except the double quote, "%", "<", ">" and "&"; every other byte is written
+  // "%XX" (two hex digits). The row and column attributes are not saved. Other content,
+  // other tables and TAssocArray blocks may share the file.
+
+  // SaveAsXMLFile
+  // Creates (or overwrites) the file FName with the header line <?xml version="1.0"?> and
+  // the table's block. Errors of the file raise EInOutError.
+  void SaveAsXMLFile(StringView FName, StringView DataID) const;
+
+  // WriteToOpenXMLFile
+  // Appends the table's block to a text file the caller has opened for writing, the
+  // header line first when CreateHeader. Errors follow the file's error mode.
+  void WriteToOpenXMLFile(TextFile& OutFile, bool CreateHeader, StringView DataID) const;
+
+  // LoadFromXMLFile
+  // Reads the first block whose identifier equals DataID (ignoring the case of A-Z; the
+  // first block of any identifier when DataID is empty) from the file FName, replacing the
+  // dimensions, cells and row order (attributes become 0, AllocRowsBy and the handlers
+  // stay) and firing OnChange once. False, with the table unchanged, when the file cannot
+  // be read or the block is missing, cut short or malformed (dimensions missing, repeated
+  // or below 1, a cell outside them or longer than 255 bytes, a bad escape).
+  bool LoadFromXMLFile(StringView FName, StringView DataID);
+
+  // ReadFromOpenXMLFile
+  // The same from the current position of a text file the caller has open for reading:
+  // lines are read until the block's start and the block up to its end tag, so blocks
+  // written one after another are read in that order without reopening. Errors of the file
+  // follow its error mode.
+  bool ReadFromOpenXMLFile(TextFile& InFile, StringView DataID);
 
   // ---- Events and copying ---------------------------------------------------------------
 
