@@ -293,14 +293,19 @@ TEST(FeatureMatrix, ResizeKeepsTheCommonPartOrFailsCleanly) {
   ASSERT_TRUE(k.m.Resize(2, 1));
   EXPECT_EQ(k.m.FeatValAsInt(2, 1), 5);
 
-  for (auto [nf, no] : {std::pair{-1, 1}, {1, -1}, {100000000, 100000000}, {INT32_MAX, 0}}) {
+  for (auto [nf, no] :
+       {std::pair{-1, 1}, {1, -1}, {100000000, 100000000}, {INT32_MAX, INT32_MAX}}) {
     EXPECT_FALSE(k.m.Resize(nf, no));
   }
   EXPECT_EQ(k.m.NFeatures(), 2);
   EXPECT_EQ(k.m.NObjects(), 1);
   EXPECT_EQ(k.changes, 2);
-  EXPECT_THROW_MSG(k.m.SetNObjs(2000000000), EKEZDStructError,
+  TFeatureMatrix wide(nullptr);
+  wide.SetName(u"FM");
+  ASSERT_TRUE(wide.Resize(100000, 1));
+  EXPECT_THROW_MSG(wide.SetNObjs(2000000000), EKEZDStructError,
                    Msg(u"FM", u"not enough memory on heap"));
+  EXPECT_EQ(wide.NObjects(), 1);
   k.m.SetNObjs(-3);  // ignored
   EXPECT_EQ(k.m.NObjects(), 1);
   k.m.SetNObjs(0);
