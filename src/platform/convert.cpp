@@ -188,19 +188,22 @@ String FloatToStr(double Value) {
     if (s[i] != '.') digits.push_back(s[i]);
   }
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-  std::string out = negative ? "-" : "";
+  // Built with append only: operator+ on temporaries trips a false -Wrestrict in g++ 12.
+  std::string out;
+  if (negative) out.push_back('-');
   if (exponent < -4 || exponent > 14) {
-    out += digits[0];
-    if (digits.size() > 1) out += "." + digits.substr(1);
-    out += "E" + std::to_string(exponent);
+    out.push_back(digits[0]);
+    if (digits.size() > 1) out.append(".").append(digits, 1);
+    out.push_back('E');
+    out.append(std::to_string(exponent));
   } else if (exponent < 0) {
-    out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    out.append("0.").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
   } else {
     const auto intDigits = static_cast<std::size_t>(exponent + 1);
     if (digits.size() <= intDigits) {
-      out += digits + std::string(intDigits - digits.size(), '0');
+      out.append(digits).append(intDigits - digits.size(), '0');
     } else {
-      out += digits.substr(0, intDigits) + "." + digits.substr(intDigits);
+      out.append(digits, 0, intDigits).append(".").append(digits, intDigits);
     }
   }
   return ToString(out);
