@@ -124,7 +124,16 @@ std::int32_t TFeatureMatrix::FindFeatName(std::string_view Name) const {
 }
 
 std::int32_t TFeatureMatrix::FindFeatName(StringView Name) const {
-  return FindFeatName(std::string_view(StringToAnsi(Name)));
+  // A character without a Windows-1252 byte is in no name; it must not turn into the "?"
+  // of the lossy conversion and match a name holding one.
+  AnsiString bytes;
+  bytes.reserve(Name.size());
+  for (const char16_t ch : Name) {
+    unsigned char b;
+    if (!CharToAnsiCharExact(ch, b)) return -1;
+    bytes.push_back(static_cast<char>(b));
+  }
+  return FindFeatName(std::string_view(bytes));
 }
 
 std::int32_t TFeatureMatrix::FindFeatNum(std::int32_t Num) const {

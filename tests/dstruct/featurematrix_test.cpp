@@ -53,6 +53,10 @@ TEST(FeatureMatrix, Examples) {
   EXPECT_EQ(m.FindFeatName("LENGTH"), 1);
   EXPECT_EQ(m.FindFeatName(u"length"), 1);
   EXPECT_EQ(m.FindFeatName("width"), -1);
+  p.FeatName = "caf\xE9?";
+  m.SetFeatProps(2, p);
+  EXPECT_EQ(m.FindFeatName(u"CAF\u00E9?"), 2);
+  EXPECT_EQ(m.FindFeatName(u"caf\u00E9\u4E00"), -1);  // no "?" stands in for it
   EXPECT_EQ(FEATKINDIDS[fkTriState], u"tristate");
   EXPECT_EQ(FeatKindNames[fkDouble], u"fkDouble");
 }

@@ -137,7 +137,8 @@ class TFeatureMatrix : public TComponent {
 
   // FindFeatName
   // The index of the first feature whose FeatName equals Name ignoring the case of A-Z;
-  // -1 if none. The String form compares the Windows-1252 image of Name.
+  // -1 if none. The String form compares the Windows-1252 image of Name (a Name with a
+  // character outside that code page matches nothing).
   std::int32_t FindFeatName(std::string_view Name) const;
   std::int32_t FindFeatName(StringView Name) const;
 
