@@ -42,7 +42,11 @@ bool SplitAtBlank(StringView text, StringView& head, StringView& tail) {
   return true;
 }
 
-String Keyword(std::int32_t kw) { return u"#" + String(FeatFileKeywords[kw - 1]); }
+String Keyword(std::int32_t kw) {
+  String text(u"#");
+  text += FeatFileKeywords[static_cast<std::size_t>(kw - 1)];
+  return text;
+}
 
 ShortString CutAnsi(StringView text, std::size_t length) {
   ShortString bytes = StringToAnsi(text);

@@ -1,0 +1,137 @@
+// TFeatureMatrix's file against what a user would write instead: the same lines through a
+// std::ofstream, and read back with std::getline and std::from_chars into a
+// std::vector<std::vector<std::string>>. Also the typed fill of a matrix against storing
+// std::to_chars texts into such a vector.
+#include <benchmark/benchmark.h>
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "kez/dstruct.hpp"
+
+namespace {
+
+constexpr std::int32_t kFeats = 10;
+constexpr std::int32_t kObjs = 20000;
+
+std::string TempName(const char* name) {
+  return (std::filesystem::temp_directory_path() / name).string();
+}
+
+void Build(kez::TFeatureMatrix& m) {
+  m.Resize(kFeats, kObjs);
+  for (std::int32_t f = 1; f <= kFeats; ++f) {
+    kez::TFeatProps p;
+    p.FeatNum = f;
+    p.FeatName = "feature" + std::to_string(f);
+    p.FeatKind = kez::fkDouble;
+    m.SetFeatProps(f, p);
+    for (std::int32_t o = 1; o <= kObjs; ++o) m.SetFeatValDouble(f, o, o * 0.25 + f);
+  }
+}
+
+using Table = std::vector<std::vector<std::string>>;
+
+Table BuildTable() {
+  Table t(kFeats, std::vector<std::string>(kObjs));
+  char buf[32];
+  for (std::int32_t f = 0; f < kFeats; ++f) {
+    for (std::int32_t o = 0; o < kObjs; ++o) {
+      auto r = std::to_chars(buf, buf + sizeof buf, (o + 1) * 0.25 + (f + 1));
+      t[f][o].assign(buf, r.ptr);
+    }
+  }
+  return t;
+}
+
+void BM_Fill_TFeatureMatrix(benchmark::State& state) {
+  for (auto _ : state) {
+    kez::TFeatureMatrix m(nullptr);
+    Build(m);
+    benchmark::DoNotOptimize(m.NObjects());
+  }
+}
+
+void BM_Fill_VectorToChars(benchmark::State& state) {
+  for (auto _ : state) {
+    Table t = BuildTable();
+    benchmark::DoNotOptimize(t.data());
+  }
+}
+
+void BM_Save_TFeatureMatrix(benchmark::State& state) {
+  kez::TFeatureMatrix m(nullptr);
+  Build(m);
+  const std::string name = TempName("kez_fm_bench.txt");
+  for (auto _ : state) m.Save(kez::Utf8ToString(name));
+  std::remove(name.c_str());
+}
+
+void BM_Save_Ofstream(benchmark::State& state) {
+  const Table t = BuildTable();
+  const std::string name = TempName("kez_fm_bench_peer.txt");
+  for (auto _ : state) {
+    std::ofstream out(name, std::ios::binary);
+    out << "#featvals " << kFeats << ' ' << kObjs << "\r\n";
+    for (std::int32_t o = 0; o < kObjs; ++o) {
+      for (std::int32_t f = 0; f < kFeats; ++f)
+        out << f + 1 << ' ' << o + 1 << ' ' << t[f][o] << "\r\n";
+    }
+    out << "#featend\r\n";
+  }
+  std::remove(name.c_str());
+}
+
+void BM_Load_TFeatureMatrix(benchmark::State& state) {
+  kez::TFeatureMatrix m(nullptr);
+  Build(m);
+  const std::string name = TempName("kez_fm_bench_load.txt");
+  m.Save(kez::Utf8ToString(name));
+  for (auto _ : state) {
+    kez::TFeatureMatrix back(nullptr);
+    benchmark::DoNotOptimize(back.Load(kez::Utf8ToString(name)));
+  }
+  std::remove(name.c_str());
+}
+
+void BM_Load_Getline(benchmark::State& state) {
+  kez::TFeatureMatrix m(nullptr);
+  Build(m);
+  const std::string name = TempName("kez_fm_bench_load_peer.txt");
+  m.Save(kez::Utf8ToString(name));
+  for (auto _ : state) {
+    std::ifstream in(name, std::ios::binary);
+    Table t(kFeats, std::vector<std::string>(kObjs));
+    std::string line;
+    bool values = false;
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.rfind("#featvals", 0) == 0) {
+        values = true;
+        continue;
+      }
+      if (!values || line.empty() || line[0] == '#') continue;
+      int f = 0, o = 0;
+      const char* p = line.data();
+      const char* end = p + line.size();
+      p = std::from_chars(p, end, f).ptr + 1;
+      p = std::from_chars(p, end, o).ptr + 1;
+      if (f >= 1 && f <= kFeats && o >= 1 && o <= kObjs && p <= end) t[f - 1][o - 1].assign(p, end);
+    }
+    benchmark::DoNotOptimize(t.data());
+  }
+  std::remove(name.c_str());
+}
+
+BENCHMARK(BM_Fill_TFeatureMatrix)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Fill_VectorToChars)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Save_TFeatureMatrix)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Save_Ofstream)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load_TFeatureMatrix)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load_Getline)->Unit(benchmark::kMillisecond);
+
+}  // namespace
