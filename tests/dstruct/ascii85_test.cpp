@@ -61,7 +61,7 @@ TEST(ASCII85, RoundTrips) {
   }
   // Longer than the coder's blocks, and read through a stream that gives a few bytes at a time.
   const auto big = test::RandomBytes(200003, 85);
-  test::PiecewiseStream in(big, 7);
+  test::PlainStream in(big, 7);
   TStringStream text;
   EncodeASCII85(in, text);
   EXPECT_EQ(text.DataString(), Encode(big));

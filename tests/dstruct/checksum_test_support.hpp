@@ -1,5 +1,5 @@
-// Helpers of the checksum tests: random bytes, a stream that hands out data in small
-// pieces, and a scoped cap on the checksum kernels.
+// Helpers of the checksum tests: random bytes and a scoped cap on the checksum kernels
+// (PlainStream hands out data in small pieces).
 #pragma once
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 
 #include "kez/dstruct.hpp"
 #include "kez/dstruct/detail/checksum_paths.hpp"
+#include "plain_stream.hpp"
 
 namespace kez::test {
 
@@ -21,35 +22,6 @@ inline std::vector<std::uint8_t> RandomBytes(std::size_t n, unsigned seed) {
 }
 
 inline std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
-
-// A read-only stream over bytes that returns at most Piece bytes per Read, as a pipe or a
-// socket may: code that reads in blocks must not take a short read for the end.
-class PiecewiseStream : public TStream {
- public:
-  PiecewiseStream(std::vector<std::uint8_t> Data, std::int64_t Piece)
-      : FData(std::move(Data)), FPiece(Piece) {}
-  std::int64_t Read(void* Buffer, std::int64_t Count) override {
-    const std::int64_t n =
-        std::min({Count, FPiece, static_cast<std::int64_t>(FData.size()) - FPos});
-    if (n <= 0) return 0;
-    std::memcpy(Buffer, FData.data() + FPos, static_cast<std::size_t>(n));
-    FPos += n;
-    return n;
-  }
-  std::int64_t Write(const void*, std::int64_t) override { return 0; }
-  std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) override {
-    const std::int64_t base = Origin == soBeginning ? 0
-                              : Origin == soCurrent ? FPos
-                                                    : static_cast<std::int64_t>(FData.size());
-    FPos = std::max<std::int64_t>(0, base + Offset);
-    return FPos;
-  }
-
- private:
-  std::vector<std::uint8_t> FData;
-  std::int64_t FPiece;
-  std::int64_t FPos = 0;
-};
 
 // Caps the checksum kernels for the scope of the object.
 class ScopedPathCap {

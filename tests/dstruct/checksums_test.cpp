@@ -115,7 +115,7 @@ TSHA1Digest Sha1Of(const std::vector<std::uint8_t>& data, ChecksumPath path, std
     m.SetPosition(0);
     return SHA1FromStream(m);
   }
-  test::PiecewiseStream s(data, piece);
+  test::PlainStream s(data, piece);
   return SHA1FromStream(s);
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "kez/streams.hpp"
-#include "streams/plain_stream.hpp"
+#include "plain_stream.hpp"
 #include "support/test_support.hpp"
 
 namespace kez {

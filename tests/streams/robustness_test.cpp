@@ -7,7 +7,7 @@
 
 #include "kez/streams.hpp"
 #include "kez/stringl.hpp"
-#include "streams/plain_stream.hpp"
+#include "plain_stream.hpp"
 
 namespace kez {
 namespace {
