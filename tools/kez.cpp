@@ -129,21 +129,21 @@ int Format(const char* value, const char* width, const char* decimals) {
 }
 
 // A colour given by name (any case) or as hexadecimal text with its models.
-int Color(const String& spec) {
+int Color(const String& name) {
   TColor c = 0;
   bool found = false;
   for (long row = 1; row <= 466 && !found; ++row) {
-    if (LowerCase(AllKEZColorNames[row]) == LowerCase(spec)) {
+    if (LowerCase(AllKEZColorNames[row]) == LowerCase(name)) {
       c = AllKEZColors[row];
       found = true;
     }
   }
   if (!found) {
-    if (spec.empty() || StringContainsOtherThan(spec, u"0123456789abcdefABCDEF$ ")) {
-      std::fprintf(stderr, "kez: no colour named %s\n", StringToUtf8(spec).c_str());
+    if (name.empty() || StringContainsOtherThan(name, u"0123456789abcdefABCDEF$ ")) {
+      std::fprintf(stderr, "kez: no colour named %s\n", StringToUtf8(name).c_str());
       return 2;
     }
-    c = HexStrToColor(spec);
+    c = HexStrToColor(name);
   }
   double hue, sat, intensity, cy, ma, ye, k;
   RGBtoHSI(GetRValue(c), GetGValue(c), GetBValue(c), hue, sat, intensity);
