@@ -8,13 +8,14 @@
 //   kez color NAME|HEX            a named colour and its models
 //   kez ascii85 encode|decode IN OUT
 //   kez units                     the library's units in start order
+#include "kez/kez.hpp"
+
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <vector>
-
-#include "kez/kez.hpp"
 
 namespace {
 
@@ -68,9 +69,11 @@ int Checksums(const char* kind, std::span<char*> files) {
         continue;
       }
       if (std::strcmp(kind, "crc32") == 0) {
-        value = Hex32(static_cast<std::uint32_t>(CRC32ofBuffer(bytes, static_cast<std::int32_t>(bytes.size()))));
+        value = Hex32(static_cast<std::uint32_t>(
+            CRC32ofBuffer(bytes, static_cast<std::int32_t>(bytes.size()))));
       } else {
-        value = Hex32(CRC16ofBuffer(bytes, static_cast<std::int32_t>(bytes.size()), crcZModem)).substr(4);
+        value = Hex32(CRC16ofBuffer(bytes, static_cast<std::int32_t>(bytes.size()), crcZModem))
+                    .substr(4);
       }
     }
     OutLn(value + u"  " + name);
@@ -116,7 +119,8 @@ int Grep(bool ignoreCase, const String& pattern, std::span<char*> files) {
 int Format(const char* value, const char* width, const char* decimals) {
   double v = 0;
   std::int32_t w = 0, d = 0;
-  if (!TryStrToFloat(Arg(value), v) || !TryStrToInt(Arg(width), w) || !TryStrToInt(Arg(decimals), d)) {
+  if (!TryStrToFloat(Arg(value), v) || !TryStrToInt(Arg(width), w) ||
+      !TryStrToInt(Arg(decimals), d)) {
     std::fprintf(stderr, "kez: format needs a number, a width and a count of decimals\n");
     return 2;
   }
@@ -153,7 +157,8 @@ int Color(const String& name) {
         IntToStr(GetGValue(c)) + u", " + IntToStr(GetBValue(c)) + u")");
   OutLn(u"HSI  hue " + strff(hue, 0, 1) + u", saturation " + strff(sat, 0, 3) + u", intensity " +
         strff(intensity, 0, 3));
-  OutLn(u"CMYK " + CreateParList({cy, ma, ye, k}, false) + u", grey level " + IntToStr(ColorToGray(c)));
+  OutLn(u"CMYK " + CreateParList({cy, ma, ye, k}, false) + u", grey level " +
+        IntToStr(ColorToGray(c)));
   return 0;
 }
 
@@ -188,7 +193,8 @@ int Units() {
 String NearestNamedColor(TColor c) {
   long best = 1;
   for (long row = 2; row <= 466; ++row) {
-    if (RGBColorDistance(c, AllKEZColors[row]) < RGBColorDistance(c, AllKEZColors[best])) best = row;
+    if (RGBColorDistance(c, AllKEZColors[row]) < RGBColorDistance(c, AllKEZColors[best]))
+      best = row;
   }
   return String(AllKEZColorNames[best]);
 }
@@ -218,6 +224,54 @@ bool LoadTable(const String& name, TStringArray& table, std::vector<String>& hea
   return row > 0;
 }
 
+// Describes the sorted table as a feature matrix (a text, a number and a tri-state feature),
+// saves it, loads it into a second matrix and shows what came back, and how a component
+// words an error.
+int FeatureMatrixRoad(const TStringArray& table) {
+  TFeatureMatrix matrix(nullptr);
+  matrix.SetName(u"Stations");
+  matrix.Resize(3, table.NrOfRows());
+  const struct {
+    const char* Name;
+    TFeatKind Kind;
+    const char* Comment;
+  } features[] = {{"station", fkString, "where it was measured"},
+                  {"value", fkDouble, "the reading"},
+                  {"temperature", fkTriState, "is the reading a temperature?"}};
+  for (std::int32_t f = 1; f <= 3; ++f) {
+    TFeatProps props = matrix.GetFeatProps(f);
+    props.FeatName = features[f - 1].Name;
+    props.FeatKind = features[f - 1].Kind;
+    props.Comment = features[f - 1].Comment;
+    matrix.SetFeatProps(f, props);
+  }
+  for (std::int32_t r = 1; r <= table.NrOfRows(); ++r) {
+    matrix.SetFeatValStr(1, r, AnsiToString(table.Elem(1, r)));
+    matrix.SetFeatValDouble(2, r, table.AsNumber(3, r));
+    matrix.SetFeatValTriState(3, r, table.Elem(2, r) == "temperature" ? tsTrue : tsFalse);
+  }
+  const String file =
+      Utf8ToString((std::filesystem::temp_directory_path() / "kez_demo_stations.fm").string());
+  matrix.Save(file);
+  TFeatureMatrix loaded(nullptr);
+  loaded.SetName(u"Loaded");
+  const std::int32_t status = loaded.Load(file);
+  std::filesystem::remove(StringToUtf8(file));
+  OutLn(u"  saved " + IntToStr(matrix.NObjects()) + u" objects of " + IntToStr(matrix.NFeatures()) +
+        u" features; loading gave status " + IntToStr(status) + u", " +
+        IntToStr(loaded.NObjects()) + u" objects");
+  const std::int32_t value = loaded.FindFeatName(u"value");
+  OutLn(u"  object 8: " + loaded.GetFeatValStr(1, 8) + u", value " +
+        strff(loaded.GetFeatValDouble(value, 8), 0, 1) + u", temperature " +
+        TriStateToStr(loaded.GetFeatValTriState(3, 8), 0));
+  try {
+    loaded.GetFeatValInt(1, 1);
+  } catch (const EKEZDStructError& e) {
+    OutLn(u"  reading a text as an integer: " + e.Message());
+  }
+  return status == 0 && loaded.NObjects() == matrix.NObjects() ? 0 : 1;
+}
+
 int Demo(const String& folder) {
   const String csv = folder + u"/measurements.csv";
   const String notes = folder + u"/notes.txt";
@@ -239,8 +293,12 @@ int Demo(const String& folder) {
           FormatData(value, 7, 1) + u" " + AnsiToString(table.Elem(4, r)));
     if (AnsiToString(table.Elem(2, r)) == u"temperature") sum += value, ++count;
   }
-  OutLn(u"  mean temperature " + strff(sum / count, 8, 3) + u" C, as " + strff(sum / count, 12, -2) +
-        u" in the compact scientific layout");
+  OutLn(u"  mean temperature " + strff(sum / count, 8, 3) + u" C, as " +
+        strff(sum / count, 12, -2) + u" in the compact scientific layout");
+
+  OutLn();
+  OutLn(u"== The stations as a feature matrix, saved and loaded again");
+  if (const int rc = FeatureMatrixRoad(table); rc != 0) return rc;
 
   OutLn();
   OutLn(u"== Lines of " + notes + u" matching 'reading [0-9]+'");
@@ -253,8 +311,9 @@ int Demo(const String& folder) {
     f.ReadLn(line);
     std::int32_t pos = 0;
     if (grep.MatchString(line, pos)) {
-      OutLn(u"  " + line.substr(static_cast<std::size_t>(grep.MatchStartPos() - 1),
-                                static_cast<std::size_t>(grep.MatchEndPos() - grep.MatchStartPos() + 1)) +
+      OutLn(u"  " +
+            line.substr(static_cast<std::size_t>(grep.MatchStartPos() - 1),
+                        static_cast<std::size_t>(grep.MatchEndPos() - grep.MatchStartPos() + 1)) +
             u"   <- " + line.substr(0, 16));
     }
   }
@@ -265,8 +324,11 @@ int Demo(const String& folder) {
   for (const String& name : {csv, notes}) {
     std::vector<std::uint8_t> bytes;
     if (!ReadFileBytes(name, bytes)) return 1;
-    OutLn(u"  crc32 " + Hex32(static_cast<std::uint32_t>(CRC32ofBuffer(bytes, static_cast<std::int32_t>(bytes.size())))) +
-          u"  sha1 " + LowerCase(SHA1DigestToHex(SHA1FromFile(name))) + u"  " + name.substr(name.rfind(u'/') + 1));
+    OutLn(u"  crc32 " +
+          Hex32(static_cast<std::uint32_t>(
+              CRC32ofBuffer(bytes, static_cast<std::int32_t>(bytes.size())))) +
+          u"  sha1 " + LowerCase(SHA1DigestToHex(SHA1FromFile(name))) + u"  " +
+          name.substr(name.rfind(u'/') + 1));
   }
 
   OutLn();
@@ -276,7 +338,8 @@ int Demo(const String& folder) {
   palette.FillByInterpolation(0, ColorArray_MorgenStemning);
   for (const std::int32_t ix : {1, 64, 128, 192, 256}) {
     const TColor c = palette[ix];
-    OutLn(u"  " + IntToStr(ix) + u"\t" + ColorToHexStr(c) + u"  nearest named colour " + NearestNamedColor(c));
+    OutLn(u"  " + IntToStr(ix) + u"\t" + ColorToHexStr(c) + u"  nearest named colour " +
+          NearestNamedColor(c));
   }
   return 0;
 }
