@@ -60,8 +60,9 @@ void TColorArray::FillByInterpolation(std::int32_t DiscreteLevels, std::span<con
   const auto H = static_cast<double>(Colors.size() - 1);
   const double N = FNColors;
   const double L = DiscreteLevels;
-  for (std::int32_t i = 1; i <= FNColors; ++i) {
-    double k = i;
+  // 64-bit indexes throughout: a loop up to Size must end also at 2147483647.
+  for (std::int64_t i = 1; i <= FNColors; ++i) {
+    double k = static_cast<double>(i);
     if (DiscreteLevels > 0) k = std::nearbyint(std::nearbyint(i * L / N) * N / L);
     // The band quantisation can give k = 0, which would make the index negative.
     const auto idx = static_cast<std::size_t>(std::clamp(std::trunc(H * (k - 1) / N), 0.0, H - 1));
@@ -83,16 +84,16 @@ void TColorArray::InvertColors() {
 }
 
 std::int32_t TColorArray::ColorToIndex(TColor c, double& Distance) const {
-  std::int32_t best = 1;
+  std::size_t best = 0;
   Distance = 1;
-  for (std::int32_t i = 1; i <= FNColors; ++i) {
-    const double d = RGBColorDistance(c, FColArray[static_cast<std::size_t>(i - 1)]);
+  for (std::size_t i = 0; i < FColArray.size(); ++i) {
+    const double d = RGBColorDistance(c, FColArray[i]);
     if (d < Distance) {
       Distance = d;
       best = i;
     }
   }
-  return best;
+  return static_cast<std::int32_t>(best + 1);
 }
 
 void TColorArray::CopyFrom(const TColorArray* Source, std::int32_t SourceLo, std::int32_t SourceHi,
@@ -176,7 +177,7 @@ bool TColorArray::WriteToOpenTextFile(TextFile& f, std::int32_t FirstElem, std::
   LastElem = std::min(LastElem, FNColors);
   return WithDeferredErrors(f, [&] {
     f.WriteLn(IntToStr(FirstElem) + u" " + IntToStr(LastElem));
-    for (std::int32_t i = FirstElem; i <= LastElem; ++i)
+    for (std::int64_t i = FirstElem; i <= LastElem; ++i)
       f.WriteLn(ColorToHexStr(FColArray[static_cast<std::size_t>(i - 1)]));
     return true;
   });
@@ -201,16 +202,20 @@ bool TColorArray::ReadFromOpenTextFile(TextFile& f, bool AdjustSize) {
     return true;
   });
   if (!header) return false;
-  const std::int64_t count = static_cast<std::int64_t>(last) - first + 1;
-  if (AdjustSize) {
-    // Every entry line takes at least one byte: a header asking for more cannot be met.
-    if (count > f.RemainingBytes()) return false;
+  if (AdjustSize && last >= 1) {
+    // Every entry line takes at least one byte, and an array cannot grow past what the file
+    // could describe: a header asking for more is refused before anything is allocated.
+    const std::int64_t count = static_cast<std::int64_t>(last) - first + 1;
+    const std::int64_t remaining = f.RemainingBytes();
+    if (count > remaining || (last > FNColors && last > remaining)) return false;
     try {
-      if (!Resize(last)) return false;
+      Resize(last);
     } catch (const EKEZColArrayError&) {
       return false;
     }
   }
+  // A LastElem below 1 leaves the size as it is (Resize refuses it), and the entries read
+  // are then all dropped as positions below 1.
   if (last > FNColors) return false;
   bool complete = true;
   WithDeferredErrors(f, [&] {

@@ -10,12 +10,17 @@
 namespace kez {
 namespace {
 
-// Rounding to the nearest integer with ties to even (the default floating-point mode).
-std::int32_t RoundEven(double v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
+// A NaN counts as 0 wherever a value is clamped, so that no NaN reaches a conversion to an
+// integer.
+double Clamp01(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); }
 
-double Clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
+// A channel value of v / 255 (clamped to [0, 1]), rounded to the nearest integer with ties
+// to even (the default floating-point mode).
+std::uint8_t ChannelOf(double v) {
+  return static_cast<std::uint8_t>(std::nearbyint(255 * Clamp01(v)));
+}
 
-std::uint8_t ClampByte(std::int32_t v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
+std::int32_t ClampChannel(std::int32_t v) { return std::clamp(v, 0, 255); }
 
 std::int32_t Lerp(std::int32_t a, std::int32_t b, double x) {
   return static_cast<std::int32_t>(std::trunc(a + (b - a) * x));
@@ -45,11 +50,18 @@ TColor InvertColor(TColor c) {
 }
 
 std::int32_t RGBtoGray(std::int32_t r, std::int32_t g, std::int32_t b) {
-  return RoundEven(0.3 * r + 0.59 * g + 0.11 * b);
+  // In hundredths and in integers: 0.3, 0.59 and 0.11 have no exact binary form, so the
+  // floating-point sum misses exact ties (0.59 * 44 + 0.11 * 14 is not quite 27.5). The
+  // weights add up to 100, so the result lies between the smallest and the largest channel.
+  const std::int64_t sum = 30 * std::int64_t{r} + 59 * std::int64_t{g} + 11 * std::int64_t{b};
+  std::int64_t quotient = sum / 100, remainder = sum % 100;
+  if (remainder < 0) remainder += 100, --quotient;  // floor division
+  if (remainder > 50 || (remainder == 50 && quotient % 2 != 0)) ++quotient;
+  return static_cast<std::int32_t>(quotient);
 }
 
 TColor RGBtoGrayColor(std::int32_t r, std::int32_t g, std::int32_t b) {
-  const std::uint8_t grey = ClampByte(RGBtoGray(r, g, b));
+  const auto grey = static_cast<std::uint32_t>(ClampChannel(RGBtoGray(r, g, b)));
   return RGB(grey, grey, grey);
 }
 
@@ -92,9 +104,9 @@ void RGBtoCMY(std::uint8_t r, std::uint8_t g, std::uint8_t b, double& c, double&
 }
 
 void CMYtoRGB(double c, double m, double y, std::uint8_t& r, std::uint8_t& g, std::uint8_t& b) {
-  r = ClampByte(RoundEven((1 - Clamp01(c)) * 255));
-  g = ClampByte(RoundEven((1 - Clamp01(m)) * 255));
-  b = ClampByte(RoundEven((1 - Clamp01(y)) * 255));
+  r = ChannelOf(1 - Clamp01(c));
+  g = ChannelOf(1 - Clamp01(m));
+  b = ChannelOf(1 - Clamp01(y));
 }
 
 void CMYtoCMYK(double& c, double& m, double& y, double& k) {
@@ -119,7 +131,7 @@ void HSItoRGB(double Hue, double Sat, double Intensity, std::int32_t& r, std::in
   Intensity = Clamp01(Intensity);
   if (!(Hue >= 0 && Hue < 360)) Hue = 0;  // also catches NaN
   if (Sat == 0) {
-    r = g = b = RoundEven(255 * Intensity);
+    r = g = b = ChannelOf(Intensity);
     return;
   }
   const double h = Hue / 60;
@@ -149,13 +161,17 @@ void HSItoRGB(double Hue, double Sat, double Intensity, std::int32_t& r, std::in
     default:
       break;
   }
-  r = RoundEven(rr * 255);
-  g = RoundEven(gg * 255);
-  b = RoundEven(bb * 255);
+  r = ChannelOf(rr);
+  g = ChannelOf(gg);
+  b = ChannelOf(bb);
 }
 
 void RGBtoHSI(std::int32_t r, std::int32_t g, std::int32_t b, double& Hue, double& Sat,
               double& Intensity) {
+  // Channels outside 0..255 are clamped first, so that the model values stay in range.
+  r = ClampChannel(r);
+  g = ClampChannel(g);
+  b = ClampChannel(b);
   enum { red, green, blue } dominant = red;
   std::int32_t max = r;
   if (r < g) {
@@ -216,7 +232,11 @@ TColor WavelengthToColor(std::int32_t Wavelength, double Gamma) {
   if (f < 0) f = 0;
   const auto channel = [&](double component) -> std::uint32_t {
     if (f == 0 || component == 0) return 0;
-    return ClampByte(RoundEven(255 * std::exp(Gamma * std::log(component * f))));
+    const double base = component * f;
+    // 1 to any power is 1 (also for an infinite or NaN gamma); otherwise a NaN gamma gives a
+    // dark channel and a gamma that drives the value beyond 1 a full one.
+    const double value = base == 1 ? 1 : std::exp(Gamma * std::log(base));
+    return ChannelOf(value);
   };
   return RGB(channel(R), channel(G), channel(B));
 }

@@ -217,6 +217,41 @@ TEST(ColorArrayFile, FailuresGiveFalseAndKeepTheEntries) {
   EXPECT_FALSE(a.LoadFromFile(dir.File("low.txt"), false));
 }
 
+TEST(ColorArrayFile, AdjustingToALastElemBelowOneKeepsTheSizeAndReads) {
+  TempDir dir;
+  TColorArray a(nullptr);
+  a.Resize(3);
+  a.Fill(5);
+  int changes = 0;
+  a.SetOnChange([&](TObject*) { ++changes; });
+  WriteBytes(dir.NativeFile("low.txt"), "-2 0\nFF\nFF\nFF\n");
+  EXPECT_TRUE(a.LoadFromFile(dir.File("low.txt"), true));
+  EXPECT_EQ(a.Size(), 3);
+  EXPECT_EQ(a[1], 5u);
+  EXPECT_EQ(changes, 1);  // only the final notice: every position lies below 1
+  WriteBytes(dir.NativeFile("empty.txt"), "4 0\n");
+  EXPECT_TRUE(a.LoadFromFile(dir.File("empty.txt"), true));
+  EXPECT_EQ(a.Size(), 3);
+  a.Changed();  // public, as on the other components
+  EXPECT_EQ(changes, 3);
+}
+
+TEST(ColorArrayFile, AHeaderPromisingAHugeArrayIsRefusedBeforeResizing) {
+  TempDir dir;
+  TColorArray a(nullptr);
+  for (const char* header : {"2147483647 2147483647\n000000FF\n", "100000000 100000000\n000000FF\n",
+                             "1 2147483647\n000000FF\n", "-2147483648 2147483647\n000000FF\n"}) {
+    WriteBytes(dir.NativeFile("huge.txt"), header);
+    EXPECT_FALSE(a.LoadFromFile(dir.File("huge.txt"), true)) << header;
+    EXPECT_EQ(a.Size(), 1000) << header;
+  }
+  // A size the file's length covers is taken.
+  WriteBytes(dir.NativeFile("fits.txt"), "3 3\n000000FF\n");
+  EXPECT_TRUE(a.LoadFromFile(dir.File("fits.txt"), true));
+  EXPECT_EQ(a.Size(), 3);
+  EXPECT_EQ(a[3], 0xFFu);
+}
+
 TEST(NamedColors, TableShapeAndPrecedence) {
   EXPECT_EQ(AllKEZColorNames.size(), 466u);
   EXPECT_EQ(AllKEZColorNames[1], u"Black");

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <limits>
+#include <random>
 
 #include "kez/kezcolors.hpp"
 #include "kez/platform/random.hpp"
@@ -61,6 +64,82 @@ TEST(ColorConversions, RoundHalfToEven) {
   EXPECT_EQ(R, 128);                 // 127.5
   EXPECT_EQ(RGBtoGray(5, 0, 0), 2);  // 1.5 -> 2
   EXPECT_EQ(RGBtoGray(0, 0, 0), 0);
+}
+
+// The grey level is round(0.3 r + 0.59 g + 0.11 b) on the exact decimal weights, with exact
+// ties going to the even neighbour; the reference sums in hundredths and lets the division
+// by 100 (correctly rounded) and nearbyint do the rest.
+TEST(RGBtoGray, RoundsExactTiesToEvenAtEveryMagnitude) {
+  EXPECT_EQ(RGBtoGray(0, 44, 14), 28);  // 27.5
+  EXPECT_EQ(RGBtoGray(0, 45, 45), 32);  // 31.5
+  EXPECT_EQ(ColorToGray(RGB(0, 44, 14)), 28);
+  EXPECT_EQ(ColorToGrayColor(RGB(0, 45, 45)), RGB(32, 32, 32));
+  EXPECT_EQ(RGBtoGray(INT_MAX, INT_MAX, INT_MAX), INT_MAX);
+  EXPECT_EQ(RGBtoGray(INT_MIN, INT_MIN, INT_MIN), INT_MIN);
+  EXPECT_EQ(RGBtoGrayColor(INT_MIN, 0, 0), clBlack);
+  const auto reference = [](std::int64_t r, std::int64_t g, std::int64_t b) {
+    return static_cast<std::int64_t>(std::nearbyint((30 * r + 59 * g + 11 * b) / 100.0));
+  };
+  std::mt19937 rng(16);
+  std::uniform_int_distribution<int> channel(0, 255), any(INT_MIN, INT_MAX);
+  for (int i = 0; i < 100000; ++i) {
+    const int r = channel(rng), g = channel(rng), b = channel(rng);
+    ASSERT_EQ(RGBtoGray(r, g, b), reference(r, g, b)) << r << " " << g << " " << b;
+    const int R = any(rng), G = any(rng), B = any(rng);
+    ASSERT_EQ(RGBtoGray(R, G, B), reference(R, G, B)) << R << " " << G << " " << B;
+  }
+}
+
+// NaN, infinities and 32-bit extremes give colours and model values in their ranges.
+TEST(ColorConversions, HostileNumbersStayInRange) {
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::nan("");
+  const double reals[] = {nan, inf, -inf, -1, 0, 0.5, 1, 2, 1e300, 359.99999999999994, 360};
+  for (const double hue : reals) {
+    for (const double sat : reals) {
+      for (const double intensity : reals) {
+        std::int32_t r, g, b;
+        HSItoRGB(hue, sat, intensity, r, g, b);
+        for (const std::int32_t ch : {r, g, b}) ASSERT_TRUE(ch >= 0 && ch <= 255) << ch;
+        std::uint8_t R, G, B;
+        CMYtoRGB(hue, sat, intensity, R, G, B);
+        double c = hue, m = sat, y = intensity, k;
+        CMYtoCMYK(c, m, y, k);
+        CMYKtoCMY(c, m, y, hue);
+        for (const double v : {c, m, y}) ASSERT_TRUE(v >= 0 && v <= 1) << v;
+        ASSERT_LE(InterpolateColor(clBlack, clWhite, hue), clWhite);
+        ASSERT_LE(Interpolate3Colors(clWhite, clBlack, clWhite, hue), clWhite);
+      }
+    }
+  }
+  std::int32_t r, g, b;
+  HSItoRGB(10, 1, nan, r, g, b);
+  EXPECT_EQ(RGB(r, g, b), clBlack);
+  HSItoRGB(inf, 1, 1, r, g, b);
+  EXPECT_EQ(RGB(r, g, b), RGB(255, 0, 0));
+
+  const std::int32_t ints[] = {INT_MIN, -1, 0, 1, 255, 256, INT_MAX};
+  for (const std::int32_t x : ints) {
+    for (const std::int32_t y : ints) {
+      for (const std::int32_t z : ints) {
+        double hue, sat, intensity;
+        RGBtoHSI(x, y, z, hue, sat, intensity);
+        ASSERT_TRUE(hue == -1 || (hue >= 0 && hue < 360)) << hue;
+        ASSERT_TRUE(sat >= 0 && sat <= 1) << sat;
+        ASSERT_TRUE(intensity >= 0 && intensity <= 1) << intensity;
+      }
+    }
+    for (const double gamma : reals) ASSERT_LE(WavelengthToColor(x, gamma), clWhite);
+  }
+  double hue, sat, intensity;
+  RGBtoHSI(INT_MAX, INT_MIN, 0, hue, sat, intensity);  // taken as (255, 0, 0)
+  EXPECT_EQ(hue, 0);
+  EXPECT_EQ(sat, 1);
+  EXPECT_EQ(intensity, 1);
+  // (0.5)^-1000 is far beyond full; 1 to any power stays 1.
+  EXPECT_EQ(WavelengthToColor(500, -1000), RGB(0, 255, 255));
+  EXPECT_EQ(WavelengthToColor(500, inf), RGB(0, 255, 0));
+  EXPECT_EQ(WavelengthToColor(500, nan), RGB(0, 255, 0));
 }
 
 TEST(CMYK, ConvertsBothWays) {

@@ -145,14 +145,15 @@ class TColorArray : public TComponent {
   bool StoreOnFile(std::int32_t FirstElem, std::int32_t LastElem, StringView FileName);
 
   // ReadFromOpenTextFile / LoadFromFile
-  // Read a range written as above. With AdjustSize the array is first resized to LastElem.
-  // A LastElem beyond Size gives false without reading entries. Each line is read as
-  // hexadecimal (leading blanks and a "$" allowed, a line without digits gives 0) and stored
-  // through SetColorElem, so positions below 1 are read and dropped. The end of the file ends
-  // the reading with false; an unreadable header or a missing file gives false. With
-  // AdjustSize, a header asking for more entries than the rest of the file could hold (one
-  // byte each at least) gives false before anything is resized. OnChange is raised once more
-  // at the end.
+  // Read a range written as above. With AdjustSize the array is first resized to LastElem
+  // (a LastElem below 1 leaves the size unchanged). A LastElem beyond Size then gives false
+  // without reading entries. Each line is read as hexadecimal (leading blanks and a "$"
+  // allowed, a line without digits gives 0) and stored through SetColorElem, so positions
+  // below 1 are read and dropped. The end of the file ends the reading with false; an
+  // unreadable header or a missing file gives false. With AdjustSize, a header asking for
+  // more entry lines than the rest of the file could hold (one byte each at least), or for a
+  // size beyond both the current size and the rest of the file's length, gives false before
+  // anything is resized. OnChange is raised once more at the end.
   bool ReadFromOpenTextFile(TextFile& f, bool AdjustSize);
   bool LoadFromFile(StringView FileName, bool AdjustSize);
 
@@ -160,10 +161,12 @@ class TColorArray : public TComponent {
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
 
+  // Changed
+  // Raises OnChange (if a handler is set); callers use it to announce a batch of changes.
+  void Changed();
+
  protected:
   void AssignTo(TPersistent* Dest) override;
-  // Changed: raises OnChange.
-  void Changed();
 
  private:
   std::int32_t FNColors = 1000;

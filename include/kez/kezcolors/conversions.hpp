@@ -4,7 +4,8 @@
 // A TColor holds red in bits 0-7, green in 8-15 and blue in 16-23. These functions take the
 // three low bytes as they stand (a system-colour reference is not resolved) and build
 // colours with the high byte 0. Interpolations truncate toward zero; every other conversion
-// rounds to the nearest integer with ties to even.
+// rounds to the nearest integer with ties to even. No input raises or leaves the model's
+// range: a NaN counts as 0 where a value is clamped, infinities clamp like other values.
 //
 //   kez::InterpolateColor(kez::clBlack, kez::clWhite, 0.5)   // 0x007F7F7F
 //   kez::ColorToHexStr(0x000000FF)                            // u"000000FF" (pure red)
@@ -54,7 +55,9 @@ TColor ReverseRGBColor(TColor c);
 TColor InvertColor(TColor c);
 
 // RGBtoGray
-// round(0.3 r + 0.59 g + 0.11 b).
+// round(0.3 r + 0.59 g + 0.11 b), computed exactly in integers so that exact ties go to the
+// even neighbour (RGBtoGray(0, 44, 14) is 28). Channels outside 0..255 are taken as they
+// are; the result lies between the smallest and the largest of them.
 std::int32_t RGBtoGray(std::int32_t r, std::int32_t g, std::int32_t b);
 
 // RGBtoGrayColor
@@ -79,8 +82,8 @@ TColor RandomColor(std::uint8_t LoR, std::uint8_t HiR, std::uint8_t LoG, std::ui
                    std::uint8_t LoB, std::uint8_t HiB);
 
 // RGBtoCMY / CMYtoRGB
-// c = 1 - r/255 and so on; back, each input is clamped to [0, 1] and the channel is
-// round((1 - c) * 255).
+// c = 1 - r/255 and so on; back, each input is clamped to [0, 1] (NaN as 0) and the channel
+// is round((1 - c) * 255).
 void RGBtoCMY(std::uint8_t r, std::uint8_t g, std::uint8_t b, double& c, double& m, double& y);
 void CMYtoRGB(double c, double m, double y, std::uint8_t& r, std::uint8_t& g, std::uint8_t& b);
 
@@ -91,20 +94,23 @@ void CMYtoCMYK(double& c, double& m, double& y, double& k);
 void CMYKtoCMY(double& c, double& m, double& y, double k);
 
 // HSItoRGB
-// Hue in degrees (below 0 or from 360 on taken as 0), saturation and intensity clamped to
-// [0, 1] (the hue/saturation/value model); channels 0..255.
+// Hue in degrees (below 0, from 360 on, infinite or NaN taken as 0), saturation and
+// intensity clamped to [0, 1], NaN as 0 (the hue/saturation/value model); channels 0..255.
 void HSItoRGB(double Hue, double Sat, double Intensity, std::int32_t& r, std::int32_t& g,
               std::int32_t& b);
 
 // RGBtoHSI
 // The inverse: intensity = max / 255, saturation = (max - min) / max, hue in [0, 360). Black
-// gives hue 0; a colour without hue (grey, white) gives hue -1.
+// gives hue 0; a colour without hue (grey, white) gives hue -1. Channels outside 0..255 are
+// clamped to that range first.
 void RGBtoHSI(std::int32_t r, std::int32_t g, std::int32_t b, double& Hue, double& Sat,
               double& Intensity);
 
 // WavelengthToColor
 // The colour of light of the given wavelength in nanometres (380 to 779; black outside),
-// dimmed toward both ends of the range, with the gamma applied to each channel.
+// dimmed toward both ends of the range, with the gamma applied to each channel as
+// (component * dimming)^gamma. A gamma that drives a channel beyond full gives a full
+// channel (a negative gamma brightens); a NaN gamma darkens every channel below full.
 TColor WavelengthToColor(std::int32_t Wavelength, double Gamma);
 
 // ColorToHexStr
