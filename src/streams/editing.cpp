@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "kez/platform/sysutils.hpp"
+#include "streams/matcher.hpp"
 
 namespace kez {
 
@@ -107,24 +109,25 @@ void ExpandReplacement(StringView Template, StringView Brackets, std::string_vie
 }  // namespace
 
 std::int32_t ExtractFromStream(TStream& Stream, TMemoryStream& Dest, const TStrings& Keys) {
-  std::vector<Bytes> keys;
+  std::vector<detail::Matcher<char>> keys;
   for (const String& key : Keys) {
     Bytes bytes;
-    if (!key.empty() && MatchBytes(key, true, bytes)) keys.push_back(std::move(bytes));
+    if (!key.empty() && MatchBytes(key, true, bytes)) keys.emplace_back(bytes);
   }
   const Bytes data = ReadRest(Stream);
-  const Bytes lowered = Lowered(data);
   std::int32_t copied = 0;
   for (std::size_t start = 0; start < data.size();) {
     std::size_t end = data.find('\n', start);
     end = end == Bytes::npos ? data.size() : end + 1;
-    const std::string_view line = std::string_view(lowered).substr(start, end - start);
-    const bool hit = std::any_of(keys.begin(), keys.end(), [&](const Bytes& key) {
-      return line.find(key) != std::string_view::npos;
+    const std::string_view line = std::string_view(data).substr(start, end - start);
+    const bool hit = std::any_of(keys.begin(), keys.end(), [&](detail::Matcher<char>& key) {
+      key.Reset();
+      return std::any_of(line.begin(), line.end(), [&](char b) { return key.Feed(LowerByte(b)); });
     });
+    // The count stops at the largest 32-bit value; the lines are all copied.
     if (hit) {
       Dest.WriteBuffer(data.data() + start, static_cast<std::int64_t>(end - start));
-      ++copied;
+      if (copied < std::numeric_limits<std::int32_t>::max()) ++copied;
     }
     start = end;
   }
@@ -142,24 +145,23 @@ std::int32_t SearchAndReplace(TMemoryStream& Source, TMemoryStream& Target, Stri
     StoreAll(Target, data);
     return 0;
   }
-  const Bytes haystack = IgnoreCase ? Lowered(data) : data;
-  const std::boyer_moore_horspool_searcher searcher(pattern.begin(), pattern.end());
+  // At most 2147483647 replacements, so that the count cannot wrap.
+  const std::int32_t limit = MaxCount <= 0 ? std::numeric_limits<std::int32_t>::max() : MaxCount;
+  detail::Matcher<char> matcher(pattern);
   const std::size_t first = StartPos < 1 ? 0 : static_cast<std::size_t>(StartPos) - 1;
   std::size_t copiedUpTo = 0;  // bytes of data already in the result
-  std::size_t pos = std::min(first, data.size());
   std::int32_t count = 0;
   Bytes result;
   result.reserve(data.size());
-  while (MaxCount <= 0 || count < MaxCount) {
-    const auto hit =
-        std::search(haystack.begin() + static_cast<std::ptrdiff_t>(pos), haystack.end(), searcher);
-    if (hit == haystack.end()) break;
-    const auto at = static_cast<std::size_t>(hit - haystack.begin());
+  for (std::size_t pos = first; pos < data.size() && count < limit; ++pos) {
+    if (!matcher.Feed(IgnoreCase ? LowerByte(data[pos]) : data[pos])) continue;
+    const std::size_t at = pos + 1 - pattern.size();
     result.append(data, copiedUpTo, at - copiedUpTo);
     ++count;
     ExpandReplacement(ReplaceText, Brackets, std::string_view(data).substr(at, pattern.size()),
                       count, OnUnknownModifier, result);
-    copiedUpTo = pos = at + pattern.size();
+    copiedUpTo = pos + 1;
+    matcher.Reset();  // occurrences do not overlap
   }
   result.append(data, copiedUpTo);
   StoreAll(Target, result);

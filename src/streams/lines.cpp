@@ -6,6 +6,7 @@
 
 #include "kez/platform/sysutils.hpp"
 #include "streams/bytereader.hpp"
+#include "streams/matcher.hpp"
 
 namespace kez {
 
@@ -35,7 +36,9 @@ constexpr bool EndsLine(int Mode, char16_t Ch, char16_t Previous) {
 
 constexpr std::int64_t kBlockSize = 256;
 
-// Reads one block of up to 256 bytes and appends it as characters; returns the count.
+// Reads one block of up to 256 bytes and appends it as characters; returns the count. A
+// block shorter than 256 bytes is not taken for the end of the stream (a pipe or a socket
+// may hand out less): the readers stop when a read gives nothing.
 std::int64_t AppendBlock(TStream& Stream, String& Text) {
   std::array<std::uint8_t, kBlockSize> block;
   const std::int64_t n = Stream.Read(block.data(), kBlockSize);
@@ -100,7 +103,7 @@ String ReadLnStream(TStream& Stream, bool& Eos, int Mode) {
 
 String StreamAsString(TStream& Stream) {
   String text;
-  while (AppendBlock(Stream, text) == kBlockSize) {
+  while (AppendBlock(Stream, text) > 0) {
   }
   return text;
 }
@@ -117,26 +120,30 @@ bool FindInStream(TStream& Stream, std::uint8_t Value) {
 
 String ReadStreamUntil(TStream& Stream, StringView Target, std::int32_t& Status) {
   Status = -1;
-  const String target = LowerCase(Target);
-  const std::int64_t start = Stream.Position();
   String collected;
-  String lowered;  // collected with ASCII letters lower-cased, grown block by block
-  std::size_t found = String::npos;
-  if (target.empty()) found = 0;
-  while (found == String::npos) {
-    const std::size_t before = lowered.size();
-    const std::int64_t n = AppendBlock(Stream, collected);
-    std::transform(collected.begin() + static_cast<std::ptrdiff_t>(before), collected.end(),
-                   std::back_inserter(lowered), LoCaseASCII);
-    // Only the new block and the target's length before it can hold a first occurrence.
-    const std::size_t from = before >= target.size() ? before - target.size() + 1 : 0;
-    found = lowered.find(target, from);
-    if (n < kBlockSize) break;
+  if (Target.empty()) {
+    Status = 0;
+    return collected;
   }
-  if (found == String::npos) return collected;
+  const std::int64_t start = Stream.Position();
+  // The matcher follows the blocks as they come, so a match may straddle them and the
+  // work stays linear in the text read, whatever the target.
+  detail::Matcher<char16_t> matcher(LowerCase(Target));
+  std::size_t end = 0;  // behind the target once found
+  for (std::size_t scanned = 0; end == 0;) {
+    const std::int64_t n = AppendBlock(Stream, collected);
+    for (; scanned < collected.size(); ++scanned) {
+      if (matcher.Feed(LoCaseASCII(collected[scanned]))) {
+        end = scanned + 1;
+        break;
+      }
+    }
+    if (n <= 0) break;
+  }
+  if (end == 0) return collected;
   Status = 0;
-  collected.resize(found + target.size());
-  Stream.SetPosition(start + static_cast<std::int64_t>(collected.size()));
+  collected.resize(end);
+  Stream.SetPosition(start + static_cast<std::int64_t>(end));
   return collected;
 }
 

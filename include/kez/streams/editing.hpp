@@ -19,8 +19,8 @@ namespace kez {
 // that contains at least one of the texts of Keys, compared ignoring the case of ASCII
 // letters; empty entries match nothing, so an empty list extracts nothing. A line ends
 // behind its LF and is copied with its own line-end bytes (CR LF or LF); a last line
-// without LF is copied as it stands. Returns the number of lines copied; Stream is left at
-// its end.
+// without LF is copied as it stands. Returns the number of lines copied (counting stops at
+// 2147483647); Stream is left at its end. The work is linear in the stream for each key.
 std::int32_t ExtractFromStream(TStream& Stream, TMemoryStream& Dest, const TStrings& Keys);
 
 // TSRUnknownModifierEvent
@@ -35,7 +35,8 @@ using TSRUnknownModifierEvent = std::function<void(String Command, String& Subst
 //  - IgnoreCase: compare ignoring the case of ASCII letters.
 //  - StartPos: the 1-based byte position where replacing begins (bytes before it are
 //    copied unchanged; values below 1 count as 1). MaxCount: the most replacements made
-//    (0 or less: no limit). Occurrences are taken left to right without overlap.
+//    (0 or less: no limit but the 32-bit one, 2147483647). Occurrences are taken left to
+//    right without overlap; the search is linear in the source whatever the texts hold.
 //  - Brackets: two characters (such as "[]") that enclose commands in ReplaceText, expanded
 //    anew for each replacement: "s" the found text as it stands, "u" and "l" the found
 //    text in ASCII upper or lower case, "n" the running number of the replacement (1, 2,

@@ -26,8 +26,9 @@ namespace kez {
 String ReadLnStream(TStream& Stream, bool& Eos, int Mode);
 
 // StreamAsString
-// The rest of the stream from its position as text, read in 256-byte blocks; the stream
-// is left at its end.
+// The rest of the stream from its position as text, read in 256-byte blocks up to a read
+// that gives nothing (a shorter block from a pipe is not taken for the end); the stream is
+// left at its end.
 String StreamAsString(TStream& Stream);
 
 // FindInStream
