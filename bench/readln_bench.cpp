@@ -1,7 +1,11 @@
 // Reading a 10 MB text line by line: ReadLnStream over a TMemoryStream against std::getline
-// over a std::istringstream.
+// over a std::istringstream. Searching a repetitive 1 MB text for a long, almost matching
+// target: ReadStreamUntil and SearchAndReplace against std::search with the standard
+// Boyer-Moore searcher and against std::string::find.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -61,5 +65,53 @@ void BM_StdGetline(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Text().size()));
 }
 BENCHMARK(BM_StdGetline)->Unit(benchmark::kMillisecond);
+
+// 1 MB of "a" with the target at its end; every position matches all but the target's last
+// byte, the worst case of a naive search.
+const std::string& Repetitive() {
+  static const std::string text = std::string(1'000'000, 'a') + std::string(999, 'a') + "b";
+  return text;
+}
+const std::string kTarget = std::string(999, 'a') + "b";
+
+void BM_ReadStreamUntil_Repetitive(benchmark::State& state) {
+  kez::TMemoryStream stream;
+  stream.WriteBuffer(Repetitive().data(), static_cast<std::int64_t>(Repetitive().size()));
+  const kez::String target = kez::AnsiToString(kTarget);
+  for (auto _ : state) {
+    stream.SetPosition(0);
+    std::int32_t status = 0;
+    benchmark::DoNotOptimize(kez::ReadStreamUntil(stream, target, status).size());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Repetitive().size()));
+}
+BENCHMARK(BM_ReadStreamUntil_Repetitive)->Unit(benchmark::kMillisecond);
+
+void BM_SearchAndReplace_Repetitive(benchmark::State& state) {
+  kez::TMemoryStream source, target;
+  source.WriteBuffer(Repetitive().data(), static_cast<std::int64_t>(Repetitive().size()));
+  const kez::String search = kez::AnsiToString(kTarget);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        kez::SearchAndReplace(source, target, search, u"x", false, 1, 0, u"[]", nullptr));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Repetitive().size()));
+}
+BENCHMARK(BM_SearchAndReplace_Repetitive)->Unit(benchmark::kMillisecond);
+
+void BM_StdBoyerMoore_Repetitive(benchmark::State& state) {
+  for (auto _ : state) {
+    const std::boyer_moore_searcher searcher(kTarget.begin(), kTarget.end());
+    benchmark::DoNotOptimize(std::search(Repetitive().begin(), Repetitive().end(), searcher));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Repetitive().size()));
+}
+BENCHMARK(BM_StdBoyerMoore_Repetitive)->Unit(benchmark::kMillisecond);
+
+void BM_StdStringFind_Repetitive(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(Repetitive().find(kTarget));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Repetitive().size()));
+}
+BENCHMARK(BM_StdStringFind_Repetitive)->Unit(benchmark::kMillisecond);
 
 }  // namespace
