@@ -7,6 +7,7 @@
 //   kez format VALUE WIDTH DEC    the number layouts of strff and FormatData
 //   kez color NAME|HEX            a named colour and its models
 //   kez ascii85 encode|decode IN OUT
+//   kez html urlencode TEXT       URL coding, page text, pages from templates
 //   kez units                     the library's units in start order
 #include "kez/kez.hpp"
 
@@ -183,6 +184,65 @@ int Ascii85(const char* mode, const char* in, const char* out) {
   return 2;
 }
 
+// A page from a template: head and foot around it, each "<#name>" tag replaced by the value
+// given as name=value (escaped as HTML text); tags without a value are kept. "title" also
+// names the page.
+int HtmlPage(const String& out, const String& tpl, std::span<char*> values) {
+  std::vector<std::pair<String, String>> pairs;
+  for (char* v : values) {
+    const String pair = Arg(v);
+    const std::size_t eq = pair.find(u'=');
+    if (eq == String::npos) {
+      std::fprintf(stderr, "kez: expected NAME=VALUE, got %s\n", v);
+      return 2;
+    }
+    pairs.emplace_back(LowerCase(pair.substr(0, eq)), pair.substr(eq + 1));
+  }
+  const auto value = [&](StringView name) -> const String* {
+    for (const auto& [n, v] : pairs)
+      if (n == name) return &v;
+    return nullptr;
+  };
+  try {
+    THtmlProducer producer(nullptr);
+    producer.ReadTemplateFromFile(tpl);
+    const String* title = value(u"title");
+    producer.SetTemplate(DefaultHTMLHead(title ? *title : u"kez", u"", u"", u"", true) +
+                         producer.Template() + DefaultHTMLFoot(true));
+    producer.SetOnHTMLTag([&](TObject*, const String& name, const String&, String& replacement) {
+      if (const String* v = value(name)) replacement = MakeStringHTMLCompatible(*v);
+    });
+    producer.Convert();
+    producer.WriteConvertedHTMLToFile(out);
+    return 0;
+  } catch (const Exception& e) {
+    std::fprintf(stderr, "kez: %s\n", e.what());
+    return 1;
+  }
+}
+
+int Html(const std::string& mode, std::span<char*> rest) {
+  if (mode == "urlencode" && rest.size() == 1) return OutLn(URLEncode(Arg(rest[0]))), 0;
+  if (mode == "urldecode" && rest.size() == 1) return OutLn(URLDecode(Arg(rest[0]))), 0;
+  if (mode == "page" && rest.size() >= 2)
+    return HtmlPage(Arg(rest[0]), Arg(rest[1]), rest.subspan(2));
+  if (mode == "text" && rest.size() == 1) {
+    try {
+      THtmlProducer page(nullptr);
+      page.ReadTemplateFromFile(Arg(rest[0]));
+      OutLn(ConvertHTMLBodyToText(ExtractHTMLBody(page.Template()), u'\n'));
+      return 0;
+    } catch (const Exception& e) {
+      std::fprintf(stderr, "kez: %s\n", e.what());
+      return 1;
+    }
+  }
+  std::fprintf(stderr,
+               "kez: html urlencode|urldecode TEXT, html text FILE, html page OUT TEMPLATE "
+               "[NAME=VALUE...]\n");
+  return 2;
+}
+
 int Units() {
   const TPackageInfoTable& table = GetPackageInfoTable();
   for (std::int32_t i = 0; i < table.UnitCount; ++i) OutLn(String(table.Units[i].Name));
@@ -353,6 +413,9 @@ void Usage() {
       "  format VALUE WIDTH DECIMALS the number layouts\n"
       "  color NAME|HEX              a colour by name or hexadecimal value\n"
       "  ascii85 encode|decode IN OUT\n"
+      "  html urlencode|urldecode TEXT\n"
+      "  html text FILE              the text of an HTML page's body\n"
+      "  html page OUT TEMPLATE [NAME=VALUE...]  a page from a template's <#NAME> tags\n"
       "  units                       the library's units in start order\n",
       stderr);
 }
@@ -378,6 +441,7 @@ int main(int argc, char** argv) {
   if (command == "format" && rest.size() == 3) return Format(rest[0], rest[1], rest[2]);
   if (command == "color" && rest.size() == 1) return Color(Arg(rest[0]));
   if (command == "ascii85" && rest.size() == 3) return Ascii85(rest[0], rest[1], rest[2]);
+  if (command == "html" && !rest.empty()) return Html(rest[0], rest.subspan(1));
   if (command == "units") return Units();
   Usage();
   return 2;
