@@ -83,7 +83,7 @@ bool ParseHTMLReference(StringView Ref, char32_t& Code) {
   char32_t value = 0;
   for (const char16_t ch : digits) {
     if (hex ? !IsHexChar(ch) : !IsDigit(ch)) return false;
-    const char32_t digit = IsDigit(ch) ? ch - u'0' : (ch | 0x20) - u'a' + 10;
+    const char32_t digit = HexDigitValue(ch);
     // Saturate above the last code point, so any number of leading digits is safe.
     if (value <= kMaxCodePoint) value = value * (hex ? 16 : 10) + digit;
   }

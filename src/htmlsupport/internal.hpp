@@ -1,9 +1,16 @@
 // Helpers shared by the sources of the HTML unit.
 #pragma once
 
+#include <cstdint>
+
 #include "kez/platform/types.hpp"
 
 namespace kez::detail {
+
+// HexDigitValue: the value of a character for which IsHexChar holds.
+constexpr std::uint32_t HexDigitValue(char16_t Ch) {
+  return Ch <= u'9' ? Ch - u'0' : (Ch | 0x20u) - u'a' + 10;
+}
 
 // ParseHTMLReference
 // Reads one complete reference "&...;" (a known name, "&#N;" or "&#xH;") into Code and

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "htmlsupport/internal.hpp"
 #include "kez/htmlsupport.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "kez/stringl/chars.hpp"
@@ -11,14 +12,13 @@ namespace {
 
 constexpr StringView kReservedURLChars = u"!*'();:@&=+$,/?%#[] ";
 
-std::uint32_t HexValue(char16_t Ch) { return IsDigit(Ch) ? Ch - u'0' : (Ch | 0x20) - u'a' + 10; }
-
 String PercentDecodePass(StringView S) {
   String out;
   out.reserve(S.size());
   for (std::size_t i = 0; i < S.size(); ++i) {
     if (S[i] == u'%' && i + 2 < S.size() && IsHexChar(S[i + 1]) && IsHexChar(S[i + 2])) {
-      out += static_cast<char16_t>(HexValue(S[i + 1]) * 16 + HexValue(S[i + 2]));
+      out += static_cast<char16_t>(detail::HexDigitValue(S[i + 1]) * 16 +
+                                   detail::HexDigitValue(S[i + 2]));
       i += 2;
     } else {
       out += S[i];
