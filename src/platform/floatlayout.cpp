@@ -19,11 +19,17 @@ constexpr int kMaxSignificant = 18;
 // unbounded values would overflow the size arithmetic or exhaust memory.
 constexpr int kMaxField = 4096;
 
+// Room for the fixed layout of any finite value: the 4933 integer digits of the largest
+// 80-bit value, the sign, the point and kMaxField decimals.
+constexpr std::size_t kMaxFixedText = 5000 + kMaxField;
+
 // Writes the layout into Out, which is cleared first.
 void Layout(Extended Value, int Width, int Decimals, std::string& Out) {
   Out.clear();
   char stack[128];
-  Width = std::min(Width, kMaxField);
+  // A width of 0 or less pads nothing and gives the narrowest scientific layout, so the
+  // clamp keeps every result while "Width - 9" below stays far from the int range's ends.
+  Width = std::clamp(Width, 0, kMaxField);
   Decimals = std::clamp(Decimals, -kMaxField, kMaxField);
   if (std::isnan(Value) || std::isinf(Value)) {
     const char* word = std::isnan(Value) ? "NAN" : (Value > 0 ? "INF" : "-INF");
@@ -41,17 +47,18 @@ void Layout(Extended Value, int Width, int Decimals, std::string& Out) {
   const bool exactDouble = static_cast<Extended>(asDouble) == Value;
 
   if (Decimals >= 0) {
-    std::to_chars_result r{};
     std::vector<char> heap;
     char* first = stack;
-    char* last = stack + sizeof stack;
-    for (;;) {
-      r = exactDouble ? std::to_chars(first, last, asDouble, std::chars_format::fixed, Decimals)
-                      : std::to_chars(first, last, Value, std::chars_format::fixed, Decimals);
-      if (r.ec == std::errc()) break;
-      heap.resize(static_cast<std::size_t>(5000 + kMaxField));
+    auto convert = [&](char* last) {
+      return exactDouble ? std::to_chars(first, last, asDouble, std::chars_format::fixed, Decimals)
+                         : std::to_chars(first, last, Value, std::chars_format::fixed, Decimals);
+    };
+    std::to_chars_result r = convert(stack + sizeof stack);
+    if (r.ec != std::errc()) {
+      heap.resize(kMaxFixedText);
       first = heap.data();
-      last = heap.data() + heap.size();
+      r = convert(heap.data() + heap.size());
+      if (r.ec != std::errc()) r.ptr = first;  // cannot happen: kMaxFixedText holds any value
     }
     const auto len = static_cast<int>(r.ptr - first);
     if (Width > len) Out.assign(static_cast<std::size_t>(Width - len), ' ');

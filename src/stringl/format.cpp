@@ -21,6 +21,9 @@ std::int32_t ClampWidth(std::int64_t Width) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(Width, -kMaxWidth, kMaxWidth));
 }
 
+// Decimals beyond the layout's range keep their sign (fixed or scientific) when clamped.
+std::int32_t ClampDecimals(std::int64_t Decimals) { return ClampWidth(Decimals); }
+
 std::string& Buffer() {
   thread_local std::string buffer;
   return buffer;
@@ -130,17 +133,19 @@ String FormatData(double Value, std::int32_t Width, std::int32_t Decimals) {
 }
 
 String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits) {
-  Digits = std::clamp(Digits, 1, 4096);
-  if (Value == 0) return FixedWidthStr(0, Width, Digits - 1);
-  if (!std::isfinite(Value)) return FixedWidthStr(Value, Width, 0);
-  const std::int32_t e = DigitsBeforePoint(std::fabs(Value));
-  const std::int32_t sciWidth = std::max(Width, Digits + 6);
+  // 64-bit arithmetic: Digits - 1, Digits + 6 and Digits - Width + 3 must not wrap for
+  // extreme arguments; the layouts clamp what they are handed.
   const std::int64_t width = Width;
-  if (Digits < e) {
+  const std::int64_t digits = Digits;
+  if (Value == 0) return FixedWidthStr(0, Width, ClampDecimals(digits - 1));
+  if (!std::isfinite(Value)) return FixedWidthStr(Value, Width, 0);
+  const std::int64_t e = DigitsBeforePoint(std::fabs(Value));
+  const std::int32_t sciWidth = ClampWidth(std::max(width, digits + 6));
+  if (digits < e) {
     return width - 1 < e ? strff(Value, sciWidth, -2) : FixedWidthStr(Value, Width, 0);
   }
-  return e < Digits - width + 3 ? strff(Value, sciWidth, -2)
-                                : FixedWidthStr(Value, Width, Digits - e);
+  return e < digits - width + 3 ? strff(Value, sciWidth, -2)
+                                : FixedWidthStr(Value, Width, ClampDecimals(digits - e));
 }
 
 String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits, bool Strip) {

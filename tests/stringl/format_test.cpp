@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "kez/platform/sysutils.hpp"
 #include "kez/stringl.hpp"
 #include "support/test_support.hpp"
 
@@ -95,6 +96,32 @@ TEST(StrffLayout, HugeWidthsAndDecimalsAreClampedNotOverflowed) {
   EXPECT_EQ(strff(1, 1, std::numeric_limits<std::int32_t>::min()), u" 1.0E+0000");
 }
 
+// Every width, decimals and digits argument at both ends of its range: no wrap in the size
+// arithmetic (INT_MIN - 9), no allocation in proportion to the argument, no exception.
+TEST(StrffLayout, EveryFormatterIsSafeAtThe32BitLimits) {
+  constexpr std::int32_t lo = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t hi = std::numeric_limits<std::int32_t>::max();
+  EXPECT_EQ(FixedWidthStr(1, lo, -1), u" 1.0E+0000");
+  EXPECT_EQ(FloatToStrLayout(1, lo, -1), u" 1.0E+0000");
+  EXPECT_EQ(FixedWidthStr(-1, lo, 2), u"-1.00");
+  EXPECT_EQ(FixedWidthStr(1, -1, -1), u" 1.0E+0000");
+  const std::int32_t limits[] = {0, 1, -1, lo, hi};
+  for (const std::int32_t a : limits) {
+    for (const std::int32_t b : limits) {
+      for (const double v : {0.0, -1.5, 1e300, 1e-300}) {
+        const String texts[] = {FixedWidthStr(v, a, b),   FloatToStrLayout(v, a, b),
+                                strff(v, a, b),           strffForcePlus(v, a, b),
+                                FormatData(v, a, b),      SigDigStr(v, a, b),
+                                SigDigStr(v, a, b, true), AutoFormatData(v, a)};
+        for (const String& t : texts) {
+          EXPECT_FALSE(t.empty()) << v << " " << a << " " << b;
+          EXPECT_LE(t.size(), 4096u + 400) << v << " " << a << " " << b;
+        }
+      }
+    }
+  }
+}
+
 // FormatData switches to the compact scientific form outside nine digits.
 TEST(FormatData, BoundsAtEachDecimals) {
   const double upper[] = {999999999, 9999999.9, 999999.99, 99999.999, 9999.9999,
@@ -140,6 +167,16 @@ TEST(SigDigStr, FixedWhenItFitsElseCompactScientific) {
       {-2.5, 6, 2, u"  -2.5"},
       {1, 1, 0, u" 1.0E+00"},
       {std::numeric_limits<double>::infinity(), 5, 3, u"  INF"},
+      // Digits of 0 or less take the same steps: 0 gives a scientific zero (decimals -1),
+      // other values the fixed form with Digits - e decimals or the compact scientific.
+      {0, 12, 0, u" 0.000E+0000"},
+      {0, 12, -5, u" 0.000E+0000"},
+      {123.456, 12, 0, u"         123"},
+      {123.456, 2, 0, u" 1.2E+02"},
+      {0.001, 12, 0, u"        0.00"},
+      {0.001, 12, std::numeric_limits<std::int32_t>::min(), u"           0"},
+      // The count of digits before the point is exact where log10 rounds up to 3.
+      {999.9999999999999, 12, 3, u"        1000"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(test::U8(SigDigStr(c.value, c.width, c.digits)), test::U8(c.expected))

@@ -58,8 +58,10 @@ String FloatToStr(double Value);
 //   exponent digits, as " 1.250E+0003" for Width 12. The digits come from the 80-bit value;
 //   digits beyond the 18th significant one are written as 0.
 // NaN and infinities are written "NAN", "INF", "-INF", right-aligned to Width. Negative
-// zero is written as zero. Width and Decimals are clamped to at most 4096 (and Decimals to
-// at least -4096).
+// zero is written as zero. Never raises, for any Width and Decimals: a Width of 0 or less
+// pads nothing (and gives the narrowest scientific layout), a Width above 4096 counts as
+// 4096, and Decimals is clamped to -4096..4096, so no argument makes the text longer than
+// a few thousand characters.
 String FloatToStrLayout(Extended Value, int Width, int Decimals);
 
 // FloatToAnsiLayout

@@ -34,7 +34,8 @@ namespace kez {
 //   give 10 characters. The digits come from the full 80-bit value; digits beyond the 18th
 //   significant one are written as 0.
 // NaN and infinities give "NAN", "INF" and "-INF", right-aligned to Width; negative zero is
-// written as zero. Width and Decimals are clamped to at most 4096.
+// written as zero. Never raises: a Width of 0 or less pads nothing, Width and Decimals are
+// clamped to at most 4096 (Decimals to at least -4096), so INT_MIN and INT_MAX are safe.
 String FixedWidthStr(Extended Value, std::int32_t Width, std::int32_t Decimals);
 
 // strff
@@ -63,12 +64,16 @@ String strffForcePlus(Extended Value, std::int32_t Width, std::int32_t Decimals)
 String FormatData(double Value, std::int32_t Width, std::int32_t Decimals);
 
 // SigDigStr
-// Value with Digits significant digits (Digits below 1 count as 1) in a field of Width:
-// fixed, with Digits - e decimals where e is the number of digits before the point, when
-// that fits the width; otherwise the compact scientific layout strff(Value, max(Width,
-// Digits + 6), -2). An exact 0 is FixedWidthStr(0, Width, Digits - 1); NaN and infinities
-// give "NAN", "INF", "-INF" right-aligned to Width. The form with Strip set removes the
-// leading and trailing blanks.
+// Value with Digits significant digits in a field of Width: fixed, with Digits - e
+// decimals where e is the number of digits before the point, when that fits the width;
+// otherwise the compact scientific layout strff(Value, max(Width, Digits + 6), -2). An
+// exact 0 is FixedWidthStr(0, Width, Digits - 1); NaN and infinities give "NAN", "INF",
+// "-INF" right-aligned to Width. Digits of 0 or less go through the same steps (so
+// SigDigStr(0, 12, 0) is FixedWidthStr(0, 12, -1), a scientific text). The arithmetic on
+// Width and Digits cannot overflow, and what it hands on is clamped as strff clamps it.
+// e is exact even where the logarithm rounds across a power of ten (999.9999999999999 has
+// three digits before the point). The form with Strip set removes the leading and
+// trailing blanks.
 //   SigDigStr(123.456, 8, 4)         // u"   123.5"
 //   SigDigStr(0.00012345, 8, 3)      // u" 1.23E-04"
 String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits);
