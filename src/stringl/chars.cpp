@@ -1,4 +1,5 @@
 // Character classes, whole-text tests and the word-separator set.
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -116,10 +117,11 @@ bool IsAbbreviation(StringView Text) {
   std::int32_t longestRun = 0, run = 0, lowerOrDigit = 0;
   for (char16_t c : Text) {
     if (c >= u'A' && c <= u'Z') {
-      if (++run > longestRun) longestRun = run;
+      detail::CountUp(run);
+      longestRun = std::max(longestRun, run);
     } else {
       run = 0;
-      if ((c >= u'a' && c <= u'z') || IsDigit(c)) ++lowerOrDigit;
+      if ((c >= u'a' && c <= u'z') || IsDigit(c)) detail::CountUp(lowerOrDigit);
     }
   }
   return longestRun > 1 && lowerOrDigit < longestRun;
@@ -143,13 +145,13 @@ std::int32_t CountWords(StringView Text) {
   std::size_t run = 0;
   for (char16_t c : Text) {
     if (IsWordSep(c)) {
-      if (run > 1) ++words;
+      if (run > 1) detail::CountUp(words);
       run = 0;
     } else {
       ++run;
     }
   }
-  if (run > 1) ++words;
+  if (run > 1) detail::CountUp(words);
   return words;
 }
 

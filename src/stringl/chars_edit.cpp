@@ -101,11 +101,16 @@ String ReplaceCharInString(StringView Text, char16_t OldChar, char16_t NewChar) 
 String ReplaceStringInString(StringView Text, StringView OldStr, StringView NewStr,
                              bool IgnoreCase) {
   if (OldStr.empty()) return String(Text);
+  // Case is ignored by searching folded copies (folding keeps every position) and copying
+  // from the original text.
+  const String foldedText = IgnoreCase ? LowerCase(Text) : String();
+  const String foldedOld = IgnoreCase ? LowerCase(OldStr) : String();
+  const StringView text = IgnoreCase ? StringView(foldedText) : Text;
+  const detail::SubstringFinder finder(IgnoreCase ? StringView(foldedOld) : OldStr);
   String r;
   std::size_t from = 0;
-  for (;;) {
-    const std::size_t at = detail::FindText(Text, OldStr, from, IgnoreCase);
-    if (at == StringView::npos) break;
+  for (std::size_t at = finder.Find(text, 0); at != StringView::npos;
+       at = finder.Find(text, from)) {
     if (r.empty()) r.reserve(Text.size());
     r.append(Text.substr(from, at - from));
     r.append(NewStr);

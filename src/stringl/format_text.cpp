@@ -5,6 +5,7 @@
 
 #include "kez/platform/sysutils.hpp"
 #include "kez/stringl.hpp"
+#include "stringl/chars_internal.hpp"
 
 namespace kez {
 namespace {
@@ -92,14 +93,17 @@ std::int32_t NumberedPos(StringView SubStr, StringView Text, std::int32_t Start,
                          bool IgnoreCase) {
   if (N <= 0 || SubStr.empty()) return 0;
   // Locale lower casing keeps every position, so the positions of the folded texts hold.
-  const String sub = IgnoreCase ? AnsiLowerCase(SubStr) : String(SubStr);
-  const String text = IgnoreCase ? AnsiLowerCase(Text) : String(Text);
-  std::size_t from = static_cast<std::size_t>(std::max(Start, 1)) - 1;
-  for (std::int32_t found = 0; from <= text.size();) {
-    const std::size_t p = text.find(sub, from);
-    if (p == String::npos) return 0;
-    if (++found == N) return static_cast<std::int32_t>(p + 1);
-    from = p + sub.size();
+  const String sub = IgnoreCase ? AnsiLowerCase(SubStr) : String();
+  const String text = IgnoreCase ? AnsiLowerCase(Text) : String();
+  const StringView s = IgnoreCase ? StringView(sub) : SubStr;
+  const StringView t = IgnoreCase ? StringView(text) : Text;
+  const detail::SubstringFinder finder(s);
+  std::size_t at = finder.Find(t, static_cast<std::size_t>(std::max(Start, 1)) - 1);
+  // Each occurrence lies behind the last one, so the loop ends within the text even for
+  // N = INT32_MAX.
+  for (std::int32_t found = 1; at != StringView::npos; ++found) {
+    if (found == N) return detail::ToPosition(at);
+    at = finder.Find(t, at + s.size());
   }
   return 0;
 }

@@ -1,6 +1,11 @@
 // Character classes, whole-text tests, editing, counting and searching.
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "kez/platform/sysutils.hpp"
 #include "kez/stringl.hpp"
 #include "support/test_support.hpp"
 
@@ -238,6 +243,87 @@ TEST(CharsTest, PosLastScansWithoutOverlap) {
   EXPECT_EQ(PosLast(u"", u"abc"), 0);
   EXPECT_EQ(PosLast(u"abc", u"abc"), 1);
   EXPECT_EQ(PosLast(u"abcd", u"abc"), 0);
+}
+
+// The non-overlapping occurrences of Sub in Text from From on, compared character by
+// character (ASCII letters folded when asked): the searches' plain definition.
+std::vector<std::size_t> NaiveOccurrences(StringView Sub, StringView Text, std::size_t From,
+                                          bool Fold) {
+  auto fold = [Fold](char16_t c) { return Fold ? LoCaseASCII(c) : c; };
+  std::vector<std::size_t> found;
+  for (std::size_t i = From; !Sub.empty() && i + Sub.size() <= Text.size();) {
+    std::size_t k = 0;
+    while (k < Sub.size() && fold(Text[i + k]) == fold(Sub[k])) ++k;
+    if (k == Sub.size()) {
+      found.push_back(i);
+      i += Sub.size();
+    } else {
+      ++i;
+    }
+  }
+  return found;
+}
+
+// Texts over a small alphabet with periodic, long patterns exercise both the short-pattern
+// path and the border table of the long one.
+TEST(CharsTest, SearchesAgreeWithPlainScanOnRandomTexts) {
+  std::mt19937 rng(2024);
+  const char16_t letters[] = u"abAB";
+  auto random = [&](std::size_t n, unsigned alphabet) {
+    String s;
+    for (std::size_t i = 0; i < n; ++i) s += letters[rng() % alphabet];
+    return s;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const unsigned alphabet = round % 3 == 0 ? 2 : 4;
+    String sub = random(1 + rng() % 20, alphabet);
+    if (round % 5 == 0) sub = String(sub.size() - 1, u'a') + u"b";  // periodic then a break
+    const String text = random(rng() % 80, alphabet) + sub + random(rng() % 40, alphabet);
+    const std::string where = test::U8(sub) + " in " + test::U8(text);
+    for (const bool fold : {false, true}) {
+      const auto occ = NaiveOccurrences(sub, text, 0, fold);
+      EXPECT_EQ(CountStringInString(sub, text, !fold), static_cast<std::int32_t>(occ.size()))
+          << where;
+      String replaced;
+      std::size_t from = 0;
+      for (const std::size_t at : occ) {
+        replaced += text.substr(from, at - from) + u"<>";
+        from = at + sub.size();
+      }
+      replaced += text.substr(from);
+      EXPECT_EQ(ReplaceStringInString(text, sub, u"<>", fold), replaced) << where;
+    }
+    const auto exact = NaiveOccurrences(sub, text, 0, false);
+    EXPECT_EQ(PosLast(sub, text), exact.empty() ? 0 : static_cast<std::int32_t>(exact.back() + 1))
+        << where;
+    const std::int32_t start = static_cast<std::int32_t>(rng() % 10) - 2;
+    const auto fromStart =
+        NaiveOccurrences(sub, text, static_cast<std::size_t>(std::max(start, 1)) - 1, false);
+    for (std::int32_t n = 0; n <= static_cast<std::int32_t>(fromStart.size()) + 1; ++n) {
+      const std::int32_t expected =
+          n >= 1 && n <= static_cast<std::int32_t>(fromStart.size())
+              ? static_cast<std::int32_t>(fromStart[static_cast<std::size_t>(n - 1)] + 1)
+              : 0;
+      EXPECT_EQ(NumberedPos(sub, text, start, n, false), expected) << where << " " << n;
+    }
+  }
+}
+
+// Inputs on which comparing the pattern afresh at each position takes text x pattern steps
+// (about 10^9 here); each search must still find the one occurrence at the end.
+TEST(CharsTest, SearchesOnRunsOfOneCharacter) {
+  const String sub = String(30000, u'a') + u"b";
+  const String text = String(60000, u'a') + u"b";
+  EXPECT_EQ(CountStringInString(sub, text, true), 1);
+  EXPECT_EQ(CountStringInString(sub, text, false), 1);
+  EXPECT_EQ(PosLast(sub, text), 30001);
+  EXPECT_EQ(NumberedPos(sub, text, 1, 1, true), 30001);
+  EXPECT_EQ(ReplaceStringInString(text, sub, u"x", true), String(30000, u'a') + u"x");
+  EXPECT_EQ(CountStringInString(String(1000, u'a'), String(100000, u'a'), true), 100);
+  EXPECT_EQ(NumberedPos(u"a", String(10, u'a'), 1, std::numeric_limits<std::int32_t>::max(), false),
+            0);
+  EXPECT_EQ(NumberedPos(u"a", u"xa", std::numeric_limits<std::int32_t>::max(), 1, false), 0);
+  EXPECT_EQ(NumberedPos(u"a", u"xa", std::numeric_limits<std::int32_t>::min(), 1, false), 2);
 }
 
 }  // namespace
