@@ -3,60 +3,70 @@
 
 #include "kez/platform/sysutils.hpp"
 #include "kez/stringl.hpp"
+#include "stringl/chars_internal.hpp"
 
 namespace kez {
 namespace {
 
 constexpr std::size_t kMaxTokens = 1000;
 
-std::int32_t ToPos(std::size_t Index) { return static_cast<std::int32_t>(Index + 1); }
+// The run of Escape characters directly in front of an index, for indexes that only grow.
+// The run in front of the previous index is remembered, so a text made of escape
+// characters is not scanned again for each delimiter behind it.
+class EscapeRuns {
+ public:
+  EscapeRuns(StringView Text, char16_t Escape) : FText(Text), FEscape(Escape) {}
 
-// True when the characters in front of Index hold an odd run of Escape, starting no
-// earlier than From.
-bool IsEscaped(StringView Text, std::size_t From, std::size_t Index, char16_t Escape) {
-  std::size_t run = 0;
-  while (Index > From + run && Text[Index - run - 1] == Escape) ++run;
-  return run % 2 == 1;
-}
-
-// A doubled Escape becomes one, an Escape before the delimiter gives the delimiter alone.
-String Unescape(StringView Token, StringView Delimiter, char16_t Escape) {
-  String out;
-  out.reserve(Token.size());
-  for (std::size_t i = 0; i < Token.size(); ++i) {
-    if (Token[i] == Escape && i + 1 < Token.size()) {
-      if (Token[i + 1] == Escape) {
-        out.push_back(Escape);
-        ++i;
-        continue;
+  std::size_t Before(std::size_t Index) {
+    std::size_t run = 0;
+    std::size_t q = Index;
+    while (q > 0 && FText[q - 1] == FEscape) {
+      if (q == FLastIndex) {
+        run += FLastRun;
+        break;
       }
-      if (!Delimiter.empty() && Token.substr(i + 1, Delimiter.size()) == Delimiter) {
-        out.append(Delimiter);
-        i += Delimiter.size();
-        continue;
-      }
+      ++run;
+      --q;
     }
-    out.push_back(Token[i]);
+    FLastIndex = Index;
+    FLastRun = run;
+    return run;
   }
-  return out;
+
+ private:
+  StringView FText;
+  char16_t FEscape;
+  std::size_t FLastIndex = 0;
+  std::size_t FLastRun = 0;
+};
+
+// The cleaning of a token: every doubled Escape becomes one, then every Escape followed by
+// the delimiter becomes the delimiter; both compare ASCII letters ignoring case.
+String Unescape(StringView Token, StringView Delimiter, char16_t Escape) {
+  const String escape(1, Escape);
+  String single = ReplaceStringInString(Token, escape + escape, escape, true);
+  // With an empty delimiter nothing was escaped: the escape characters stay.
+  if (Delimiter.empty()) return single;
+  return ReplaceStringInString(single, escape + String(Delimiter), Delimiter, true);
 }
 
-// The common splitter: escaped tells whether a delimiter found at an index does not split.
+// The common splitter: IsEscapedAt tells whether the delimiter found at an index, in the
+// token that starts at the other index, does not split. After such a delimiter the search
+// goes on behind it.
 template <class Escaped>
 std::int32_t Split(StringView Text, StringView Delimiter, std::vector<String>& Tokens,
                    Escaped&& IsEscapedAt) {
   Tokens.clear();
   std::size_t start = 0;
   std::size_t from = 0;
+  const detail::SubstringFinder finder(Delimiter);
   while (!Delimiter.empty() && Tokens.size() < kMaxTokens - 1) {
-    const std::size_t p = Text.find(Delimiter, from);
+    const std::size_t p = finder.Find(Text, from);
     if (p == StringView::npos) break;
-    if (IsEscapedAt(start, p)) {
-      from = p + 1;
-      continue;
-    }
+    from = p + Delimiter.size();
+    if (IsEscapedAt(start, p)) continue;
     Tokens.emplace_back(Text.substr(start, p - start));
-    start = from = p + Delimiter.size();
+    start = from;
   }
   Tokens.emplace_back(Text.substr(start));
   return static_cast<std::int32_t>(Tokens.size());
@@ -104,8 +114,10 @@ std::int32_t Tokenize(StringView Text, StringView Delimiter, std::vector<String>
 
 std::int32_t Tokenize(StringView Text, StringView Delimiter, char16_t Escape,
                       std::vector<String>& Tokens) {
+  EscapeRuns runs(Text, Escape);
   const std::int32_t n = Split(Text, Delimiter, Tokens, [&](std::size_t start, std::size_t p) {
-    return IsEscaped(Text, start, p, Escape);
+    // Escapes in front of the token's start belong to the delimiter before it.
+    return std::min(runs.Before(p), p - start) % 2 == 1;
   });
   for (String& token : Tokens) token = Unescape(token, Delimiter, Escape);
   return n;
@@ -114,9 +126,11 @@ std::int32_t Tokenize(StringView Text, StringView Delimiter, char16_t Escape,
 String ExtractSubString(StringView Text, std::int32_t N, StringView Delimiter) {
   if (N < 0 || Text.empty()) return String();
   if (Delimiter.empty()) return N == 0 ? String(Text) : String();
+  const detail::SubstringFinder finder(Delimiter);
   std::size_t start = 0;
+  // Each field starts behind the last one, so the loop ends within the text for any N.
   for (std::int32_t i = 0; i < N; ++i) {
-    const std::size_t p = Text.find(Delimiter, start);
+    const std::size_t p = finder.Find(Text, start);
     if (p == StringView::npos) return String();
     start = p + Delimiter.size();
   }
@@ -124,7 +138,7 @@ String ExtractSubString(StringView Text, std::int32_t N, StringView Delimiter) {
   if (rest.empty() || AnsiLowerCase(rest.substr(0, Delimiter.size())) == AnsiLowerCase(Delimiter)) {
     return String();
   }
-  const std::size_t end = Text.find(Delimiter, start + 1);
+  const std::size_t end = finder.Find(Text, start + 1);
   return String(Text.substr(start, end == StringView::npos ? StringView::npos : end - start));
 }
 
@@ -144,8 +158,8 @@ String ExtractWordFromString(StringView Text, std::int32_t Pos, std::int32_t& Fi
     while (first > 0 && !IsWordSep(Text[first - 1])) --first;
     while (last + 1 < Text.size() && !IsWordSep(Text[last + 1])) ++last;
   }
-  First = ToPos(first);
-  Last = ToPos(last);
+  First = detail::ToPosition(first);
+  Last = detail::ToPosition(last);
   return String(Text.substr(first, last - first + 1));
 }
 
@@ -194,12 +208,12 @@ String ProcessHexChars(StringView Text) {
 
 std::int32_t FindFirstNonBlank(StringView Text) {
   const std::size_t p = Text.find_first_not_of(u' ');
-  return p == StringView::npos ? 0 : ToPos(p);
+  return p == StringView::npos ? 0 : detail::ToPosition(p);
 }
 
 std::int32_t FindFirstDigit(StringView Text) {
   const auto it = std::find_if(Text.begin(), Text.end(), [](char16_t c) { return IsDigit(c); });
-  return it == Text.end() ? 0 : ToPos(static_cast<std::size_t>(it - Text.begin()));
+  return it == Text.end() ? 0 : detail::ToPosition(static_cast<std::size_t>(it - Text.begin()));
 }
 
 void ParseQuotedName(char16_t Ch, char16_t Quote, String& Name, TQuotedStrState& State) {

@@ -1,6 +1,9 @@
 // Tokens, fields, words, lines, escapes and the open parsing helpers.
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "kez/platform/sysutils.hpp"
 #include "kez/stringl.hpp"
 #include "support/test_support.hpp"
 
@@ -57,6 +60,76 @@ TEST(Tokenize, EscapedDelimitersAndEscapes) {
   Tokens t;
   EXPECT_EQ(Tokenize(u"a\\::b::c", u"::", u'\\', t), 2);
   EXPECT_EQ(t, (Tokens{u"a::b", u"c"}));
+  // After an escaped delimiter the search goes on behind all of it.
+  EXPECT_EQ(Tokenize(u"a\\:::b", u"::", u'\\', t), 1);
+  EXPECT_EQ(t, Tokens{u"a:::b"});
+  // Cleaning compares ASCII letters ignoring case; splitting is exact.
+  EXPECT_EQ(Tokenize(u"a\\Xb", u"x", u'\\', t), 1);
+  EXPECT_EQ(t, Tokens{u"axb"});
+  EXPECT_EQ(Tokenize(u"aEebEx", u"x", u'E', t), 1);
+  EXPECT_EQ(t, Tokens{u"aEbx"});
+  EXPECT_EQ(Tokenize(u"a\\\\b", u"", u'\\', t), 1);  // no delimiter: only "\\" becomes "\"
+  EXPECT_EQ(t, Tokens{u"a\\b"});
+}
+
+// Tokenize with an escape as its description reads, on plain loops: find the delimiter
+// from the search position; an odd run of escapes in front of it (within the token) skips
+// it; then clean each token with two replace-all passes ignoring ASCII case.
+Tokens ModelTokenize(StringView Text, StringView Delim, char16_t Escape) {
+  auto fold = [](StringView s) { return LowerCase(s); };
+  auto replaceAll = [&](const String& s, const String& from, const String& to) {
+    const String fs = fold(s), ff = fold(from);
+    String out;
+    std::size_t i = 0;
+    while (i < s.size()) {
+      if (fs.compare(i, ff.size(), ff) == 0) {
+        out += to;
+        i += ff.size();
+      } else {
+        out += s[i++];
+      }
+    }
+    return out;
+  };
+  Tokens tokens;
+  std::size_t start = 0, from = 0;
+  while (!Delim.empty() && tokens.size() < 999) {
+    std::size_t p = from;
+    while (p + Delim.size() <= Text.size() && Text.substr(p, Delim.size()) != Delim) ++p;
+    if (p + Delim.size() > Text.size()) break;
+    std::size_t run = 0;
+    while (p - run > start && Text[p - run - 1] == Escape) ++run;
+    from = p + Delim.size();
+    if (run % 2 == 1) continue;
+    tokens.emplace_back(Text.substr(start, p - start));
+    start = from;
+  }
+  tokens.emplace_back(Text.substr(start));
+  const String esc(1, Escape);
+  for (String& t : tokens) {
+    t = replaceAll(t, esc + esc, esc);
+    if (!Delim.empty()) t = replaceAll(t, esc + String(Delim), String(Delim));
+  }
+  return tokens;
+}
+
+TEST(Tokenize, EscapeFormAgreesWithModelOnRandomTexts) {
+  std::mt19937 rng(77);
+  const char16_t letters[] = u"ax:X\\";
+  const char16_t* delimiters[] = {u":", u"::", u"x", u"X:", u":\\", u"\\\\", u""};
+  const char16_t escapes[] = {u'\\', u'x', u':'};
+  for (int round = 0; round < 20000; ++round) {
+    String text;
+    for (int i = 0, n = static_cast<int>(rng() % 24); i < n; ++i) text += letters[rng() % 5];
+    const StringView delim = delimiters[rng() % 7];
+    const char16_t escape = escapes[rng() % 3];
+    Tokens t;
+    const std::int32_t n = Tokenize(text, delim, escape, t);
+    const Tokens expected = ModelTokenize(text, delim, escape);
+    ASSERT_EQ(t, expected) << test::U8(text) << " / " << test::U8(delim) << " / "
+                           << static_cast<char>(escape);
+    ASSERT_EQ(n, static_cast<std::int32_t>(expected.size()));
+  }
 }
 
 TEST(ExtractSubString, NumberedFields) {

@@ -25,10 +25,14 @@ namespace kez {
 // a text ending with the delimiter gives an empty last token.
 //
 // The form with Escape does not split at a delimiter preceded by an odd number of Escape
-// characters; in each token a doubled Escape then stands for one Escape and an Escape in
-// front of the delimiter for the delimiter alone (one pass from left to right, exact
-// comparison). So "a\,b,c" gives "a,b" and "c", and "a\\,b" gives "a\" and "b": a field
-// that ends with the escape character survives escaping.
+// characters (within the token); the search then goes on behind that whole delimiter, so
+// "a\:::b" with "::" is one token. Each token is then cleaned in two passes over the whole
+// token: every doubled Escape becomes one Escape, then every Escape followed by the
+// delimiter becomes the delimiter; both passes compare ASCII letters ignoring case, so
+// "a\Xb" with "x" gives "axb". So "a\,b,c" gives "a,b" and "c", and "a\\,b" gives "a\"
+// and "b": counting the run of escapes (rather than looking at one character) lets a field
+// end with the escape character. With an empty Delimiter the escapes only undergo the
+// first pass. Work is linear in the text.
 std::int32_t Tokenize(StringView Text, StringView Delimiter, std::vector<String>& Tokens);
 std::int32_t Tokenize(StringView Text, StringView Delimiter, char16_t Escape,
                       std::vector<String>& Tokens);
