@@ -12,6 +12,10 @@ namespace kez {
 
 namespace {
 
+// The failed-attempt table kept between searches, in 64-bit words (256 KiB: a text of about
+// 30,000 characters with a long pattern, or far longer texts with short ones).
+constexpr std::size_t kKeptScratchWords = 32 * 1024;
+
 constexpr const char16_t* kErrorTexts[] = {
     u"no errors",
     u"reg.exp. must not start with $, *, ?, or +",
@@ -122,6 +126,11 @@ bool TGrep::MatchString(StringView Instring, std::int32_t& MatchPos) {
   } else {
     found = grep_detail::Search(FregExp, FLengRegExp, Instring, FSrcStartPos, FMatchStartPos,
                                 FMatchEndPos, FFailedScratch);
+  }
+  // The table of a long text is not kept for the component's lifetime: one search of
+  // twenty million characters would otherwise hold over 100 MB until the component dies.
+  if (FFailedScratch.capacity() > kKeptScratchWords) {
+    std::vector<std::uint64_t>().swap(FFailedScratch);
   }
   if (!found) {
     FMatchStartPos = 0;

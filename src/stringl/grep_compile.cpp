@@ -115,7 +115,6 @@ class Compiler {
       case psGroup:
         if (c.Is(u')')) {
           FState = psAfterGroup;
-          FQuantified = false;
           return grepNoError;
         }
         if (c.Is(u'^')) return grepMisplacedBol;
@@ -197,10 +196,11 @@ class Compiler {
     return grepNoError;
   }
 
-  // A quantifier after "]" or ")": it applies to the whole set or group, once.
+  // A quantifier after "]" or ")": it applies to the whole set or group. The parser then
+  // goes on as after any quantified item, so "[a]*-" reads "-" as a literal and a second
+  // quantifier is error 9.
   int QuantifyClosed(PatternChar c) {
-    if (FQuantified) return grepBadQuantifier;
-    FQuantified = true;
+    FState = psItem;
     TGrepToken& token = Current();
     // A count of 0 would mean "any character": an empty group stays the empty literal,
     // which every repetition count matches alike.
@@ -225,7 +225,6 @@ class Compiler {
           for (auto& entry : Current().Params) entry = entry == kMember ? kNonMember : kMember;
         }
         FNegate = false;
-        FQuantified = false;
         FState = psAfterSet;
         return grepNoError;
       }
@@ -247,7 +246,6 @@ class Compiler {
   std::int32_t& FCount;
   TParseState FState = psStart;
   bool FNegate = false;
-  bool FQuantified = false;  // the closed set or group already carries a quantifier
   char16_t FLastSetChar = u'A';
 };
 
@@ -258,13 +256,14 @@ String DecodeCharCodes(StringView Pattern) {
   result.reserve(Pattern.size());
   std::size_t i = 0;
   while (i < Pattern.size()) {
-    if (Pattern[i] == u'\\' && i + 1 < Pattern.size()) {
-      if (Pattern[i + 1] == u'\\') {
+    if (Pattern[i] == u'\\' && i + 1 < Pattern.size() && Pattern[i + 1] == u'#') {
+      if (i > 0 && Pattern[i - 1] == u'\\') {
+        // "\\#": the backslash in front keeps the code as it stands.
         result.append(Pattern.substr(i, 2));
         i += 2;
         continue;
       }
-      if (Pattern[i + 1] == u'#' && i + 3 < Pattern.size()) {
+      if (i + 3 < Pattern.size()) {
         // The decoded character is written escaped, so that a code such as "\#2a" stands
         // for the character "*" and never for the quantifier.
         result += u'\\';

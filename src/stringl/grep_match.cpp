@@ -18,12 +18,17 @@ namespace kez::grep_detail {
 
 namespace {
 
+// Input positions inside the matcher. A search may start anywhere up to INT32_MAX and a
+// token adds up to 255 to its position before the next token checks it, so the arithmetic
+// is done in 64 bits; every position a token actually matches at fits 32 bits again.
+using Pos = std::int64_t;
+
 // The failed (token, position) pairs of one search, for the tokens First..Last. Positions
 // 1..Limit are recorded; the rows are cleared again when the search ends, so the scratch
 // buffer stays all zero between searches.
 class FailedPairs {
  public:
-  FailedPairs(std::vector<std::uint64_t>& Bits, int First, int Last, std::int32_t Limit)
+  FailedPairs(std::vector<std::uint64_t>& Bits, int First, int Last, Pos Limit)
       : FBits(Bits),
         FFirst(First),
         FLast(Last),
@@ -46,12 +51,12 @@ class FailedPairs {
 
   bool Covers(int k) const { return k >= FFirst && k <= FLast; }
 
-  bool Failed(int k, std::int32_t p) const {
+  bool Failed(int k, Pos p) const {
     if (!Covers(k) || p > FLimit) return false;
     return (FBits[Row(k) + static_cast<std::size_t>(p) / 64] >> (p % 64)) & 1U;
   }
 
-  void Mark(int k, std::int32_t p) {
+  void Mark(int k, Pos p) {
     if (!Covers(k) || p > FLimit) return;
     FBits[Row(k) + static_cast<std::size_t>(p) / 64] |= std::uint64_t{1} << (p % 64);
     FLow = std::min(FLow, p);
@@ -64,10 +69,10 @@ class FailedPairs {
   std::vector<std::uint64_t>& FBits;
   int FFirst;
   int FLast;
-  std::int32_t FLimit;
+  Pos FLimit;
   std::size_t FWords;
-  std::int32_t FLow = std::numeric_limits<std::int32_t>::max();
-  std::int32_t FHigh = 0;
+  Pos FLow = std::numeric_limits<Pos>::max();
+  Pos FHigh = 0;
 };
 
 bool IsQuantified(TGrepTokenAct Action) {
@@ -76,45 +81,46 @@ bool IsQuantified(TGrepTokenAct Action) {
 
 class Matcher {
  public:
-  Matcher(TRegExp& Tokens, std::int32_t Count, const char16_t* Text, std::int32_t Length,
-          FailedPairs* Memo)
+  Matcher(TRegExp& Tokens, std::int32_t Count, const char16_t* Text, Pos Length, FailedPairs* Memo)
       : FTokens(Tokens), FCount(Count), FText(Text), FLength(Length), FMemo(Memo) {}
 
   // Tokens k..last match from position p (1-based; p may lie behind the text).
-  bool Match(std::int32_t p, int k) {
+  bool Match(Pos p, int k) {
     if (FMemo != nullptr && FMemo->Failed(k, p)) return false;
     const bool matched = MatchHere(p, k);
     if (!matched && FMemo != nullptr) FMemo->Mark(k, p);
     return matched;
   }
 
-  bool IsMember(const TGrepToken& Token, std::int32_t p) const {
+  bool IsMember(const TGrepToken& Token, Pos p) const {
     if (p < 1 || p > FLength) return false;
     const char16_t ch = FText[p - 1];
     return ch <= 255 && Token.Params[ch] == kMember;
   }
 
-  bool LiteralAt(const TGrepToken& Token, std::int32_t p) const {
+  // An empty literal (an empty group) is present everywhere, behind the text too.
+  bool LiteralAt(const TGrepToken& Token, Pos p) const {
+    if (Token.NumChars == 0) return true;
     if (p < 1 || Token.NumChars > FLength - p + 1) return false;
     return std::equal(Token.Params.begin() + 1, Token.Params.begin() + 1 + Token.NumChars,
                       FText + (p - 1));
   }
 
-  std::int32_t End() const { return FEnd; }
+  std::int32_t End() const { return static_cast<std::int32_t>(FEnd); }
 
  private:
-  static std::int32_t ItemLength(const TGrepToken& Token) {
+  static Pos ItemLength(const TGrepToken& Token) {
     return Token.NumChars <= 0 ? 1 : Token.NumChars;
   }
 
   // The item a quantified token repeats is present at p.
-  bool ItemAt(const TGrepToken& Token, std::int32_t p) const {
+  bool ItemAt(const TGrepToken& Token, Pos p) const {
     if (Token.NumChars == 0) return p >= 1 && p <= FLength;
     if (Token.NumChars < 0) return IsMember(Token, p);
     return LiteralAt(Token, p);
   }
 
-  bool MatchHere(std::int32_t p, int k) {
+  bool MatchHere(Pos p, int k) {
     TGrepToken& token = FTokens[k];
     const bool last = k == FCount;
     switch (token.Action) {
@@ -140,7 +146,8 @@ class Matcher {
       case taOpti:
         break;
     }
-    token.ValidFrom = p;
+    // A token that passes stands inside the text or at the search's start position.
+    token.ValidFrom = static_cast<std::int32_t>(p);
     if (last) {
       FEnd = LastTokenEnd(token, p);
       return true;
@@ -170,11 +177,11 @@ class Matcher {
   // means that every later candidate fails too (taMult0 at x tries them all, taMult1 at x
   // all behind x), so the loop stops there; when the loop fails, every chain position it
   // walked through is recorded as failed for the same reason.
-  bool Repeat(const TGrepToken& Token, std::int32_t p, int k) {
-    const std::int32_t step = ItemLength(Token);
+  bool Repeat(const TGrepToken& Token, Pos p, int k) {
+    const Pos step = ItemLength(Token);
     const bool atLeastOne = Token.Action == taMult1;
-    std::int32_t x = p;  // the chain position whose token attempt the candidate belongs to
-    std::int32_t q = atLeastOne ? p + step : p;
+    Pos x = p;  // the chain position whose token attempt the candidate belongs to
+    Pos q = atLeastOne ? p + step : p;
     for (;;) {
       if (Match(q, k + 1)) return true;
       if (!ItemAt(Token, q)) break;
@@ -183,12 +190,12 @@ class Matcher {
       if (FMemo != nullptr && FMemo->Failed(k, x)) break;
     }
     if (FMemo != nullptr && FMemo->Covers(k)) {
-      for (std::int32_t y = p + step; y <= x; y += step) FMemo->Mark(k, y);
+      for (Pos y = p + step; y <= x; y += step) FMemo->Mark(k, y);
     }
     return false;
   }
 
-  std::int32_t LastTokenEnd(const TGrepToken& Token, std::int32_t p) const {
+  Pos LastTokenEnd(const TGrepToken& Token, Pos p) const {
     switch (Token.Action) {
       case taNormal:
         return p + Token.NumChars - 1;
@@ -202,7 +209,7 @@ class Matcher {
       case taMult0:
       case taMult1: {
         if (Token.NumChars == 0) return FLength;
-        std::int32_t q = p;
+        Pos q = p;
         while (ItemAt(Token, q)) q += ItemLength(Token);
         return q - 1;
       }
@@ -215,9 +222,9 @@ class Matcher {
   TRegExp& FTokens;
   std::int32_t FCount;
   const char16_t* FText;
-  std::int32_t FLength;
+  Pos FLength;
   FailedPairs* FMemo;
-  std::int32_t FEnd = 0;
+  Pos FEnd = 0;
 };
 
 }  // namespace
@@ -226,10 +233,10 @@ bool Search(TRegExp& Tokens, std::int32_t Count, StringView Input, std::int32_t 
             std::int32_t& MatchStart, std::int32_t& MatchEnd, std::vector<std::uint64_t>& Scratch) {
   // Positions are 32-bit; a longer text is searched in its first 2^31 - 1024 characters.
   constexpr std::size_t kMaxLength = std::numeric_limits<std::int32_t>::max() - 1024;
-  const auto length = static_cast<std::int32_t>(std::min(Input.size(), kMaxLength));
+  const auto length = static_cast<Pos>(std::min(Input.size(), kMaxLength));
   const StringView text = Input.substr(0, static_cast<std::size_t>(length));
-  const std::int32_t first = std::max<std::int32_t>(StartPos, 1);
-  const std::int32_t lastStart = std::max(first, length);
+  const Pos first = std::max<Pos>(StartPos, 1);
+  const Pos lastStart = std::max(first, length);
 
   // Only a choice point before the last token can make the search revisit a pair; the
   // table then covers the tokens from the first such choice on.
@@ -259,11 +266,11 @@ bool Search(TRegExp& Tokens, std::int32_t Count, StringView Input, std::int32_t 
   if (head.Action == taBol) {
     found = matcher.Match(first, 1);
   } else {
-    for (std::int32_t s = first; s <= lastStart; ++s) {
+    for (Pos s = first; s <= lastStart; ++s) {
       if (!literal.empty()) {
         const std::size_t at = text.find(literal, static_cast<std::size_t>(s - 1));
         if (at == StringView::npos) break;
-        s = static_cast<std::int32_t>(at) + 1;
+        s = static_cast<Pos>(at) + 1;
       } else if (needsMember) {
         while (s <= length && !matcher.IsMember(head, s)) ++s;
         if (s > length) break;

@@ -159,7 +159,11 @@ class TGrep : public TComponent {
   //   - a backslash as the last pattern character is a literal backslash;
   //   - a character code always stands for the character itself: "\#2a" is a literal "*",
   //     never the quantifier;
-  //   - "\\" stays an escaped backslash, so "\\#41" is a backslash followed by "#41";
+  //   - a "\#" right behind another backslash is not a code and stays as it stands:
+  //     "\\#41" is a backslash followed by "#41", and "\\\#41" is the literal "\#41";
+  //   - after a quantified set or group the parser is where it is after any quantified
+  //     item: "[a]*-" and "(ab)+-" end with a literal "-", and a second quantifier is
+  //     error 9;
   //   - a quantified empty group ("a()*b") matches the empty text, so it matches "ab" only;
   //   - in a set, "-" directly before the closing "]" (or at the pattern's end) is a member,
   //     so "[+-]" is the set of "+" and "-"; a range end may be escaped ("[!-\]]");
@@ -174,9 +178,20 @@ class TGrep : public TComponent {
   // success MatchPos and MatchStartPos are the position of the match's first character,
   // MatchEndPos that of its last. A pattern that is only "x*" matches every text with start
   // 1 and end = the text's length, unless the text is not empty and shorter than
-  // SearchStartPos. An empty pattern matches the empty text at SearchStartPos. Input
-  // characters above code 255 never belong to a set (negated or not). After a failed
-  // search MatchPos, MatchStartPos and MatchEndPos are 0. Never raises.
+  // SearchStartPos. An empty pattern matches the empty text at SearchStartPos, and an
+  // empty group "()" is present at every position, behind the text too ("()" on u"" from
+  // SearchStartPos 2 matches at 2 and ends at 1). Input characters above code 255 never
+  // belong to a set (negated or not). After a failed search MatchPos, MatchStartPos and
+  // MatchEndPos are 0. Never raises; any SearchStartPos, INT32_MAX included, is safe.
+  // Memory: the failed-attempt table grows with text x pattern (about one bit per
+  // character and token); the table of a long text (beyond some hundred kilobytes) is
+  // freed when the search ends, a small one is kept for the next search.
+  //
+  // To find every match, search, then set SearchStartPos to MatchEndPos + 1 (to
+  // MatchStartPos + 1 after an empty match, where MatchEndPos < MatchStartPos) and search
+  // again; stop when MatchString returns false or the match started behind the text
+  // (MatchStartPos > length). Each round moves on by at least one position, so the loop
+  // ends after at most length + 1 matches, whatever SearchStartPos it starts from.
   bool MatchString(StringView Instring, std::int32_t& MatchPos);
 
   // PrintRegExp
@@ -203,8 +218,8 @@ class TGrep : public TComponent {
   std::int32_t FMatchEndPos = 0;
   std::int32_t FMatchStartPos = 0;
   std::int32_t FSrcStartPos = 1;
-  // Scratch memory of the matcher (the failed-attempt table), kept between searches so
-  // that repeated searches do not allocate; all zero between searches.
+  // Scratch memory of the matcher (the failed-attempt table), kept between searches of
+  // ordinary texts so that repeated searches do not allocate; all zero between searches.
   std::vector<std::uint64_t> FFailedScratch;
 };
 
