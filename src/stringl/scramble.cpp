@@ -36,13 +36,15 @@ void DecodeLine(StringView Line, std::string& Out) {
   const int count = UUBits(Line[0]);
   if (count <= 0 || static_cast<std::size_t>(count) > kBytesPerLine) return;
   const std::size_t groups = (static_cast<std::size_t>(count) + 2) / 3;
-  if (Line.size() < 1 + 4 * groups) return;
   std::string bytes;
   bytes.reserve(groups * 3);
   for (std::size_t g = 0; g < groups; ++g) {
     unsigned v = 0;
     for (std::size_t k = 0; k < 4; ++k) {
-      const int bits = UUBits(Line[1 + 4 * g + k]);
+      // Mail transports strip trailing blanks, which encode zero bits: a line shorter than
+      // its length character needs is read as if the blanks were still there.
+      const std::size_t at = 1 + 4 * g + k;
+      const int bits = at < Line.size() ? UUBits(Line[at]) : 0;
       if (bits < 0) return;
       v = (v << 6) | static_cast<unsigned>(bits);
     }

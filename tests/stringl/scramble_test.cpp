@@ -1,6 +1,7 @@
 // The substitution scrambler and uuencoding.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 
 #include "kez/platform/random.hpp"
@@ -101,11 +102,62 @@ TEST(UUDecode, SkipsMalformedLinesAndFileFraming) {
   EXPECT_EQ(UUDecodeStr(u"begin 644 cat.txt\r\n#0V%T\r\n`\r\nend\r\n"), u"Cat");
   EXPECT_EQ(UUDecodeStr(u"#0V%T"), u"Cat");  // no final line end
   EXPECT_EQ(UUDecodeStr(u"#0V%Textra\n"), u"Cat");
-  EXPECT_EQ(UUDecodeStr(u"#0V%\n"), u"");   // too short for its length
-  EXPECT_EQ(UUDecodeStr(u"M0V%T\n"), u"");  // claims 45 bytes
   EXPECT_EQ(UUDecodeStr(u"#0v%T\n"), u"");  // "v" is no data character
   EXPECT_EQ(UUDecodeStr(u"#0V\u4E2DT\n!````\n"), String(1, u'\0'));
-  EXPECT_EQ(UUDecodeStr(u"\n\r\n#"), u"");
+  EXPECT_EQ(UUDecodeStr(u"\n\r\n \n"), u"");
+}
+
+// Trailing blanks that a mail transport stripped are read back as zero bits.
+TEST(UUDecode, ShortLinesArePaddedWithBlanks) {
+  EXPECT_EQ(UUDecodeStr(u"586)C\n"), u"abc" + String(18, u'\0'));
+  EXPECT_EQ(UUDecodeStr(u"#0V%\n"), u"Ca@");
+  EXPECT_EQ(UUDecodeStr(u"M0V%T"), u"Cat" + String(42, u'\0'));
+  EXPECT_EQ(UUDecodeStr(u"#"), String(3, u'\0'));
+  EXPECT_EQ(UUEncodeStr(String(u"ab") + String(1, u'\0')), u"#86(`\n");
+  EXPECT_EQ(UUDecodeStr(u"#86("), String(u"ab") + String(1, u'\0'));
+}
+
+// The decoder as its description reads, written with plain loops: for each line, a
+// length character n in "!".."M", then (n + 2) / 3 groups of four characters of six bits
+// (code - 32, "`" for 0), missing characters counting as blanks; a character outside
+// " ".."`" drops the line.
+std::string ModelUUDecode(StringView Text) {
+  std::string out;
+  std::size_t i = 0;
+  while (i <= Text.size()) {
+    std::size_t e = i;
+    while (e < Text.size() && Text[e] != u'\r' && Text[e] != u'\n') ++e;
+    const StringView line = Text.substr(i, e - i);
+    i = e + 1;
+    if (line.empty() || line[0] < u'!' || line[0] > u'M') continue;
+    const std::size_t n = line[0] - 32u;
+    std::string bytes;
+    bool ok = true;
+    for (std::size_t g = 0; g < (n + 2) / 3 && ok; ++g) {
+      unsigned bits[4];
+      for (std::size_t k = 0; k < 4; ++k) {
+        const std::size_t at = 1 + 4 * g + k;
+        const char16_t c = at < line.size() ? line[at] : u' ';
+        ok = ok && c >= u' ' && c <= u'`';
+        bits[k] = (c - 32u) % 64;
+      }
+      bytes += static_cast<char>(bits[0] << 2 | bits[1] >> 4);
+      bytes += static_cast<char>((bits[1] & 15) << 4 | bits[2] >> 2);
+      bytes += static_cast<char>((bits[2] & 3) << 6 | bits[3]);
+    }
+    if (ok) out += bytes.substr(0, n);
+  }
+  return out;
+}
+
+TEST(UUDecode, AgreesWithModelOnRandomText) {
+  std::mt19937 rng(5);
+  const char16_t chars[] = u" !#0V%T`M5{a\r\n\u4E2D";
+  for (int round = 0; round < 20000; ++round) {
+    String text;
+    for (int i = 0, n = static_cast<int>(rng() % 40); i < n; ++i) text += chars[rng() % 15];
+    ASSERT_EQ(UUDecodeStr(text), AnsiToString(ModelUUDecode(text))) << test::U8(text);
+  }
 }
 
 }  // namespace

@@ -44,12 +44,13 @@ String DeScramble(StringView Text);
 String UUEncodeStr(StringView Text);
 
 // UUDecodeStr
-// The text that UUEncodeStr encoded. Lines may end with LF, CR LF or CR. A line that is
-// not a well-formed data line (a length character outside " ".."M", fewer data
-// characters than its length needs, or a data character outside " ".."`") is skipped, so
-// the "begin" and "end" lines of a uuencoded file and zero-length lines are ignored;
-// characters behind the data a line needs are ignored too. The bytes are read back as
-// Windows-1252.
+// The text that UUEncodeStr encoded. Lines may end with LF, CR LF or CR. A line shorter
+// than its length character asks for is decoded as if padded with blanks (zero bits), as
+// mail transports strip trailing blanks: "586)C" gives "abc" followed by 18 zero bytes.
+// A line that is not a data line (a length character outside "!".."M", or a data character
+// outside " ".."`") is skipped, so the "begin" and "end" lines of a uuencoded file and
+// zero-length lines are ignored; characters behind the data a line needs are ignored too.
+// The bytes are read back as Windows-1252.
 String UUDecodeStr(StringView Text);
 
 }  // namespace kez
