@@ -182,6 +182,36 @@ void BM_Sha1String_Kez(benchmark::State& state) {
   SetBytes(state, s.size());
 }
 
+// A text with characters of every UTF-8 width: SHA1FromString against the peer's way, the
+// text converted to UTF-8 and then hashed by OpenSSL.
+kez::String MixedText(std::size_t n) {
+  static constexpr char16_t kPieces[] = u"text caf\u00E9 \u4E2D\u6587 \U0001F600 ";
+  kez::String s;
+  while (s.size() < n) s.append(kPieces, std::size(kPieces) - 1);
+  s.resize(n);
+  return s;
+}
+
+void BM_Sha1StringMixed_Kez(benchmark::State& state) {
+  const kez::String s = MixedText(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(kez::SHA1FromString(s));
+  SetBytes(state, kez::StringToUtf8(s).size());
+}
+
+void BM_Sha1StringMixed_Utf8ThenOpenSSL(benchmark::State& state) {
+  const kez::String s = MixedText(static_cast<std::size_t>(state.range(0)));
+  unsigned char md[SHA_DIGEST_LENGTH];
+  for (auto _ : state) {
+    const std::string bytes = kez::StringToUtf8(s);
+    SHA1(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), md);
+    benchmark::DoNotOptimize(md);
+  }
+  SetBytes(state, kez::StringToUtf8(s).size());
+}
+
+BENCHMARK(BM_Sha1StringMixed_Kez)->Arg(kMiB);
+BENCHMARK(BM_Sha1StringMixed_Utf8ThenOpenSSL)->Arg(kMiB);
+
 BENCHMARK(BM_Sha1Stream_Kez)->Arg(64)->Arg(kMiB);
 BENCHMARK(BM_Sha1Stream_KezPortable)->Arg(kMiB);
 BENCHMARK(BM_Sha1String_Kez)->Arg(64);

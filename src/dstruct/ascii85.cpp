@@ -70,15 +70,23 @@ class TextReader {
     return p;
   }
 
-  // Consumes the next character if it is c.
-  void Skip(std::uint8_t c) {
-    if ((FPos < FLen || Refill()) && FBuf[FPos] == c) ++FPos;
+  // The next character as it stands in the stream (CR and LF included) if it is c, which
+  // is then consumed; false otherwise.
+  bool Skip(std::uint8_t c) {
+    if ((FPos < FLen || Refill()) && FBuf[FPos] == c) {
+      ++FPos;
+      return true;
+    }
+    return false;
   }
 
-  // Leaves the stream right after the last character consumed.
-  void Settle() {
-    FIn.Seek(FStart + FConsumed - static_cast<std::int64_t>(FLen - FPos), soBeginning);
+  // The stream position just behind the last character consumed.
+  std::int64_t Offset() const {
+    return FStart + FConsumed - static_cast<std::int64_t>(FLen - FPos);
   }
+
+  // Leaves the stream at Position, a value Offset gave.
+  void Settle(std::int64_t Position) { FIn.Seek(Position, soBeginning); }
 
  private:
   bool Refill() {
@@ -130,17 +138,29 @@ void EncodeASCII85(TStream& InStream, TStream& OutStream) {
   out.Flush();
 }
 
+namespace {
+
+// Records a faulty character of a group: a "z" makes the result -2, which stays; any other
+// fault makes a sound result -1.
+void NoteFault(std::int32_t& Result, int Ch) {
+  if (Ch == 'z') {
+    Result = -2;
+  } else if (Result == 0) {
+    Result = -1;
+  }
+}
+
+}  // namespace
+
 std::int32_t DecodeASCII85(TStream& InStream, TStream& OutStream) {
   TextReader in(InStream);
   BlockWriter out(OutStream);
   std::int32_t result = 0;
-  bool finished = false;
-  while (!finished) {
-    // The common case first: a whole group of five digits.
+  for (;;) {
+    // The common case first: a whole group of five digits, folded modulo 2^32.
     if (const std::uint8_t* g = in.TakePlainGroup()) {
-      std::uint64_t v = 0;
-      for (int i = 0; i < 5; ++i) v = v * 85u + static_cast<unsigned>(g[i] - '!');
-      if (v > 0xFFFFFFFFu) result = -1;
+      std::uint32_t v = 0;
+      for (int i = 0; i < 5; ++i) v = v * 85u + static_cast<std::uint32_t>(g[i] - '!');
       std::uint8_t* o = out.Room();
       for (int i = 0; i < 4; ++i) o[i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
       out.Commit(4);
@@ -152,46 +172,55 @@ std::int32_t DecodeASCII85(TStream& InStream, TStream& OutStream) {
       out.Put("\0\0\0\0", 4);
       continue;
     }
-    // Up to five characters; the first "~" ends the text (a following ">" is consumed
-    // with it), and so does the end of the stream.
+    // A group is five characters, or fewer when the stream ends. Where each ends in the
+    // stream is kept, to leave the stream right behind the terminator.
     int group[5];
+    std::int64_t ends[5];
     int k = 0;
+    bool last = false;
     for (;;) {
-      if (c == '~') {
-        in.Skip('>');
-        finished = true;
-        break;
-      }
-      group[k++] = c;
+      group[k] = c;
+      ends[k++] = in.Offset();
       if (k == 5) break;
       c = in.Next();
       if (c < 0) {
-        finished = true;
+        last = true;
         break;
       }
     }
-    if (k == 0) break;
-    // Bad characters still count, their offsets wrapping modulo 2^32, so every group
-    // yields its bytes; a sound group is also checked against the range of its bytes.
+    // A "~" ends the text; only the characters before the group's last "~" count, so a
+    // "~" before it is a faulty digit.
+    int tilde = k - 1;
+    while (tilde >= 0 && group[tilde] != '~') --tilde;
+    const bool terminated = tilde >= 0;
+    const int counting = terminated ? tilde : k;
     std::uint32_t v = 0;
-    std::uint64_t exact = 0;
-    bool sound = true;
-    for (int i = 0; i < k; ++i) {
+    for (int i = 0; i < counting; ++i) {
       const int ch = group[i];
-      if (ch < '!' || ch > 'u') {
-        result = ch == 'z' ? -2 : -1;
-        sound = false;
-      }
+      if (ch < '!' || ch > 'u') NoteFault(result, ch);
       v = v * 85u + static_cast<std::uint32_t>(ch - '!');
-      exact = exact * 85u + static_cast<std::uint64_t>(ch - '!');
     }
-    if (sound && k >= 2 && exact >> (8 * (k - 1)) != 0) result = -1;
     std::uint8_t bytes[4];
-    for (int i = 0; i < k - 1; ++i) bytes[i] = static_cast<std::uint8_t>(v >> (8 * (k - 2 - i)));
-    out.Put(bytes, static_cast<std::size_t>(k > 0 ? k - 1 : 0));
+    for (int i = 0; i < counting - 1; ++i)
+      bytes[i] = static_cast<std::uint8_t>(v >> (8 * (counting - 2 - i)));
+    if (counting > 1) out.Put(bytes, static_cast<std::size_t>(counting - 1));
+    if (terminated) {
+      // Behind the "~" and the ">" that normally follows it. A group cut short by the end
+      // of the stream has only skipped line breaks behind its characters.
+      std::int64_t end = ends[tilde];
+      if (tilde + 1 < k) {
+        if (group[tilde + 1] == '>') end = ends[tilde + 1];
+      } else if (!last && in.Skip('>')) {
+        end = in.Offset();
+      }
+      in.Settle(end);
+      out.Flush();
+      return result;
+    }
+    if (last) break;
   }
   out.Flush();
-  in.Settle();
+  in.Settle(in.Offset());
   return result;
 }
 

@@ -212,23 +212,56 @@ ChecksumPath SHA1Path() { return Sha1Kernel() == &Sha1BlocksShaNi ? cpSSE : cpPo
 
 }  // namespace detail
 
+namespace {
+
+// Writes the UTF-8 form of s[0, n) to out (room for 3 * n bytes) and returns its length.
+// A surrogate pair gives the four bytes of its code point; an unpaired surrogate gives the
+// three bytes of its own value, as any other character from U+0800 on, so that texts that
+// differ only there still give different bytes.
+std::size_t ToUtf8(const char16_t* s, std::size_t n, std::uint8_t* out) {
+  std::size_t o = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint32_t c = s[i];
+    if (c < 0x80) {
+      out[o++] = static_cast<std::uint8_t>(c);
+    } else if (c < 0x800) {
+      out[o++] = static_cast<std::uint8_t>(0xC0 | c >> 6);
+      out[o++] = static_cast<std::uint8_t>(0x80 | (c & 0x3F));
+    } else if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
+      const std::uint32_t cp = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00u);
+      out[o++] = static_cast<std::uint8_t>(0xF0 | cp >> 18);
+      out[o++] = static_cast<std::uint8_t>(0x80 | ((cp >> 12) & 0x3F));
+      out[o++] = static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+      out[o++] = static_cast<std::uint8_t>(0x80 | (cp & 0x3F));
+    } else {
+      out[o++] = static_cast<std::uint8_t>(0xE0 | c >> 12);
+      out[o++] = static_cast<std::uint8_t>(0x80 | ((c >> 6) & 0x3F));
+      out[o++] = static_cast<std::uint8_t>(0x80 | (c & 0x3F));
+    }
+  }
+  return o;
+}
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
+
+}  // namespace
+
 TSHA1Digest SHA1FromString(StringView s) {
   detail::Sha1Context ctx;
-  // The text's Windows-1252 bytes, converted a block at a time (the buffer is not wiped:
-  // the caller's text holds the same message).
-  // The last chunk is padded in place, hence the room beyond the chunk size.
+  // The text's UTF-8 bytes, converted a chunk at a time (the buffer is not wiped: the
+  // caller's text holds the same message). A chunk never ends between the two halves of a
+  // surrogate pair. The last chunk is padded in place, hence the room beyond three bytes
+  // per character.
   constexpr std::size_t kChunk = 1024;
-  std::uint8_t bytes[kChunk + 128];
+  std::uint8_t bytes[3 * kChunk + 128];
   for (;;) {
-    const std::size_t n = std::min(s.size(), kChunk);
+    std::size_t n = std::min(s.size(), kChunk);
+    if (n < s.size() && IsHighSurrogate(s[n - 1])) --n;
     std::size_t i = detail::NarrowAscii(s.data(), n, bytes);
-    for (; i < n; ++i) {
-      const char16_t c = s[i];
-      bytes[i] = c < 0x80 ? static_cast<std::uint8_t>(c) : CharToAnsiChar(c);
-    }
+    const std::size_t length = i + ToUtf8(s.data() + i, n - i, bytes + i);
     s.remove_prefix(n);
-    if (s.empty()) return ctx.FinalWith(bytes, n);
-    ctx.Update(bytes, n);
+    if (s.empty()) return ctx.FinalWith(bytes, length);
+    ctx.Update(bytes, length);
   }
 }
 

@@ -91,8 +91,12 @@ TEST(ASCII85, TheTextEndsAtTheTerminatorOrTheStreamEnd) {
   EXPECT_EQ(Decode("9jqo^!b").bytes, (Bytes("Man A")));
   EXPECT_TRUE(Decode("!").bytes.empty());
   EXPECT_TRUE(Decode("").bytes.empty());
-  // What follows "~" is not data, even when it holds another "~".
-  const Decoded d = Decode("!b~>~u\x01");
+  // A group ends at its last "~": an earlier "~" in it is a faulty digit.
+  Decoded d = Decode("!!!~~>");
+  EXPECT_EQ(d.bytes, (std::vector<std::uint8_t>{0x00, 0x00, 0x5D}));
+  EXPECT_EQ(d.result, -1);
+  // What follows the group of the "~" is not read.
+  d = Decode("!b~>!~u\x01");
   EXPECT_EQ(d.bytes, std::vector<std::uint8_t>{0x41});
   EXPECT_EQ(d.result, 0);
   // The stream is left right after the terminator, so text embedded in a stream can be
@@ -113,18 +117,96 @@ TEST(ASCII85, ErrorCodes) {
   const BadText cases[] = {
       {"9jq o^~>", -1, 4},      // a blank inside a group: reported, the group still written
       {"9jqzo^~>", -2, 4},      // a "z" inside a group
-      {"9zqo^9j o^~>", -1, 8},  // the last fault decides
-      {"9j oz~>", -2, 4},      {"s8W-\"~>", -1, 4},  // 2^32 does not fit four bytes
-      {"uu~>", -1, 1},                               // nor 7224 one byte
-      {"z9jqo^~>", 0, 8},                            // "z" opening a group is four zero bytes
+      {"9zqo^9j o^~>", -2, 8},  // a later fault does not turn -2 back into -1
+      {"9j oz~>", -2, 4},       // nor the other way round
+      {"z9jqo^~>", 0, 8},       // "z" opening a group is four zero bytes
+      {"s8W-\"~>", 0, 4},       // 2^32 is folded to 0
+      {"uu~>", 0, 1},           // a short group keeps the low bytes of its value
   };
   for (const auto& c : cases) {
     const Decoded d = Decode(c.text);
     EXPECT_EQ(d.result, c.result) << c.text;
     EXPECT_EQ(d.bytes.size(), c.bytes) << c.text;
   }
+  EXPECT_EQ(Decode("s8W-\"~>").bytes, (std::vector<std::uint8_t>{0, 0, 0, 0}));
+  EXPECT_EQ(Decode("uu~>").bytes, std::vector<std::uint8_t>{7224 % 256});
   // A faulty group folds its characters in modulo 2^32: " " counts as -1.
   EXPECT_EQ(Decode("!!!! ~>").bytes, (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+// The decoder as the format describes it, on a whole text: groups of five characters
+// without CR and LF, "z" alone, the last "~" of a group ending the text.
+struct ModelResult {
+  Decoded decoded;
+  std::size_t position;  // where the stream is left
+};
+
+ModelResult DecodeModel(std::string_view text) {
+  std::vector<std::pair<unsigned char, std::size_t>> chars;  // character, raw offset behind it
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (text[i] != '\r' && text[i] != '\n') chars.push_back({text[i], i + 1});
+  ModelResult m{{{}, 0}, text.size()};
+  std::size_t i = 0;
+  while (i < chars.size()) {
+    if (chars[i].first == 'z') {
+      m.decoded.bytes.insert(m.decoded.bytes.end(), 4, 0);
+      ++i;
+      continue;
+    }
+    const std::size_t k = std::min<std::size_t>(5, chars.size() - i);
+    std::size_t counting = k;
+    bool tilde = false;
+    for (std::size_t j = 0; j < k; ++j) {
+      if (chars[i + j].first == '~') {
+        counting = j;
+        tilde = true;
+      }
+    }
+    std::uint32_t v = 0;
+    for (std::size_t j = 0; j < counting; ++j) {
+      const unsigned char c = chars[i + j].first;
+      if (c < '!' || c > 'u') {
+        if (c == 'z') {
+          m.decoded.result = -2;
+        } else if (m.decoded.result == 0) {
+          m.decoded.result = -1;
+        }
+      }
+      v = v * 85u + (static_cast<std::uint32_t>(c) - 33u);
+    }
+    for (std::size_t j = 1; j < counting; ++j)
+      m.decoded.bytes.push_back(static_cast<std::uint8_t>(v >> (8 * (counting - 1 - j))));
+    if (tilde) {
+      std::size_t end = chars[i + counting].second;
+      if (end < text.size() && text[end] == '>') {
+        ++end;
+      } else if (counting + 1 < k && chars[i + counting + 1].first == '>') {
+        end = chars[i + counting + 1].second;
+      }
+      m.position = end;
+      break;
+    }
+    i += k;
+  }
+  return m;
+}
+
+TEST(ASCII85, DecoderAgreesWithTheFormatOnRandomTexts) {
+  std::mt19937 gen(2024);
+  const std::string alphabet = "!!uus8W-9jqo^zz~~~>>\r\n v\x80\xFF";
+  for (int round = 0; round < 20000; ++round) {
+    std::string text(gen() % 24, ' ');
+    for (char& c : text) c = alphabet[gen() % alphabet.size()];
+    const ModelResult want = DecodeModel(text);
+    TStringStream in(text);
+    TMemoryStream out;
+    const std::int32_t result = DecodeASCII85(in, out);
+    ASSERT_EQ(result, want.decoded.result) << text;
+    ASSERT_EQ(std::vector<std::uint8_t>(out.Memory(), out.Memory() + out.Size()),
+              want.decoded.bytes)
+        << text;
+    ASSERT_EQ(in.Position(), static_cast<std::int64_t>(want.position)) << text;
+  }
 }
 
 }  // namespace

@@ -160,11 +160,38 @@ TEST(Checksums, Sha1FromStreamHashesFromThePositionToTheEnd) {
   EXPECT_EQ(m.Position(), 10);
 }
 
-TEST(Checksums, Sha1FromStringHashesWindows1252Bytes) {
-  // The euro sign is byte 0x80 in Windows-1252; a character the code page lacks counts as '?'.
-  TStringStream euro(std::string_view("\x80 caf\xE9"));
-  EXPECT_EQ(SHA1FromString(u"\u20AC caf\u00E9"), SHA1FromStream(euro));
-  EXPECT_EQ(SHA1FromString(u"\u4E2D"), SHA1FromString(u"?"));
+TEST(Checksums, Sha1FromStringHashesUtf8) {
+  TStringStream utf8(std::string_view("\xE2\x82\xAC caf\xC3\xA9"));
+  EXPECT_EQ(SHA1FromString(u"\u20AC caf\u00E9"), SHA1FromStream(utf8));
+  // Distinct texts give distinct bytes: no character is folded into another, and an
+  // unpaired surrogate is not merged with a replacement character.
+  const String texts[] = {u"\u4E2D",
+                          u"\u65E5",
+                          u"?",
+                          u"\xE4\xB8\xAD",
+                          u"\xFFFD",
+                          String(1, u'\xD800'),
+                          String(1, u'\xDC00'),
+                          u"\U0001F600"};
+  for (const String& a : texts) {
+    for (const String& b : texts) {
+      if (&a != &b) {
+        EXPECT_NE(SHA1FromString(a), SHA1FromString(b)) << test::U8(a);
+      }
+    }
+  }
+  TStringStream lone(std::string_view("\xED\xA0\x80"));
+  EXPECT_EQ(SHA1FromString(String(1, u'\xD800')), SHA1FromStream(lone));
+  // Texts of every width of character, with surrogate pairs across the converter's chunks.
+  const char16_t pieces[][3] = {u"a", u"\u00E9", u"\u4E2D", u"\U0001F600"};
+  std::mt19937 gen(5);
+  for (std::size_t length : {0u, 1u, 700u, 1023u, 1024u, 1025u, 3000u}) {
+    String text;
+    while (text.size() < length) text += pieces[gen() % 4];
+    const std::string bytes = StringToUtf8(text);
+    TStringStream stream{std::string_view(bytes)};
+    ASSERT_EQ(SHA1FromString(text), SHA1FromStream(stream)) << length;
+  }
 }
 
 TEST(Checksums, Files) {

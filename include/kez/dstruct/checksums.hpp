@@ -97,9 +97,13 @@ std::int32_t CalcCRC32ofFile(StringView FileName);
 using TSHA1Digest = std::array<std::uint8_t, 20>;
 
 // SHA1FromString
-// The SHA-1 of a text's Windows-1252 bytes, one byte per character (characters the code
-// page cannot hold count as '?'), so an ASCII or Latin text hashes as other tools hash its
-// single-byte form: SHA1FromString(u"abc") is A9993E36 4706816A BA3E2571 7850C26C 9CD0D89D.
+// The SHA-1 of the text's UTF-8 form, which is how text is stored and hashed elsewhere on
+// Linux: SHA1FromString(u"caf\u00E9") is the digest `printf 'café' | sha1sum` prints, and an
+// ASCII text hashes as its bytes: SHA1FromString(u"abc") is A9993E36 4706816A BA3E2571
+// 7850C26C 9CD0D89D. Every text gives its own bytes: a character outside Windows-1252 is
+// not folded into "?", and an unpaired surrogate is hashed as the three bytes of its own
+// value. (A text is no longer hashed one byte per character, so non-ASCII texts give
+// other digests than a single-byte form would.)
 TSHA1Digest SHA1FromString(StringView s);
 
 // SHA1FromStream
@@ -126,13 +130,17 @@ String SHA1DigestToHex(const TSHA1Digest& Digest);
 void EncodeASCII85(TStream& InStream, TStream& OutStream);
 
 // DecodeASCII85
-// Decodes ASCII85 text from InStream into bytes on OutStream and returns 0 when the text
-// was sound, -1 when a character outside "!".."u" stood inside a group or a group's value
-// did not fit its bytes, and -2 when the last such fault was a "z" inside a group. Bad
-// characters are still folded into their group (modulo 2^32), so every group is written.
-// Carriage returns and line feeds are skipped anywhere; the first "~" ends the text
-// (whatever follows it is not read as data); the end of InStream ends it too, a final
-// group of k characters giving k - 1 bytes. A failed write raises EWriteError.
+// Decodes ASCII85 text from InStream into bytes on OutStream. Carriage returns and line feeds
+// are skipped anywhere. The text is read in groups of five characters ("z" alone standing
+// for four zero bytes); a group of k characters gives its value's low k - 1 bytes,
+// big-endian, the value being taken modulo 2^32 (so a whole group never fails for its
+// size). A "~" ends the text after its group: only the characters before the group's last
+// "~" count ("!!!~~>" gives 00 00 5D, the first "~" being a faulty digit), and the stream is
+// left right behind that "~" and a ">" following it. The end of InStream ends the text too.
+// Returns 0 for sound text, -1 when a character outside "!".."u" stood inside a group, -2
+// when one of them was a "z" (a -2 is not turned back into -1 by a later fault). Faulty
+// characters are still folded into their group, so every group is written. A failed write
+// raises EWriteError.
 std::int32_t DecodeASCII85(TStream& InStream, TStream& OutStream);
 
 }  // namespace kez
