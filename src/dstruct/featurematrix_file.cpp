@@ -1,6 +1,9 @@
 // TFeatureMatrix: the text file of descriptions and values.
+#include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <system_error>
+#include <unordered_map>
 
 #include "kez/dstruct.hpp"
 #include "kez/dstruct/numberscan.hpp"
@@ -48,6 +51,40 @@ String Keyword(std::int32_t kw) {
   return text;
 }
 
+// A decimal integer within 32 bits, blanks around it allowed. Only decimal digits count:
+// "$10" and "0x10", which the general conversions read as hexadecimal, are not numbers in
+// this file.
+bool DecimalToInt(StringView text, std::int32_t& value) {
+  std::size_t i = 0, end = text.size();
+  while (i < end && text[i] == u' ') ++i;
+  while (end > i && text[end - 1] == u' ') --end;
+  const bool negative = i < end && text[i] == u'-';
+  if (i < end && (text[i] == u'-' || text[i] == u'+')) ++i;
+  if (i == end) return false;
+  std::int64_t magnitude = 0;
+  for (; i < end; ++i) {
+    if (text[i] < u'0' || text[i] > u'9') return false;
+    magnitude = magnitude * 10 + (text[i] - u'0');
+    if (magnitude > std::int64_t{1} << 31) return false;
+  }
+  const std::int64_t v = negative ? -magnitude : magnitude;
+  if (v > std::numeric_limits<std::int32_t>::max()) return false;
+  value = static_cast<std::int32_t>(v);
+  return true;
+}
+
+// How many cells a value block may claim without a value line behind each: the cells of a
+// block are empty texts unless a line fills them, so a short file may describe a large,
+// empty matrix, but a few bytes must not make the reader allocate gigabytes. Beyond this
+// allowance every cell must be backed by a byte still to be read.
+constexpr std::int64_t kFreeCells = std::int64_t{1} << 20;
+
+bool ValueBlockFits(TextFile& f, std::int32_t nFeats, std::int32_t nObjs) {
+  // A matrix without features still counts its objects, which a later InsertFeature fills.
+  const std::int64_t cells = std::int64_t{std::max(nFeats, 1)} * nObjs;
+  return cells <= kFreeCells || cells - kFreeCells <= f.RemainingBytes();
+}
+
 ShortString CutAnsi(StringView text, std::size_t length) {
   ShortString bytes = StringToAnsi(text);
   if (bytes.size() > length) bytes.resize(length);
@@ -59,6 +96,9 @@ ShortString CutAnsi(StringView text, std::size_t length) {
 // ---- Writing ------------------------------------------------------------------------------
 
 void TFeatureMatrix::SaveToOpenFile(TextFile& f) const {
+  // While an error is pending the file ignores every write: raise it rather than report
+  // success for a section that was never written.
+  if (const int code = f.IOResult(); code != 0) throw EInOutError(IOErrorText(code), code);
   RaisingErrors raising(f);
   f.WriteLn(Keyword(kwFeatDef) + u" " + IntToStr(FNFeats) + u" 1");
   for (std::int32_t i = 1; i <= FNFeats; ++i) {
@@ -72,10 +112,11 @@ void TFeatureMatrix::SaveToOpenFile(TextFile& f) const {
       f.WriteLn(prefix + String(FeatPropNames[item]) + u" " + values[item]);
   }
   f.WriteLn(Keyword(kwFeatVals) + u" " + IntToStr(FNFeats) + u" " + IntToStr(FNObjs));
-  for (std::int32_t o = 1; o <= FNObjs; ++o) {
+  // Counted from 0, so that the object count may be the largest int32.
+  for (std::int32_t o = 0; o < FNObjs; ++o) {
     for (std::int32_t fix = 1; fix <= FNFeats; ++fix) {
-      const String& value = Cell(fix, o);
-      if (!value.empty()) f.WriteLn(IntToStr(fix) + u" " + IntToStr(o) + u" " + value);
+      const String& value = Cell(fix, o + 1);
+      if (!value.empty()) f.WriteLn(IntToStr(fix) + u" " + IntToStr(o + 1) + u" " + value);
     }
   }
   f.WriteLn(Keyword(kwFeatEnd));
@@ -105,7 +146,10 @@ std::int32_t TFeatureMatrix::LoadFromOpenFile(TextFile& f) {
   Clear();
   std::int32_t result = -1;
   try {
+    // An error pending from earlier work on the file is an error of this reading.
+    if (f.IOResult() != 0) throw MalformedFile{};
     RaisingErrors raising(f);
+    f.EoLn();  // raises for a file that is not open for reading
     ReadFrom(f, result);
   } catch (const MalformedFile&) {
     result = -2;
@@ -118,6 +162,71 @@ std::int32_t TFeatureMatrix::LoadFromOpenFile(TextFile& f) {
   }
   Changed();
   return result;
+}
+
+void TFeatureMatrix::ReadDescriptions(TextFile& f, std::int32_t n) {
+  // The records are gathered before the matrix is sized: n features take storage only once
+  // the file has delivered their 6 * n records, so a count the file does not back ends the
+  // reading without allocating for it.
+  std::unordered_map<std::int32_t, TFeatProps> described;
+  String line;
+  for (std::int64_t record = 0; record < 6 * std::int64_t{n}; ++record) {
+    if (f.Eof()) throw MalformedFile{};
+    const std::int32_t i = f.ReadInteger();
+    if (i < 1 || i > n) throw MalformedFile{};
+    f.ReadLn(line);
+    StringView key, value;
+    const String property = StripLTBlanks(line);
+    if (!SplitAtBlank(property, key, value)) continue;  // an empty property
+    const String text = StripLTBlanks(value);
+    TFeatProps& props = described[i];
+    switch (StringIx(key, false, FeatPropNames) - 1) {
+      case fplFeatNum:
+        if (!DecimalToInt(text, props.FeatNum)) throw MalformedFile{};
+        break;
+      case fplFeatName:
+        props.FeatName = CutAnsi(text, kMaxFeatNameLength);
+        break;
+      case fplFeatKind: {
+        const std::int32_t kind = StringIx(text, false, FeatKindNames);
+        if (kind == 0) throw MalformedFile{};
+        props.FeatKind = static_cast<TFeatKind>(kind - 1);
+        break;
+      }
+      case fplComment:
+        props.Comment = CutAnsi(text, kMaxCommentLength);
+        break;
+      case fplPresets:
+        props.PresetValues = text;
+        break;
+      case fplSorted:
+        props.Sorted = LowerCase(text) == u"true";
+        break;
+      default:  // fplGUIElem and unknown keys
+        break;
+    }
+  }
+  if (!Reshape(n, FNObjs)) throw MalformedFile{};
+  for (std::size_t i = 0; i < FFeatProps.size(); ++i) {
+    const auto found = described.find(static_cast<std::int32_t>(i + 1));
+    FFeatProps[i] = found != described.end() ? std::move(found->second) : TFeatProps{};
+  }
+}
+
+void TFeatureMatrix::ReadValues(TextFile& f, std::int32_t nFeats, std::int32_t nObjs) {
+  if (nFeats != FNFeats || nObjs < 0 || !ValueBlockFits(f, nFeats, nObjs) ||
+      !Reshape(nFeats, nObjs))
+    throw MalformedFile{};
+  String line;
+  while (!f.Eof()) {
+    f.ReadLn(line);
+    if (line.empty() || line[0] == u'#') break;
+    std::size_t pos = 0;
+    std::int32_t fix = 0, obj = 0;
+    if (!ScanIntegerAt(line, pos, fix) || !ScanIntegerAt(line, pos, obj) || !InRange(fix, obj))
+      throw MalformedFile{};
+    Cell(fix, obj) = StripLTBlanks(StringView(line).substr(pos));
+  }
 }
 
 void TFeatureMatrix::ReadFrom(TextFile& f, std::int32_t& Result) {
@@ -133,65 +242,19 @@ void TFeatureMatrix::ReadFrom(TextFile& f, std::int32_t& Result) {
         Result = 0;
         std::size_t pos = 0;
         std::int32_t n = 0, version = 0;
-        if (!ScanIntegerAt(args, pos, n) || !ScanIntegerAt(args, pos, version))
+        if (!ScanIntegerAt(args, pos, n) || !ScanIntegerAt(args, pos, version) || version != 1 ||
+            n < 0)
           throw MalformedFile{};
-        if (version != 1 || !Reshape(n, FNObjs)) throw MalformedFile{};
-        for (TFeatProps& props : FFeatProps) props = TFeatProps{};
-        for (std::int64_t record = 0; record < 6 * std::int64_t{n}; ++record) {
-          if (f.Eof()) throw MalformedFile{};
-          const std::int32_t i = f.ReadInteger();
-          if (i < 1 || i > n) throw MalformedFile{};
-          f.ReadLn(line);
-          StringView key, value;
-          const String property = StripLTBlanks(line);
-          if (!SplitAtBlank(property, key, value)) continue;  // an empty property
-          const String text = StripLTBlanks(value);
-          TFeatProps& props = FFeatProps[static_cast<std::size_t>(i - 1)];
-          switch (StringIx(key, false, FeatPropNames) - 1) {
-            case fplFeatNum:
-              if (!TryStrToInt(text, props.FeatNum)) throw MalformedFile{};
-              break;
-            case fplFeatName:
-              props.FeatName = CutAnsi(text, kMaxFeatNameLength);
-              break;
-            case fplFeatKind: {
-              const std::int32_t kind = StringIx(text, false, FeatKindNames);
-              if (kind == 0) throw MalformedFile{};
-              props.FeatKind = static_cast<TFeatKind>(kind - 1);
-              break;
-            }
-            case fplComment:
-              props.Comment = CutAnsi(text, kMaxCommentLength);
-              break;
-            case fplPresets:
-              props.PresetValues = text;
-              break;
-            case fplSorted:
-              props.Sorted = LowerCase(text) == u"true";
-              break;
-            default:  // fplGUIElem and unknown keys
-              break;
-          }
-        }
+        ReadDescriptions(f, n);
         break;
       }
       case kwFeatVals: {
         StringView first, second;
         std::int32_t nf = 0, no = 0;
-        if (!SplitAtBlank(args, first, second) || !TryStrToInt(first, nf) ||
-            !TryStrToInt(second, no))
+        if (!SplitAtBlank(args, first, second) || !DecimalToInt(first, nf) ||
+            !DecimalToInt(second, no))
           throw MalformedFile{};
-        if (nf != FNFeats || !Reshape(nf, no)) throw MalformedFile{};
-        while (!f.Eof()) {
-          f.ReadLn(line);
-          if (line.empty() || line[0] == u'#') break;
-          std::size_t pos = 0;
-          std::int32_t fix = 0, obj = 0;
-          if (!ScanIntegerAt(line, pos, fix) || !ScanIntegerAt(line, pos, obj) ||
-              !InRange(fix, obj))
-            throw MalformedFile{};
-          Cell(fix, obj) = StripLTBlanks(StringView(line).substr(pos));
-        }
+        ReadValues(f, nf, no);
         return;  // the value block ends the reading
       }
       default:  // "featend" and unknown keywords

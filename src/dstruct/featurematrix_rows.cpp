@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "kez/dstruct.hpp"
 
@@ -98,6 +99,7 @@ void TFeatureMatrix::Clear() {
 
 void TFeatureMatrix::InsertObject(std::int32_t obj) {
   if (obj < 1 || obj > FNObjs) return;
+  if (FNObjs == std::numeric_limits<std::int32_t>::max()) Fail(kNoMemory);  // no room to count
   // Room first in every column, so that a failure leaves all of them as they were; the
   // inserts then only move texts. Cleared values are at most one character and never
   // allocate.
@@ -140,8 +142,9 @@ void TFeatureMatrix::CopyObject(std::int32_t Source, std::int32_t Target) {
 }
 
 void TFeatureMatrix::ResetToDefault() {
-  for (std::int32_t o = 1; o <= FNObjs; ++o) {
-    for (std::int32_t f = 1; f <= FNFeats; ++f) Cell(f, o) = ClearedValue(KindOf(f));
+  // Counted from 0, so that the object count may be the largest int32.
+  for (std::int32_t o = 0; o < FNObjs; ++o) {
+    for (std::int32_t f = 1; f <= FNFeats; ++f) Cell(f, o + 1) = ClearedValue(KindOf(f));
     Changed();
   }
 }
@@ -149,7 +152,9 @@ void TFeatureMatrix::ResetToDefault() {
 // ---- Features -----------------------------------------------------------------------------
 
 void TFeatureMatrix::InsertFeature(std::int32_t feat) {
-  if (feat < 1 || feat > FNFeats + 1) return;
+  if (feat < 1 || std::int64_t{feat} > std::int64_t{FNFeats} + 1) return;
+  if (FNFeats == std::numeric_limits<std::int32_t>::max() || !ShapeFits(FNFeats + 1, FNObjs))
+    Fail(kNoMemory);
   TFeatProps props;
   ClearFeatProps(props);
   std::vector<String> column;

@@ -321,6 +321,17 @@ TEST(FeatureMatrix, ResizeKeepsTheCommonPartOrFailsCleanly) {
   EXPECT_EQ(k.changes, 5);
 }
 
+TEST(FeatureMatrix, LargestObjectCountCannotGrow) {
+  // Without features the largest object count takes no storage; one more cannot be counted.
+  TFeatureMatrix m(nullptr);
+  m.SetName(u"FM");
+  ASSERT_TRUE(m.Resize(0, INT32_MAX));
+  EXPECT_THROW_MSG(m.InsertObject(1), EKEZDStructError, Msg(u"FM", u"not enough memory on heap"));
+  EXPECT_EQ(m.NObjects(), INT32_MAX);
+  m.RemoveObject(INT32_MAX);
+  EXPECT_EQ(m.NObjects(), INT32_MAX - 1);
+}
+
 TEST(FeatureMatrix, ObjectsInsertRemoveCopyAndClear) {
   KindMatrix k(3);
   const std::int32_t i = KindMatrix::Feat(fkInteger), s = KindMatrix::Feat(fkString);

@@ -236,8 +236,9 @@ class TFeatureMatrix : public TComponent {
   // InsertObject
   // For obj in 1 ... NObjects: adds one object in front of obj (the values of obj ... last
   // move up by one), which gets the cleared value of every feature's kind; fires OnChange.
-  // Appending is not possible this way (use NObjects). Out of memory raises "not enough
-  // memory on heap" with the matrix unchanged.
+  // Appending is not possible this way (use NObjects). Out of memory, or a matrix that
+  // already has the largest int32 of objects, raises "not enough memory on heap" with the
+  // matrix unchanged.
   void InsertObject(std::int32_t obj);
 
   // RemoveObject
@@ -248,8 +249,8 @@ class TFeatureMatrix : public TComponent {
   // InsertFeature
   // For feat in 1 ... NFeatures + 1 (the last appends): adds one feature in front of feat,
   // with empty values and a description as set by ClearFeatProps; fires OnChange. Out of
-  // memory raises "not enough memory on heap" with the matrix unchanged. No operation
-  // removes a feature.
+  // memory (a column of NObjects values larger than the machine's memory included) raises
+  // "not enough memory on heap" with the matrix unchanged. No operation removes a feature.
   void InsertFeature(std::int32_t feat);
 
   // ClearObject / ClearFeature
@@ -288,7 +289,8 @@ class TFeatureMatrix : public TComponent {
   // SaveToOpenFile
   // Writes the matrix at the current position of a text file open for writing, so that it
   // can be one section of a larger file. I/O failures raise EInOutError, whatever error
-  // mode the file is in (the mode is restored afterwards).
+  // mode the file is in (the mode is restored afterwards); an error still pending on a file
+  // in the deferred mode is raised (and thereby cleared) before anything is written.
   void SaveToOpenFile(TextFile& f) const;
 
   // Load
@@ -301,13 +303,24 @@ class TFeatureMatrix : public TComponent {
   // Clears the matrix and reads it from the current position of a text file open for
   // reading, up to the end of the value block: 0 when a description block was read, -1
   // when none was found, -2 on an error (what was read so far stays). Lines before the
-  // blocks that do not start with a known "#" keyword are skipped. Errors are: a count or
-  // index that does not convert or overflows, a negative count, a description block of
-  // another version than 1, a file that ends inside it, a description naming a feature
-  // outside 1 ... n, an unknown kind name, a value block whose feature count differs from
-  // the description block, a value line outside the block's sizes, a shape larger than
-  // the machine's memory and any I/O error. Fires OnChange when it clears the matrix and
-  // when it is done. Never raises for the file's content.
+  // blocks that do not start with a known "#" keyword are skipped. Errors are: a file that
+  // is not open for reading, or has an error pending from earlier work (which is cleared);
+  // a count or index that does not convert or overflows (the counts of "#featvals" and
+  // FeatNum values are plain decimal: "$10" and "0x10" are errors); a negative count; a
+  // description block of another version than 1, or that the file ends inside; a
+  // description naming a feature outside 1 ... n; an unknown kind name; a value block whose
+  // feature count differs from the description block, or a value line outside the block's
+  // sizes; any I/O error.
+  //
+  // Sizes in the file never make the reader allocate more than the file backs. A
+  // description block takes storage once its 6 * n records have been read (one that breaks
+  // off leaves the matrix without features). A value block may announce up to 2^20 cells
+  // (features times objects, at least one feature counted) that no line fills; beyond that
+  // each cell must be matched by a byte still to be read, else the block is an error and
+  // the matrix keeps its descriptions with no objects. So a file of 1000 x 1000 empty values
+  // reads back, one of 1 x 700000000 empty values does not.
+  //
+  // Fires OnChange when it clears the matrix and when it is done. Never raises.
   std::int32_t LoadFromOpenFile(TextFile& f);
 
   // ---- Component --------------------------------------------------------------------------
@@ -356,6 +369,8 @@ class TFeatureMatrix : public TComponent {
   }
   void StoreAll(std::int32_t fix, const String& FeatVal);
   void ReadFrom(TextFile& f, std::int32_t& Result);
+  void ReadDescriptions(TextFile& f, std::int32_t n);
+  void ReadValues(TextFile& f, std::int32_t nFeats, std::int32_t nObjs);
 
   std::int32_t FNFeats = 0;
   std::int32_t FNObjs = 0;
