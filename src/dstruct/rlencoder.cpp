@@ -46,17 +46,13 @@ void TRLEncoder::Reset() {
   FLastB = 0;
   FDecodeSt = rlData;
   FDecoding = false;
+  FClosed = false;
 }
 
 void TRLEncoder::SetBufLeng(std::int32_t Value) {
-  if (Value <= 0 || Value == FBufLeng) return;
-  std::vector<std::uint8_t> fresh;
-  GuardAllocation<EKEZDStructError>(*this, kNoMemory, [&] {
-    fresh.assign(std::max(4 * static_cast<std::size_t>(Value), FBufPoi), 0);
-  });
-  if (FBufPoi > 0) std::memcpy(fresh.data(), FBuffer.data() + FBufStart, FBufPoi);
-  FBuffer.swap(fresh);
-  FBufStart = 0;
+  // Only the block length changes: the buffer grows with the bytes that wait, so a large
+  // BufLeng costs nothing until that much data arrives.
+  if (Value <= 0) return;
   FBufLeng = Value;
 }
 
@@ -82,6 +78,7 @@ bool TRLEncoder::Encode(std::span<const std::uint8_t> InBuf, std::int32_t NumByt
   std::size_t left = ClampCount(InBuf, NumBytes);
   unsigned count = FCount;
   std::uint8_t last = FLastB;
+  if (left > 0) FClosed = false;
   while (left > 0) {
     const std::size_t slice = std::min(left, kEncodeSlice);
     Reserve(3 * slice);  // no input byte adds more than one triplet
@@ -198,10 +195,13 @@ void TRLEncoder::GetResult(std::span<std::uint8_t> OutBuf) {
 }
 
 std::int32_t TRLEncoder::Finish(std::span<std::uint8_t> OutBuf) {
-  const std::size_t due =
-      std::min(FBufPoi + (FDecoding ? 0 : 3), static_cast<std::size_t>(FBufLeng));
+  // A further call appends an empty triplet as the first one did, unless blocks are so
+  // short (3 bytes or less) that the waiting bytes would never shrink and the caller's loop
+  // "Finish until it returns less than BufLeng" would not end.
+  const bool append = !FDecoding && (!FClosed || FBufLeng > 3);
+  const std::size_t due = std::min(FBufPoi + (append ? 3 : 0), static_cast<std::size_t>(FBufLeng));
   if (OutBuf.size() < due) return -1;
-  if (!FDecoding) {
+  if (append) {
     Reserve(3);
     std::uint8_t* out = WriteEnd();
     out[0] = FLeadInByte;
@@ -209,6 +209,7 @@ std::int32_t TRLEncoder::Finish(std::span<std::uint8_t> OutBuf) {
     out[2] = FLastB;
     FBufPoi += 3;
     FCount = 0;
+    FClosed = true;
   }
   HandOut(OutBuf, due);
   return static_cast<std::int32_t>(due);

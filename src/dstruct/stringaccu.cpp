@@ -1,5 +1,6 @@
 // TStringAccu: distinct strings with their occurrence counts.
 #include <limits>
+#include <stdexcept>
 
 #include "kez/dstruct.hpp"
 
@@ -14,6 +15,10 @@ void TStringAccu::Add(const String& s) {
       std::int32_t& count = FCntArray[static_cast<std::size_t>(it->second)];
       if (count < std::numeric_limits<std::int32_t>::max()) ++count;
       return;
+    }
+    if (FSize == std::numeric_limits<std::int32_t>::max()) {  // Size could not count it
+      FIndex.erase(it);
+      throw std::length_error("TStringAccu");
     }
     // The map's nodes never move, so the order array can point at its keys. Undo the
     // insertion if the arrays cannot grow, so that all three stay in step.

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
+#include <random>
+#include <span>
 #include <vector>
 
 #include "kez/dstruct.hpp"
@@ -231,7 +235,8 @@ TEST(TRLEncoder, RoundTripsInRandomChunkings) {
       const std::uint8_t v = static_cast<std::uint8_t>(0xA3 + Random(4));
       input.insert(input.end(), static_cast<std::size_t>(1 + Random(Random(2) ? 4 : 600)), v);
     }
-    const std::int32_t bufLeng = 1 + Random(300);
+    // The shortest blocks too: Finish must end the caller's loop for them.
+    const std::int32_t bufLeng = trial < 4 ? 1 + trial : 1 + Random(300);
 
     TRLEncoder rle(nullptr);
     rle.SetBufLeng(bufLeng);
@@ -275,6 +280,145 @@ TEST(TRLEncoder, RoundTripsInRandomChunkings) {
     finish(decoded);
     EXPECT_EQ(decoded, input);
   }
+}
+
+// The format's encoder and decoder, written out step by step.
+Bytes EncodeModel(const Bytes& Input) {
+  Bytes out;
+  unsigned count = 0;
+  std::uint8_t last = 0;
+  auto flush = [&] {
+    if (last != 0xA5 && count <= 2) {
+      out.insert(out.end(), count, last);
+    } else {
+      out.insert(out.end(), {0xA5, static_cast<std::uint8_t>(count), last});
+    }
+  };
+  for (std::uint8_t b : Input) {
+    if (count == 0) {
+      count = 1;
+      last = b;
+    } else if (b == last) {
+      if (++count == 255) {
+        out.insert(out.end(), {0xA5, 255, last});
+        count = 0;
+      }
+    } else {
+      flush();
+      count = 1;
+      last = b;
+    }
+  }
+  out.insert(out.end(), {0xA5, static_cast<std::uint8_t>(count), last});
+  return out;
+}
+
+Bytes DecodeModel(const Bytes& Encoded) {
+  Bytes out;
+  enum { data, leadin, cnt } state = data;
+  std::uint8_t count = 0;
+  for (std::uint8_t x : Encoded) {
+    if (state == data) {
+      if (x == 0xA5) {
+        state = leadin;
+      } else {
+        out.push_back(x);
+      }
+    } else if (state == leadin) {
+      count = x;
+      state = cnt;
+    } else {
+      out.insert(out.end(), count, x);
+      state = data;
+    }
+  }
+  return out;
+}
+
+TEST(TRLEncoder, AgreesWithTheFormatOnRandomInputs) {
+  std::mt19937 gen(11);
+  const std::uint8_t alphabet[] = {0xA5, 0xA5, 0, 1, 1, 1, 255, 7};
+  auto randomBytes = [&](std::size_t n) {
+    Bytes v(n);
+    for (auto& b : v) b = alphabet[gen() % sizeof(alphabet)];
+    return v;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const std::int32_t bufLeng = round % 3 == 0 ? 1 + static_cast<std::int32_t>(gen() % 5)
+                                                : 1 + static_cast<std::int32_t>(gen() % 40);
+    TRLEncoder rle(nullptr);
+    rle.SetBufLeng(bufLeng);
+    Bytes block(static_cast<std::size_t>(bufLeng)), got;
+    auto take = [&] {
+      while (rle.WaitingBytes() >= rle.BufLeng()) {
+        rle.GetResult(block);
+        got.insert(got.end(), block.begin(), block.end());
+      }
+    };
+    auto finish = [&] {
+      for (int calls = 0;; ++calls) {
+        ASSERT_LT(calls, 1000) << "Finish does not end with BufLeng " << bufLeng;
+        const std::int32_t n = rle.Finish(block);
+        got.insert(got.end(), block.begin(), block.begin() + n);
+        if (n < rle.BufLeng()) break;
+      }
+    };
+    // Runs long enough to reach 255 now and then.
+    Bytes input;
+    for (int r = static_cast<int>(gen() % 12); r > 0; --r) {
+      const Bytes piece = randomBytes(1);
+      input.insert(input.end(), gen() % 4 == 0 ? 200 + gen() % 120 : 1 + gen() % 4, piece[0]);
+    }
+    rle.Reset();
+    for (std::size_t pos = 0; pos < input.size();) {
+      const std::size_t len = std::min<std::size_t>(input.size() - pos, 1 + gen() % 30);
+      rle.Encode(std::span(input).subspan(pos, len), static_cast<std::int32_t>(len));
+      take();
+      pos += len;
+    }
+    finish();
+    // What follows the model's bytes can only be empty closing triplets.
+    const Bytes want = EncodeModel(input);
+    ASSERT_GE(got.size(), want.size());
+    ASSERT_EQ(Bytes(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(want.size())), want);
+    for (std::size_t i = want.size(); i < got.size(); i += 3) {
+      ASSERT_EQ(got[i], 0xA5);
+      ASSERT_EQ(got[i + 1], 0);
+    }
+    EXPECT_EQ(DecodeModel(want), input);
+
+    // Decoding any byte sequence, well-formed or not (Finish without any Decode would
+    // close an encoding).
+    const Bytes encoded = randomBytes(1 + gen() % 40);
+    got.clear();
+    rle.Reset();
+    for (std::size_t pos = 0; pos < encoded.size();) {
+      const std::size_t len = std::min<std::size_t>(encoded.size() - pos, 1 + gen() % 6);
+      if (gen() % 2) {
+        rle.Decode(std::span(encoded).subspan(pos, len), static_cast<std::int32_t>(len));
+      } else {
+        for (std::size_t i = pos; i < pos + len; ++i) rle.Decode(encoded[i]);
+      }
+      take();
+      pos += len;
+    }
+    finish();
+    ASSERT_EQ(got, DecodeModel(encoded));
+  }
+}
+
+TEST(TRLEncoder, LargestBufLengAllocatesNothingUpFront) {
+  TRLEncoder rle(nullptr);
+  rle.SetBufLeng(std::numeric_limits<std::int32_t>::max());
+  rle.Reset();
+  const Bytes input{1, 1, 1, 2};
+  EXPECT_FALSE(rle.Encode(input, 4));
+  Bytes out(16);
+  EXPECT_EQ(rle.Finish(out), 6);
+  EXPECT_EQ(Bytes(out.begin(), out.begin() + 6), (Bytes{0xA5, 3, 1, 0xA5, 1, 2}));
+  rle.SetBufLeng(0);
+  rle.SetBufLeng(-1);
+  EXPECT_EQ(rle.BufLeng(), std::numeric_limits<std::int32_t>::max());
 }
 
 }  // namespace

@@ -101,8 +101,9 @@ class TStringAccu : public TComponent {
   std::int32_t Size() const { return FSize; }
 
   // Add: counts s once more, appending it with count 1 if it is new. A count stops at the
-  // largest int32. An allocation failure raises EKEZDStructError "not enough memory on heap"
-  // and leaves the accumulator as it was.
+  // largest int32. An allocation failure, or a new string when Size is already the largest
+  // int32, raises EKEZDStructError "not enough memory on heap" and leaves the accumulator
+  // as it was.
   void Add(const String& s);
 
   // Elem / GetString: the ix-th distinct string (1-based); empty for ix outside 1 .. Size.
@@ -151,10 +152,10 @@ class TRLEncoder : public TComponent {
   void Reset();
 
   // BufLeng / SetBufLeng
-  // The block length handed out by GetResult and Finish. Values of 0 or less and the current
-  // value are ignored. Waiting bytes and the run and decoder state are kept, so the length
-  // may change mid-stream; the next block has the new length. An allocation failure raises
-  // "not enough memory on heap" and keeps the old length.
+  // The block length handed out by GetResult and Finish. Values of 0 or less are ignored.
+  // Waiting bytes and the run and decoder state are kept, so the length may change
+  // mid-stream; the next block has the new length. Setting it allocates nothing: the
+  // buffer grows as bytes wait, so any length up to the largest int32 may be set.
   std::int32_t BufLeng() const { return FBufLeng; }
   void SetBufLeng(std::int32_t Value);
 
@@ -185,12 +186,14 @@ class TRLEncoder : public TComponent {
   // Finish
   // Ends a stream and hands out the next block into the front of OutBuf; returns its length.
   // After encoding, the closing triplet (0xA5, count, byte) of the pending run is appended
-  // first, whatever the run's length (a fresh encoder gives 0xA5 0 0; each further call
-  // appends 0xA5 0 byte, which decodes to nothing). After decoding (Decode called since the
-  // last Reset) nothing is appended: Finish hands out the decoded bytes that wait. When fewer
-  // than BufLeng bytes wait, all of them are handed out; otherwise one block of BufLeng is,
-  // the rest waits and the caller calls Finish again. Returns -1, changing nothing, when
-  // OutBuf cannot take the bytes due.
+  // first, whatever the run's length (a fresh encoder gives 0xA5 0 0); each further call
+  // appends 0xA5 0 byte, which decodes to nothing, except with a BufLeng of 3 or less, where
+  // that padding would outgrow what each call hands out: there further calls only hand out
+  // what waits. After decoding (Decode called since the last Reset) nothing is appended:
+  // Finish hands out the decoded bytes that wait. When fewer than BufLeng bytes wait, all
+  // of them are handed out; otherwise one block of BufLeng is, the rest waits and the caller
+  // calls Finish again. This loop ends for every BufLeng. Returns -1, changing nothing,
+  // when OutBuf cannot take the bytes due.
   std::int32_t Finish(std::span<std::uint8_t> OutBuf);
 
  private:
@@ -212,6 +215,7 @@ class TRLEncoder : public TComponent {
   std::uint8_t FCount = 0;
   std::uint8_t FLastB = 0;
   bool FDecoding = false;
+  bool FClosed = false;  // Finish has closed the encoded stream
 };
 
 }  // namespace kez
