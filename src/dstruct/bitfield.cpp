@@ -73,10 +73,13 @@ void TBitFld::Invert() {
   for (std::size_t i = 0; i < used; ++i) FBitArray[i] = static_cast<std::uint8_t>(~FBitArray[i]);
 }
 
-std::int32_t TBitFld::CountTrueBits() const {
-  if (FBitArray.empty()) return 0;
-  const std::size_t whole = static_cast<std::size_t>(FSize) / 8;
-  const std::uint8_t* bytes = FBitArray.data();
+namespace {
+
+// The number of true positions 0 .. Size of a field's storage, in 64 bits: a field of the
+// largest Size has one position more than an int32 can count.
+std::uint64_t CountTrue(const std::vector<std::uint8_t>& storage, std::int32_t Size) {
+  const std::size_t whole = static_cast<std::size_t>(Size) / 8;
+  const std::uint8_t* bytes = storage.data();
   // Four independent sums let the table lookups overlap.
   std::uint64_t s0 = 0, s1 = 0, s2 = 0, s3 = 0;
   std::size_t i = 0;
@@ -87,10 +90,15 @@ std::int32_t TBitFld::CountTrueBits() const {
     s3 += kPopCount[bytes[i + 3]];
   }
   for (; i < whole; ++i) s0 += kPopCount[bytes[i]];
-  const std::uint64_t total = s0 + s1 + s2 + s3 + kPopCount[bytes[whole] & LastByteMask(FSize)];
-  // A field of the largest Size has one position more than an int32 can count.
-  return static_cast<std::int32_t>(
-      std::min<std::uint64_t>(total, std::numeric_limits<std::int32_t>::max()));
+  return s0 + s1 + s2 + s3 + kPopCount[bytes[whole] & LastByteMask(Size)];
+}
+
+}  // namespace
+
+std::int32_t TBitFld::CountTrueBits() const {
+  if (FBitArray.empty()) return 0;
+  return static_cast<std::int32_t>(std::min<std::uint64_t>(
+      CountTrue(FBitArray, FSize), std::numeric_limits<std::int32_t>::max()));
 }
 
 std::int32_t TBitFld::FirstTrueBit() const {
@@ -108,6 +116,14 @@ std::int32_t TBitFld::FirstTrueBit() const {
 
 void TBitFld::MakeListOfBits(std::vector<std::int32_t>& list, bool State) const {
   if (FBitArray.empty()) return;
+  // The list's room first (up to 8 GiB for the largest Size), so that a failure leaves the
+  // caller's list as it was and raises the component's error rather than bad_alloc.
+  const std::uint64_t trueBits = CountTrue(FBitArray, FSize);
+  const std::uint64_t found = State ? trueBits : static_cast<std::uint64_t>(FSize) + 1 - trueBits;
+  std::vector<std::int32_t> room;
+  GuardAllocation<EKEZDStructError>(*this, kNoMemory,
+                                    [&] { room.reserve(static_cast<std::size_t>(found)); });
+  list.swap(room);
   list.clear();
   for (std::int32_t p = 0;; ++p) {
     if (GetBit(p) == State) list.push_back(p);

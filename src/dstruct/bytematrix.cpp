@@ -30,9 +30,10 @@ bool TByteMatrix::Resize(std::int32_t NrColumns, std::int32_t NrRows) {
   });
   const std::int32_t keepCols = std::min(NrColumns, FNrCols);
   const auto keepRows = static_cast<std::size_t>(std::min(NrRows, FNrRows));
-  for (std::int32_t c = 1; c <= keepCols; ++c) {
-    const auto from = FByteMat.begin() + static_cast<std::ptrdiff_t>(Offset(c, 1));
-    const auto to = static_cast<std::size_t>(c - 1) * static_cast<std::size_t>(NrRows);
+  // Columns counted from 0, so that a count of the largest int32 ends the loop.
+  for (std::int32_t c = 0; c < keepCols; ++c) {
+    const auto from = FByteMat.begin() + static_cast<std::ptrdiff_t>(Offset(c + 1, 1));
+    const auto to = static_cast<std::size_t>(c) * static_cast<std::size_t>(NrRows);
     std::copy_n(from, keepRows, fresh.begin() + static_cast<std::ptrdiff_t>(to));
   }
   FByteMat.swap(fresh);
@@ -92,8 +93,8 @@ void TByteMatrix::MirrorColumns() {
 }
 
 void TByteMatrix::MirrorRows() {
-  for (std::int32_t c = 1; c <= FNrCols; ++c) {
-    const auto column = FByteMat.begin() + static_cast<std::ptrdiff_t>(Offset(c, 1));
+  for (std::int32_t c = 0; c < FNrCols; ++c) {
+    const auto column = FByteMat.begin() + static_cast<std::ptrdiff_t>(Offset(c + 1, 1));
     std::reverse(column, column + static_cast<std::ptrdiff_t>(FNrRows));
   }
   Changed();

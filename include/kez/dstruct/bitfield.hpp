@@ -60,14 +60,18 @@ class TBitFld : public TComponent {
   void Clear();
   void Invert();
 
-  // CountTrueBits: the number of true positions in 0 .. Size.
+  // CountTrueBits: the number of true positions in 0 .. Size. A field of the largest Size
+  // with every position true has 2^31 of them, one more than the result can hold: it gives
+  // the largest int32 then.
   std::int32_t CountTrueBits() const;
 
   // FirstTrueBit: the lowest true position, or -1 when none is set.
   std::int32_t FirstTrueBit() const;
 
   // MakeListOfBits
-  // Replaces list with every position 0 .. Size, ascending, whose bit equals State.
+  // Replaces list with every position 0 .. Size, ascending, whose bit equals State. A list
+  // larger than memory raises EKEZDStructError "not enough memory on heap" and leaves list
+  // as it was.
   void MakeListOfBits(std::vector<std::int32_t>& list, bool State) const;
 
   // CombineWith
