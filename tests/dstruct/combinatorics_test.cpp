@@ -132,5 +132,14 @@ TEST(IndexOfNearestArrayValue, TiesGoToTheLowestIndex) {
   EXPECT_EQ(IndexOfNearestArrayValue(lo, {hi}), 0);
 }
 
+TEST(IndexOfNearestArrayValue, MixedNumberTypes) {
+  // A double among integers is searched as a double: 2.5 lies as near to 2 as to 3.
+  EXPECT_EQ(IndexOfNearestArrayValue(2.5, {1, 2, 3}), 1);
+  EXPECT_EQ(IndexOfNearestArrayValue(2.6, {1, 2, 3}), 2);
+  EXPECT_EQ(IndexOfNearestArrayValue(2, {1.75, 2.5}), 0);
+  // A 64-bit x beyond the int32 range is not cut down to 32 bits.
+  EXPECT_EQ(IndexOfNearestArrayValue(std::int64_t{1} << 32, {0, 2147483647}), 1);
+}
+
 }  // namespace
 }  // namespace kez

@@ -15,6 +15,9 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 namespace kez {
 
@@ -54,13 +57,25 @@ std::int32_t IndexOfNearestArrayValue(double x, std::span<const double> Arr);
 // ends of the int32 range still compare by their true distance.
 std::int32_t IndexOfNearestArrayValue(std::int32_t x, std::span<const std::int32_t> Arr);
 
-// The two searches over a braced list of values.
-inline std::int32_t IndexOfNearestArrayValue(double x, std::initializer_list<double> Arr) {
-  return IndexOfNearestArrayValue(x, std::span<const double>(Arr.begin(), Arr.size()));
-}
-inline std::int32_t IndexOfNearestArrayValue(std::int32_t x,
-                                             std::initializer_list<std::int32_t> Arr) {
-  return IndexOfNearestArrayValue(x, std::span<const std::int32_t>(Arr.begin(), Arr.size()));
+// IndexOfNearestArrayValue(x, {values ...})
+// The search over a braced list. Any mix of number types works:
+// IndexOfNearestArrayValue(2.5, {1, 2, 3}) is 1 (the tie between 2 and 3 goes to the lower
+// index). An integer x among integers that fit 32 bits uses the integer search, everything
+// else the double search.
+template <class X, class E>
+requires std::is_arithmetic_v<X> && std::is_arithmetic_v<E> std::int32_t IndexOfNearestArrayValue(
+    X x, std::initializer_list<E> Arr) {
+  if constexpr (std::is_same_v<E, double>) {
+    return IndexOfNearestArrayValue(static_cast<double>(x),
+                                    std::span<const double>(Arr.begin(), Arr.size()));
+  } else if constexpr (std::is_same_v<E, std::int32_t> && std::is_integral_v<X>) {
+    if (std::in_range<std::int32_t>(x)) {
+      return IndexOfNearestArrayValue(static_cast<std::int32_t>(x),
+                                      std::span<const std::int32_t>(Arr.begin(), Arr.size()));
+    }
+  }
+  const std::vector<double> values(Arr.begin(), Arr.end());
+  return IndexOfNearestArrayValue(static_cast<double>(x), std::span<const double>(values));
 }
 
 }  // namespace kez
