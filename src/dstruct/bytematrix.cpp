@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "dstruct/logicop.hpp"
+#include "dstruct/memorylimit.hpp"
 #include "kez/dstruct.hpp"
 
 namespace kez {
@@ -22,12 +23,15 @@ TByteMatrix::TByteMatrix(TComponent* AOwner) : TComponent(AOwner) {
 
 bool TByteMatrix::Resize(std::int32_t NrColumns, std::int32_t NrRows) {
   if (NrColumns <= 0 || NrRows <= 0 || (NrColumns == FNrCols && NrRows == FNrRows)) return false;
+  // The product of two int32 sizes fits in 64 bits. A matrix larger than the machine's
+  // memory is refused before it is asked for; a failed allocation is reported alike.
+  const std::uint64_t bytes =
+      static_cast<std::uint64_t>(NrColumns) * static_cast<std::uint64_t>(NrRows);
+  if (bytes > detail::PhysicalMemoryBytes())
+    RaiseComponentError<EKEZDStructError>(*this, kNoMemory);
   std::vector<std::uint8_t> fresh;
-  GuardAllocation<EKEZDStructError>(*this, kNoMemory, [&] {
-    // The product of two int32 sizes fits in 64 bits; a matrix too large for memory ends in
-    // bad_alloc or length_error, which the guard reports.
-    fresh.assign(static_cast<std::size_t>(NrColumns) * static_cast<std::size_t>(NrRows), 0);
-  });
+  GuardAllocation<EKEZDStructError>(*this, kNoMemory,
+                                    [&] { fresh.assign(static_cast<std::size_t>(bytes), 0); });
   const std::int32_t keepCols = std::min(NrColumns, FNrCols);
   const auto keepRows = static_cast<std::size_t>(std::min(NrRows, FNrRows));
   // Columns counted from 0, so that a count of the largest int32 ends the loop.

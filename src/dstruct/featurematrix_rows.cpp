@@ -1,9 +1,8 @@
 // TFeatureMatrix: shape, objects and features, copying.
-#include <unistd.h>
-
 #include <algorithm>
 #include <limits>
 
+#include "dstruct/memorylimit.hpp"
 #include "kez/dstruct.hpp"
 
 namespace kez {
@@ -15,21 +14,13 @@ String ClearedValue(TFeatKind kind) {
   return kind == fkInteger || kind == fkDouble ? String(u"0") : String();
 }
 
-// The most bytes the matrix's storage may take: the machine's physical memory. A shape
-// beyond it (a file may claim any size) is refused before anything is allocated, as the
-// allocator of an overcommitting system would otherwise grant it and the process be killed
-// when it is filled.
-std::uint64_t StorageLimit() {
-  const long pages = ::sysconf(_SC_PHYS_PAGES);
-  const long pageSize = ::sysconf(_SC_PAGESIZE);
-  if (pages <= 0 || pageSize <= 0) return std::uint64_t{1} << 40;
-  return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
-}
-
 // Whether the storage of a shape fits, computed in 64 bits (counts are below 2^31, so
 // the cell count fits; the bytes are compared by division to avoid overflow).
+// The largest int32 of features is refused too (it would take some 400 GB anyway), so that
+// every loop "for f = 1 .. NFeatures" ends.
 bool ShapeFits(std::int32_t nFeats, std::int32_t nObjs) {
-  const std::uint64_t limit = StorageLimit();
+  if (nFeats == std::numeric_limits<std::int32_t>::max()) return false;
+  const std::uint64_t limit = detail::PhysicalMemoryBytes();
   const auto features = static_cast<std::uint64_t>(nFeats);
   const std::uint64_t perFeature = sizeof(TFeatProps) + sizeof(std::vector<String>);
   if (features > limit / perFeature) return false;
@@ -152,9 +143,9 @@ void TFeatureMatrix::ResetToDefault() {
 // ---- Features -----------------------------------------------------------------------------
 
 void TFeatureMatrix::InsertFeature(std::int32_t feat) {
-  if (feat < 1 || std::int64_t{feat} > std::int64_t{FNFeats} + 1) return;
-  if (FNFeats == std::numeric_limits<std::int32_t>::max() || !ShapeFits(FNFeats + 1, FNObjs))
-    Fail(kNoMemory);
+  // A matrix never has the largest int32 of features, so FNFeats + 1 cannot overflow.
+  if (feat < 1 || feat > FNFeats + 1) return;
+  if (!ShapeFits(FNFeats + 1, FNObjs)) Fail(kNoMemory);
   TFeatProps props;
   ClearFeatProps(props);
   std::vector<String> column;

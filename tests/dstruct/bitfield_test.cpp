@@ -246,6 +246,12 @@ TEST(TByteMatrix, ResizeKeepsOverlapAndRefusesBadSizes) {
   mat.SetNrOfRows(-3);
   EXPECT_EQ(mat.NrOfRows(), 1);
   EXPECT_EQ(mat.GetByte(1, 1), 11);
+  // Sizes beyond memory fail cleanly, without asking for the memory first.
+  mat.SetName(u"BM");
+  EXPECT_THROW_MSG(mat.Resize(INT32_MAX, INT32_MAX), EKEZDStructError,
+                   u"Component \"BM\": not enough memory on heap");
+  EXPECT_EQ(mat.NrOfColumns(), 1);
+  EXPECT_EQ(mat.GetByte(1, 1), 11);
 }
 
 TEST(TByteMatrix, MirrorsSwapAroundTheMiddle) {

@@ -127,8 +127,9 @@ class TByteMatrix : public TComponent {
   // Resize
   // Gives the matrix NrColumns x NrRows bytes; bytes inside both the old and the new bounds
   // keep their values, new ones are 0; then OnChange. Returns false and changes nothing when
-  // either size is 0 or less or both equal the current sizes. An allocation failure raises
-  // "not enough memory on heap" and keeps the old matrix.
+  // either size is 0 or less or both equal the current sizes. A matrix larger than the
+  // machine's memory (up to 2^31 x 2^31 bytes may be asked for) and an allocation failure
+  // raise "not enough memory on heap" and keep the old matrix.
   bool Resize(std::int32_t NrColumns, std::int32_t NrRows);
 
   // NrOfColumns / NrOfRows and their setters: Resize with the new value (values below 1

@@ -113,7 +113,8 @@ class TFeatureMatrix : public TComponent {
   // shapes are kept; new descriptions are all zero (empty name, fkUndefined) and new
   // values empty. Fires OnChange and returns true. Negative counts, a shape larger than
   // the machine's memory and a failed allocation return false with the matrix unchanged
-  // and no event.
+  // and no event (so does the largest int32 of features, which would not fit anyway and
+  // would leave no room to count).
   bool Resize(std::int32_t NFeats, std::int32_t NObjs);
 
   // Clear
@@ -314,11 +315,11 @@ class TFeatureMatrix : public TComponent {
   //
   // Sizes in the file never make the reader allocate more than the file backs. A
   // description block takes storage once its 6 * n records have been read (one that breaks
-  // off leaves the matrix without features). A value block may announce up to 2^20 cells
-  // (features times objects, at least one feature counted) that no line fills; beyond that
-  // each cell must be matched by a byte still to be read, else the block is an error and
-  // the matrix keeps its descriptions with no objects. So a file of 1000 x 1000 empty values
-  // reads back, one of 1 x 700000000 empty values does not.
+  // off takes no effect, so the matrix is left without its features). A value block may announce up
+  // to 2^20 cells (features times objects, at least one feature counted) that no line fills; beyond
+  // that each cell must be matched by a byte still to be read, else the block is an error and the
+  // matrix keeps its descriptions with no objects. So a file of 1000 x 1000 empty values reads
+  // back, one of 1 x 700000000 empty values does not.
   //
   // Fires OnChange when it clears the matrix and when it is done. Never raises.
   std::int32_t LoadFromOpenFile(TextFile& f);
