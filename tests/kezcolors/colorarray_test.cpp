@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <fstream>
 #include <map>
 #include <set>
@@ -133,6 +134,25 @@ TEST(ColorArray, CopyFromClampsAndCopiesOverlappingRangesFromASnapshot) {
   EXPECT_EQ(b[1], 2u);
   EXPECT_EQ(b[3], 5u);
   b.CopyFrom(nullptr, 1, 2, 1);
+}
+
+TEST(ColorArray, IndexesAndCountsAtThe32BitLimits) {
+  TColorArray a(nullptr);
+  a.Resize(4);
+  a.Fill(7);
+  for (const std::int32_t x : {INT_MIN, -1, 0, INT_MAX}) {
+    a.SetColorElem(x, 1);
+    a.CopyFrom(&a, INT_MIN, INT_MAX, x);  // only positions inside 1..4 are written
+    a.FillByInterpolation(x, {clBlack, clWhite});
+    EXPECT_EQ(a.Size(), 4);
+    EXPECT_EQ(a[4], clWhite) << x;
+    if (x < 1) EXPECT_FALSE(a.Resize(x));
+  }
+  EXPECT_EQ(a[INT_MIN], a[1]);
+  EXPECT_EQ(a[INT_MAX], a[4]);
+  TempDir dir;
+  ASSERT_TRUE(a.StoreOnFile(INT_MAX, INT_MIN, dir.File("all.txt")));
+  EXPECT_EQ(ReadBytes(dir.NativeFile("all.txt")).substr(0, 5), "1 4\r\n");
 }
 
 TEST(ColorArray, AssignCopiesSizeAndEntriesButNotTheHandler) {

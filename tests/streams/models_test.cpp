@@ -194,35 +194,48 @@ std::string Trimmed(std::string s) {
   return s;
 }
 
-int ModelTag(const std::string& in, std::size_t& pos, const std::vector<std::string>& list,
-             std::string& attributes, std::string& contents) {
-  attributes.clear();
-  contents.clear();
+// The next tag text from pos, comments skipped; open receives the offset of its "<".
+std::string ModelTagText(const std::string& in, std::size_t& pos, std::size_t& open) {
   std::string tag;
   do {
-    const std::size_t open = in.find('<', pos);
+    open = in.find('<', pos);
     if (open == std::string::npos) {
-      pos = in.size();
-      tag.clear();
-      break;
+      pos = open = in.size();
+      return "";
     }
     const std::size_t close = in.find('>', open + 1);
     const std::size_t end = close == std::string::npos ? in.size() : close + 1;
     tag = in.substr(open + 1, end - open - 1);
     pos = end;
   } while (!tag.empty() && tag[0] == '!');
+  return tag;
+}
+
+// Splits a tag text; reads the contents of an opening tag from pos.
+std::string ModelTagParts(const std::string& in, std::size_t& pos, const std::string& tag,
+                          bool readContents, std::string& attributes, std::string& contents) {
+  attributes.clear();
+  contents.clear();
   const bool selfClosing = tag.find("/>") != std::string::npos;
   // An unterminated tag (at the end of the input) keeps all its characters.
   std::string body = tag.substr(0, tag.size() - (selfClosing ? 2 : tag.ends_with('>') ? 1 : 0));
   const std::size_t blank = body.find(' ');
   if (blank != std::string::npos) attributes = Trimmed(body.substr(blank + 1)), body.resize(blank);
   const std::string name = Lowered(body);
-  if (!selfClosing && !name.empty() && name[0] != '/') {
+  if (readContents && !selfClosing && !name.empty() && name[0] != '/') {
     const std::size_t endTag = Lowered(in).find("</" + name + ">", pos);
     const std::size_t stop = endTag == std::string::npos ? in.size() : endTag;
     contents = in.substr(pos, stop - pos);
     pos = endTag == std::string::npos ? in.size() : endTag + name.size() + 3;
   }
+  return name;
+}
+
+int ModelTag(const std::string& in, std::size_t& pos, const std::vector<std::string>& list,
+             std::string& attributes, std::string& contents) {
+  std::size_t open;
+  const std::string tag = ModelTagText(in, pos, open);
+  const std::string name = ModelTagParts(in, pos, tag, true, attributes, contents);
   const auto it = std::find(list.begin(), list.end() - 1, name);
   return static_cast<int>(it - list.begin());
 }
@@ -251,11 +264,19 @@ std::string ModelAttrib(const std::string& text, const std::string& wanted) {
 
 TEST(StreamModels, TagsAndAttributes) {
   std::mt19937 rng(4);
+  test::TempDir dir;
   const std::vector<std::string> list = {"a", "/a", "ab", "b"};
   const std::vector<String> tags = {u"a", u"/a", u"ab", u"b"};
   for (int round = 0; round < 3000; ++round) {
     const std::string in = Random(rng, "<<>>//!aAb =\"", 120);
     TStringStream s{std::string_view(in)};
+    // The text-file reader reads the same grammar (a sample of the rounds, as files are slow).
+    const bool withFile = round % 30 == 0;
+    TextFile f(dir.File("tags.txt"));
+    if (withFile) {
+      test::WriteBytes(dir.NativeFile("tags.txt"), in);
+      f.Reset();
+    }
     std::size_t pos = 0;
     while (pos < in.size()) {
       std::string attributes, contents;
@@ -265,10 +286,62 @@ TEST(StreamModels, TagsAndAttributes) {
       ASSERT_EQ(U8(a), attributes) << in;
       ASSERT_EQ(U8(c), contents) << in;
       ASSERT_EQ(s.Position(), static_cast<std::int64_t>(pos)) << in;
+      if (withFile) {
+        ASSERT_EQ(ReadNextTagInTextFile(f, tags, a, c), expected) << in;
+        ASSERT_EQ(U8(a), attributes) << in;
+        ASSERT_EQ(U8(c), contents) << in;
+        ASSERT_EQ(f.Eof(), pos == in.size()) << in;
+      }
       for (const char* name : {"a", "b", "A b", ""})
         ASSERT_EQ(U8(ScanForXMLAttrib(AnsiToString(attributes), AnsiToString(name))),
                   ModelAttrib(attributes, name))
             << attributes << " / " << name;
+    }
+  }
+}
+
+// ScanStreamForXMLTag passes over other tags without their contents; ReadStreamUntilTagList
+// stops on the "<" of a tag named exactly as a list entry.
+TEST(StreamModels, TagSearches) {
+  std::mt19937 rng(6);
+  const std::vector<std::string> list = {"a", "/a"};
+  const std::vector<String> tags = {u"a", u"/a"};
+  for (int round = 0; round < 3000; ++round) {
+    const std::string in = Random(rng, "<<>>//!aAb =\"", 120);
+    TStringStream s{std::string_view(in)}, u{std::string_view(in)};
+    for (std::size_t pos = 0, upos = 0; pos < in.size() || upos < in.size();) {
+      std::string attributes, contents;
+      bool found = false;
+      for (std::size_t open; !found;) {
+        const std::string tag = ModelTagText(in, pos, open);
+        if (tag.empty()) break;
+        std::size_t after = pos;
+        found = ModelTagParts(in, after, tag, false, attributes, contents) == "ab";
+        if (found) ModelTagParts(in, pos, tag, true, attributes, contents);
+      }
+      if (!found) attributes.clear();
+      String a, c;
+      ASSERT_EQ(ScanStreamForXMLTag(s, u"aB", a, c), found) << in;
+      ASSERT_EQ(U8(a), attributes) << in;
+      ASSERT_EQ(U8(c), contents) << in;
+      ASSERT_EQ(s.Position(), static_cast<std::int64_t>(pos)) << in;
+
+      // ReadStreamUntilTagList, then the tag it stopped on is read past.
+      const std::size_t from = upos;
+      std::int32_t index = -2, expected = -1;
+      for (std::size_t open; expected < 0;) {
+        const std::string tag = ModelTagText(in, upos, open);
+        if (tag.empty()) break;
+        std::size_t after = upos;
+        const std::string name = ModelTagParts(in, after, tag, false, attributes, contents);
+        const auto it = std::find(list.begin(), list.end(), name);
+        if (it != list.end()) expected = static_cast<std::int32_t>(it - list.begin()), upos = open;
+      }
+      ASSERT_EQ(U8(ReadStreamUntilTagList(u, tags, index)), in.substr(from, upos - from)) << in;
+      ASSERT_EQ(index, expected) << in;
+      ASSERT_EQ(u.Position(), static_cast<std::int64_t>(upos)) << in;
+      if (expected >= 0)
+        ReadNextTagInStream(u, tags, a, c), upos = static_cast<std::size_t>(u.Position());
     }
   }
 }
