@@ -146,7 +146,9 @@ TEST(ColorArray, IndexesAndCountsAtThe32BitLimits) {
     a.FillByInterpolation(x, {clBlack, clWhite});
     EXPECT_EQ(a.Size(), 4);
     EXPECT_EQ(a[4], clWhite) << x;
-    if (x < 1) EXPECT_FALSE(a.Resize(x));
+    if (x < 1) {
+      EXPECT_FALSE(a.Resize(x));
+    }
   }
   EXPECT_EQ(a[INT_MIN], a[1]);
   EXPECT_EQ(a[INT_MAX], a[4]);
