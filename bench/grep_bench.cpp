@@ -2,7 +2,8 @@
 // with a quantifier, "b.*d" (lazy inside the pattern, so "b.*?d" for std::regex), an
 // anchored pattern, and the hard case of "b.*d" on a text with many "b" and no "d".
 // Each text exists at 1 KiB and 1 MiB (the hard case only at 1 KiB: std::regex is
-// quadratic there). Read the results as ratios of the kez and std rows.
+// quadratic there). Read the results as ratios of the kez and std rows. The LongLiteralOnRun
+// pair searches a run of "a" for a 200-character literal that ends in "b".
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -74,5 +75,28 @@ void Sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_TGrep)->Apply(Sizes);
 BENCHMARK(BM_StdRegex)->Apply(Sizes);
+
+// A 200-character literal searched in a run of "a" that holds it nowhere: TGrep finds its
+// start candidates in linear time, std::regex compares the literal at every position.
+constexpr std::size_t kLongLiteral = 200;
+
+void BM_TGrep_LongLiteralOnRun(benchmark::State& State) {
+  const kez::String text(static_cast<std::size_t>(State.range(0)), u'a');
+  kez::TGrep grep(nullptr);
+  grep.SetRegExp(kez::String(kLongLiteral, u'a') + u"b");
+  std::int32_t pos = 0;
+  for (auto _ : State) benchmark::DoNotOptimize(grep.MatchString(text, pos));
+  State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations()) * State.range(0));
+}
+BENCHMARK(BM_TGrep_LongLiteralOnRun)->Arg(1 << 14)->Arg(1 << 16);
+
+void BM_StdRegex_LongLiteralOnRun(benchmark::State& State) {
+  const std::string text(static_cast<std::size_t>(State.range(0)), 'a');
+  const std::regex re(std::string(kLongLiteral, 'a') + "b", std::regex::ECMAScript);
+  std::smatch m;
+  for (auto _ : State) benchmark::DoNotOptimize(std::regex_search(text, m, re));
+  State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations()) * State.range(0));
+}
+BENCHMARK(BM_StdRegex_LongLiteralOnRun)->Arg(1 << 14)->Arg(1 << 16);
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Boolean and tri-state words, keyword lookup and repeated characters.
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "kez/platform/sysutils.hpp"
 #include "kez/stringl.hpp"
@@ -35,10 +36,12 @@ bool EqualIgnoringASCIICase(StringView A, StringView B) {
                     [](char16_t x, char16_t y) { return LoCaseASCII(x) == LoCaseASCII(y); });
 }
 
+// An entry beyond the 32-bit index range (a list of more than 2^31 texts) is not found.
 template <class Range>
 std::int32_t FindIndex(StringView Text, bool CaseSensitive, const Range& List) {
   std::int32_t ix = 0;
   for (const auto& entry : List) {
+    if (ix == INT32_MAX) break;
     ++ix;
     const StringView candidate(entry);
     if (CaseSensitive ? candidate == Text : EqualIgnoringASCIICase(candidate, Text)) return ix;

@@ -12,6 +12,7 @@
 #include <new>
 #include <optional>
 
+#include "stringl/chars_internal.hpp"
 #include "stringl/grep_internal.hpp"
 
 namespace kez::grep_detail {
@@ -262,13 +263,15 @@ bool Search(TRegExp& Tokens, std::int32_t Count, StringView Input, std::int32_t 
   const std::size_t literalLength =
       needsItem && head.Action != taSet ? static_cast<std::size_t>(std::max(head.NumChars, 0)) : 0;
   const StringView literal(head.Params.data() + 1, literalLength);
+  // Up to 255 characters: a linear search keeps texts without a candidate cheap.
+  const detail::SubstringFinder literalFinder(literal);
   bool found = false;
   if (head.Action == taBol) {
     found = matcher.Match(first, 1);
   } else {
     for (Pos s = first; s <= lastStart; ++s) {
       if (!literal.empty()) {
-        const std::size_t at = text.find(literal, static_cast<std::size_t>(s - 1));
+        const std::size_t at = literalFinder.Find(text, static_cast<std::size_t>(s - 1));
         if (at == StringView::npos) break;
         s = static_cast<Pos>(at) + 1;
       } else if (needsMember) {
