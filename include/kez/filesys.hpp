@@ -1,7 +1,9 @@
 // KEZ_filesys: paths, directory trees, drives, text-file utilities and the save dialog.
 #pragma once
 
+#include "kez/filesys/dirs.hpp"
 #include "kez/kezbase.hpp"
+#include "kez/platform/filesystem.hpp"
 
 namespace kez {
 

@@ -1,0 +1,123 @@
+// Directory search, file attributes and times, and the small file operations the library's
+// file-system unit is built on. Names are library file names (see path.hpp): "\" and "/"
+// both separate, a drive letter maps through the drive table, and directory parts are
+// found ignoring ASCII case.
+//
+//   kez::TSearchRec rec;
+//   if (kez::FindFirst(u"C:\\tmp\\*.TXT", kez::faAnyFile, rec) == 0) {
+//     do { /* rec.Name, rec.Size, rec.Attr */ } while (kez::FindNext(rec) == 0);
+//     kez::FindClose(rec);
+//   }
+//
+// Attributes on Linux: faReadOnly when the owner has no write permission, faHidden for
+// names starting with ".", faSysFile for devices, pipes and sockets, faDirectory, faArchive
+// for every regular file, faSymLink for a symbolic link (which also carries faDirectory
+// when it points to a directory, so that callers that walk trees can refuse to follow it).
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "kez/platform/types.hpp"
+
+namespace kez {
+
+inline constexpr std::int32_t faReadOnly = 0x01;
+inline constexpr std::int32_t faHidden = 0x02;
+inline constexpr std::int32_t faSysFile = 0x04;
+inline constexpr std::int32_t faVolumeID = 0x08;
+inline constexpr std::int32_t faDirectory = 0x10;
+inline constexpr std::int32_t faArchive = 0x20;
+inline constexpr std::int32_t faSymLink = 0x400;
+inline constexpr std::int32_t faAnyFile = 0x43F;
+
+// Results of FindFirst / FindNext besides 0 (success).
+inline constexpr int feFileNotFound = 2;
+inline constexpr int fePathNotFound = 3;
+inline constexpr int feNoMoreFiles = 18;
+
+namespace detail {
+struct FindState;
+}
+
+// TSearchRec
+// One entry found by FindFirst / FindNext. Time is the modification time (seconds since
+// 1970-01-01 UTC, ModTime with nanoseconds). Size is that of the entry itself (of the link
+// for a symbolic link).
+struct TSearchRec {
+  std::int64_t Time = 0;
+  std::int64_t Size = 0;
+  std::int32_t Attr = 0;
+  String Name;
+  std::int32_t ExcludeAttr = 0;
+  std::timespec ModTime{};
+  std::shared_ptr<detail::FindState> FindHandle;
+};
+
+// MatchesMask
+// True when Name matches the wildcard Mask ignoring ASCII case: "*" stands for any run of
+// characters, "?" for one character, and a mask ending in ".*" also matches names without
+// a dot ("*.*" matches every name). Runs in O(|Name| * |Mask|) at worst.
+bool MatchesMask(StringView Name, StringView Mask);
+
+// FindFirst / FindNext / FindClose
+// List the entries of the directory part of Path whose names match its last component.
+// Entries that are hidden, system files, directories or volume labels are returned only
+// when Attr includes that attribute; read-only, archive and symbolic-link entries always
+// are. The directory is read once when the search starts, and its entries are given sorted
+// by name ignoring ASCII case (then ordinally), so that callers may rename or delete what
+// they have found while the search goes on. "." and ".." are listed as directories.
+// Results: 0 for an entry, feFileNotFound when nothing matches, fePathNotFound when the
+// directory cannot be read, feNoMoreFiles at the end. FindClose releases the search; it is
+// also released when the record is destroyed or reused.
+int FindFirst(StringView Path, std::int32_t Attr, TSearchRec& F);
+int FindNext(TSearchRec& F);
+void FindClose(TSearchRec& F);
+
+// FileGetAttr
+// The attributes of a file or directory (of a symbolic link itself, not its target), or -1
+// when it does not exist.
+std::int32_t FileGetAttr(StringView FileName);
+
+// FileSetAttr
+// Only faReadOnly has an effect: set, every write permission is removed; clear, the owner's
+// write permission is given back. A symbolic link is left as it is. Result 0, or the errno
+// of the failure.
+int FileSetAttr(StringView FileName, std::int32_t Attr);
+
+// FileGetModTime / FileSetModTime
+// The modification time of an entry (not following a symbolic link); false when it does
+// not exist or cannot be changed.
+bool FileGetModTime(StringView FileName, std::timespec& Time);
+bool FileSetModTime(StringView FileName, const std::timespec& Time);
+
+// FileExists / DirectoryExists
+// Whether an entry that is not a directory / a directory (a link to one included) exists.
+bool FileExists(StringView FileName);
+bool DirectoryExists(StringView FileName);
+
+// DeleteFile / RemoveDir / CreateDir / ForceDirectories
+// Delete a file or symbolic link (never a directory), remove an empty directory, create
+// one directory, create a directory with every missing parent. Results tell success;
+// ForceDirectories is true when the directory exists afterwards.
+bool DeleteFile(StringView FileName);
+bool RemoveDir(StringView DirName);
+bool CreateDir(StringView DirName);
+bool ForceDirectories(StringView DirName);
+
+// ExpandFileName
+// A relative name (no drive, no leading separator) put after the current directory;
+// other names are returned as they are.
+String ExpandFileName(StringView FileName);
+
+// RaiseIOErrorFromErrno
+// Raises EInOutError for a failed system call on a file, with the runtime's error code
+// for errno (2 not found, 3 path not found, 5 access denied, 101 disk full, 1000 + errno
+// otherwise).
+[[noreturn]] void RaiseIOErrorFromErrno(int Errno);
+
+}  // namespace kez
