@@ -89,6 +89,11 @@ bool DeleteFile(StringView FileName) {
   const std::string native = NativeFileName(FileName);
   struct stat st {};
   if (native.empty() || ::lstat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  // A read-only file is protected from deletion, as the read-only attribute promises.
+  if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
+    errno = EACCES;
+    return false;
+  }
   return ::unlink(native.c_str()) == 0;
 }
 

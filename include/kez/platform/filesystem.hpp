@@ -101,7 +101,8 @@ bool FileExists(StringView FileName);
 bool DirectoryExists(StringView FileName);
 
 // DeleteFile / RemoveDir / CreateDir / ForceDirectories
-// Delete a file or symbolic link (never a directory), remove an empty directory, create
+// Delete a file or symbolic link (never a directory, nor a read-only file: the attribute
+// protects it as it does elsewhere), remove an empty directory, create
 // one directory, create a directory with every missing parent. Results tell success;
 // ForceDirectories is true when the directory exists afterwards.
 bool DeleteFile(StringView FileName);
