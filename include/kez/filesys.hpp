@@ -2,6 +2,7 @@
 #pragma once
 
 #include "kez/filesys/dirs.hpp"
+#include "kez/filesys/drives.hpp"
 #include "kez/filesys/trees.hpp"
 #include "kez/kezbase.hpp"
 #include "kez/platform/filesystem.hpp"

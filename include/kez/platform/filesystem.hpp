@@ -115,6 +115,26 @@ bool ForceDirectories(StringView DirName);
 // other names are returned as they are.
 String ExpandFileName(StringView FileName);
 
+// Drive-type codes.
+inline constexpr std::int32_t DRIVE_UNKNOWN = 0;
+inline constexpr std::int32_t DRIVE_NO_ROOT_DIR = 1;
+inline constexpr std::int32_t DRIVE_REMOVABLE = 2;
+inline constexpr std::int32_t DRIVE_FIXED = 3;
+inline constexpr std::int32_t DRIVE_REMOTE = 4;
+inline constexpr std::int32_t DRIVE_CDROM = 5;
+inline constexpr std::int32_t DRIVE_RAMDISK = 6;
+
+// GetDriveType
+// The type of the file system that holds a drive's directory, from the mount table:
+// network file systems are remote, tmpfs and ramfs RAM disks, iso9660 and udf CD-ROMs,
+// block devices the kernel marks removable removable, everything else fixed. An unmapped
+// letter or a missing directory gives DRIVE_NO_ROOT_DIR.
+std::int32_t GetDriveType(char16_t Letter);
+
+// DiskFreeBytes
+// The bytes available to the caller on a drive's file system (statvfs), or -1.
+std::int64_t DiskFreeBytes(char16_t Letter);
+
 // RaiseIOErrorFromErrno
 // Raises EInOutError for a failed system call on a file, with the runtime's error code
 // for errno (2 not found, 3 path not found, 5 access denied, 101 disk full, 1000 + errno
