@@ -288,17 +288,7 @@ String DelDirTree(StringView Dir) {
 }
 
 std::int32_t DeleteFiles(StringView Mask) {
-  const String full = ExpandFileName(Mask);
-  const String path = full.substr(0, detail::NameStart(full));
-  std::int32_t count = 0;
-  ForEachEntry(full, faAnyFile, [&](const TSearchRec& F) {
-    if (F.Name.empty() || F.Name[0] == u'.' || (F.Attr & (faVolumeID | faDirectory)) != 0) {
-      return true;
-    }
-    if (DeleteFile(path + F.Name) && count < std::numeric_limits<std::int32_t>::max()) ++count;
-    return true;
-  });
-  return count;
+  return ForEachFileOfMask(Mask, [](const String& Name) { return DeleteFile(Name); });
 }
 
 }  // namespace kez

@@ -79,4 +79,11 @@ String DelDirTree(StringView Dir);
 // many were deleted.
 std::int32_t DeleteFiles(StringView Mask);
 
+// MoveToRecycleBin
+// Moves the files matching Mask (chosen as DeleteFiles chooses them) to the desktop's
+// trash, from where the desktop can restore them, and returns how many were moved. Names
+// of any length are passed whole. A file that cannot be trashed (no trash folder can be
+// made on its volume) stays where it is and is not counted; it is never deleted instead.
+std::int32_t MoveToRecycleBin(StringView Mask);
+
 }  // namespace kez

@@ -135,6 +135,15 @@ std::int32_t GetDriveType(char16_t Letter);
 // The bytes available to the caller on a drive's file system (statvfs), or -1.
 std::int64_t DiskFreeBytes(char16_t Letter);
 
+// MoveFileToTrash
+// Moves a file to the desktop's trash (freedesktop.org trash specification, through GIO):
+// files on the home file system go to $XDG_DATA_HOME/Trash, others to the .Trash-$uid
+// folder of their volume, each with a .trashinfo record, so the desktop can restore them.
+// A name too long to have a record beside it (over 200 bytes) is first renamed in its
+// directory to a shorter one keeping its start and extension, and trashed under that name.
+// False when the file cannot be trashed; it is then left where it is, never deleted.
+bool MoveFileToTrash(StringView FileName);
+
 // RaiseIOErrorFromErrno
 // Raises EInOutError for a failed system call on a file, with the runtime's error code
 // for errno (2 not found, 3 path not found, 5 access denied, 101 disk full, 1000 + errno

@@ -1,0 +1,63 @@
+// Moving files to the trash. GLib reads XDG_DATA_HOME once, when it is first used, so the
+// suite points it at a private folder before any test reaches GLib.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "kez/filesys/trees.hpp"
+#include "test_support.hpp"
+
+namespace kez {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+class Trash : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Data = std::make_unique<TempDir>();
+    ::setenv("XDG_DATA_HOME", Data->Path().c_str(), 1);
+  }
+  static void TearDownTestSuite() { Data.reset(); }
+  static fs::path TrashDir() { return Data->Path() / "Trash"; }
+  static std::unique_ptr<TempDir> Data;
+};
+std::unique_ptr<TempDir> Trash::Data;
+
+TEST_F(Trash, MovesMatchingFilesWithTheirRecords) {
+  TempDir tmp;
+  // The private trash is on the same file system as the test folder, so the home trash.
+  for (const char* f : {"a.txt", "b.txt", ".h.txt", "c.csv"}) WriteBytes(tmp.NativeFile(f), f);
+  fs::create_directory(tmp.Path() / "d.txt");
+  EXPECT_EQ(MoveToRecycleBin(tmp.File("*.TXT")), 2);
+  EXPECT_FALSE(fs::exists(tmp.Path() / "a.txt"));
+  EXPECT_TRUE(fs::exists(tmp.Path() / ".h.txt"));
+  EXPECT_TRUE(fs::exists(tmp.Path() / "d.txt"));
+  EXPECT_EQ(ReadBytes((TrashDir() / "files" / "a.txt").string()), "a.txt");
+  const std::string info = ReadBytes((TrashDir() / "info" / "a.txt.trashinfo").string());
+  EXPECT_EQ(info.rfind("[Trash Info]\nPath=", 0), 0u) << info;
+  EXPECT_NE(info.find("a.txt\nDeletionDate="), std::string::npos) << info;
+  EXPECT_EQ(MoveToRecycleBin(tmp.File("missing\\*.*")), 0);
+}
+
+TEST_F(Trash, LongestNamesAreMoved) {
+  TempDir tmp;
+  const std::string name(255, 'n');
+  WriteBytes(tmp.NativeFile(name), "long");
+  EXPECT_EQ(MoveToRecycleBin(tmp.File("n*")), 1);
+  EXPECT_FALSE(fs::exists(tmp.Path() / name));
+  bool found = false;
+  for (const auto& e : fs::directory_iterator(TrashDir() / "files")) {
+    found = found || ReadBytes(e.path().string()) == "long";
+  }
+  EXPECT_TRUE(found);
+}
+
+}  // namespace
+}  // namespace kez
