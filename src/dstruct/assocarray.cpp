@@ -2,6 +2,9 @@
 #include "kez/dstruct/assocarray.hpp"
 
 #include <algorithm>
+#include <limits>
+#include <new>
+#include <stdexcept>
 
 #include "kez/dstruct.hpp"
 #include "kez/kezbase.hpp"
@@ -34,7 +37,7 @@ bool TAssocArray::KeyEqual::operator()(std::int32_t a, StringView b) const {
 
 TAssocArray::TAssocArray(TComponent* AOwner)
     : TComponent(AOwner), FIndex(0, KeyHash{this}, KeyEqual{this}) {
-  Reserve(static_cast<std::size_t>(FGranularity));
+  Reserve(GrowthStep(0));
 }
 
 TAssocArray::~TAssocArray() = default;
@@ -63,16 +66,74 @@ std::int32_t TAssocArray::FindKey(StringView Key) const {
   return it == FIndex.end() ? 0 : *it;
 }
 
+String TAssocArray::FoldedKey(StringView key) const {
+  return FIgnoreCase ? LowerCase(key) : String(key);
+}
+
+void TAssocArray::Link(std::int32_t ix, IndexNode Spare) {
+  const auto it = FIndex.find(ix);
+  if (it == FIndex.end()) {
+    if (Spare.empty()) {
+      FIndex.insert(ix);
+    } else {
+      Spare.value() = ix;
+      FIndex.insert(std::move(Spare));
+    }
+    return;
+  }
+  std::set<std::int32_t>& members = FDups[FoldedKey(FKeyArray[static_cast<std::size_t>(ix - 1)])];
+  if (members.empty()) members.insert(*it);
+  members.insert(ix);
+  if (ix < *it) {
+    IndexNode node = FIndex.extract(it);
+    node.value() = ix;
+    FIndex.insert(std::move(node));
+  }
+}
+
+TAssocArray::IndexNode TAssocArray::Unlink(std::int32_t ix) {
+  const auto it = FIndex.find(ix);  // the lowest entry of ix's class
+  if (!FDups.empty()) {
+    const auto dup = FDups.find(FoldedKey(FKeyArray[static_cast<std::size_t>(ix - 1)]));
+    if (dup != FDups.end()) {
+      dup->second.erase(ix);
+      const std::int32_t lowest = *dup->second.begin();
+      if (dup->second.size() == 1) FDups.erase(dup);
+      if (*it == ix) {
+        IndexNode node = FIndex.extract(it);
+        node.value() = lowest;
+        FIndex.insert(std::move(node));
+      }
+      return {};
+    }
+  }
+  return FIndex.extract(it);
+}
+
 void TAssocArray::RebuildIndex() {
   FIndex.clear();
+  FDups.clear();
   FIndex.reserve(static_cast<std::size_t>(FNEntries));
-  // Inserting in entry order keeps the lowest entry of each class of equal keys.
-  for (std::int32_t ix = 1; ix <= FNEntries; ++ix) FIndex.insert(ix);
+  // Linking in entry order keeps the lowest entry of each class in the index.
+  for (std::int32_t ix = 1; ix <= FNEntries; ++ix) Link(ix);
+}
+
+// Granularity entries, but at least half the size, so that filling a large table stays
+// linear, and no more than the size or 65536 entries, so that a huge Granularity does not
+// claim memory the table may never use.
+std::size_t TAssocArray::GrowthStep(std::size_t Size) const {
+  const std::size_t most = std::max<std::size_t>(Size, 65536);
+  return std::min(std::max(static_cast<std::size_t>(FGranularity), Size / 2), most);
 }
 
 void TAssocArray::Reserve(std::size_t Room) {
-  FKeyArray.reserve(Room);
-  FDataArray.reserve(Room);
+  // Room is a wish (Granularity may be huge): what cannot be had is left to growth later.
+  try {
+    FKeyArray.reserve(Room);
+    FDataArray.reserve(Room);
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
 }
 
 void TAssocArray::SetGranularity(std::int32_t Value) { FGranularity = std::max(Value, 1); }
@@ -90,11 +151,10 @@ void TAssocArray::Add(StringView Key, const Variant& Value) {
     return;
   }
   GuardAllocation<EKEZDStructError>(*this, kNoMemory, [&] {
+    // Entry numbers are 32-bit: a full table has no room, as if memory had run out.
+    if (FNEntries == std::numeric_limits<std::int32_t>::max()) throw std::bad_alloc();
     const std::size_t n = static_cast<std::size_t>(FNEntries);
-    if (n == FKeyArray.capacity() || n == FDataArray.capacity()) {
-      // Growing by half the size at least keeps filling a large table linear.
-      Reserve(n + std::max<std::size_t>(static_cast<std::size_t>(FGranularity), n / 2));
-    }
+    if (n == FKeyArray.capacity() || n == FDataArray.capacity()) Reserve(n + GrowthStep(n));
     FKeyArray.emplace_back(FIgnoreCase ? LowerCase(Key) : String(Key));
     try {
       FDataArray.push_back(Value);
@@ -111,33 +171,30 @@ void TAssocArray::Add(StringView Key, const Variant& Value) {
 bool TAssocArray::Remove(StringView Key) {
   const std::int32_t ix = FindKey(Key);
   if (ix == 0) return false;
-  const bool complete = IndexComplete();
   const std::int32_t last = FNEntries;
-  // Take both entries out of the index before their slots change.
-  FIndex.erase(ix);
-  if (ix != last) FIndex.erase(last);
+  // Both entries leave the index before their slots change; the moved entry comes back
+  // under its new number in the node the removed one freed, so nothing is allocated.
+  IndexNode spare = Unlink(ix);
   if (ix != last) {
+    IndexNode moved = Unlink(last);
+    if (spare.empty()) spare = std::move(moved);
     FKeyArray[static_cast<std::size_t>(ix - 1)] = std::move(FKeyArray.back());
     FDataArray[static_cast<std::size_t>(ix - 1)] = std::move(FDataArray.back());
   }
   FKeyArray.pop_back();
   FDataArray.pop_back();
   --FNEntries;
-  if (!complete) {
-    // Other entries may hold keys equal to the removed or the moved one.
-    RebuildIndex();
-  } else if (ix != last) {
-    FIndex.insert(ix);
-  }
+  if (ix != last) Link(ix, std::move(spare));
   return true;
 }
 
 void TAssocArray::Clear() {
   FIndex.clear();
+  FDups.clear();
   FNEntries = 0;
   std::vector<String>().swap(FKeyArray);
   std::vector<Variant>().swap(FDataArray);
-  Reserve(static_cast<std::size_t>(FGranularity));
+  Reserve(GrowthStep(0));
 }
 
 Variant TAssocArray::Resolve(StringView Key) const {
@@ -204,15 +261,9 @@ String TAssocArray::GetKeys(std::int32_t ix) const {
 
 void TAssocArray::SetKeys(std::int32_t ix, StringView v) {
   if (ix < 1 || ix > FNEntries) return;
-  const bool complete = IndexComplete();
-  FIndex.erase(ix);
+  IndexNode node = Unlink(ix);
   FKeyArray[static_cast<std::size_t>(ix - 1)] = String(v);
-  if (complete && FIndex.find(v) == FIndex.end()) {
-    FIndex.insert(ix);
-  } else {
-    // Duplicates are involved: the lowest entry of each class must win.
-    RebuildIndex();
-  }
+  Link(ix, std::move(node));
 }
 
 Variant TAssocArray::GetValues(std::int32_t ix) const {

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <exception>
 
 #include "kez/dstruct.hpp"
 #include "kez/platform/sysutils.hpp"
@@ -164,41 +165,59 @@ void TAssocArray::WriteToXMLStream(TStream& OutStream, bool CreateHeader, String
 }
 
 bool TAssocArray::ReadFromXMLStream(TStream& InStream, StringView DataID) {
-  detail::StreamTagInput input(InStream);
-  String foundID;
-  if (!detail::FindBlock(input, kElement, DataID, foundID)) return false;
-  std::vector<String> keys;
-  std::vector<Variant> values;
-  std::int64_t announced = -1;
-  const bool complete =
-      detail::ReadBlockItems(input, Words(), [&](std::int32_t ix, const String& attributes) {
-        if (ix == wNumEntries) {
-          return announced < 0 && detail::AttrInt(attributes, u"val", 0, INT32_MAX, announced);
-        }
-        std::int64_t type = 0;
-        String key;
-        Variant value;
-        if (!detail::AttrInt(attributes, u"type", 0, 0xFFFF, type) ||
-            !detail::XmlUnescape(ScanForXMLAttrib(attributes, u"key"), key) ||
-            !ParseValue(type, ScanForXMLAttrib(attributes, u"val"), value) ||
-            static_cast<std::int64_t>(keys.size()) >= INT32_MAX) {
-          return false;
-        }
-        keys.push_back(std::move(key));
-        values.push_back(std::move(value));
-        return true;
-      });
-  if (!complete || announced != static_cast<std::int64_t>(keys.size())) return false;
-  // Every entry is taken as written, keys in their stored letter case and in their order.
-  const std::size_t room = keys.size() + static_cast<std::size_t>(FGranularity);
-  keys.reserve(room);
-  values.reserve(room);
-  FKeyArray.swap(keys);
-  FDataArray.swap(values);
-  FNEntries = static_cast<std::int32_t>(FKeyArray.size());
-  FDataID = std::move(foundID);
-  RebuildIndex();
-  return true;
+  try {
+    // The entries are added to a table of their own by the rule of Add, which takes this
+    // table's place only when the whole block has been read.
+    TAssocArray loaded(nullptr);
+    loaded.FIgnoreCase = FIgnoreCase;
+    loaded.FGranularity = FGranularity;
+    String foundID;
+    std::int64_t announced = -1;
+    std::int64_t items = 0;
+    const bool complete = detail::ReadBlockFromStream(
+        InStream, kElement, DataID, Words(),
+        [&](std::int32_t ix, const String& attributes) {
+          if (ix == wNumEntries) {
+            return announced < 0 && detail::AttrInt(attributes, u"val", 0, INT32_MAX, announced);
+          }
+          std::int64_t type = 0;
+          String key;
+          Variant value;
+          if (!detail::AttrInt(attributes, u"type", 0, 0xFFFF, type) ||
+              !detail::XmlUnescape(ScanForXMLAttrib(attributes, u"key"), key) ||
+              !ParseValue(type, ScanForXMLAttrib(attributes, u"val"), value) ||
+              items >= INT32_MAX) {
+            return false;
+          }
+          ++items;
+          loaded.Add(key, value);
+          return true;
+        },
+        foundID);
+    if (!complete || announced != items) return false;
+    TakeEntries(loaded);
+    FDataID = std::move(foundID);
+    return true;
+  } catch (const std::exception&) {
+    // Running out of memory or an error of the stream: the table stays as it was.
+    return false;
+  }
+}
+
+// Everything that allocates comes first; the exchange itself cannot fail. The index nodes
+// move over: they hold entry numbers only, and are hashed again with this table's keys.
+void TAssocArray::TakeEntries(TAssocArray& Source) {
+  std::vector<IndexNode> nodes;
+  nodes.reserve(Source.FIndex.size());
+  FIndex.reserve(Source.FIndex.size());
+  while (!Source.FIndex.empty()) nodes.push_back(Source.FIndex.extract(Source.FIndex.begin()));
+  FIndex.clear();
+  FDups.clear();
+  FKeyArray.swap(Source.FKeyArray);
+  FDataArray.swap(Source.FDataArray);
+  std::swap(FNEntries, Source.FNEntries);
+  Source.FNEntries = 0;
+  for (IndexNode& node : nodes) FIndex.insert(std::move(node));
 }
 
 std::int32_t TAssocArray::AddXMLAttributes(StringView Attributes) {
@@ -206,7 +225,7 @@ std::int32_t TAssocArray::AddXMLAttributes(StringView Attributes) {
   for (auto& [name, value] : ListXMLAttribs(Attributes)) {
     if (name.empty()) continue;
     Add(name, Variant(std::move(value)));
-    ++added;
+    if (added < INT32_MAX) ++added;
   }
   return added;
 }

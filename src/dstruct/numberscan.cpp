@@ -1,7 +1,10 @@
 // The decimal and integer scans of texts.
 #include "kez/dstruct/numberscan.hpp"
 
-#include "kez/platform/sysutils.hpp"
+#include <charconv>
+#include <limits>
+#include <string>
+
 #include "kez/univconst.hpp"
 
 namespace kez {
@@ -81,10 +84,7 @@ TNumberScanResult ScanNumber(std::basic_string_view<Char> text, bool acceptComma
   if (collected.back() == u'E' || collected.back() == u'e') collected.pop_back();
   if (!collected.empty() && collected.back() == u'.') collected.push_back(u'0');
   double value = 0;
-  if (!TryStrToFloat(collected, value)) {
-    // The grammar is sound, so a failed conversion is an overflow.
-    value = collected.front() == u'-' ? -kMaxDouble : kMaxDouble;
-  }
+  TryParseDecimal(collected, value);  // the collected text always follows its grammar
   if (value > kMaxDouble) value = kMaxDouble;
   if (value < -kMaxDouble) value = -kMaxDouble;
   result.Value = value;
@@ -123,7 +123,72 @@ std::int32_t ScanInteger(std::basic_string_view<Char> text) {
   return ScanInteger(text, pos, inRange);
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether a decimal text (grammar checked, no sign) of a non-zero number that lies outside
+// the double range is at least 1, that is an overflow rather than an underflow: the place
+// of its first non-zero digit relative to the point, plus its exponent, is positive.
+bool AtLeastOne(std::string_view text) {
+  const std::size_t e = text.find_first_of("eE");
+  const std::string_view mantissa = text.substr(0, e);
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return false;
+  // Saturating sums: a cell or a line holds far fewer than 10^9 digits.
+  std::int64_t place = first < point ? static_cast<std::int64_t>(point - first)
+                                     : -static_cast<std::int64_t>(first - point - 1);
+  if (e != std::string_view::npos) {
+    std::size_t i = e + 1;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    std::int64_t exponent = 0;
+    for (; i < text.size(); ++i)
+      exponent = std::min<std::int64_t>(exponent * 10 + (text[i] - '0'), 1000000000);
+    place += negative ? -exponent : exponent;
+  }
+  return place > 0;
+}
+
 }  // namespace
+
+bool TryParseDecimal(StringView Text, double& Value) {
+  std::string ascii;
+  ascii.reserve(Text.size());
+  for (char16_t c : Text) {
+    if (c > 0x7F) return false;
+    ascii.push_back(static_cast<char>(c));
+  }
+  std::size_t i = 0;
+  const bool negative = !ascii.empty() && ascii[0] == '-';
+  if (!ascii.empty() && (ascii[0] == '+' || ascii[0] == '-')) ++i;
+  const std::size_t start = i;
+  std::size_t digits = 0;
+  for (; i < ascii.size() && IsDigit(ascii[i]); ++i) ++digits;
+  if (i < ascii.size() && ascii[i] == '.') {
+    for (++i; i < ascii.size() && IsDigit(ascii[i]); ++i) ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < ascii.size() && (ascii[i] == 'e' || ascii[i] == 'E')) {
+    ++i;
+    if (i < ascii.size() && (ascii[i] == '+' || ascii[i] == '-')) ++i;
+    std::size_t expDigits = 0;
+    for (; i < ascii.size() && IsDigit(ascii[i]); ++i) ++expDigits;
+    if (expDigits == 0) return false;
+  }
+  if (i != ascii.size()) return false;
+  // from_chars reads the unsigned text in the "C" format whatever the locale, rounding to
+  // nearest; it takes no "+" and reports values beyond the range instead of rounding them.
+  const std::string_view body(ascii.data() + start, ascii.size() - start);
+  double magnitude = 0;
+  const auto r = std::from_chars(body.data(), body.data() + body.size(), magnitude);
+  if (r.ec == std::errc::result_out_of_range) {
+    magnitude = AtLeastOne(body) ? std::numeric_limits<double>::infinity() : 0.0;
+  } else if (r.ec != std::errc() || r.ptr != body.data() + body.size()) {
+    return false;
+  }
+  Value = negative ? -magnitude : magnitude;
+  return true;
+}
 
 TNumberScanResult ScanNumberText(std::string_view Text, bool AcceptComma) {
   return ScanNumber(Text, AcceptComma);

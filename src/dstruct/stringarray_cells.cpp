@@ -35,14 +35,8 @@ double TStringArray::ReadNumber(std::int32_t c, std::int32_t r) const {
   while (!text.empty() && text.back() == u' ') text.remove_suffix(1);
   if (text.empty()) return 0;
   const String number = ReplaceCharInString(text, u',', u'.');
-  // The platform's reading also takes "INF" and "NAN" and skips tabs and line breaks
-  // around the number; a cell number needs a digit and only blanks count as padding.
-  const bool hasDigit = std::any_of(number.begin(), number.end(),
-                                    [](char16_t ch) { return ch >= u'0' && ch <= u'9'; });
-  const bool hasControl =
-      std::any_of(number.begin(), number.end(), [](char16_t ch) { return ch < u' '; });
   double value = 0;
-  if (!hasDigit || hasControl || !TryStrToFloat(number, value)) {
+  if (!TryParseDecimal(number, value)) {
     throw EKEZDStructError(u"Class TStringArray: invalid numeric string: [" + IntToStr(c) + u"," +
                            IntToStr(r) + u"]: " + stored);
   }

@@ -66,7 +66,7 @@ void TStringArray::RemoveRow(std::int32_t r) {
   const std::int32_t oldRows = FNRow;
   for (std::int32_t i = p + 1; i <= oldRows; ++i) MovePhysicalRow(i, i - 1);
   FSortIx.erase(FSortIx.begin() + (r - 1));
-  FSortIx.push_back(0);  // keeps one entry per allocated row; set by the shrink below
+  FSortIx.push_back(oldRows);  // one entry per row until the shrink below drops it
   for (std::int32_t i = 0; i < oldRows - 1; ++i) {
     if (FSortIx[static_cast<std::size_t>(i)] > p) --FSortIx[static_cast<std::size_t>(i)];
   }

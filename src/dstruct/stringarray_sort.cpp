@@ -134,6 +134,7 @@ void TStringArray::Sort(std::int32_t Col, std::int32_t ColSec, bool Ascending) {
   auto store = [&](const auto& entries) {
     if (FNRow != n) return;
     for (std::size_t i = 0; i < rows; ++i) FSortIx[i] = entries[i].Row;
+    FIdentityOrder = false;
   };
   auto prepare = [&](std::int32_t column, bool fold) {
     return PrepareKeys(n, column >= 0 && column <= FNCol, fold,
@@ -191,7 +192,8 @@ void TStringArray::Sort(std::int32_t Col, std::int32_t ColSec, bool Ascending) {
 }
 
 void TStringArray::UnSort() {
-  for (std::int32_t i = 1; i <= FNRow; ++i) FSortIx[static_cast<std::size_t>(i - 1)] = i;
+  FIdentityOrder = false;
+  ResetSortIx();
   Changed();
 }
 
@@ -248,6 +250,7 @@ std::int32_t TStringArray::GetSortOrder(std::int32_t ix) const {
 void TStringArray::SetSortOrder(std::int32_t ix, std::int32_t position) {
   if (ix < 1 || ix > FNRow || position < 1 || position > FNRow) return;
   FSortIx[static_cast<std::size_t>(ix - 1)] = position;
+  FIdentityOrder = false;
 }
 
 }  // namespace kez

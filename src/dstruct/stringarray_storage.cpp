@@ -31,11 +31,10 @@ std::uint32_t MakeHandle(std::int32_t BlockNr, std::uint32_t Offset) {
 TStringArray::TStringArray(TComponent* AOwner) : TComponent(AOwner) {
   try {
     FFirstFree.assign(1, 1);
-    FPoiArray.assign(2, std::vector<std::uint32_t>(static_cast<std::size_t>(FRAllocated), 0));
-    FSortIx.resize(static_cast<std::size_t>(FRAllocated));
-    ResetSortIx();
+    FPoiArray.assign(2, std::vector<std::uint32_t>(1, 0));
+    FSortIx.assign(1, 1);
     FStgPool.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(kPoolBlockSize));
-    FRowAttrib.assign(static_cast<std::size_t>(FRAllocated), 0);
+    FRowAttrib.assign(1, 0);
     FColAttrib.assign(1, 0);
     RebuildFreeIndex();
   } catch (const std::bad_alloc&) {
@@ -197,7 +196,7 @@ void TStringArray::SetPoolBlockLimit(std::int32_t Blocks) {
 // them are pointed at the copy, so the image can never outgrow the block.
 void TStringArray::GarbageCollection() {
   const std::size_t blocks = static_cast<std::size_t>(FNumPoolAddr);
-  const std::size_t rowsAlloc = static_cast<std::size_t>(FRAllocated);
+  const std::size_t rowsAlloc = static_cast<std::size_t>(FNRow);
   std::vector<std::uint32_t> start(blocks + 1, 0);
   std::vector<std::uint32_t> cells;
   auto forEachCell = [&](auto&& Visit) {
@@ -247,77 +246,75 @@ void TStringArray::GarbageCollection() {
 // ---- Dimensions ----------------------------------------------------------------------------
 
 void TStringArray::ResetSortIx() {
-  for (std::size_t i = 0; i < FSortIx.size(); ++i) FSortIx[i] = static_cast<std::int32_t>(i + 1);
+  if (!FIdentityOrder) {
+    for (std::size_t i = 0; i < FSortIx.size(); ++i) FSortIx[i] = static_cast<std::int32_t>(i + 1);
+  }
+  FIdentityOrder = true;
 }
 
+// FRAllocated keeps the count of rows the table is laid out for: NrOfRows rounded up to a
+// multiple of AllocRowsBy, recomputed when the columns change or the rows outgrow it. The
+// vectors themselves hold exactly NrOfRows rows and grow their capacity geometrically, so
+// that adding rows one at a time costs constant time per row whatever AllocRowsBy is, and a
+// large AllocRowsBy costs no memory.
 bool TStringArray::ResizeStorage(std::int32_t Nc, std::int32_t Nr, bool KeepOrder) {
-  const std::int32_t oldRows = FNRow;
+  std::int64_t allocated = FRAllocated;
   if (Nc != FNCol || Nr > FRAllocated) {
     const std::int64_t unit = FAllocRowsBy;
-    const std::int64_t alloc = unit * ((std::int64_t{Nr} - 1) / unit + 1);
-    if (alloc > std::numeric_limits<std::int32_t>::max() ||
-        (std::int64_t{Nc} + 1) * alloc > kMaxHandleBytes / 4) {
-      return false;
-    }
-    const auto rows = static_cast<std::size_t>(alloc);
-    const auto keptRows = std::min(rows, static_cast<std::size_t>(FRAllocated));
-    std::vector<std::vector<std::uint32_t>> poi;
-    std::vector<std::int32_t> sortIx;
-    std::vector<std::uint8_t> rowAttrib;
-    std::vector<std::uint8_t> colAttrib;
-    try {
-      poi.resize(static_cast<std::size_t>(Nc) + 1);
-      for (std::size_t c = 0; c < poi.size(); ++c) {
-        if (c <= static_cast<std::size_t>(FNCol) && rows == FPoiArray[c].size()) continue;
-        poi[c].assign(rows, 0);
-        if (c <= static_cast<std::size_t>(FNCol)) {
-          std::copy_n(FPoiArray[c].begin(), keptRows, poi[c].begin());
-        }
-      }
-      sortIx.assign(FSortIx.begin(), FSortIx.begin() + static_cast<std::ptrdiff_t>(keptRows));
-      sortIx.resize(rows);
-      rowAttrib.assign(FRowAttrib.begin(),
-                       FRowAttrib.begin() + static_cast<std::ptrdiff_t>(keptRows));
-      rowAttrib.resize(rows, 0);
-      colAttrib = FColAttrib;
-      colAttrib.resize(static_cast<std::size_t>(Nc), 0);
-    } catch (const std::bad_alloc&) {
-      return false;
-    } catch (const std::length_error&) {
-      return false;
-    }
-    // Nothing below allocates: columns kept at their size are moved over.
-    for (std::size_t c = 0; c < poi.size(); ++c) {
-      if (poi[c].empty()) poi[c].swap(FPoiArray[c]);
-    }
-    FPoiArray.swap(poi);
-    FSortIx.swap(sortIx);
-    FRowAttrib.swap(rowAttrib);
-    FColAttrib.swap(colAttrib);
-    FRAllocated = static_cast<std::int32_t>(alloc);
+    allocated = unit * ((std::int64_t{Nr} - 1) / unit + 1);
   }
-  // Rows that leave the view are cleared and rows that come into view are empty, so every
-  // allocated row above NrOfRows holds no text and attribute 0.
-  const std::int32_t low = std::min(oldRows, Nr);
-  const std::int32_t high = std::min(std::max(oldRows, Nr), FRAllocated);
-  for (std::int32_t p = low + 1; p <= high; ++p) {
-    for (std::int32_t c = 0; c <= Nc; ++c) Handle(c, p) = 0;
-    FRowAttrib[static_cast<std::size_t>(p - 1)] = 0;
+  if (allocated > std::numeric_limits<std::int32_t>::max() ||
+      (std::int64_t{Nc} + 1) * Nr > kMaxHandleBytes / 4) {
+    return false;
   }
+  const auto rows = static_cast<std::size_t>(Nr);
+  const auto cols = static_cast<std::size_t>(Nc) + 1;
+  const std::size_t keptCols = std::min(cols, FPoiArray.size());
+  std::vector<std::vector<std::uint32_t>> added;
+  try {
+    // Reserving cannot lose what a vector holds, so a failure here leaves the table whole.
+    auto makeRoom = [rows](auto& v) {
+      if (rows > v.capacity()) v.reserve(std::max(rows, v.capacity() + v.capacity() / 2));
+    };
+    for (std::size_t c = 0; c < keptCols; ++c) makeRoom(FPoiArray[c]);
+    makeRoom(FSortIx);
+    makeRoom(FRowAttrib);
+    FPoiArray.reserve(cols);
+    FColAttrib.reserve(static_cast<std::size_t>(Nc));
+    added.reserve(cols - keptCols);
+    while (keptCols + added.size() < cols) added.emplace_back(rows, 0u);
+  } catch (const std::bad_alloc&) {
+    return false;
+  } catch (const std::length_error&) {
+    return false;
+  }
+  // Nothing below allocates. Rows that come into view are empty with attribute 0; rows cut
+  // off are dropped, their text staying in the pool as garbage.
+  for (std::size_t c = 0; c < keptCols; ++c) FPoiArray[c].resize(rows, 0);
+  FPoiArray.resize(keptCols);
+  for (std::vector<std::uint32_t>& column : added) FPoiArray.push_back(std::move(column));
+  FColAttrib.resize(static_cast<std::size_t>(Nc), 0);
+  FRowAttrib.resize(rows, 0);
+  const std::size_t oldEntries = FSortIx.size();
+  FSortIx.resize(rows);
+  for (std::size_t i = oldEntries; i < rows; ++i) FSortIx[i] = static_cast<std::int32_t>(i + 1);
   FNCol = Nc;
   FNRow = Nr;
-  if (KeepOrder) {
-    // The row operations shift the index themselves; rows above the view get the identity
-    // and no entry may name a row that is gone (an index set up with SetSortOrder may).
-    for (std::int32_t i = Nr + 1; i <= FRAllocated; ++i)
-      FSortIx[static_cast<std::size_t>(i - 1)] = i;
-    for (std::int32_t i = 1; i <= Nr; ++i) {
-      std::int32_t& e = FSortIx[static_cast<std::size_t>(i - 1)];
-      if (e > Nr) e = Nr;
-    }
-  } else {
+  FRAllocated = static_cast<std::int32_t>(allocated);
+  if (!KeepOrder) {
     ResetSortIx();
+  } else if (!FIdentityOrder) {
+    // The row operations shift the index themselves; no entry may name a row that is gone
+    // (an index set up with SetSortOrder may).
+    for (std::int32_t& e : FSortIx) e = std::min(e, Nr);
   }
+  // A table that shrank to a quarter of its capacity gives the rest back.
+  auto release = [](auto& v) {
+    if (v.capacity() > 4096 && v.capacity() / 4 > v.size()) v.shrink_to_fit();
+  };
+  for (std::vector<std::uint32_t>& column : FPoiArray) release(column);
+  release(FSortIx);
+  release(FRowAttrib);
   return true;
 }
 
@@ -396,7 +393,26 @@ void TStringArray::Assign(TPersistent* Source) {
   FOnChange = source->FOnChange;
   FOnBefSortExc = source->FOnBefSortExc;
   FOnPercentDone = source->FOnPercentDone;
+  FIdentityOrder = source->FIdentityOrder;
   RebuildFreeIndex();
+}
+
+void TStringArray::SwapContent(TStringArray& Other) noexcept {
+  std::swap(FNCol, Other.FNCol);
+  std::swap(FNRow, Other.FNRow);
+  std::swap(FRAllocated, Other.FRAllocated);
+  std::swap(FNumPoolAddr, Other.FNumPoolAddr);
+  FFirstFree.swap(Other.FFirstFree);
+  FPoiArray.swap(Other.FPoiArray);
+  FSortIx.swap(Other.FSortIx);
+  FStgPool.swap(Other.FStgPool);
+  FRowAttrib.swap(Other.FRowAttrib);
+  FColAttrib.swap(Other.FColAttrib);
+  FFreeTree.swap(Other.FFreeTree);
+  std::swap(FFreeLeaves, Other.FFreeLeaves);
+  std::swap(FHint, Other.FHint);
+  std::swap(FBelowHint, Other.FBelowHint);
+  std::swap(FIdentityOrder, Other.FIdentityOrder);
 }
 
 void TStringArray::AssignTo(TPersistent* Dest) {

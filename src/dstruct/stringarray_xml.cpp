@@ -1,6 +1,7 @@
 // TStringArray: saving to and loading from the XML-like block format in text files.
 #include <array>
-#include <vector>
+#include <exception>
+#include <memory>
 
 #include "kez/dstruct.hpp"
 #include "kez/platform/exceptions.hpp"
@@ -20,12 +21,6 @@ const std::array<String, 5>& Words() {
 }
 enum : std::int32_t { wNumCols, wNumRows, wCell };
 
-struct CellItem {
-  std::int32_t c;
-  std::int32_t r;
-  std::string text;
-};
-
 }  // namespace
 
 void TStringArray::WriteToOpenXMLFile(TextFile& OutFile, bool CreateHeader,
@@ -37,10 +32,12 @@ void TStringArray::WriteToOpenXMLFile(TextFile& OutFile, bool CreateHeader,
   String line;
   for (std::int32_t r = 1; r <= FNRow; ++r) {
     for (std::int32_t c = 0; c <= FNCol; ++c) {
+      // Empty cells are written too: every cell of the table stands for input the reader
+      // can count on before it allocates the table.
+      line = u"  <cell c=\"" + IntToStr(c) + u"\" r=\"" + IntToStr(r) + u"\"";
       const ShortString text = GetString(c, r);
-      if (text.empty()) continue;
-      line = u"  <cell c=\"" + IntToStr(c) + u"\" r=\"" + IntToStr(r) + u"\" v=\"" +
-             detail::XmlEscape(text) + u"\"/>";
+      if (!text.empty()) line += u" v=\"" + detail::XmlEscape(text) + u"\"";
+      line += u"/>";
       OutFile.WriteLn(line);
     }
   }
@@ -54,60 +51,78 @@ void TStringArray::SaveAsXMLFile(StringView FName, StringView DataID) const {
   f.Close();
 }
 
-bool TStringArray::ReadFromOpenXMLFile(TextFile& InFile, StringView DataID) {
-  detail::TextFileTagInput input(InFile);
-  String foundID;
-  if (!detail::FindBlock(input, kElement, DataID, foundID)) return false;
+// The block is read into a table of its own, which takes this table's place only when the
+// whole block has been read; the swap copies nothing.
+bool TStringArray::ReadXMLBlock(TextFile& InFile, StringView DataID) {
   std::int64_t cols = 0;
   std::int64_t rows = 0;
-  std::vector<CellItem> cells;
-  const bool complete =
-      detail::ReadBlockItems(input, Words(), [&](std::int32_t ix, const String& attributes) {
-        if (ix == wNumCols)
-          return cols == 0 && detail::AttrInt(attributes, u"val", 1, INT32_MAX, cols);
-        if (ix == wNumRows)
-          return rows == 0 && detail::AttrInt(attributes, u"val", 1, INT32_MAX, rows);
+  std::unique_ptr<TStringArray> loaded;
+  std::string text;
+  String foundID;
+  const bool complete = detail::ReadBlockFromTextFile(
+      InFile, kElement, DataID, Words(),
+      [&](std::int32_t ix, const String& attributes) {
+        if (ix == wNumCols || ix == wNumRows) {
+          std::int64_t& count = ix == wNumCols ? cols : rows;
+          if (count != 0 || !detail::AttrInt(attributes, u"val", 1, INT32_MAX, count)) return false;
+          if (cols == 0 || rows == 0) return true;
+          // A block this library writes holds an item of more than one byte for every cell,
+          // so a table larger than the rest of the file is a damaged or hostile count.
+          if ((cols + 1) * rows > InFile.RemainingBytes()) return false;
+          loaded = std::make_unique<TStringArray>(nullptr);
+          loaded->SetAllocRowsBy(FAllocRowsBy);
+          loaded->FBlockLimit = FBlockLimit;
+          return loaded->Resize(static_cast<std::int32_t>(cols), static_cast<std::int32_t>(rows));
+        }
         // The dimensions come first, so that every cell can be checked against them.
         std::int64_t c = 0;
         std::int64_t r = 0;
-        CellItem cell;
-        if (cols == 0 || rows == 0 || !detail::AttrInt(attributes, u"c", 0, cols, c) ||
+        if (!loaded || !detail::AttrInt(attributes, u"c", 0, cols, c) ||
             !detail::AttrInt(attributes, u"r", 1, rows, r) ||
-            !detail::XmlUnescapeBytes(ScanForXMLAttrib(attributes, u"v"), cell.text) ||
-            cell.text.size() > kMaxCellLength) {
+            !detail::XmlUnescapeBytes(ScanForXMLAttrib(attributes, u"v"), text) ||
+            text.size() > kMaxCellLength) {
           return false;
         }
-        cell.c = static_cast<std::int32_t>(c);
-        cell.r = static_cast<std::int32_t>(r);
-        cells.push_back(std::move(cell));
+        const auto col = static_cast<std::int32_t>(c);
+        const auto row = static_cast<std::int32_t>(r);
+        // An empty cell needs no slot in the pool (the new table shows its rows in order).
+        if (text.empty()) {
+          loaded->Handle(col, row) = 0;
+        } else {
+          loaded->StorePhysical(col, row, text);
+        }
         return true;
-      });
-  if (!complete || cols == 0 || rows == 0) return false;
-  // Build the new content aside, so that a failure leaves this table untouched; the copy
-  // then takes this table's handlers along.
-  TStringArray loaded(nullptr);
-  loaded.SetAllocRowsBy(FAllocRowsBy);
-  if (!loaded.Resize(static_cast<std::int32_t>(cols), static_cast<std::int32_t>(rows)))
-    return false;
-  for (const CellItem& cell : cells) loaded.SetString(cell.c, cell.r, cell.text);
-  loaded.FOnChange = FOnChange;
-  loaded.FOnBefSortExc = FOnBefSortExc;
-  loaded.FOnPercentDone = FOnPercentDone;
-  Assign(&loaded);
-  Changed();
+      },
+      foundID);
+  if (!complete || !loaded) return false;
+  SwapContent(*loaded);
   return true;
 }
 
+bool TStringArray::ReadFromOpenXMLFile(TextFile& InFile, StringView DataID) {
+  bool done = false;
+  try {
+    done = ReadXMLBlock(InFile, DataID);
+  } catch (const std::exception&) {
+    // Running out of memory, a full pool or an error of the file: the table stays.
+    done = false;
+  }
+  if (done) Changed();
+  return done;
+}
+
 bool TStringArray::LoadFromXMLFile(StringView FName, StringView DataID) {
+  bool done = false;
   try {
     TextFile f(FName);
     f.Reset();
-    const bool ok = ReadFromOpenXMLFile(f, DataID);
+    done = ReadXMLBlock(f, DataID);
     f.Close();
-    return ok;
-  } catch (const EInOutError&) {
-    return false;
+  } catch (const std::exception&) {
+    done = false;
   }
+  if (done) Changed();
+  return done;
 }
 
 }  // namespace kez

@@ -1,9 +1,13 @@
 // The shared parts of the XML-like block formats.
 #include "xmlblock.hpp"
 
+#include <type_traits>
+
 #include "kez/platform/sysutils.hpp"
 #include "kez/streams.hpp"
 #include "kez/stringl.hpp"
+#include "streams/bytereader.hpp"
+#include "streams/tagscan.hpp"
 
 namespace kez::detail {
 namespace {
@@ -41,7 +45,7 @@ int HexDigit(char16_t c) {
 }
 
 bool HexRun(StringView text, std::size_t pos, std::size_t count, char16_t& value) {
-  if (pos + count > text.size()) return false;
+  if (pos > text.size() || count > text.size() - pos) return false;
   unsigned v = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const int d = HexDigit(text[pos + i]);
@@ -52,18 +56,80 @@ bool HexRun(StringView text, std::size_t pos, std::size_t count, char16_t& value
   return true;
 }
 
-// The attribute text of a start tag "<element ...>" in Line, or false when the line does
-// not open Element.
-bool StartTagAttributes(StringView Line, StringView Element, String& Attributes) {
-  const String lower = LowerCase(Line);
-  const String open = u"<" + LowerCase(Element) + u" ";
-  const std::size_t p = lower.find(open);
-  if (p == String::npos) return false;
-  const std::size_t from = p + open.size();
-  const std::size_t close = Line.find(u'>', from);
-  if (close == StringView::npos) return false;
-  Attributes = String(Line.substr(from, close - from));
+// Walks an escaped text: Plain(ch) for each character that is not an escape, Escaped(code,
+// wide) for each "%XX" (wide false) or "%uXXXX" (wide true). False for a broken escape or
+// when a callback says so.
+template <class PlainFn, class EscapedFn>
+bool Unescape(StringView Text, PlainFn&& Plain, EscapedFn&& Escaped) {
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    if (Text[i] != u'%') {
+      if (!Plain(Text[i])) return false;
+      continue;
+    }
+    char16_t code = 0;
+    const bool wide = i + 1 < Text.size() && Text[i + 1] == u'u';
+    if (!HexRun(Text, i + (wide ? 2 : 1), wide ? 4 : 2, code)) return false;
+    i += wide ? 5 : 2;
+    if (!Escaped(code, wide)) return false;
+  }
   return true;
+}
+
+// Line ends and tabs outside double quotes become blanks, so that a tag split over lines
+// reads as if written on one.
+String BlanksForBreaks(String Text) {
+  bool quoted = false;
+  for (char16_t& ch : Text) {
+    if (ch == u'"') quoted = !quoted;
+    if (!quoted && (ch == u'\r' || ch == u'\n' || ch == u'\t')) ch = u' ';
+  }
+  return Text;
+}
+
+// A byte source delivering its bytes through the Windows-1252 code page.
+template <class Bytes>
+struct CodePageChars {
+  Bytes& In;
+  bool Next(char16_t& Ch) {
+    if (!In.Next(Ch)) return false;
+    Ch = AnsiCharToChar(static_cast<unsigned char>(Ch));
+    return true;
+  }
+};
+
+// The block's tags up to its end tag.
+template <class Source>
+bool ReadItems(Source& Src, std::span<const String> Words, const BlockItemHandler& Item) {
+  const auto endTag = static_cast<std::int32_t>(Words.size()) - 2;
+  const auto marker = endTag + 1;
+  for (;;) {
+    const String text = ReadTagText(Src);
+    if (text.empty()) return false;  // the input ended before the end tag
+    const TParsedTag tag = ParseTagText(BlanksForBreaks(text));
+    const std::int32_t ix = LookupTag(tag.Name, Words);
+    if (ix == endTag) return true;
+    if (text.back() != u'>') return false;  // an item cut short by the end of the input
+    if (ix != marker && !Item(ix, tag.Attributes)) return false;
+  }
+}
+
+template <class Source>
+bool ReadBlock(Source& Src, StringView Element, StringView DataID, std::span<const String> Words,
+               const BlockItemHandler& Item, String& FoundID) {
+  const String element = LowerCase(Element);
+  const String wanted = LowerCase(DataID);
+  for (;;) {
+    const String text = ReadTagText(Src);
+    if (text.empty()) return false;
+    const TParsedTag tag = ParseTagText(BlanksForBreaks(text));
+    if (tag.Name != element) continue;
+    String id;
+    if (!XmlUnescape(ScanForXMLAttrib(tag.Attributes, u"id"), id) || LowerCase(id) != wanted)
+      continue;
+    FoundID = std::move(id);
+    // A self-closing start tag is a block without items.
+    return tag.SelfClosing || ReadItems(Src, Words, Item);
+  }
 }
 
 }  // namespace
@@ -74,34 +140,25 @@ String XmlEscape(StringView Text) { return Escape(Text); }
 bool XmlUnescape(StringView Text, String& Out) {
   Out.clear();
   Out.reserve(Text.size());
-  for (std::size_t i = 0; i < Text.size(); ++i) {
-    if (Text[i] != u'%') {
-      Out.push_back(Text[i]);
-      continue;
-    }
-    char16_t c = 0;
-    if (i + 1 < Text.size() && Text[i + 1] == u'u') {
-      if (!HexRun(Text, i + 2, 4, c)) return false;
-      i += 5;
-    } else {
-      if (!HexRun(Text, i + 1, 2, c)) return false;
-      i += 2;
-    }
-    Out.push_back(c);
-  }
-  return true;
+  return Unescape(
+      Text, [&](char16_t ch) { return Out.push_back(ch), true; },
+      [&](char16_t code, bool) { return Out.push_back(code), true; });
 }
 
 bool XmlUnescapeBytes(StringView Text, std::string& Out) {
-  String codes;
-  if (!XmlUnescape(Text, codes)) return false;
   Out.clear();
-  Out.reserve(codes.size());
-  for (char16_t c : codes) {
-    if (c > 255) return false;
-    Out.push_back(static_cast<char>(static_cast<unsigned char>(c)));
-  }
-  return true;
+  Out.reserve(Text.size());
+  auto byteOf = [&](char16_t ch) {
+    unsigned char b = 0;
+    if (!CharToAnsiCharExact(ch, b)) return false;
+    Out.push_back(static_cast<char>(b));
+    return true;
+  };
+  return Unescape(Text, byteOf, [&](char16_t code, bool wide) {
+    if (wide) return byteOf(code);
+    Out.push_back(static_cast<char>(static_cast<unsigned char>(code)));
+    return true;
+  });
 }
 
 String BlockStartLine(StringView Element, StringView DataID) {
@@ -110,62 +167,20 @@ String BlockStartLine(StringView Element, StringView DataID) {
 
 String BlockEndLine(StringView Element) { return u"</" + String(Element) + u">"; }
 
-bool StreamTagInput::AtEnd() { return FStream.Position() >= FStream.Size(); }
-
-bool StreamTagInput::ReadLine(String& Line) {
-  if (AtEnd()) return false;
-  bool eos = false;
-  Line = ReadLnStream(FStream, eos, 0);
-  return true;
+bool ReadBlockFromTextFile(TextFile& File, StringView Element, StringView DataID,
+                           std::span<const String> Words, const BlockItemHandler& Item,
+                           String& FoundID) {
+  TextFileChars source{File};
+  return ReadBlock(source, Element, DataID, Words, Item, FoundID);
 }
 
-std::int32_t StreamTagInput::ReadTag(std::span<const String> Words, String& Attributes) {
-  String contents;
-  return ReadNextTagInStream(FStream, Words, Attributes, contents);
-}
-
-bool TextFileTagInput::AtEnd() { return FFile.Eof(); }
-
-bool TextFileTagInput::ReadLine(String& Line) {
-  if (AtEnd()) return false;
-  FFile.ReadLn(Line);
-  return true;
-}
-
-std::int32_t TextFileTagInput::ReadTag(std::span<const String> Words, String& Attributes) {
-  String contents;
-  return ReadNextTagInTextFile(FFile, Words, Attributes, contents);
-}
-
-bool FindBlock(TagInput& Input, StringView Element, StringView DataID, String& FoundID) {
-  String line;
-  String attributes;
-  const String wanted = LowerCase(DataID);
-  while (Input.ReadLine(line)) {
-    if (!StartTagAttributes(line, Element, attributes)) continue;
-    String id;
-    if (!XmlUnescape(ScanForXMLAttrib(attributes, u"id"), id)) continue;
-    if (wanted.empty() || LowerCase(id) == wanted) {
-      FoundID = std::move(id);
-      return true;
-    }
-  }
-  return false;
-}
-
-bool ReadBlockItems(TagInput& Input, std::span<const String> Words,
-                    const std::function<bool(std::int32_t Index, const String& Attributes)>& Item) {
-  const auto endTag = static_cast<std::int32_t>(Words.size()) - 2;
-  const auto marker = endTag + 1;
-  String attributes;
-  while (!Input.AtEnd()) {
-    const std::int32_t ix = Input.ReadTag(Words, attributes);
-    if (ix == endTag) return true;
-    // An item that ends the input was cut short, or the end tag is missing.
-    if (Input.AtEnd()) return false;
-    if (ix != marker && !Item(ix, attributes)) return false;
-  }
-  return false;
+bool ReadBlockFromStream(TStream& Stream, StringView Element, StringView DataID,
+                         std::span<const String> Words, const BlockItemHandler& Item,
+                         String& FoundID) {
+  return WithByteReader(Stream, [&](auto& reader) {
+    CodePageChars<std::remove_reference_t<decltype(reader)>> source{reader};
+    return ReadBlock(source, Element, DataID, Words, Item, FoundID);
+  });
 }
 
 bool AttrInt(StringView Attributes, StringView Name, std::int64_t Min, std::int64_t Max,

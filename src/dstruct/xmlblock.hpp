@@ -1,13 +1,13 @@
 // What the XML-like block formats of TStringArray and TAssocArray share: the escaping of
-// attribute values, the block's start line and how a block is found by its identifier, and
-// the loop that reads a block's items up to its end tag.
+// attribute values, the block's start and end tags, and the reader that finds a block by its
+// identifier and hands its items over one by one.
 //
 // A block is written as
 //   <element sig="kez" vers="1.0" id="identifier">      (one line of its own)
 //     <item attr="value" .../>                          (one self-closing tag per item)
 //   </element>
-// and found again by reading the input line by line until a line that opens the element with
-// the wanted identifier; the items are then read with the tag scanner.
+// and read with the tag scanner of kez/streams, so line breaks play no part: a block may
+// stand on one line or have its tags split over lines.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +30,13 @@ String XmlEscape(std::string_view Bytes);
 String XmlEscape(StringView Text);
 
 // XmlUnescape
-// The inverse; false for a "%" that is not followed by a complete escape.
+// The inverse, for values read as characters (the input's bytes through the Windows-1252
+// code page): characters that are not escapes are kept; false for a "%" that is not
+// followed by a complete escape.
 bool XmlUnescape(StringView Text, String& Out);
-// XmlUnescapeBytes: the same for byte texts; false also for a character above 255.
+// XmlUnescapeBytes
+// The same for single-byte texts: "%XX" gives the byte XX; other characters, "%uXXXX"
+// included, give their Windows-1252 byte, and false when the code page has none.
 bool XmlUnescapeBytes(StringView Text, std::string& Out);
 
 // The header line written before the first block of a file when asked for.
@@ -43,55 +47,28 @@ inline constexpr char16_t kXmlHeader[] = u"<?xml version=\"1.0\"?>";
 String BlockStartLine(StringView Element, StringView DataID);
 String BlockEndLine(StringView Element);
 
-// TagInput
-// The input a block is read from: a byte stream or an open text file.
-class TagInput {
- public:
-  virtual ~TagInput() = default;
-  virtual bool AtEnd() = 0;
-  // Reads one line; false when the input has ended before.
-  virtual bool ReadLine(String& Line) = 0;
-  // Reads the next tag with the tag scanner; returns its index in Words.
-  virtual std::int32_t ReadTag(std::span<const String> Words, String& Attributes) = 0;
-};
+// Receives each item of a block: its index in the word list and its attribute text; false
+// rejects the block.
+using BlockItemHandler = std::function<bool(std::int32_t Index, const String& Attributes)>;
 
-class StreamTagInput final : public TagInput {
- public:
-  explicit StreamTagInput(TStream& Stream) : FStream(Stream) {}
-  bool AtEnd() override;
-  bool ReadLine(String& Line) override;
-  std::int32_t ReadTag(std::span<const String> Words, String& Attributes) override;
-
- private:
-  TStream& FStream;
-};
-
-class TextFileTagInput final : public TagInput {
- public:
-  explicit TextFileTagInput(TextFile& File) : FFile(File) {}
-  bool AtEnd() override;
-  bool ReadLine(String& Line) override;
-  std::int32_t ReadTag(std::span<const String> Words, String& Attributes) override;
-
- private:
-  TextFile& FFile;
-};
-
-// FindBlock
-// Reads lines until one opens a block of Element whose identifier equals DataID ignoring the
-// case of A-Z (any block of Element when DataID is empty); FoundID receives the identifier
-// as written. False when the input ends first.
-bool FindBlock(TagInput& Input, StringView Element, StringView DataID, String& FoundID);
-
-// ReadBlockItems
-// Reads tags after the start line with Words as the tag list, whose last two entries must be
-// the end tag ("/element") and the list end marker; every other tag found is handed to Item
-// with its index and attribute text. Tags not in the list are skipped. Returns true when the
-// end tag was read (an end tag cut short after its name still counts, as nothing of the
-// block is lost); false when the input ends before it (a block cut short, also inside an
-// item) or when Item returns false.
-bool ReadBlockItems(TagInput& Input, std::span<const String> Words,
-                    const std::function<bool(std::int32_t Index, const String& Attributes)>& Item);
+// ReadBlockFromTextFile / ReadBlockFromStream
+// Read tags (comments and declarations skipped, the contents of other elements not read)
+// until a start tag of Element whose identifier (the unescaped "id" attribute, empty when
+// there is none) equals DataID ignoring the case of A-Z; FoundID receives it as written.
+// Then the block's tags up to its end tag go to Item, with Words as the tag list: its last
+// two entries must be the end tag ("/element") and the list end marker, and tags not in the
+// list are skipped. Inside a tag, line ends and tabs outside quoted values count as blanks.
+// The result is true when the end tag was read (one cut short after its name still counts,
+// as nothing of the block is lost); false when no block is found, the input ends inside
+// the block (also inside an item), or Item returns false. The input is left behind the last
+// tag read. A stream's bytes are read through the Windows-1252 code page, like a text
+// file's. Errors of the input and of Item pass to the caller.
+bool ReadBlockFromTextFile(TextFile& File, StringView Element, StringView DataID,
+                           std::span<const String> Words, const BlockItemHandler& Item,
+                           String& FoundID);
+bool ReadBlockFromStream(TStream& Stream, StringView Element, StringView DataID,
+                         std::span<const String> Words, const BlockItemHandler& Item,
+                         String& FoundID);
 
 // AttrInt
 // The attribute Name of an item as an integer within Min ... Max; false when it is absent or

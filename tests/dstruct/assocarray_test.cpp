@@ -161,6 +161,49 @@ TEST(AssocArray, ClearAndGranularity) {
   EXPECT_EQ(a.Keys(1), u"again");
 }
 
+TEST(AssocArray, ExtremeGranularityAndIndexes) {
+  for (std::int32_t g : {INT32_MIN, -1, 0, 1, INT32_MAX}) {
+    TAssocArray a(nullptr);
+    a.SetGranularity(g);
+    EXPECT_EQ(a.Granularity(), std::max(g, 1));
+    a.Clear();
+    for (std::int32_t i = 0; i < 3000; ++i) a.Add(IntToStr(i), i);
+    EXPECT_EQ(a.ResolveAsInt(u"2999"), 2999);
+    a.Clear();
+    EXPECT_EQ(a.NumEntries(), 0);
+    for (std::int32_t ix : {INT32_MIN, -1, 0, 1, INT32_MAX}) {
+      a.SetKeys(ix, u"x");
+      a.SetValues(ix, 1);
+      EXPECT_EQ(a.GetKeys(ix), u"");
+      EXPECT_EQ(a.GetValues(ix).VarType(), varUString);
+    }
+  }
+}
+
+// Keys made equal by switching the comparison stay in the table; removing them one by one
+// must find each time the lowest entry that holds the key.
+TEST(AssocArray, RemovingKeysMadeEqualFindsTheLowestEachTime) {
+  TAssocArray a(nullptr);
+  a.SetIgnoreCase(false);
+  const char16_t* spellings[] = {u"key", u"KEY", u"Key", u"kEy"};
+  for (std::int32_t i = 0; i < 400; ++i) a.Add(spellings[i % 4] + IntToStr(i / 4), i);
+  a.SetIgnoreCase(true);
+  for (std::int32_t i = 0; i < 100; ++i) {
+    const String key = u"KEY" + IntToStr(i);
+    for (int copy = 0; copy < 4; ++copy) {
+      std::int32_t lowest = 0;
+      for (std::int32_t ix = a.NumEntries(); ix >= 1; --ix) {
+        if (LowerCase(a.Keys(ix)) == LowerCase(key)) lowest = ix;
+      }
+      ASSERT_NE(lowest, 0);
+      EXPECT_EQ(a.Resolve(key), a.Values(lowest));
+      ASSERT_TRUE(a.Remove(key));
+    }
+    EXPECT_FALSE(a.Remove(key));
+  }
+  EXPECT_EQ(a.NumEntries(), 0);
+}
+
 // The index must answer exactly as a scan of the entries in order would, through any mix of
 // adds, removals, renames and case toggles.
 TEST(AssocArray, IndexAgreesWithALinearScan) {

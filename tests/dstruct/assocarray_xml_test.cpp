@@ -6,6 +6,7 @@
 
 #include "kez/dstruct.hpp"
 #include "kez/platform/stream.hpp"
+#include "kez/platform/sysutils.hpp"
 #include "kez/streams.hpp"
 #include "support/test_support.hpp"
 
@@ -85,7 +86,8 @@ TEST(AssocArrayXML, EveryKindRoundTripsExactly) {
   EXPECT_EQ(b.DataID(), u"Set 1");
   ASSERT_EQ(b.NumEntries(), a.NumEntries());
   for (std::int32_t i = 1; i <= a.NumEntries(); ++i) {
-    EXPECT_EQ(b.Keys(i), a.Keys(i)) << i;
+    // Read by the rule of Add: keys are lower-cased, as IgnoreCase is on.
+    EXPECT_EQ(b.Keys(i), LowerCase(a.Keys(i))) << i;
     EXPECT_TRUE(Identical(b.Values(i), a.Values(i))) << test::U8(a.Keys(i));
   }
   EXPECT_TRUE(b.Resolve(u"old").IsNull());
@@ -104,17 +106,18 @@ TEST(AssocArrayXML, BlocksAreFoundByIdentifierInAnyOrder) {
   for (const char16_t* id : {u"two", u"one", u"TWO", u""}) {
     m.SetPosition(0);
     TAssocArray r(nullptr);
-    ASSERT_TRUE(r.ReadFromXMLStream(m, id)) << test::U8(id);
-    const std::int32_t want = String(id) == u"one" || String(id).empty() ? 1 : 2;
+    // An empty identifier selects a block without one, and there is none.
+    ASSERT_EQ(r.ReadFromXMLStream(m, id), String(id) != u"") << test::U8(id);
+    const std::int32_t want = String(id) == u"one" ? 1 : String(id).empty() ? 0 : 2;
     EXPECT_EQ(r.ResolveAsInt(u"which"), want) << test::U8(id);
   }
   // Without rewinding, the blocks come in writing order.
   m.SetPosition(0);
   TAssocArray r(nullptr);
-  EXPECT_TRUE(r.ReadFromXMLStream(m, u""));
-  EXPECT_TRUE(r.ReadFromXMLStream(m, u""));
+  EXPECT_TRUE(r.ReadFromXMLStream(m, u"one"));
+  EXPECT_TRUE(r.ReadFromXMLStream(m, u"two"));
   EXPECT_EQ(r.ResolveAsInt(u"which"), 2);
-  EXPECT_FALSE(r.ReadFromXMLStream(m, u""));
+  EXPECT_FALSE(r.ReadFromXMLStream(m, u"one"));
   m.SetPosition(0);
   EXPECT_FALSE(r.ReadFromXMLStream(m, u"three"));
   EXPECT_EQ(r.NumEntries(), 2);
@@ -167,6 +170,40 @@ TEST(AssocArrayXML, MalformedBlocksAreRejected) {
                    tail);
   EXPECT_TRUE(r.ReadFromXMLStream(ok, u"id"));
   EXPECT_EQ(r.ResolveAsInt(u"a"), 1);
+}
+
+TEST(AssocArrayXML, HandWrittenBlocksAreReadByTagsAndTheRuleOfAdd) {
+  auto read = [](const std::string& bytes, StringView id, TAssocArray& into) {
+    TStringStream m(bytes);
+    return into.ReadFromXMLStream(m, id);
+  };
+  TAssocArray a(nullptr);
+  // One line, no attributes, keys equal ignoring case: the later value replaces.
+  ASSERT_TRUE(
+      read("<!-- <assocarray> --><assocarray><numentries val=\"3\"/><assoc key=\"A\" "
+           "type=\"3\" val=\"1\"/><assoc key=\"b\" type=\"3\" val=\"2\"/><assoc key=\"a\" "
+           "type=\"3\"\r\n val=\"3\"/></assocarray>",
+           u"", a));
+  ASSERT_EQ(a.NumEntries(), 2);
+  EXPECT_EQ(a.Keys(1), u"a");
+  EXPECT_EQ(a.ResolveAsInt(u"a"), 3);
+  // With IgnoreCase off the two keys differ.
+  TAssocArray exact(nullptr);
+  exact.SetIgnoreCase(false);
+  ASSERT_TRUE(
+      read("<assocarray id=\"x\"\r\n><numentries val=\"2\"/><assoc key=\"A\" type=\"3\" "
+           "val=\"1\"/><assoc key=\"a\" type=\"3\" val=\"3\"/></assocarray>",
+           u"X", exact));
+  EXPECT_EQ(exact.NumEntries(), 2);
+  // Raw bytes read through the code page: text keys and values get the characters, single-
+  // byte values the bytes.
+  TAssocArray raw(nullptr);
+  ASSERT_TRUE(
+      read("<assocarray id=\"r\"><numentries val=\"2\"/><assoc key=\"\x80\" type=\"258\" "
+           "val=\"\x80\x9F\"/><assoc key=\"k\" type=\"256\" val=\"\x80\x9F\"/></assocarray>",
+           u"r", raw));
+  EXPECT_EQ(raw.ResolveAsString(u"\u20AC"), u"\u20AC\u0178");
+  EXPECT_EQ(raw.Resolve(u"k").ToAnsiString(), "\x80\x9F");
 }
 
 TEST(AssocArrayXML, AnEmptyTableRoundTrips) {

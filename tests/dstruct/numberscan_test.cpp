@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "support/test_support.hpp"
+
 namespace kez {
 namespace {
 
@@ -40,6 +46,36 @@ INSTANTIATE_TEST_SUITE_P(Cases, NumberScanTable,
                                          NumberCase{"-1e400", true, -1.7e308},
                                          NumberCase{"1e-400", true, 0},
                                          NumberCase{"1.75e308", true, 1.7e308}));
+
+TEST(NumberScan, TryParseDecimalReadsWholeTextsBeyondTheRangeToo) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::pair<const char16_t*, double> good[] = {{u"0", 0},
+                                                     {u"-2.5", -2.5},
+                                                     {u"+.5", 0.5},
+                                                     {u"5.", 5},
+                                                     {u"1E3", 1000},
+                                                     {u"1e400", inf},
+                                                     {u"-1e400", -inf},
+                                                     {u"0.001e+312", inf},
+                                                     {u"1e-400", 0},
+                                                     {u"1000e-326", 1e-323},
+                                                     {u"4.9e-324", 4.9e-324},
+                                                     {u"0e999999999999", 0},
+                                                     {u"1e99999999999999999999", inf},
+                                                     {u"1e-99999999999999999999", 0}};
+  for (const auto& [text, want] : good) {
+    double v = 7;
+    ASSERT_TRUE(TryParseDecimal(text, v)) << test::U8(text);
+    EXPECT_EQ(v, want) << test::U8(text);
+  }
+  double v = 0;
+  EXPECT_TRUE(TryParseDecimal(u"-1e-400", v));
+  EXPECT_TRUE(std::signbit(v));
+  for (const char16_t* bad : {u"", u"-", u".", u"e5", u"1e", u"1e+", u" 1", u"1 ", u"1,5", u"inf",
+                              u"nan", u"0x1p3", u"1.2.3", u"++1", u"1e5.0", u"\u0661"}) {
+    EXPECT_FALSE(TryParseDecimal(bad, v)) << test::U8(bad);
+  }
+}
 
 TEST(NumberScan, CommaIsASeparatorOnlyWhenAccepted) {
   EXPECT_EQ(ScanNumberText(std::string_view("1,5"), false).Value, 1);

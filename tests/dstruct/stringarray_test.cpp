@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <string>
 
@@ -173,6 +174,34 @@ TEST(StringArrayResize, GrowthKeepsCellsAcrossReallocations) {
   for (int r = 1; r <= 50; ++r) ASSERT_EQ(table.Elem(1, r), std::to_string(r));
 }
 
+TEST(StringArrayResize, RowsGrowOneByOneWhateverTheAllocationUnit) {
+  for (std::int32_t unit : {INT32_MIN, -1, 0, 1, 7, INT32_MAX}) {
+    TStringArray table(nullptr);
+    table.SetAllocRowsBy(unit);
+    EXPECT_EQ(table.AllocRowsBy(), std::max(unit, 1));
+    for (std::int32_t r = 2; r <= 3000; ++r) ASSERT_EQ(table.AddRow(), r) << unit;
+    table.SetString(0, 3000, "last");
+    table.SetRowAttrib(3000, 5);
+    ASSERT_TRUE(table.Resize(2, 100));
+    ASSERT_TRUE(table.Resize(2, 3000));
+    EXPECT_EQ(table.Elem(0, 3000), "");
+    EXPECT_EQ(table.RowAttrib(3000), 0);
+  }
+}
+
+TEST(StringArrayResize, AddingARowShowsThePhysicalOrderAgain) {
+  TStringArray table(nullptr);
+  table.Resize(1, 3);
+  table.SetString(1, 1, "c");
+  table.SetString(1, 2, "a");
+  table.SetString(1, 3, "b");
+  table.Sort(1, 0, true);
+  ASSERT_EQ(table.Elem(1, 1), "a");
+  EXPECT_EQ(table.AddRow(), 4);
+  for (std::int32_t r = 1; r <= 4; ++r) EXPECT_EQ(table.SortOrder(r), r);
+  EXPECT_EQ(table.Elem(1, 1), "c");
+}
+
 struct NumberCase {
   const char* text;
   double number;
@@ -193,12 +222,17 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(NumberCase{" 3,5 ", 3.5, 4}, NumberCase{"", 0, 0}, NumberCase{"   ", 0, 0},
                     NumberCase{"2.5", 2.5, 2}, NumberCase{"-2.5", -2.5, -2},
                     NumberCase{"1e3", 1000, 1000}, NumberCase{"1e12", 1e12, 2147483647},
-                    NumberCase{"-1e12", -1e12, -2147483647}, NumberCase{"+.5", 0.5, 0}));
+                    NumberCase{"-1e12", -1e12, -2147483647}, NumberCase{"+.5", 0.5, 0},
+                    // Beyond the double range: still numbers, clamped as integers.
+                    NumberCase{"1e400", HUGE_VAL, 2147483647},
+                    NumberCase{"-1E+400", -HUGE_VAL, -2147483647}, NumberCase{"1e-400", 0, 0},
+                    NumberCase{"2147483647.5", 2147483647.5, 2147483647}));
 
 TEST(StringArrayNumbers, NonNumbersRaiseWithTheCellAndItsText) {
   TStringArray table(nullptr);
   table.Resize(2, 7);
-  for (const char* text : {"abc", "1.2.3", "INF", "nan", "1,5x", "\t1"}) {
+  for (const char* text :
+       {"abc", "1.2.3", "INF", "nan", "1,5x", "\t1", "1e", "-", ".", "0x10", "1e+-2", "\xB2"}) {
     table.SetString(2, 7, text);
     EXPECT_THROW_MSG(table.AsNumber(2, 7), EKEZDStructError,
                      u"Class TStringArray: invalid numeric string: [2,7]: " + AnsiToString(text));

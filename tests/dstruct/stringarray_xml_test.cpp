@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <utility>
+
 #include "kez/dstruct.hpp"
 #include "kez/platform/stream.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "kez/platform/textfile.hpp"
+#include "small_pool_array.hpp"
 #include "support/test_support.hpp"
 
 namespace kez {
@@ -117,12 +122,88 @@ TEST(StringArrayXML, TwoTablesAndAnAssociativeArrayShareAFile) {
   // In writing order without reopening.
   TextFile f(name);
   f.Reset();
-  ASSERT_TRUE(r.ReadFromOpenXMLFile(f, u""));
+  ASSERT_TRUE(r.ReadFromOpenXMLFile(f, u"one"));
   EXPECT_EQ(r.Elem(1, 1), "first");
-  ASSERT_TRUE(r.ReadFromOpenXMLFile(f, u""));
+  ASSERT_TRUE(r.ReadFromOpenXMLFile(f, u"two"));
   EXPECT_EQ(r.Elem(0, 2), "second");
-  EXPECT_FALSE(r.ReadFromOpenXMLFile(f, u""));
+  EXPECT_FALSE(r.ReadFromOpenXMLFile(f, u"one"));
   f.Close();
+}
+
+// Loads bytes written by hand; the cell (1, 1) read, or nullopt when loading fails (the
+// table then keeps its old cell).
+std::optional<std::string> LoadHandWritten(const std::string& bytes, StringView id,
+                                           TStringArray* into = nullptr) {
+  test::TempDir dir;
+  test::WriteBytes(dir.NativeFile("h.xml"), bytes);
+  TStringArray own(nullptr);
+  TStringArray& t = into ? *into : own;
+  t.SetString(1, 1, "before");
+  if (!t.LoadFromXMLFile(dir.File("h.xml"), id)) {
+    EXPECT_EQ(t.Elem(1, 1), "before");
+    return std::nullopt;
+  }
+  return t.Elem(1, 1);
+}
+
+std::string Block(const std::string& start, const std::string& value) {
+  return start + "<numcols val=\"1\"/><numrows val=\"1\"/><cell c=\"1\" r=\"1\" v=\"" + value +
+         "\"/></strarray>";
+}
+
+TEST(StringArrayXML, BlocksAreFoundByTagsWhateverTheLayout) {
+  const std::string items = "<numcols val=\"1\"/>\r\n<numrows val=\"1\"/>\r\n";
+  const std::pair<std::string, std::optional<std::string>> cases[] = {
+      {Block("<strarray id=\"t\">", "one line"), "one line"},
+      {"<strarray id=\"t\"><numcols val=\"1\"/>\r\n<numrows val=\"1\"/>\r\n<cell c=\"1\" "
+       "r=\"1\" v=\"item on the start line\"/>\r\n</strarray>\r\n",
+       "item on the start line"},
+      {"<strarray sig=\"kez\"\r\n  vers=\"1.0\"\r\n\tid=\"t\"\r\n>\r\n<numcols\r\nval=\"1\"/>"
+       "<numrows val=\"1\"/><cell c=\"1\"\r\n r=\"1\"\tv=\"split\"/></strarray>",
+       "split"},
+      {"<outer>" + Block("<strarray id=\"T\">", "nested") + "</outer>", "nested"},
+      {"<!-- <strarray id=\"t\"> -->" + items + "<cell c=\"1\" r=\"1\" v=\"x\"/></strarray>",
+       std::nullopt},
+      {"<?xml version=\"1.0\"?>\r\n<!-- old -->" + Block("<strarray id=\"%74\">", "escaped id"),
+       "escaped id"},
+      {Block("<strarray id=\"u\">", "other id"), std::nullopt},
+  };
+  for (const auto& [bytes, want] : cases) EXPECT_EQ(LoadHandWritten(bytes, u"t"), want) << bytes;
+  // An empty identifier selects the block whose identifier is empty or missing.
+  const std::string mixed = Block("<strarray id=\"a\">", "a") + Block("<strarray>", "none") +
+                            Block("<strarray id=\"\">", "empty");
+  EXPECT_EQ(LoadHandWritten(mixed, u""), "none");
+  EXPECT_EQ(LoadHandWritten(Block("<strarray id=\"a\">", "a"), u""), std::nullopt);
+}
+
+TEST(StringArrayXML, RawBytesOfHandWrittenValuesReadThroughTheCodePage) {
+  EXPECT_EQ(LoadHandWritten(Block("<strarray id=\"t\">", "\x80\x8A\x9F\xE9 %u20AC%80"), u"t"),
+            "\x80\x8A\x9F\xE9 \x80\x80");
+  // A character the code page lacks is no cell text.
+  EXPECT_EQ(LoadHandWritten(Block("<strarray id=\"t\">", "%u0100"), u"t"), std::nullopt);
+}
+
+// Counts a small file cannot back are refused before the table is allocated, and no
+// reader raises, not even on a full pool.
+TEST(StringArrayXML, HostileCountsAndFullPoolsGiveFalse) {
+  const std::pair<const char*, const char*> dims[] = {{"1", "2147483647"},
+                                                      {"2147483647", "1"},
+                                                      {"1", "100000000"},
+                                                      {"50000", "50000"},
+                                                      {"30", "30"}};
+  for (const auto& [cols, rows] : dims) {
+    const std::string bytes = std::string("<strarray id=\"t\"><numcols val=\"") + cols +
+                              "\"/><numrows val=\"" + rows + "\"/>" + std::string(900, ' ') +
+                              "</strarray>";
+    EXPECT_EQ(LoadHandWritten(bytes, u"t"), std::nullopt) << cols << " x " << rows;
+  }
+  std::string many = "<strarray id=\"t\"><numcols val=\"1\"/><numrows val=\"300\"/>";
+  for (int r = 1; r <= 300; ++r)
+    many += "<cell c=\"1\" r=\"" + std::to_string(r) + "\" v=\"" + std::string(255, 'p') + "\"/>";
+  many += "</strarray>";
+  EXPECT_EQ(LoadHandWritten(many, u"t"), std::string(255, 'p'));
+  test::SmallPoolArray small(2);  // room for 254 such texts
+  EXPECT_EQ(LoadHandWritten(many, u"t", &small), std::nullopt);
 }
 
 TEST(StringArrayXML, DamagedBlocksLeaveTheTableAsItWas) {

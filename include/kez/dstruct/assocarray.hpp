@@ -16,6 +16,8 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -40,9 +42,10 @@ class TAssocArray : public TComponent {
   std::int32_t NumEntries() const { return FNEntries; }
 
   // Granularity / SetGranularity
-  // The step by which the storage grows (at least, the table also grows by half its size
-  // when that is more, so that filling it stays fast) and the room Clear keeps. Values of
-  // 0 or less are stored as 1.
+  // The step by which the storage grows and the room Clear keeps. The table also grows by
+  // half its size when that is more, so that filling it stays fast, and a step beyond both
+  // the size and 65536 entries is cut to that, so that no setting claims memory up front.
+  // Values of 0 or less are stored as 1.
   std::int32_t Granularity() const { return FGranularity; }
   void SetGranularity(std::int32_t Value);
 
@@ -68,11 +71,12 @@ class TAssocArray : public TComponent {
 
   // Remove
   // Removes the entry with an equal key and returns true; false when there is none. The
-  // last entry moves into the freed slot, so the order of the rest changes.
+  // last entry moves into the freed slot, so the order of the rest changes. Takes constant
+  // time on average, also when SetKeys or SetIgnoreCase made keys equal.
   bool Remove(StringView Key);
 
   // Clear
-  // Removes every entry and cuts the storage back to Granularity entries.
+  // Removes every entry and cuts the storage back to Granularity entries. Never raises.
   void Clear();
 
   // Resolve
@@ -142,13 +146,18 @@ class TAssocArray : public TComponent {
 
   // ReadFromXMLStream
   // Reads from the stream's position up to and including the first block whose identifier
-  // equals DataID, ignoring the case of A-Z (the first block of any identifier when DataID
-  // is empty), lines before it being skipped, and replaces all entries with the block's,
-  // keys as written and in their order. DataID becomes the block's identifier. Returns true
-  // on success. A block that is not found, cut short, or malformed (an unknown type code, a
+  // equals DataID, ignoring the case of A-Z (an empty DataID selects the block whose
+  // identifier is empty or missing), and replaces all entries with the block's. The items
+  // are added in their order by the rule of Add, so keys are lower-cased when IgnoreCase
+  // and a key equal to an earlier one replaces its value. DataID becomes the block's
+  // identifier. Reading goes by tags, not lines (a block may stand on one line, tags may be
+  // split over lines; comments, declarations and other elements are passed over), and
+  // bytes that are not escaped are read through the Windows-1252 code page. Returns true on
+  // success. A block that is not found, cut short, or malformed (an unknown type code, a
   // value that does not fit its type, a bad escape, a numentries that is missing, repeated
-  // or differs from the items' count) gives false and leaves the table as it was; the
+  // or differs from the number of items) gives false and leaves the table as it was; the
   // stream is then left where reading stopped. Tags unknown to the format are skipped.
+  // Never raises: errors of the stream and running out of memory give false too.
   bool ReadFromXMLStream(TStream& InStream, StringView DataID);
 
  private:
@@ -168,15 +177,30 @@ class TAssocArray : public TComponent {
     bool operator()(std::int32_t a, StringView b) const;
   };
 
+  using IndexNode = std::unordered_set<std::int32_t, KeyHash, KeyEqual>::node_type;
+
   // The entry number (1-based) of Key, or 0.
   std::int32_t FindKey(StringView Key) const;
   bool KeysEqual(StringView a, StringView b) const;
   std::size_t HashKey(StringView key) const;
-  // Rebuilds the index from the entries (after a change that may leave duplicates).
+  // The key as the comparison in force sees it.
+  String FoldedKey(StringView key) const;
+  // Rebuilds the index from the entries (after the comparison changed).
   void RebuildIndex();
-  // True when every entry's key is distinct under the comparison in force.
-  bool IndexComplete() const { return FIndex.size() == static_cast<std::size_t>(FNEntries); }
+  // Link adds entry ix, whose key is in place, to the index, reusing Spare's node when it
+  // has one; Unlink takes it out while its key is still in place and hands back the node it
+  // freed, if any. Entries whose keys are equal to an earlier entry's (SetKeys and
+  // SetIgnoreCase can make them) are kept in FDups, so that the index always names the
+  // lowest entry of each class and a removal never rebuilds it.
+  void Link(std::int32_t ix, IndexNode Spare = {});
+  IndexNode Unlink(std::int32_t ix);
+  // Replaces the entries with Source's (which has no keys equal under the comparison in
+  // force); Source is left empty. Raises only before anything changed.
+  void TakeEntries(TAssocArray& Source);
+  // Makes room for Room entries where memory allows; never raises.
   void Reserve(std::size_t Room);
+  // The number of entries to make room for when a table of Size entries is full.
+  std::size_t GrowthStep(std::size_t Size) const;
 
   std::int32_t FNEntries = 0;
   std::vector<Variant> FDataArray;
@@ -186,6 +210,8 @@ class TAssocArray : public TComponent {
   String FDataID;
   // For every class of equal keys, the lowest entry number that holds one.
   std::unordered_set<std::int32_t, KeyHash, KeyEqual> FIndex;
+  // For the classes that more than one entry holds: the folded key and all their entries.
+  std::unordered_map<String, std::set<std::int32_t>> FDups;
 };
 
 }  // namespace kez

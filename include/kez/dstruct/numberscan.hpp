@@ -40,6 +40,17 @@ struct TNumberScanResult {
 TNumberScanResult ScanNumberText(std::string_view Text, bool AcceptComma = true);
 TNumberScanResult ScanNumberText(StringView Text, bool AcceptComma = true);
 
+// TryParseDecimal
+// Reads a whole text as a decimal number: an optional sign, digits with an optional "."
+// (at least one digit, before or after it), an optional exponent "E"/"e" with an optional
+// sign and at least one digit; nothing else, blanks included. False for any other text.
+// The value is the nearest double; a number beyond the double range is not an error but
+// reads as an infinity of its sign, one too small for it as a zero of its sign.
+//   double v;
+//   TryParseDecimal(u"1e400", v);   // true, v == +infinity
+//   TryParseDecimal(u"1e", v);      // false
+bool TryParseDecimal(StringView Text, double& Value);
+
 // ScanIntegerText
 // Reads a decimal integer from the start of Text: leading blanks are skipped, one "-" or
 // "+" is taken, then digits are accumulated up to the first other character, wrapping

@@ -73,12 +73,13 @@ class TStringArray : public TComponent {
   // The cell read as a decimal number: blanks (character 32) around it are ignored, "," is
   // read as ".", an empty text gives 0. Text that is not a number (optional sign, digits
   // with an optional point, optional exponent; no "INF"/"NAN") raises EKEZDStructError
-  // "Class TStringArray: invalid numeric string: [c,r]: <text as stored>".
+  // "Class TStringArray: invalid numeric string: [c,r]: <text as stored>". A number beyond
+  // the double range ("1e400") is read, as an infinity of its sign.
   double GetAsNumber(std::int32_t c, std::int32_t r) const;
   double AsNumber(std::int32_t c, std::int32_t r) const { return GetAsNumber(c, r); }
 
   // GetAsInteger / AsInteger
-  // As GetAsNumber (so "2.5" and "1e3" are accepted), then clamped to
+  // As GetAsNumber (so "2.5", "1e3" and "1e400" are accepted), then clamped to
   // -2147483647 ... 2147483647 and rounded to the nearest integer, halves to even.
   std::int32_t GetAsInteger(std::int32_t c, std::int32_t r) const;
   std::int32_t AsInteger(std::int32_t c, std::int32_t r) const { return GetAsInteger(c, r); }
@@ -128,9 +129,10 @@ class TStringArray : public TComponent {
   // Changes the table to Nc data columns and Nr rows, keeping the cells that exist in both
   // shapes; rows and columns that come into view are empty with attribute 0. Any sort order
   // is discarded. The same size returns true without an event; Nc or Nr of 0 or less
-  // returns false and changes nothing. Row storage grows in steps of AllocRowsBy rows. A
-  // size whose cell handles would exceed 2 GiB, or that cannot be allocated, returns false
-  // and leaves the table as it was. Fires OnChange otherwise (also when it fails then).
+  // returns false and changes nothing. Row storage grows geometrically, so adding rows one
+  // by one takes linear time in all. A size whose cell handles would exceed 2 GiB, or that
+  // cannot be allocated, returns false and leaves the table as it was. Fires OnChange
+  // otherwise (also when it fails then).
   bool Resize(std::int32_t Nc, std::int32_t Nr);
 
   // SetNrCols / SetNrRows
@@ -139,7 +141,8 @@ class TStringArray : public TComponent {
   void SetNrRows(std::int32_t Value);
 
   // SetAllocRowsBy
-  // The number of rows storage grows by, used at the next reallocation. Values of 0 or
+  // The allocation unit: the rows the table counts as allocated are NrOfRows rounded up to
+  // a multiple of it. It costs no memory, as storage grows geometrically. Values of 0 or
   // less are stored as 1.
   void SetAllocRowsBy(std::int32_t Value);
 
@@ -247,17 +250,32 @@ class TStringArray : public TComponent {
   //
   // A table is one block of lines (CR LF) in a text file:
   //   <strarray sig="kez" vers="1.0" id="DataID">
-  //     <numcols val="2"/>
-  //     <numrows val="3"/>
+  //     <numcols val="1"/>
+  //     <numrows val="2"/>
   //     <cell c="0" r="1" v="first"/>
-  //     <cell c="2" r="3" v="a%22quoted%22 text%0D%0A"/>
+  //     <cell c="1" r="1"/>
+  //     <cell c="0" r="2"/>
+  //     <cell c="1" r="2" v="a%22quoted%22 text%0D%0A"/>
   //   </strarray>
-  // The dimensions come first; then one cell item per non-empty cell (column 0 included),
-  // row by row in the order the rows are shown, so a sorted table is saved as it is seen;
-  // empty cells are not written. The identifier and the cell texts keep the printable ASCII
+  // The dimensions come first; then one cell item per cell, empty cells (without v) and
+  // column 0 included, row by row in the order the rows are shown, so a sorted table is
+  // saved as it is seen. The identifier and the cell texts keep the printable ASCII
   // characters except the double quote, "%", "<", ">" and "&"; every other byte is written
   // "%XX" (two hex digits). The row and column attributes are not saved. Other content,
   // other tables and TAssocArray blocks may share the file.
+  //
+  // Reading goes by tags, not lines: a block may stand on one line, and a tag may be split
+  // over lines (line ends and tabs outside quoted values count as blanks). Comments,
+  // declarations and other elements are passed over (a start tag inside a comment opens no
+  // block); items may come in any order after the dimensions, and cells not given are
+  // empty. Bytes of values that are not escaped are read through the Windows-1252 code
+  // page, as written by hand. A block whose table has more cells than the rest of the file
+  // has bytes is refused before anything is allocated, as is a block cut short or
+  // malformed (dimensions missing, repeated or below 1, a cell outside them or longer than
+  // 255 bytes, a bad escape, a character the code page lacks). The readers never raise:
+  // errors of the file, a full pool and running out of memory give false as well, and the
+  // table stays as it was. On success the dimensions, cells and row order are replaced
+  // (attributes become 0; AllocRowsBy and the handlers stay) and OnChange fires once.
 
   // SaveAsXMLFile
   // Creates (or overwrites) the file FName with the header line <?xml version="1.0"?> and
@@ -270,19 +288,16 @@ class TStringArray : public TComponent {
   void WriteToOpenXMLFile(TextFile& OutFile, bool CreateHeader, StringView DataID) const;
 
   // LoadFromXMLFile
-  // Reads the first block whose identifier equals DataID (ignoring the case of A-Z; the
-  // first block of any identifier when DataID is empty) from the file FName, replacing the
-  // dimensions, cells and row order (attributes become 0, AllocRowsBy and the handlers
-  // stay) and firing OnChange once. False, with the table unchanged, when the file cannot
-  // be read or the block is missing, cut short or malformed (dimensions missing, repeated
-  // or below 1, a cell outside them or longer than 255 bytes, a bad escape).
+  // Reads the first block of the file FName whose identifier equals DataID, ignoring the
+  // case of A-Z (an empty DataID selects the block whose identifier is empty or missing).
+  // True on success; false, with the table unchanged, when the file cannot be read or the
+  // block is missing or damaged.
   bool LoadFromXMLFile(StringView FName, StringView DataID);
 
   // ReadFromOpenXMLFile
-  // The same from the current position of a text file the caller has open for reading:
-  // lines are read until the block's start and the block up to its end tag, so blocks
-  // written one after another are read in that order without reopening. Errors of the file
-  // follow its error mode.
+  // The same from the current position of a text file the caller has open for reading,
+  // which is left behind the block's end tag (or where reading stopped), so blocks written
+  // one after another are read in that order without reopening.
   bool ReadFromOpenXMLFile(TextFile& InFile, StringView DataID);
 
   // ---- Events and copying ---------------------------------------------------------------
@@ -357,9 +372,17 @@ class TStringArray : public TComponent {
   std::int32_t MaxFreeBelow(std::int32_t BlockNr) const;
 
   // Changes the dimensions without an event. KeepOrder keeps the row-order index (the row
-  // operations); otherwise it is reset to the identity.
+  // operations); otherwise it is reset to the identity. Cell handles, row attributes and
+  // the index hold exactly NrOfRows rows.
   bool ResizeStorage(std::int32_t Nc, std::int32_t Nr, bool KeepOrder);
   void ResetSortIx();
+
+  // Reads the block DataID from a text file into this table; false, with the table as it
+  // was, when it is missing or damaged. Errors of the file and of memory pass.
+  bool ReadXMLBlock(TextFile& InFile, StringView DataID);
+  // Exchanges dimensions, cells, pool, row order and attributes with Other; AllocRowsBy,
+  // the pool limit and the handlers stay. Cannot fail.
+  void SwapContent(TStringArray& Other) noexcept;
 
   // Reads cell (c, r) as a number, or raises the invalid-number error.
   double ReadNumber(std::int32_t c, std::int32_t r) const;
@@ -389,6 +412,9 @@ class TStringArray : public TComponent {
   std::int32_t FHint = 0;       // block last chosen for new text; its index leaf may be stale
   std::int32_t FBelowHint = 0;  // the largest free space of the blocks below FHint
   std::int32_t FBlockLimit = kMaxPoolBlocks;
+  // True while FSortIx is known to be the identity, so that a change of the dimensions
+  // need not rewrite it.
+  bool FIdentityOrder = true;
 };
 
 }  // namespace kez
