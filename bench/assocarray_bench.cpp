@@ -1,5 +1,6 @@
 // TAssocArray against std::unordered_map<std::u16string, Variant>: filling a table with
-// 100,000 keys, and looking every key up again.
+// 100,000 keys, looking every key up again, and reading a block whose 40,000 keys each come
+// twice (in two spellings) from a stream, then removing them key by key.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -7,7 +8,9 @@
 #include <vector>
 
 #include "kez/dstruct.hpp"
+#include "kez/platform/stream.hpp"
 #include "kez/platform/sysutils.hpp"
+#include "kez/streams.hpp"
 
 namespace {
 
@@ -77,5 +80,50 @@ void BM_UnorderedMap_Lookup(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(Keys().size()));
 }
 BENCHMARK(BM_UnorderedMap_Lookup)->Unit(benchmark::kMillisecond);
+
+constexpr std::size_t kRemovals = 40000;
+
+// A block whose keys each come twice, the second time in upper case.
+const std::string& DuplicateBlock() {
+  static const std::string block = [] {
+    kez::TMemoryStream m;
+    kez::WriteLnStream(m, u"<assocarray id=\"d\">");
+    kez::WriteLnStream(m, u"<numentries val=\"" + kez::IntToStr(2 * kRemovals) + u"\"/>");
+    for (std::size_t i = 0; i < kRemovals; ++i) {
+      for (const kez::String& key : {Keys()[i], kez::UpperCase(Keys()[i])})
+        kez::WriteLnStream(m, u"<assoc key=\"" + key + u"\" type=\"3\" val=\"1\"/>");
+    }
+    kez::WriteLnStream(m, u"</assocarray>");
+    return std::string(reinterpret_cast<const char*>(m.Memory()),
+                       static_cast<std::size_t>(m.Size()));
+  }();
+  return block;
+}
+
+void BM_AssocArray_ReadThenRemoveEach(benchmark::State& state) {
+  for (auto _ : state) {
+    kez::TStringStream stream(DuplicateBlock());
+    kez::TAssocArray a(nullptr);
+    a.ReadFromXMLStream(stream, u"d");
+    for (std::size_t i = 0; i < kRemovals; ++i) a.Remove(Keys()[i]);
+    benchmark::DoNotOptimize(a.NumEntries());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kRemovals));
+}
+BENCHMARK(BM_AssocArray_ReadThenRemoveEach)->Unit(benchmark::kMillisecond);
+
+void BM_UnorderedMap_InsertThenEraseEach(benchmark::State& state) {
+  for (auto _ : state) {
+    std::unordered_map<std::u16string, kez::Variant> m;
+    for (std::size_t i = 0; i < kRemovals; ++i) {
+      m.insert_or_assign(Keys()[i], kez::Variant(1));
+      m.insert_or_assign(kez::LowerCase(kez::UpperCase(Keys()[i])), kez::Variant(1));
+    }
+    for (std::size_t i = 0; i < kRemovals; ++i) m.erase(Keys()[i]);
+    benchmark::DoNotOptimize(m.size());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kRemovals));
+}
+BENCHMARK(BM_UnorderedMap_InsertThenEraseEach)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,9 +1,11 @@
 // TStringArray against the containers a user would pick instead: filling cells against a
-// std::vector<std::string>, sorting rows against std::sort of an index over such a vector
-// (keys folded on the fly), and the sorted-column search against std::lower_bound.
+// std::vector<std::string>, appending rows one by one against a std::vector of rows, sorting rows
+// against std::sort of an index over such a vector (keys folded on the fly), and the sorted-column
+// search against std::lower_bound.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -66,6 +68,38 @@ void BM_Fill_VectorOfString(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Fill_VectorOfString)->Unit(benchmark::kMillisecond);
+
+// Rows appended one at a time to a table of 4 columns (0 ... 3): linear in the row count.
+void BM_AddRow_TStringArray(benchmark::State& state) {
+  const auto rows = static_cast<std::int32_t>(state.range(0));
+  for (auto _ : state) {
+    kez::TStringArray table(nullptr);
+    table.Resize(3, 1);
+    for (std::int32_t r = 1; r < rows; ++r) table.AddRow();
+    benchmark::DoNotOptimize(table.NrOfRows());
+  }
+  state.SetItemsProcessed(state.iterations() * rows);
+}
+BENCHMARK(BM_AddRow_TStringArray)
+    ->Arg(20000)
+    ->Arg(40000)
+    ->Arg(80000)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_AddRow_VectorOfRows(benchmark::State& state) {
+  const auto rows = static_cast<std::int32_t>(state.range(0));
+  for (auto _ : state) {
+    std::vector<std::array<std::string, 4>> table(1);
+    for (std::int32_t r = 1; r < rows; ++r) table.emplace_back();
+    benchmark::DoNotOptimize(table.data());
+  }
+  state.SetItemsProcessed(state.iterations() * rows);
+}
+BENCHMARK(BM_AddRow_VectorOfRows)
+    ->Arg(20000)
+    ->Arg(40000)
+    ->Arg(80000)
+    ->Unit(benchmark::kMillisecond);
 
 void SortTable(benchmark::State& state, bool hook) {
   const std::vector<std::string> keys = MakeKeys(kSortRows);
