@@ -58,7 +58,8 @@ std::int32_t UnitRunCounter(std::int32_t Index);
 // SetPackageTraceHook
 // Diagnostic: Hook, when set, is called with a unit's name and true or false each time
 // that unit's start or stop work runs (also for units whose entry has no routine). Pass
-// an empty function to remove it.
+// an empty function to remove it. The library removes it itself before its unload-time
+// stop, so a hook that refers to the host's globals (gone by then) is never called late.
 void SetPackageTraceHook(std::function<void(StringView Unit, bool Started)> Hook);
 
 }  // namespace kez

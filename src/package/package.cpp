@@ -39,10 +39,14 @@ void Trace(const TPackageUnitEntry& unit, bool started) {
 }
 
 // Starts the library when it is loaded and stops it when it is unloaded. All unit state
-// is constant-initialized, so it is ready before this runs.
+// is constant-initialized, so it is ready before this runs. The trace hook goes before the
+// unload-time stop: by then the host's globals, which a hook may use, are destroyed.
 struct LoadTimeStart {
   LoadTimeStart() { Initialize(); }
-  ~LoadTimeStart() { Finalize(); }
+  ~LoadTimeStart() {
+    TraceHook() = nullptr;
+    Finalize();
+  }
 };
 LoadTimeStart gLoadTimeStart;
 

@@ -33,7 +33,10 @@ void TPersistent::Assign(TPersistent* Source) {
   AssignError(nullptr);
 }
 
-void TPersistent::AssignTo(TPersistent* Dest) { Dest->AssignError(this); }
+void TPersistent::AssignTo(TPersistent* Dest) {
+  if (Dest == nullptr) throw EConvertError(u"Cannot assign a " + ClassName() + u" to a nil");
+  Dest->AssignError(this);
+}
 
 void TPersistent::AssignError(const TPersistent* Source) const {
   const String source = Source != nullptr ? Source->ClassName() : String(u"nil");

@@ -1,5 +1,6 @@
 // TFileStream over a POSIX file descriptor, with one internal buffer for read-ahead or
-// pending writes (so that byte-by-byte scanners do not make a system call per byte).
+// pending writes (so that byte-by-byte scanners and line writers do not make a system call
+// per byte).
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -7,34 +8,75 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "kez/platform/exceptions.hpp"
 #include "kez/platform/path.hpp"
 #include "kez/platform/stream.hpp"
+#include "platform/stream_detail.hpp"
 
 namespace kez {
 namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
+// The most one system call is asked to move; the kernel moves less than 2 GiB anyway.
+constexpr std::int64_t kMaxTransfer = std::int64_t{1} << 30;
 
 String ErrnoText(int err) { return Utf8ToString(std::strerror(err)); }
+
+// pread/pwrite that also serve descriptors without a position (pipes, terminals).
+ssize_t ReadAt(int fd, void* buf, std::int64_t count, std::int64_t pos) {
+  const auto n = static_cast<std::size_t>(std::min(count, kMaxTransfer));
+  ssize_t r = ::pread(fd, buf, n, static_cast<off_t>(pos));
+  if (r < 0 && errno == ESPIPE) r = ::read(fd, buf, n);
+  return r;
+}
+
+ssize_t WriteAt(int fd, const void* buf, std::int64_t count, std::int64_t pos) {
+  const auto n = static_cast<std::size_t>(std::min(count, kMaxTransfer));
+  ssize_t r = ::pwrite(fd, buf, n, static_cast<off_t>(pos));
+  if (r < 0 && errno == ESPIPE) r = ::write(fd, buf, n);
+  return r;
+}
+
+// Writes Count bytes at Pos; the number written (short when the file refuses more), with
+// the reason in Err.
+std::int64_t WriteAll(int fd, const std::uint8_t* buf, std::int64_t count, std::int64_t pos,
+                      int& err) {
+  std::int64_t done = 0;
+  err = 0;
+  while (done < count) {
+    const ssize_t n = WriteAt(fd, buf + done, count - done, pos + done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      err = n < 0 ? errno : ENOSPC;
+      break;
+    }
+    done += n;
+  }
+  return done;
+}
 
 }  // namespace
 
 TFileStream::TFileStream(StringView FileName, std::uint16_t Mode) : FFileName(FileName) {
-  const std::string path = NativeFileName(FileName);
   const bool create = (Mode & 0xFF00) == fmCreate;
+  const std::string path = create ? NativeFileNameToCreate(FileName) : NativeFileName(FileName);
   int flags = O_CLOEXEC;
   if (create) {
-    flags |= O_RDWR | O_CREAT | O_TRUNC;
+    // No O_TRUNC: the file is emptied only once the lock below is held.
+    flags |= O_RDWR | O_CREAT;
+    FCanWrite = true;
   } else {
     switch (Mode & 0x03) {
       case fmOpenWrite:
         flags |= O_WRONLY;
+        FCanWrite = true;
         break;
       case fmOpenReadWrite:
         flags |= O_RDWR;
+        FCanWrite = true;
         break;
       default:
         flags |= O_RDONLY;
@@ -43,13 +85,11 @@ TFileStream::TFileStream(StringView FileName, std::uint16_t Mode) : FFileName(Fi
   }
   FHandle = ::open(path.c_str(), flags, 0666);
   int err = errno;
-  if (FHandle >= 0) {
-    struct stat st {};
-    if (::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {
-      err = EISDIR;
-      ::close(FHandle);
-      FHandle = -1;
-    }
+  struct stat st {};
+  if (FHandle >= 0 && ::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {
+    err = EISDIR;
+    ::close(FHandle);
+    FHandle = -1;
   }
   if (FHandle >= 0) {
     const std::uint16_t share = Mode & 0x00F0;
@@ -62,6 +102,12 @@ TFileStream::TFileStream(StringView FileName, std::uint16_t Mode) : FFileName(Fi
       FHandle = -1;
     }
   }
+  // Devices (/dev/null, /dev/full) cannot be truncated and need not be.
+  if (FHandle >= 0 && create && S_ISREG(st.st_mode) && ::ftruncate(FHandle, 0) != 0) {
+    err = errno;
+    ::close(FHandle);
+    FHandle = -1;
+  }
   if (FHandle < 0) {
     const String name(FileName);
     if (create) throw EFCreateError(u"Cannot create file \"" + name + u"\". " + ErrnoText(err));
@@ -71,36 +117,44 @@ TFileStream::TFileStream(StringView FileName, std::uint16_t Mode) : FFileName(Fi
 }
 
 TFileStream::~TFileStream() {
-  if (FHandle >= 0) {
-    FlushWrites();  // a destructor cannot report a failure; callers wanting to know use SetSize or
-                    // Read
-    ::close(FHandle);
+  if (FHandle < 0) return;
+  if (FWriting && FBufLen > 0) {
+    const std::size_t pending = FBufLen;
+    int err = 0;
+    if (WriteAll(FHandle, FBuffer.data(), static_cast<std::int64_t>(FBufLen), FBufStart, err) !=
+        static_cast<std::int64_t>(FBufLen)) {
+      // A destructor cannot raise; say so rather than lose the bytes unseen.
+      std::fprintf(stderr, "kez: %zu bytes could not be written to \"%s\": %s\n", pending,
+                   StringToUtf8(FFileName).c_str(), std::strerror(err));
+    }
   }
+  ::close(FHandle);
 }
 
-bool TFileStream::FlushWrites() {
-  if (!FWriting) return true;
-  std::size_t done = 0;
-  while (done < FBufLen) {
-    const ssize_t n = ::pwrite(FHandle, FBuffer.data() + done, FBufLen - done,
-                               static_cast<off_t>(FBufStart + static_cast<std::int64_t>(done)));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  const bool ok = done == FBufLen;
+void TFileStream::FlushWrites() {
+  if (!FWriting) return;
+  const auto len = static_cast<std::int64_t>(FBufLen);
+  int err = 0;
+  const std::int64_t done = WriteAll(FHandle, FBuffer.data(), len, FBufStart, err);
   FWriting = false;
   FBufLen = 0;
-  return ok;
+  if (done != len) throw EWriteError(u"Stream write error");
 }
 
-void TFileStream::DropReadAhead() {
-  if (!FWriting) FBufLen = 0;
-}
+void TFileStream::Flush() { FlushWrites(); }
 
 std::int64_t TFileStream::Read(void* Buffer, std::int64_t Count) {
   if (Count <= 0) return 0;
-  if (FWriting && !FlushWrites()) throw EWriteError(u"Stream write error");
+  FlushWrites();
+  if (Count >= static_cast<std::int64_t>(kBufferSize)) {
+    // Ask the kernel for no more than the file holds: a count far beyond the caller's
+    // buffer must not reach the system call, where it may fail the whole read.
+    struct stat st {};
+    if (::fstat(FHandle, &st) == 0 && S_ISREG(st.st_mode)) {
+      Count = std::min(Count, std::max<std::int64_t>(0, st.st_size - FPosition));
+      if (Count == 0) return 0;
+    }
+  }
   auto* out = static_cast<std::uint8_t*>(Buffer);
   std::int64_t total = 0;
   while (total < Count) {
@@ -115,15 +169,14 @@ std::int64_t TFileStream::Read(void* Buffer, std::int64_t Count) {
     }
     const std::int64_t want = Count - total;
     if (want >= static_cast<std::int64_t>(kBufferSize)) {
-      const ssize_t n = ::pread(FHandle, out + total, static_cast<std::size_t>(want),
-                                static_cast<off_t>(FPosition));
+      const ssize_t n = ReadAt(FHandle, out + total, want, FPosition);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       FPosition += n;
       total += n;
       continue;
     }
-    const ssize_t n = ::pread(FHandle, FBuffer.data(), kBufferSize, static_cast<off_t>(FPosition));
+    const ssize_t n = ReadAt(FHandle, FBuffer.data(), kBufferSize, FPosition);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       FBufLen = 0;
@@ -136,25 +189,18 @@ std::int64_t TFileStream::Read(void* Buffer, std::int64_t Count) {
 }
 
 std::int64_t TFileStream::Write(const void* Buffer, std::int64_t Count) {
-  if (Count <= 0) return 0;
-  DropReadAhead();
-  if (FWriting && FBufStart + static_cast<std::int64_t>(FBufLen) != FPosition) {
-    if (!FlushWrites()) return 0;
+  std::int64_t end = 0;
+  if (Count <= 0 || !FCanWrite || __builtin_add_overflow(FPosition, Count, &end)) return 0;
+  if (!FWriting) FBufLen = 0;  // drop read-ahead: it would go stale
+  if (FWriting && (FBufStart + static_cast<std::int64_t>(FBufLen) != FPosition ||
+                   FBufLen + static_cast<std::uint64_t>(Count) > kBufferSize)) {
+    FlushWrites();
   }
   const auto* in = static_cast<const std::uint8_t*>(Buffer);
-  if (FWriting && FBufLen + static_cast<std::size_t>(Count) > kBufferSize) {
-    if (!FlushWrites()) return 0;
-  }
-  if (static_cast<std::size_t>(Count) >= kBufferSize) {
-    std::int64_t done = 0;
-    while (done < Count) {
-      const ssize_t n = ::pwrite(FHandle, in + done, static_cast<std::size_t>(Count - done),
-                                 static_cast<off_t>(FPosition));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += n;
-      FPosition += n;
-    }
+  if (Count >= static_cast<std::int64_t>(kBufferSize)) {
+    int err = 0;
+    const std::int64_t done = WriteAll(FHandle, in, Count, FPosition, err);
+    FPosition += done;
     return done;
   }
   if (!FWriting) {
@@ -164,15 +210,16 @@ std::int64_t TFileStream::Write(const void* Buffer, std::int64_t Count) {
   }
   std::memcpy(FBuffer.data() + FBufLen, in, static_cast<std::size_t>(Count));
   FBufLen += static_cast<std::size_t>(Count);
-  FPosition += Count;
+  FPosition = end;
   return Count;
 }
 
 std::int64_t TFileStream::Seek(std::int64_t Offset, TSeekOrigin Origin) {
-  std::int64_t base = 0;
-  if (Origin == soCurrent) base = FPosition;
-  if (Origin == soEnd) base = Size();
-  FPosition = std::max<std::int64_t>(0, base + Offset);
+  if (Origin == soCurrent && Offset == 0) return FPosition;  // a plain query: no flush
+  const std::int64_t target =
+      detail::SeekTarget(Offset, Origin, FPosition, Origin == soEnd ? Size() : 0);
+  if (target != FPosition) FlushWrites();
+  FPosition = target;
   return FPosition;
 }
 
@@ -185,12 +232,13 @@ std::int64_t TFileStream::Size() {
 }
 
 void TFileStream::SetSize(std::int64_t NewSize) {
-  if (!FlushWrites()) throw EWriteError(u"Stream write error");
+  if (NewSize < 0) throw EStreamError(u"Invalid stream size");
+  FlushWrites();
   FBufLen = 0;
-  if (::ftruncate(FHandle, static_cast<off_t>(std::max<std::int64_t>(0, NewSize))) != 0) {
+  if (::ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0) {
     throw EStreamError(u"Cannot set the size of \"" + FFileName + u"\". " + ErrnoText(errno));
   }
-  FPosition = std::min(FPosition, std::max<std::int64_t>(0, NewSize));
+  FPosition = std::min(FPosition, NewSize);
 }
 
 }  // namespace kez

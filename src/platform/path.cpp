@@ -51,29 +51,35 @@ std::string MatchInDirectory(const std::string& dir, const std::string& name) {
   return name;
 }
 
-}  // namespace
+// A path that every system call refuses with ENOTDIR (a name below a device file), given
+// for names that no file can have so that they open, create and remove nothing.
+constexpr const char* kNoSuchPath = "/dev/null/kez-no-such-file";
 
-std::string NativeFileName(StringView FileName) {
+// The name with its drive mapped and its separators as "/"; false for a name that no file
+// can have.
+bool MapName(StringView FileName, std::string& Path) {
+  if (FileNameFault(FileName) != nfNone) return false;
   String name(FileName);
   std::string prefix;
   if (name.size() >= 2 && name[1] == u':' && DriveIndex(name[0]) >= 0) {
     prefix = DriveTable()[static_cast<std::size_t>(DriveIndex(name[0]))];
-    if (prefix.empty()) prefix = "/";
     name.erase(0, 2);
   }
   for (auto& c : name) {
     if (c == u'\\') c = u'/';
   }
-  std::string path = StringToUtf8(name);
+  Path = StringToUtf8(name);
   if (!prefix.empty()) {
-    while (!path.empty() && path.front() == '/') path.erase(0, 1);
+    while (!Path.empty() && Path.front() == '/') Path.erase(0, 1);
     if (prefix.back() != '/') prefix += '/';
-    path = prefix + path;
+    Path = prefix + Path;
   }
-  if (path.empty() || Exists(path)) return path;
+  return true;
+}
 
-  // Walk the components, taking each as it stands when it exists, else the entry of its
-  // directory that matches ignoring case.
+// Walks the components of Path, taking each as it stands when it exists, else the entry of
+// its directory that matches ignoring case.
+std::string MatchComponents(const std::string& path) {
   std::string result = path.front() == '/' ? "/" : "";
   std::size_t i = path.front() == '/' ? 1 : 0;
   while (i <= path.size()) {
@@ -91,6 +97,44 @@ std::string NativeFileName(StringView FileName) {
     i = j + 1;
   }
   return result;
+}
+
+}  // namespace
+
+TFileNameFault FileNameFault(StringView FileName) {
+  if (FileName.find(u'\0') != StringView::npos) return nfInvalidCharacter;
+  if (FileName.size() >= 2 && FileName[1] == u':' && DriveIndex(FileName[0]) >= 0 &&
+      DriveTable()[static_cast<std::size_t>(DriveIndex(FileName[0]))].empty()) {
+    return nfUnmappedDrive;
+  }
+  return nfNone;
+}
+
+std::string NativeFileName(StringView FileName) {
+  std::string path;
+  if (!MapName(FileName, path)) return kNoSuchPath;
+  if (path.empty() || Exists(path)) return path;
+  return MatchComponents(path);
+}
+
+std::string NativeFileNameToCreate(StringView FileName) {
+  std::string path;
+  if (!MapName(FileName, path)) return kNoSuchPath;
+  const auto slash = path.find_last_of('/');
+  // A bare name, a name in the root, or a folder that exists as spelt: nothing to look up,
+  // so creating many files costs no directory scans.
+  if (slash == std::string::npos || slash == 0) return path;
+  const std::string folder = path.substr(0, slash);
+  if (Exists(folder)) return path;
+  // Files are mostly created in runs into one folder: remember the last folder matched
+  // ignoring case, and trust it while the spelling asked for still does not exist as such
+  // and the match still exists.
+  thread_local std::string lastAsked, lastMatch;
+  if (folder != lastAsked || !Exists(lastMatch)) {
+    lastMatch = MatchComponents(folder);
+    lastAsked = folder;
+  }
+  return lastMatch + path.substr(slash);
 }
 
 void SetDriveRoot(char16_t Letter, std::string Root) {

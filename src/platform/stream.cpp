@@ -3,10 +3,59 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
 
 #include "kez/platform/exceptions.hpp"
+#include "platform/stream_detail.hpp"
 
 namespace kez {
+
+namespace detail {
+
+std::int64_t SeekTarget(std::int64_t Offset, TSeekOrigin Origin, std::int64_t Current,
+                        std::int64_t End) {
+  std::int64_t base = 0;
+  if (Origin == soCurrent) base = Current;
+  if (Origin == soEnd) base = End;
+  std::int64_t target = 0;
+  if (__builtin_add_overflow(base, Offset, &target)) {
+    // Only a large positive sum can overflow here: base is never negative.
+    throw EStreamError(u"Stream position out of range");
+  }
+  return std::max<std::int64_t>(0, target);
+}
+
+}  // namespace detail
+
+namespace {
+
+// The largest block a memory stream asks for: beyond it the allocator could only fail, and
+// sizes this large would overflow the pointer arithmetic of the block.
+constexpr std::int64_t kMaxMemoryBlock = std::numeric_limits<std::ptrdiff_t>::max() / 2;
+
+[[noreturn]] void OutOfMemory() { throw EOutOfMemory(u"Out of memory"); }
+
+// Resizes Data to NewSize bytes (zero-filled), growing the capacity geometrically so that
+// many small writes cost linear time. Allocation failures become EOutOfMemory.
+void ResizeBlock(std::vector<std::uint8_t>& Data, std::int64_t NewSize) {
+  if (NewSize > kMaxMemoryBlock) OutOfMemory();
+  const auto size = static_cast<std::size_t>(NewSize);
+  try {
+    if (size > Data.capacity()) {
+      Data.reserve(
+          std::max(size, std::min(Data.capacity() * 2, static_cast<std::size_t>(kMaxMemoryBlock))));
+    }
+    Data.resize(size);
+  } catch (const std::bad_alloc&) {
+    OutOfMemory();
+  } catch (const std::length_error&) {
+    OutOfMemory();
+  }
+}
+
+}  // namespace
 
 void TStream::ReadBuffer(void* Buffer, std::int64_t Count) {
   if (Count <= 0) return;
@@ -28,12 +77,13 @@ std::int64_t TStream::Size() {
 void TStream::SetSize(std::int64_t) { throw EStreamError(u"Stream cannot change its size"); }
 
 std::int64_t TStream::CopyFrom(TStream& Source, std::int64_t Count) {
+  if (Count < 0) return 0;
   if (Count == 0) {
     Source.SetPosition(0);
     Count = Source.Size();
   }
   std::vector<std::uint8_t> buffer(
-      static_cast<std::size_t>(std::min<std::int64_t>(Count, 1 << 16)));
+      static_cast<std::size_t>(std::clamp<std::int64_t>(Count, 1, 1 << 16)));
   std::int64_t left = Count;
   while (left > 0) {
     const std::int64_t n = std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size()));
@@ -59,29 +109,24 @@ std::int64_t TMemoryStream::Read(void* Buffer, std::int64_t Count) {
 
 std::int64_t TMemoryStream::Write(const void* Buffer, std::int64_t Count) {
   if (Count <= 0) return 0;
-  const std::int64_t end = FPosition + Count;
-  if (end > static_cast<std::int64_t>(FData.size())) {
-    if (end > static_cast<std::int64_t>(FData.capacity())) {
-      FData.reserve(std::max<std::size_t>(static_cast<std::size_t>(end), FData.capacity() * 2));
-    }
-    FData.resize(static_cast<std::size_t>(end));
-  }
+  std::int64_t end = 0;
+  if (__builtin_add_overflow(FPosition, Count, &end)) OutOfMemory();
+  if (end > static_cast<std::int64_t>(FData.size())) ResizeBlock(FData, end);
   std::memcpy(FData.data() + FPosition, Buffer, static_cast<std::size_t>(Count));
   FPosition = end;
   return Count;
 }
 
 std::int64_t TMemoryStream::Seek(std::int64_t Offset, TSeekOrigin Origin) {
-  std::int64_t base = 0;
-  if (Origin == soCurrent) base = FPosition;
-  if (Origin == soEnd) base = static_cast<std::int64_t>(FData.size());
-  FPosition = std::max<std::int64_t>(0, base + Offset);
+  FPosition =
+      detail::SeekTarget(Offset, Origin, FPosition, static_cast<std::int64_t>(FData.size()));
   return FPosition;
 }
 
 void TMemoryStream::SetSize(std::int64_t NewSize) {
-  FData.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, NewSize)));
-  FPosition = std::min(FPosition, static_cast<std::int64_t>(FData.size()));
+  if (NewSize < 0) throw EStreamError(u"Invalid stream size");
+  ResizeBlock(FData, NewSize);
+  FPosition = std::min(FPosition, NewSize);
 }
 
 void TMemoryStream::Clear() {
@@ -92,8 +137,18 @@ void TMemoryStream::Clear() {
 void TMemoryStream::LoadFromStream(TStream& Source) {
   Source.SetPosition(0);
   const std::int64_t size = Source.Size();
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-  Source.ReadBuffer(data.data(), size);
+  if (size < 0) throw EStreamError(u"Invalid stream size");
+  // Read in pieces so that memory grows with the bytes that actually arrive, not with
+  // what the source claims to hold.
+  std::vector<std::uint8_t> data;
+  constexpr std::int64_t kPiece = 1 << 20;
+  std::int64_t done = 0;
+  while (done < size) {
+    const std::int64_t n = std::min(kPiece, size - done);
+    ResizeBlock(data, done + n);
+    Source.ReadBuffer(data.data() + done, n);
+    done += n;
+  }
   FData.swap(data);
   FPosition = 0;
 }
@@ -110,6 +165,7 @@ void TMemoryStream::LoadFromFile(StringView FileName) {
 void TMemoryStream::SaveToFile(StringView FileName) {
   TFileStream file(FileName, fmCreate);
   SaveToStream(file);
+  file.Flush();
 }
 
 TStringStream::TStringStream(std::string_view AString) {
@@ -127,8 +183,9 @@ void TStringStream::WriteString(std::string_view AString) {
 
 AnsiString TStringStream::ReadString(std::int64_t Count) {
   const auto size = static_cast<std::int64_t>(FData.size());
-  const std::int64_t n = std::clamp<std::int64_t>(std::min(Count, size - FPosition), 0, size);
-  AnsiString r(reinterpret_cast<const char*>(FData.data()) + std::min(FPosition, size),
+  if (Count <= 0 || FPosition >= size) return {};
+  const std::int64_t n = std::min(Count, size - FPosition);
+  AnsiString r(reinterpret_cast<const char*>(FData.data()) + FPosition,
                static_cast<std::size_t>(n));
   FPosition += n;
   return r;

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "kez/platform/exceptions.hpp"
@@ -17,6 +19,16 @@ namespace kez {
 std::uint8_t FileMode = 2;
 
 namespace {
+
+// rename(2) that never replaces an existing entry (atomically where the file system can).
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // File systems without RENAME_NOREPLACE: a hard link fails on an existing name.
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
+  return true;
+}
 
 int CodeFromErrno(int err, const std::string& path) {
   switch (err) {
@@ -72,6 +84,8 @@ String IOErrorText(int Code) {
       return u"File not open for output";
     case ioInvalidNumeric:
       return u"Invalid numeric input";
+    case ioInvalidName:
+      return u"Invalid file name";
     default:
       if (Code > 1000) return Utf8ToString(std::strerror(Code - 1000));
       return u"I/O error " + IntToStr(Code);
@@ -80,10 +94,20 @@ String IOErrorText(int Code) {
 
 // ---- TFileVar --------------------------------------------------------------------------
 
-TFileVar::~TFileVar() { CloseHandle(); }
+TFileVar::~TFileVar() {
+  if (FFile == nullptr) return;
+  const bool failedBefore = std::ferror(FFile) != 0;
+  if (std::fclose(FFile) != 0 && !failedBefore) {
+    // A destructor cannot report in either error mode; say so rather than lose text unseen.
+    std::fprintf(stderr, "kez: text could not be written to \"%s\": %s\n",
+                 StringToUtf8(FName).c_str(), std::strerror(errno));
+  }
+  FFile = nullptr;
+}
 
 void TFileVar::Assign(StringView FileName) {
-  CloseHandle();
+  // An open file is closed first; text it could not store is reported.
+  if (!CloseHandle() && Ready()) Fail(ioWriteError);
   FName = String(FileName);
   FAssigned = true;
 }
@@ -100,19 +124,30 @@ bool TFileVar::Fail(int Code) {
   return false;
 }
 
-bool TFileVar::FailFromErrno(int Errno) {
-  return Fail(CodeFromErrno(Errno, NativeFileName(FName)));
+bool TFileVar::NativeName(StringView Name, bool ToCreate, std::string& Path) {
+  switch (FileNameFault(Name)) {
+    case nfInvalidCharacter:
+      return Fail(ioInvalidName);
+    case nfUnmappedDrive:
+      return Fail(ioPathNotFound);
+    case nfNone:
+      break;
+  }
+  Path = ToCreate ? NativeFileNameToCreate(Name) : NativeFileName(Name);
+  return true;
 }
 
 bool TFileVar::OpenWith(int Flags, const char* StdioMode) {
   if (!Ready()) return false;
-  CloseHandle();
+  if (!CloseHandle()) return Fail(ioWriteError);
   if (!FAssigned) return Fail(ioNotAssigned);
-  const std::string path = NativeFileName(FName);
+  std::string path;
+  if (!NativeName(FName, (Flags & O_CREAT) != 0, path)) return false;
   const int fd = ::open(path.c_str(), Flags | O_CLOEXEC, 0666);
   if (fd < 0) return Fail(CodeFromErrno(errno, path));
+  // A folder opens for reading only (writing it fails with EISDIR): refuse it here.
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if ((Flags & O_ACCMODE) == O_RDONLY && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
     return Fail(ioAccessDenied);
   }
@@ -125,11 +160,11 @@ bool TFileVar::OpenWith(int Flags, const char* StdioMode) {
   return true;
 }
 
-void TFileVar::CloseHandle() {
-  if (FFile != nullptr) {
-    std::fclose(FFile);
-    FFile = nullptr;
-  }
+bool TFileVar::CloseHandle() {
+  if (FFile == nullptr) return true;
+  const bool ok = std::fclose(FFile) == 0;
+  FFile = nullptr;
+  return ok;
 }
 
 void TFileVar::Erase() {
@@ -142,7 +177,8 @@ void TFileVar::Erase() {
     Fail(ioAccessDenied);
     return;
   }
-  const std::string path = NativeFileName(FName);
+  std::string path;
+  if (!NativeName(FName, false, path)) return;
   if (::unlink(path.c_str()) != 0) Fail(CodeFromErrno(errno, path));
 }
 
@@ -156,10 +192,27 @@ void TFileVar::Rename(StringView NewName) {
     Fail(ioAccessDenied);
     return;
   }
-  const std::string from = NativeFileName(FName);
-  const std::string to = NativeFileName(NewName);
-  if (::rename(from.c_str(), to.c_str()) != 0) {
+  std::string from, existing, to;
+  if (!NativeName(FName, false, from) || !NativeName(NewName, false, existing) ||
+      !NativeName(NewName, true, to)) {
+    return;
+  }
+  struct stat fromSt {
+  }, existingSt{};
+  if (::lstat(from.c_str(), &fromSt) != 0) {
     Fail(CodeFromErrno(errno, from));
+    return;
+  }
+  // The new name may already be taken, also by a name that differs only in case (which
+  // the library's look-up treats as the same); only the file itself may hold it, when the
+  // rename changes nothing but letter case.
+  if (::lstat(existing.c_str(), &existingSt) == 0 &&
+      (existingSt.st_dev != fromSt.st_dev || existingSt.st_ino != fromSt.st_ino)) {
+    Fail(CodeFromErrno(EEXIST, to));
+    return;
+  }
+  if (to != from && !RenameNoReplace(from, to)) {
+    Fail(CodeFromErrno(errno, to));
     return;
   }
   FName = String(NewName);
@@ -167,30 +220,27 @@ void TFileVar::Rename(StringView NewName) {
 
 // ---- TextFile --------------------------------------------------------------------------
 
-TextFile::~TextFile() { CloseHandle(); }
+TextFile::~TextFile() = default;
 
-void TextFile::Reset() {
+void TextFile::Open(int Flags, const char* StdioMode, Mode NewMode) {
+  if (!Ready()) return;  // a pending error leaves the file as it is
   FMode = mClosed;
-  if (OpenWith(O_RDONLY, "rb")) FMode = mInput;
+  if (OpenWith(Flags, StdioMode)) FMode = NewMode;
 }
 
-void TextFile::Rewrite() {
-  FMode = mClosed;
-  if (OpenWith(O_WRONLY | O_CREAT | O_TRUNC, "wb")) FMode = mOutput;
-}
+void TextFile::Reset() { Open(O_RDONLY, "rb", mInput); }
 
-void TextFile::Append() {
-  FMode = mClosed;
-  if (OpenWith(O_WRONLY | O_APPEND, "ab")) FMode = mOutput;
-}
+void TextFile::Rewrite() { Open(O_WRONLY | O_CREAT | O_TRUNC, "wb", mOutput); }
+
+void TextFile::Append() { Open(O_WRONLY | O_APPEND, "ab", mOutput); }
 
 void TextFile::Close() {
-  if (FFile == nullptr) return;
+  if (!Ready() || FFile == nullptr) return;
   const bool writeFailed = std::fflush(FFile) != 0 || std::ferror(FFile) != 0;
   CloseHandle();
   const bool wasOutput = FMode == mOutput;
   FMode = mClosed;
-  if (writeFailed && wasOutput && Ready()) Fail(ioWriteError);
+  if (writeFailed && wasOutput) Fail(ioWriteError);
 }
 
 void TextFile::Flush() {
@@ -236,9 +286,10 @@ void TextFile::ReadLnAnsi(AnsiString& Line) {
     if (c == EOF) return;
     if (c == '\n') return;
     if (c == '\r') {
+      // CR LF ends the line; a lone CR is a character of the line.
       const int next = getc_unlocked(FFile);
-      if (next != '\n' && next != EOF) ungetc(next, FFile);
-      return;
+      if (next == '\n') return;
+      if (next != EOF) ungetc(next, FFile);
     }
     Line.push_back(static_cast<char>(c));
   }
@@ -305,7 +356,14 @@ std::int64_t TextFile::RemainingBytes() {
 bool TextFile::EoLn() {
   if (!CheckInput()) return true;
   const int c = PeekByte();
-  return c == EOF || c == '\r' || c == '\n';
+  if (c != '\r') return c == EOF || c == '\n';
+  // A CR ends the line only before an LF; look one byte further and put both back (the
+  // C library keeps more than one pushed-back byte).
+  getc_unlocked(FFile);
+  const int next = getc_unlocked(FFile);
+  if (next != EOF) ungetc(next, FFile);
+  ungetc('\r', FFile);
+  return next == '\n';
 }
 
 void TextFile::WriteAnsi(std::string_view Bytes) {
@@ -322,10 +380,19 @@ void TextFile::Write(char16_t Ch) {
 }
 
 void TextFile::WriteInteger(std::int64_t Value, int Width) {
-  String text = IntToStr(Value);
-  if (Width > static_cast<int>(text.size()))
-    text.insert(0, static_cast<std::size_t>(Width) - text.size(), u' ');
-  Write(text);
+  const AnsiString digits = StringToAnsi(IntToStr(Value));
+  // The padding goes out in pieces, so that a field of 2^31 blanks costs no memory; the
+  // loop ends at the first failure (a raised one, or a pending code in deferred mode).
+  std::int64_t pad = std::int64_t{Width} - static_cast<std::int64_t>(digits.size());
+  if (pad > 0) {
+    const std::string blanks(static_cast<std::size_t>(std::min<std::int64_t>(pad, 4096)), ' ');
+    while (pad > 0 && Ready()) {
+      const auto n = static_cast<std::size_t>(std::min<std::int64_t>(pad, 4096));
+      WriteAnsi(std::string_view(blanks.data(), n));
+      pad -= static_cast<std::int64_t>(n);
+    }
+  }
+  WriteAnsi(digits);
 }
 
 void TextFile::WriteReal(Extended Value, int Width, int Decimals) {
@@ -341,7 +408,7 @@ void TextFile::WriteLn(StringView Text) {
 
 // ---- UntypedFile -----------------------------------------------------------------------
 
-UntypedFile::~UntypedFile() { CloseHandle(); }
+UntypedFile::~UntypedFile() = default;
 
 void UntypedFile::Reset() {
   switch (FileMode & 3) {
@@ -360,10 +427,10 @@ void UntypedFile::Reset() {
 void UntypedFile::Rewrite() { OpenWith(O_RDWR | O_CREAT | O_TRUNC, "w+b"); }
 
 void UntypedFile::Close() {
-  if (FFile == nullptr) return;
+  if (!Ready() || FFile == nullptr) return;
   const bool failed = std::fflush(FFile) != 0;
   CloseHandle();
-  if (failed && Ready()) Fail(ioWriteError);
+  if (failed) Fail(ioWriteError);
 }
 
 std::int64_t UntypedFile::BlockRead(void* Buffer, std::int64_t Count) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,17 @@ TEST_F(PackageTest, TableListsTheUnitsInStartOrder) {
     EXPECT_EQ(table.Units[empty].Start, nullptr);
     EXPECT_EQ(table.Units[empty].Stop, nullptr);
   }
+}
+
+// A hook left installed by a host is not called from the unload-time stop, which runs
+// after the host's globals (which the hook may use) are destroyed.
+TEST(PackageUnload, ForgetsTheTraceHookBeforeTheUnloadTimeStop) {
+  EXPECT_EXIT(
+      {
+        SetPackageTraceHook([](StringView, bool) { std::_Exit(3); });
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(PackageTest, LibraryIsStartedWhenLoaded) {

@@ -20,7 +20,16 @@ class TProbe : public TComponent {
   int* FDestroyed;
 };
 
-class TOther : public TPersistent {};
+class TOther : public TPersistent {
+ public:
+  // A subclass that hands a copy on to the inherited AssignTo, whatever the destination.
+  void CopyInto(TPersistent* Dest) { AssignTo(Dest); }
+};
+
+TEST(Persistent, AssignToNothingIsAConversionError) {
+  TOther o;
+  EXPECT_THROW_MSG(o.CopyInto(nullptr), EConvertError, u"Cannot assign a TOther to a nil");
+}
 
 // Fails in its constructor the way components report an allocation failure.
 class TGreedy : public TComponent {

@@ -127,7 +127,12 @@ TEST(FileStream, ExclusiveOpenKeepsOthersOut) {
   TempDir dir;
   const String name = dir.File("locked.bin");
   TFileStream first(name, fmCreate | fmShareExclusive);
+  first.WriteBuffer("keep", 4);
+  first.Flush();
   EXPECT_THROW(TFileStream(name, fmOpenRead | fmShareDenyWrite), EFOpenError);
+  // A refused create must not have emptied the holder's file.
+  EXPECT_THROW(TFileStream(name, fmCreate | fmShareExclusive), EFCreateError);
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("locked.bin")), "keep");
   TFileStream unshared(name, fmOpenRead | fmShareDenyNone);  // asks for no lock
 }
 

@@ -1,8 +1,13 @@
 #include "kez/platform/textfile.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <filesystem>
+#include <functional>
+#include <limits>
 #include <string>
 
 #include "test_support.hpp"
@@ -27,9 +32,9 @@ TEST(TextFile, WritesLinesWithCrLf) {
   EXPECT_EQ(ReadBytes(dir.NativeFile("a.txt")), "one\r\ntwo    42!\r\n");
 }
 
-TEST(TextFile, ReadsCrLfLfAndCrLineEnds) {
+TEST(TextFile, ReadsCrLfAndLfLineEndsAndKeepsALoneCr) {
   TempDir dir;
-  WriteBytes(dir.NativeFile("ends.txt"), "a\r\nb\nc\rd");
+  WriteBytes(dir.NativeFile("ends.txt"), "a\r\nb\nc\rd\r");
   TextFile f(dir.File("ends.txt"));
   f.Reset();
   std::vector<String> lines;
@@ -38,10 +43,31 @@ TEST(TextFile, ReadsCrLfLfAndCrLineEnds) {
     f.ReadLn(line);
     lines.push_back(line);
   }
-  EXPECT_EQ(lines, (std::vector<String>{u"a", u"b", u"c", u"d"}));
+  EXPECT_EQ(lines, (std::vector<String>{u"a", u"b", u"c\rd\r"}));
   String past = u"x";
   f.ReadLn(past);  // at the end: empty, no error
   EXPECT_EQ(past, u"");
+}
+
+TEST(TextFile, LinesHoldingCrReadBackAsWritten) {
+  TempDir dir;
+  const std::vector<String> written = {u"a\rb", u"\r", u"c\r", u"\r\rd", u""};
+  TextFile f(dir.File("cr.txt"));
+  f.Rewrite();
+  for (const String& line : written) f.WriteLn(line);
+  f.Close();
+  f.Reset();
+  EXPECT_FALSE(f.EoLn());
+  EXPECT_EQ(f.ReadChar(), u'a');
+  EXPECT_FALSE(f.EoLn());  // a lone CR does not end the line
+  f.Reset();
+  std::vector<String> read;
+  while (!f.Eof()) {
+    String line;
+    f.ReadLn(line);
+    read.push_back(line);
+  }
+  EXPECT_EQ(read, written);
 }
 
 TEST(TextFile, EveryByteValueSurvivesAWriteAndARead) {
@@ -153,6 +179,156 @@ TEST(TextFile, DeferredModeReportsWrongDirection) {
   f.Reset();
   f.WriteLn(u"x");
   EXPECT_EQ(f.IOResult(), ioNotOpenForOutput);
+}
+
+TEST(TextFile, DeferredModeLeavesTheFileAloneWhileACodeIsPending) {
+  TempDir dir;
+  WriteBytes(dir.NativeFile("other.txt"), "other\r\n");
+  TextFile f(dir.File("out.txt"));
+  f.SetErrorMode(iemDeferred);
+  f.Rewrite();
+  f.WriteLn(u"first");
+  f.ReadInteger();  // wrong direction: 104 is now pending
+  f.Reset();        // none of these may close, reopen or truncate the file
+  f.Append();
+  f.Rewrite();
+  f.Close();
+  f.Erase();
+  f.Rename(dir.File("renamed.txt"));
+  EXPECT_TRUE(f.IsOpen());
+  EXPECT_EQ(f.IOResult(), ioNotOpenForInput);
+  f.WriteLn(u"second");  // still open for output: nothing was lost
+  f.Close();
+  EXPECT_EQ(f.IOResult(), 0);
+  EXPECT_EQ(ReadBytes(dir.NativeFile("out.txt")), "first\r\nsecond\r\n");
+}
+
+TEST(TextFile, RenameNeverReplacesAnotherFile) {
+  TempDir dir;
+  WriteBytes(dir.NativeFile("r1.txt"), "ONE");
+  WriteBytes(dir.NativeFile("r2.txt"), "TWO");
+  TextFile f(dir.File("r1.txt"));
+  try {
+    f.Rename(dir.File("r2.txt"));
+    FAIL() << "renamed onto an existing file";
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode(), 1000 + EEXIST);
+  }
+  f.SetErrorMode(iemDeferred);
+  f.Rename(dir.File("R2.TXT"));  // the same entry, ignoring case
+  EXPECT_EQ(f.IOResult(), 1000 + EEXIST);
+  EXPECT_EQ(f.FileName(), dir.File("r1.txt"));
+  EXPECT_EQ(ReadBytes(dir.NativeFile("r1.txt")), "ONE");
+  EXPECT_EQ(ReadBytes(dir.NativeFile("r2.txt")), "TWO");
+}
+
+TEST(TextFile, RenameToAnotherLetterCaseRenamesOnDisk) {
+  TempDir dir;
+  WriteBytes(dir.NativeFile("r1.txt"), "ONE");
+  TextFile f(dir.File("r1.txt"));
+  f.Rename(dir.File("R1.TXT"));
+  EXPECT_EQ(f.FileName(), dir.File("R1.TXT"));
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+    names.push_back(e.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"R1.TXT"});
+  f.Rename(dir.File("R1.TXT"));  // to its own name: nothing to do
+  EXPECT_EQ(ReadBytes(dir.NativeFile("R1.TXT")), "ONE");
+}
+
+TEST(TextFile, NamesNoFileCanHaveTouchNothing) {
+  TempDir dir;
+  // Q: is not in the drive table; the name must not fall through to the root folder.
+  const std::string leaf = "kez-unmapped-" + std::to_string(::getpid()) + ".txt";
+  TextFile unmapped(u"Q:\\tmp\\" + Utf8ToString(leaf));
+  try {
+    unmapped.Rewrite();
+    FAIL() << "created a file on an unmapped drive";
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode(), ioPathNotFound);
+  }
+  EXPECT_FALSE(std::filesystem::exists("/tmp/" + leaf));
+  EXPECT_FALSE(std::filesystem::exists("/" + leaf));
+
+  // A NUL would cut the name short at "a"; such a name opens and removes nothing.
+  WriteBytes(dir.NativeFile("a"), "kept");
+  String withNul = dir.File("a");
+  withNul += u'\0';
+  withNul += u"b.txt";
+  TextFile f(withNul);
+  f.SetErrorMode(iemDeferred);
+  for (const auto& op : std::vector<std::function<void()>>{
+           [&] { f.Rewrite(); }, [&] { f.Append(); }, [&] { f.Reset(); }, [&] { f.Erase(); },
+           [&] { f.Rename(dir.File("c")); }}) {
+    op();
+    EXPECT_EQ(f.IOResult(), ioInvalidName);
+  }
+  EXPECT_EQ(ReadBytes(dir.NativeFile("a")), "kept");
+  TextFile target(dir.File("x.txt"));
+  target.SetErrorMode(iemDeferred);
+  WriteBytes(dir.NativeFile("x.txt"), "x");
+  target.Rename(withNul);
+  EXPECT_EQ(target.IOResult(), ioInvalidName);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                          std::filesystem::directory_iterator()),
+            2);
+}
+
+TEST(TextFile, RewriteFindsAnUpperCasedFolder) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.Path() / "sub");
+  const auto create = [&](std::string_view name) {
+    TextFile f(dir.File(name));
+    f.Rewrite();
+    f.WriteLn(u"x");
+    f.Close();
+  };
+  create("SUB/New.txt");
+  create("SUB/Next.txt");
+  EXPECT_EQ(ReadBytes(dir.NativeFile("sub/New.txt")), "x\r\n");
+  EXPECT_EQ(ReadBytes(dir.NativeFile("sub/Next.txt")), "x\r\n");
+  // A folder spelt exactly as asked wins over one that matches ignoring case.
+  std::filesystem::create_directory(dir.Path() / "SUB");
+  create("SUB/Third.txt");
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() / "SUB" / "Third.txt"));
+  // The file's own name is kept as given, next to a name differing only in case.
+  create("sub/NEW.TXT");
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() / "sub" / "NEW.TXT"));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() / "sub" / "New.txt"));
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// Writes a field of 100 million blanks with the address space capped at 128 MiB above
+// what the process uses now: a field-sized text (200 MB of UTF-16) cannot be had.
+void WriteHugeFieldWithCappedMemory() {
+  long pages = 0;
+  if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+    std::fclose(statm);
+  }
+  const auto cap = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) +
+                   (rlim_t{128} << 20);
+  const rlimit limit{cap, cap};
+  if (pages > 0) ::setrlimit(RLIMIT_AS, &limit);
+  TextFile null(u"/dev/null");
+  null.Rewrite();
+  null.WriteInteger(1, 100'000'000);
+  null.Close();
+  std::_Exit(0);
+}
+#endif
+
+TEST(TextFile, WideIntegerFieldsArePaddedWithoutAFieldSizedBuffer) {
+  TempDir dir;
+  TextFile f(dir.File("w.txt"));
+  f.Rewrite();
+  f.WriteInteger(-5, 10000);
+  f.WriteInteger(7, std::numeric_limits<int>::min());
+  f.Close();
+  EXPECT_EQ(ReadBytes(dir.NativeFile("w.txt")), std::string(9998, ' ') + "-57");
+#if !defined(__SANITIZE_ADDRESS__)
+  EXPECT_EXIT(WriteHugeFieldWithCappedMemory(), ::testing::ExitedWithCode(0), "");
+#endif
 }
 
 TEST(TextFile, AppendEraseAndRename) {

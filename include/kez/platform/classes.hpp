@@ -45,7 +45,8 @@ class TPersistent : public TObject {
 
  protected:
   // AssignTo
-  // Copies this object into Dest; the base version raises the EConvertError above.
+  // Copies this object into Dest; the base version raises the EConvertError above
+  // ("... to a nil" for a null Dest).
   virtual void AssignTo(TPersistent* Dest);
 
   // AssignError

@@ -1,7 +1,8 @@
 // How the library's Windows-style file names reach the Linux file system.
 //
 // "\" and "/" are both separators. A leading drive "X:" maps through a drive table (by
-// default only C: is mapped, to "/"); hosts may map more with SetDriveRoot. A name is
+// default only C: is mapped, to "/"); hosts may map more with SetDriveRoot. A drive the
+// table does not map names no file. A name is
 // looked up exactly first; when that fails, each component is matched ignoring ASCII case,
 // so upper-cased directory parts find their files as on a case-insensitive file system.
 //
@@ -15,11 +16,25 @@
 
 namespace kez {
 
+// TFileNameFault / FileNameFault
+// Why no file can have a name: a NUL character in it (which the operating system would
+// take as its end), or a drive letter the drive table does not map.
+enum TFileNameFault : std::uint8_t { nfNone, nfInvalidCharacter, nfUnmappedDrive };
+TFileNameFault FileNameFault(StringView FileName);
+
 // NativeFileName
 // The UTF-8 path to hand to the operating system for a library file name. When no
 // existing path matches ignoring case, the name with only separators and drive mapped is
-// returned (so that files can be created).
+// returned. For a name with a fault (above) it returns a path that every system call
+// refuses with ENOTDIR, so that such a name opens, creates and removes nothing.
 std::string NativeFileName(StringView FileName);
+
+// NativeFileNameToCreate
+// The path under which to create or overwrite a file: the folder is looked up as by
+// NativeFileName (so upper-cased folder parts find their folder), the last component is
+// kept as given. Creating a file therefore never scans its folder, however large; a file
+// whose name differs from an existing one only in case is a file of its own.
+std::string NativeFileNameToCreate(StringView FileName);
 
 // SetDriveRoot / DriveRoot
 // Map a drive letter (A-Z, either case) to a directory; an empty root removes the mapping.

@@ -17,8 +17,10 @@ namespace kez {
 enum TSeekOrigin : std::uint8_t { soBeginning, soCurrent, soEnd };
 
 // TStream
-// A sequence of bytes with a position. Read and Write move as many bytes as they can and
-// return the count; ReadBuffer and WriteBuffer insist on the whole count.
+// A sequence of bytes with a 64-bit position. Read and Write move as many bytes as they can
+// and return the count; ReadBuffer and WriteBuffer insist on the whole count. Positions and
+// counts at the ends of the 64-bit range fail cleanly: a position that cannot be reached
+// raises EStreamError, a memory block that cannot be had raises EOutOfMemory.
 class TStream : public TObject {
  public:
   // Read
@@ -27,17 +29,18 @@ class TStream : public TObject {
   virtual std::int64_t Read(void* Buffer, std::int64_t Count) = 0;
 
   // Write
-  // Writes up to Count bytes and returns how many were written.
+  // Writes up to Count bytes and returns how many were written (0 for a Count of 0 or less).
   virtual std::int64_t Write(const void* Buffer, std::int64_t Count) = 0;
 
   // Seek
   // Moves the position relative to Origin and returns the new position. Positions past
-  // the end are allowed (reads there give 0 bytes); a negative result is clamped to 0.
+  // the end are allowed (reads there give 0 bytes); a negative result is clamped to 0; a
+  // result beyond the 64-bit range raises EStreamError and leaves the position alone.
   virtual std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) = 0;
 
   // ReadBuffer / WriteBuffer
   // Move exactly Count bytes or raise EReadError ("Stream read error") / EWriteError
-  // ("Stream write error"). A Count of 0 does nothing.
+  // ("Stream write error"). A Count of 0 or less does nothing.
   void ReadBuffer(void* Buffer, std::int64_t Count);
   void WriteBuffer(const void* Buffer, std::int64_t Count);
 
@@ -46,18 +49,26 @@ class TStream : public TObject {
 
   // Size / SetSize
   // The length in bytes. SetSize truncates or extends (with zero bytes); the position
-  // stays where it was unless it lay past the new end, then it moves to the end.
+  // stays where it was unless it lay past the new end, then it moves to the end. A negative
+  // size raises EStreamError; streams that cannot change their size raise it too.
   virtual std::int64_t Size();
   virtual void SetSize(std::int64_t NewSize);
 
+  // Flush
+  // Hands bytes the stream still holds back (a file stream's write buffer) to their
+  // destination, raising EWriteError when that fails. Streams without a buffer do nothing.
+  virtual void Flush() {}
+
   // CopyFrom
   // Copies Count bytes from Source's position into this stream and returns the count.
-  // A Count of 0 copies the whole of Source from its start. Short sources raise EReadError.
+  // A Count of 0 copies the whole of Source from its start; a negative Count copies
+  // nothing and gives 0. Short sources raise EReadError.
   std::int64_t CopyFrom(TStream& Source, std::int64_t Count);
 };
 
 // TMemoryStream
-// A stream over a growable block of memory. Writing past the end extends it.
+// A stream over a growable block of memory. Writing past the end extends it (the gap
+// holds zero bytes); a block that cannot be allocated raises EOutOfMemory.
 class TMemoryStream : public TStream {
  public:
   TMemoryStream() = default;
@@ -79,7 +90,8 @@ class TMemoryStream : public TStream {
 
   // LoadFromStream / SaveToStream / LoadFromFile / SaveToFile
   // Replace the contents with the whole of another stream or file (position 0 after), or
-  // write the whole contents out. File errors raise EFOpenError / EFCreateError.
+  // write the whole contents out. File errors raise EFOpenError / EFCreateError; a file
+  // that cannot take the bytes (disk full) raises EWriteError from SaveToFile.
   void LoadFromStream(TStream& Source);
   void SaveToStream(TStream& Dest);
   void LoadFromFile(StringView FileName);
@@ -122,9 +134,19 @@ inline constexpr std::uint16_t fmShareDenyNone = 0x0040;
 // otherwise the low bits choose read, write or read-write access to an existing file.
 // Sharing: fmShareExclusive takes an exclusive advisory lock (flock), fmShareDenyWrite and
 // fmShareDenyRead a shared one, so two kez streams honour each other's wishes; a lock that
-// cannot be had fails the open. Failures raise EFOpenError "Cannot open file "<name>". <reason>"
-// or EFCreateError "Cannot create file "<name>". <reason>". The stream buffers reads and
-// writes internally; the file is closed by the destructor.
+// cannot be had fails the open. fmCreate truncates only once the lock is held, so a create
+// that is refused leaves the other holder's file as it was. Failures raise EFOpenError
+// "Cannot open file "<name>". <reason>" or EFCreateError "Cannot create file "<name>".
+// <reason>".
+//
+// Writing. Short writes are gathered in a 64 KiB buffer, so many small writes cost about
+// what stdio's fwrite costs. A Write on a stream opened without write access writes
+// nothing (WriteBuffer raises EWriteError). Bytes that the file refuses (disk full, a
+// file-size limit) raise EWriteError from the call that hands them to the file: the Write
+// that overflows the buffer, Flush, SetSize, a Seek that moves the position, or the next
+// Read. To learn the fate of the last bytes, call Flush before the stream is destroyed;
+// the destructor writes what is still buffered and, as it cannot raise, reports a failure
+// on stderr ("kez: N bytes could not be written to ...") rather than losing it unseen.
 class TFileStream : public TStream {
  public:
   TFileStream(StringView FileName, std::uint16_t Mode);
@@ -135,12 +157,13 @@ class TFileStream : public TStream {
   std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) final;
   std::int64_t Size() final;
   void SetSize(std::int64_t NewSize) final;
+  void Flush() final;
 
   const String& FileName() const { return FFileName; }
 
  private:
-  bool FlushWrites();
-  void DropReadAhead();
+  // Writes the pending bytes out; raises EWriteError (and drops them) when the file refuses.
+  void FlushWrites();
 
   String FFileName;
   int FHandle = -1;
@@ -151,6 +174,7 @@ class TFileStream : public TStream {
   std::int64_t FBufStart = 0;
   std::size_t FBufLen = 0;
   bool FWriting = false;
+  bool FCanWrite = false;
 };
 
 }  // namespace kez

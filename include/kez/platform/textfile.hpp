@@ -9,17 +9,25 @@
 //
 // On disk the text is Windows-1252, one byte per character (characters outside that code
 // page are written as '?'); written lines end with CR LF, and reading takes CR LF and LF
-// (and a lone CR) as line ends.
+// as line ends. A lone CR is an ordinary character of its line, so a text holding one
+// reads back as it was written.
 //
 // Failure modes. Every operation can fail. In the raising mode (the default) a failure
 // raises EInOutError carrying the error code at once. In the deferred mode a failure
 // records the code instead; while a code is pending every further operation on the file
-// does nothing (reads give empty results), until IOResult() fetches the code and clears it.
+// does nothing (reads give empty results; Reset, Rewrite, Append, Close, Erase and Rename
+// leave the file as it is), until IOResult() fetches the code and clears it. Assign still
+// binds a new name.
+//
+// Close reports a write that the disk refused. The destructor closes an open file too but
+// cannot report; it says so on stderr. Close the file to learn of every failure.
 //
 // Error codes: 2 file not found, 3 path not found, 5 access denied, 100 read error (read
 // past the end), 101 write error (disk full and the like), 102 file not assigned, 103 file
-// not open, 104 not open for input, 105 not open for output, 106 invalid numeric format;
-// other system errors give 1000 + errno.
+// not open, 104 not open for input, 105 not open for output, 106 invalid numeric format,
+// 123 invalid file name (a NUL character in it); other system errors give 1000 + errno
+// (1017 for a name that exists already). A drive letter that the drive table does not map
+// is "path not found" (3).
 #pragma once
 
 #include <cstdint>
@@ -45,6 +53,7 @@ inline constexpr int ioNotOpen = 103;
 inline constexpr int ioNotOpenForInput = 104;
 inline constexpr int ioNotOpenForOutput = 105;
 inline constexpr int ioInvalidNumeric = 106;
+inline constexpr int ioInvalidName = 123;
 
 enum TIOErrorMode : std::uint8_t { iemRaise, iemDeferred };
 
@@ -75,7 +84,10 @@ class TFileVar {
   int IOResult();
 
   // Erase / Rename
-  // Delete or rename the closed file; Rename binds the variable to the new name.
+  // Delete or rename the closed file; Rename binds the variable to the new name. Rename
+  // never replaces another file: a new name that exists (also in another letter case)
+  // fails with 1017 and leaves both files. A new name that differs only in letter case
+  // renames the file on disk.
   void Erase();
   void Rename(StringView NewName);
 
@@ -86,12 +98,15 @@ class TFileVar {
   // Opens the bound file with open(2) flags and the matching stdio mode; false after
   // reporting the failure.
   bool OpenWith(int Flags, const char* StdioMode);
-  void CloseHandle();
+  // The operating system's path for Name (ToCreate: as a file to create); false after
+  // reporting a name that no file can have.
+  bool NativeName(StringView Name, bool ToCreate, std::string& Path);
+  // Closes the handle; false when text still buffered could not be written.
+  bool CloseHandle();
   // Reports a failure in the chosen mode; always returns false.
   bool Fail(int Code);
   // True when operations may proceed (no pending error); otherwise they are skipped.
   bool Ready() const { return FPending == 0; }
-  bool FailFromErrno(int Errno);
 
   String FName;
   bool FAssigned = false;
@@ -111,7 +126,9 @@ class TextFile : public TFileVar {
   // Reset / Rewrite / Append / Close / Flush
   // Open for reading (the file must exist), create or overwrite, open for appending at
   // the end (the file must exist), close (closing a closed file does nothing), and write
-  // out what is buffered.
+  // out what is buffered. Rewrite looks up upper-cased folder parts ignoring case but
+  // keeps the file's own name as given (see NativeFileNameToCreate), so creating files in
+  // a large folder costs what fopen costs.
   void Reset();
   void Rewrite();
   void Append();
@@ -119,8 +136,9 @@ class TextFile : public TFileVar {
   void Flush();
 
   // ReadLn
-  // Reads the rest of the current line (the line end is consumed, not returned). At the
-  // end of the file it gives an empty text and no error. The second form skips the line.
+  // Reads the rest of the current line (the line end, CR LF or LF, is consumed, not
+  // returned). At the end of the file it gives an empty text and no error. The second form
+  // skips the line.
   void ReadLn(String& Line);
   void ReadLn();
   // ReadLnAnsi: the same, as the line's bytes.
@@ -139,7 +157,7 @@ class TextFile : public TFileVar {
 
   // Eof / EoLn
   // Eof: nothing more to read (also true for a file in error or not open for reading).
-  // EoLn: the next character ends a line, or the file is at its end.
+  // EoLn: the next characters end a line (LF, or CR LF), or the file is at its end.
   bool Eof();
   bool EoLn();
 
@@ -152,6 +170,7 @@ class TextFile : public TFileVar {
   // Write / WriteLn
   // Write a text, a character, an integer right-aligned to Width, or a real number in the
   // layout of FloatToStrLayout(Value, Width, Decimals); WriteLn ends the line with CR LF.
+  // An integer's padding is written in pieces, however wide the field.
   void Write(StringView Text);
   void Write(char16_t Ch);
   void WriteAnsi(std::string_view Bytes);
@@ -161,6 +180,7 @@ class TextFile : public TFileVar {
 
  private:
   enum Mode : std::uint8_t { mClosed, mInput, mOutput };
+  void Open(int Flags, const char* StdioMode, Mode NewMode);
   bool CheckInput();
   bool CheckOutput();
   int PeekByte();

@@ -1,0 +1,134 @@
+// How a file stream reports bytes that do not reach the file, and a random comparison of
+// the buffered stream with a plain model.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+
+#include "kez/platform/stream.hpp"
+#include "test_support.hpp"
+
+namespace kez {
+namespace {
+
+using test::TempDir;
+
+TEST(FileStream, WriteOnAStreamOpenedForReadingIsAWriteError) {
+  TempDir dir;
+  test::WriteBytes(dir.NativeFile("r.bin"), "abcdef");
+  TFileStream f(dir.File("r.bin"), fmOpenRead);
+  EXPECT_EQ(f.Write("xyz", 3), 0);
+  EXPECT_THROW_MSG(f.WriteBuffer("xyz", 3), EWriteError, u"Stream write error");
+  EXPECT_EQ(f.Position(), 0);
+  char back[6];
+  f.ReadBuffer(back, 6);
+  EXPECT_EQ(std::string(back, 6), "abcdef");
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("r.bin")), "abcdef");
+}
+
+TEST(FileStream, SaveToAFullDiskIsAWriteError) {
+  TMemoryStream m;
+  m.WriteBuffer("abc", 3);
+  EXPECT_THROW_MSG(m.SaveToFile(u"/dev/full"), EWriteError, u"Stream write error");
+}
+
+// Each action that hands buffered bytes to the file reports the disk's refusal.
+struct FlushPoint {
+  const char* Name;
+  std::function<void(TFileStream&)> Action;
+};
+
+void PrintTo(const FlushPoint& p, std::ostream* os) { *os << p.Name; }
+
+class BufferedWriteFailure : public ::testing::TestWithParam<FlushPoint> {};
+
+TEST_P(BufferedWriteFailure, IsRaisedWhereTheBytesLeaveTheBuffer) {
+  TFileStream f(u"/dev/full", fmCreate);
+  f.WriteBuffer("abc", 3);  // still in the buffer
+  EXPECT_THROW(GetParam().Action(f), EWriteError);
+  // The bytes were reported lost: nothing is left for the destructor to lose unseen.
+  testing::internal::CaptureStderr();
+  {
+    TFileStream g(u"/dev/full", fmCreate);
+    g.WriteBuffer("abc", 3);
+    try {
+      GetParam().Action(g);
+    } catch (const EWriteError&) {
+    }
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileStream, BufferedWriteFailure,
+    ::testing::Values(FlushPoint{"Flush", [](TFileStream& f) { f.Flush(); }},
+                      FlushPoint{"SetSize", [](TFileStream& f) { f.SetSize(0); }},
+                      FlushPoint{"Seek", [](TFileStream& f) { f.Seek(0, soBeginning); }},
+                      FlushPoint{"Read",
+                                 [](TFileStream& f) {
+                                   char c;
+                                   f.Read(&c, 1);
+                                 }},
+                      FlushPoint{"WriteBeyondTheBuffer", [](TFileStream& f) {
+                                   const std::string big(100000, 'x');
+                                   f.WriteBuffer(big.data(), static_cast<std::int64_t>(big.size()));
+                                 }}));
+
+TEST(FileStream, DestructorThatCannotWriteSaysSoOnStderr) {
+  testing::internal::CaptureStderr();
+  {
+    TFileStream f(u"/dev/full", fmCreate);
+    f.WriteBuffer("abc", 3);
+  }
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("3 bytes could not be written to \"/dev/full\""), std::string::npos) << said;
+}
+
+// A random sequence of writes, reads, seeks and resizes on a file stream gives what the
+// same sequence gives on a plain byte string.
+TEST(FileStream, MatchesAByteStringModelOnRandomOperations) {
+  TempDir dir;
+  std::mt19937 rng(15);
+  for (int round = 0; round < 20; ++round) {
+    TFileStream f(dir.File("model.bin"), fmCreate);
+    std::string model;
+    std::int64_t pos = 0;
+    for (int step = 0; step < 400; ++step) {
+      const int op = static_cast<int>(rng() % 10);
+      if (op < 4) {  // write a short or a long run
+        const std::size_t n = rng() % 8 == 0 ? 70000 + rng() % 1000 : 1 + rng() % 40;
+        const std::string bytes(n, static_cast<char>('a' + rng() % 26));
+        f.WriteBuffer(bytes.data(), static_cast<std::int64_t>(n));
+        if (model.size() < pos + n) model.resize(pos + n, '\0');
+        model.replace(static_cast<std::size_t>(pos), n, bytes);
+        pos += static_cast<std::int64_t>(n);
+      } else if (op < 6) {  // read
+        const std::size_t n = rng() % 8 == 0 ? 70000 : rng() % 50;
+        std::string got(n, '?');
+        const std::int64_t r = f.Read(got.data(), static_cast<std::int64_t>(n));
+        const std::string want =
+            pos < static_cast<std::int64_t>(model.size()) ? model.substr(pos, n) : "";
+        ASSERT_EQ(got.substr(0, static_cast<std::size_t>(r)), want) << "step " << step;
+        pos += r;
+      } else if (op < 9) {  // seek anywhere, also past the end
+        const auto size = static_cast<std::int64_t>(model.size());
+        pos = static_cast<std::int64_t>(rng() % static_cast<std::uint64_t>(size + 100));
+        ASSERT_EQ(f.Seek(pos - size, soEnd), pos);
+      } else {  // resize
+        const std::size_t n = rng() % (model.size() + 50);
+        f.SetSize(static_cast<std::int64_t>(n));
+        model.resize(n, '\0');
+        pos = std::min<std::int64_t>(pos, static_cast<std::int64_t>(n));
+      }
+      ASSERT_EQ(f.Position(), pos) << "step " << step << " op " << op;
+      ASSERT_EQ(f.Size(), static_cast<std::int64_t>(model.size()))
+          << "step " << step << " op " << op;
+    }
+    f.Flush();
+    ASSERT_EQ(test::ReadBytes(dir.NativeFile("model.bin")), model);
+  }
+}
+
+}  // namespace
+}  // namespace kez
