@@ -9,6 +9,7 @@
 //   kez ascii85 encode|decode IN OUT
 //   kez html urlencode TEXT       URL coding, page text, pages from templates
 //   kez units                     the library's units in start order
+//   kez marks --png FILE          a sheet of the data-point marks and frame styles
 #include "kez/kez.hpp"
 
 #include <cstdio>
@@ -17,6 +18,8 @@
 #include <span>
 #include <string>
 #include <vector>
+
+#include "marks.hpp"
 
 namespace {
 
@@ -416,7 +419,8 @@ void Usage() {
       "  html urlencode|urldecode TEXT\n"
       "  html text FILE              the text of an HTML page's body\n"
       "  html page OUT TEMPLATE [NAME=VALUE...]  a page from a template's <#NAME> tags\n"
-      "  units                       the library's units in start order\n",
+      "  units                       the library's units in start order\n"
+      "  marks --png FILE            a sheet of the data-point marks and frame styles\n",
       stderr);
 }
 
@@ -443,6 +447,7 @@ int main(int argc, char** argv) {
   if (command == "ascii85" && rest.size() == 3) return Ascii85(rest[0], rest[1], rest[2]);
   if (command == "html" && !rest.empty()) return Html(rest[0], rest.subspan(1));
   if (command == "units") return Units();
+  if (command == "marks") return MarkSheet(rest);
   Usage();
   return 2;
 }

@@ -53,3 +53,4 @@ void GuardAllocation(const TComponent& Component, StringView Text, F&& Allocate)
 }  // namespace kez
 
 #include "kez/kezbase/vocabulary.hpp"
+#include "kez/kezbase/drawing.hpp"

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "canvas_picture.hpp"
+#include "kez/platform/graphics.hpp"
+#include "test_support.hpp"
+
+namespace kez {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The standard output of a shell command.
+std::string Shell(const std::string& Command) {
+  std::string out;
+  if (std::FILE* p = ::popen(Command.c_str(), "r")) {
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    ::pclose(p);
+  }
+  return out;
+}
+
+bool HavePoppler() {
+  return std::system("command -v pdftoppm >/dev/null && command -v pdfinfo >/dev/null") == 0;
+}
+
+// A binary PPM image as pdftoppm writes it.
+struct TPpm {
+  int Width = 0, Height = 0;
+  std::string Data;
+  TColor At(int X, int Y) const {
+    const std::size_t i = (static_cast<std::size_t>(Y) * Width + X) * 3;
+    const auto b = [&](std::size_t k) {
+      return static_cast<TColor>(static_cast<unsigned char>(Data[i + k]));
+    };
+    return b(0) | (b(1) << 8) | (b(2) << 16);
+  }
+};
+
+TPpm ReadPpm(const std::string& Name) {
+  std::ifstream in(Name, std::ios::binary);
+  TPpm ppm;
+  std::string magic;
+  int maxval = 0;
+  in >> magic >> ppm.Width >> ppm.Height >> maxval;
+  in.get();
+  ppm.Data.assign(std::istreambuf_iterator<char>(in), {});
+  return ppm;
+}
+
+class PrinterTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    TPrinter& p = Printer();
+    p.Abort();
+    p.SetFileName(u"");
+    p.SetPngPages(false);
+    p.SetTitle(u"");
+  }
+  test::TempDir dir;
+};
+
+TEST_F(PrinterTest, TwoPagesOfA4WithPixelsWhereTheyWereDrawn) {
+  if (!HavePoppler()) GTEST_SKIP() << "pdftoppm and pdfinfo (poppler-utils) are needed";
+  TPrinter& p = Printer();
+  EXPECT_EQ(p.PixelsPerInch(), 300);
+  EXPECT_EQ(p.PageWidth(), 2480);
+  EXPECT_EQ(p.PageHeight(), 3508);
+  p.SetFileName(dir.File("doc.pdf"));
+  p.SetPngPages(true);
+  p.BeginDoc();
+  EXPECT_TRUE(p.Printing());
+  EXPECT_EQ(p.PageNumber(), 1);
+  EXPECT_EQ(p.Canvas().ClipRect(), (TRect{0, 0, 2480, 3508}));
+  TBitmap block;
+  test::Prepare(block, 20, 10);
+  block.Canvas().Brush().SetColor(test::kRed);
+  block.Canvas().FillRect({0, 0, 20, 10});
+  block.Canvas().SetPixels(0, 0, test::kBlue);
+  p.Canvas().Draw(100, 200, block);
+  p.NewPage();
+  EXPECT_EQ(p.PageNumber(), 2);
+  EXPECT_EQ(p.Canvas().Pixels(100, 200), 0xFFFFFFu);  // a fresh page
+  p.Canvas().Draw(1000, 2000, block);
+  p.EndDoc();
+  EXPECT_FALSE(p.Printing());
+  EXPECT_EQ(p.Canvas().ClipRect(), (TRect{0, 0, 0, 0}));
+  const std::string pdf = dir.NativeFile("doc.pdf");
+  EXPECT_EQ(p.DocumentName(), dir.File("doc.pdf"));
+  EXPECT_TRUE(fs::exists(dir.NativeFile("doc-1.png")));
+  EXPECT_TRUE(fs::exists(dir.NativeFile("doc-2.png")));
+
+  const std::string info = Shell("pdfinfo '" + pdf + "'");
+  int pages = 0;
+  const std::size_t pagesAt = info.find("Pages:");
+  ASSERT_NE(pagesAt, std::string::npos) << info;
+  std::sscanf(info.c_str() + pagesAt, "Pages: %d", &pages);
+  EXPECT_EQ(pages, 2) << info;
+  double wPt = 0, hPt = 0;
+  const std::size_t at = info.find("Page size:");
+  ASSERT_NE(at, std::string::npos) << info;
+  std::sscanf(info.c_str() + at, "Page size: %lf x %lf", &wPt, &hPt);
+  EXPECT_NEAR(wPt, 2480 * 72.0 / 300, 0.01);
+  EXPECT_NEAR(hPt, 3508 * 72.0 / 300, 0.01);
+
+  // Rendered back at four times the printer's resolution (poppler smooths images drawn at
+  // less than four times their size), around the block of page 2: every printer pixel is a
+  // 4 x 4 square of the colour drawn there.
+  const int x0 = 996, y0 = 1996, w = 28, h = 18;
+  const std::string page = dir.NativeFile("page2");
+  Shell("pdftoppm -r 1200 -f 2 -l 2 -x " + std::to_string(4 * x0) + " -y " +
+        std::to_string(4 * y0) + " -W " + std::to_string(4 * w) + " -H " + std::to_string(4 * h) +
+        " -singlefile '" + pdf + "' '" + page + "'");
+  const TPpm img = ReadPpm(page + ".ppm");
+  ASSERT_EQ(img.Width, 4 * w);
+  ASSERT_EQ(img.Height, 4 * h);
+  for (int y = y0; y < y0 + h; ++y) {
+    for (int x = x0; x < x0 + w; ++x) {
+      const bool inBlock = x >= 1000 && x < 1020 && y >= 2000 && y < 2010;
+      const TColor want = !inBlock ? 0xFFFFFF : (x == 1000 && y == 2000) ? test::kBlue : test::kRed;
+      EXPECT_EQ(img.At(4 * (x - x0) + 2, 4 * (y - y0) + 2), want) << x << "," << y;
+    }
+  }
+}
+
+TEST_F(PrinterTest, StateErrors) {
+  TPrinter& p = Printer();
+  p.Canvas().Rectangle(0, 0, 10, 10);  // no document: nothing to draw on
+  EXPECT_THROW_MSG(p.NewPage(), EPrinter, u"Printer is not currently printing");
+  EXPECT_THROW(p.EndDoc(), EPrinter);
+  p.SetFileName(dir.File("a.pdf"));
+  p.BeginDoc();
+  EXPECT_THROW_MSG(p.BeginDoc(), EPrinter, u"Printing in progress");
+  EXPECT_THROW(p.SetResolution(150), EPrinter);
+  p.Abort();
+  EXPECT_TRUE(p.Aborted());
+  EXPECT_FALSE(fs::exists(dir.NativeFile("a.pdf")));
+  EXPECT_THROW(p.SetResolution(5000), EPrinter);
+  EXPECT_THROW(p.SetPaperSize(2000, 2000), EPrinter);  // too many pixels at 300 dpi
+  EXPECT_EQ(p.PixelsPerInch(), 300);
+}
+
+TEST_F(PrinterTest, UnwritableDocumentNamesThePath) {
+  TPrinter& p = Printer();
+  const String name = dir.File("no/such/folder/doc.pdf");
+  p.SetFileName(name);
+  try {
+    p.BeginDoc();
+    ADD_FAILURE() << "no error";
+  } catch (const EInOutError& e) {
+    EXPECT_NE(e.Message().find(name), String::npos) << e.what();
+  }
+  EXPECT_FALSE(p.Printing());
+}
+
+TEST_F(PrinterTest, ResolutionPaperAndOrientation) {
+  TPrinter& p = Printer();
+  p.SetResolution(72);
+  p.SetPaperSize(100, 50);
+  p.SetOrientation(poLandscape);
+  EXPECT_EQ(p.Canvas().Font().PixelsPerInch(), 72);
+  EXPECT_EQ(p.PageWidth(), 142);
+  EXPECT_EQ(p.PageHeight(), 283);
+  p.SetOrientation(poPortrait);
+  EXPECT_EQ(p.PageWidth(), 283);
+  p.SetPaperSize(210, 297);
+  p.SetResolution(300);
+  EXPECT_EQ(p.Canvas().Font().PixelsPerInch(), 300);
+  EXPECT_EQ(p.PageWidth(), 2480);
+}
+
+TEST_F(PrinterTest, FolderGetsDatedDocuments) {
+  TPrinter& p = Printer();
+  p.SetFileName(String(dir.File("")));
+  p.SetTitle(u"Report/1");
+  p.BeginDoc();
+  p.EndDoc();
+  p.BeginDoc();
+  p.EndDoc();
+  int pdfs = 0;
+  for (const auto& e : fs::directory_iterator(dir.Path())) {
+    const std::string name = e.path().filename().string();
+    EXPECT_EQ(name.rfind("Report_1-", 0), 0u) << name;
+    pdfs += e.path().extension() == ".pdf";
+  }
+  EXPECT_EQ(pdfs, 2);
+}
+
+}  // namespace
+}  // namespace kez
