@@ -13,7 +13,8 @@
 //   below, left or right.
 // - Polygon joins its points in order and back to the first; the brush fills the pixels
 //   whose centres are inside by the even-odd rule (the edges count as inside).
-// - A clear brush (bsClear) fills nothing; a clear pen (psClear) draws no outline.
+// - A clear brush (bsClear) fills nothing; a clear pen (psClear) draws no outline. Dash
+//   styles apply to lines, rectangles and polygons; ellipse outlines are drawn solid.
 // - Drawing outside the canvas is clipped; reading a pixel outside gives 0x1FFFFFFF (no
 //   colour).
 //
