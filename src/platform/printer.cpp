@@ -65,13 +65,12 @@ std::string DocumentsFolder() {
 
 // A fresh dated name in Folder for a document titled Title.
 std::string DatedName(const std::string& Folder, const String& Title) {
-  std::string stem;
-  for (char16_t c : Title) {
-    // Keep the title readable in a file name: no separators, no control characters.
-    stem +=
-        (c == u'/' || c == u'\\' || c < 32) ? std::string("_") : StringToUtf8(StringView(&c, 1));
+  // Keep the title readable in a file name: no separators, no control characters.
+  String title = Title;
+  for (char16_t& c : title) {
+    if (c == u'/' || c == u'\\' || c < 32) c = u'_';
   }
-  if (stem.empty()) stem = "print";
+  const std::string stem = title.empty() ? std::string("print") : StringToUtf8(title);
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
