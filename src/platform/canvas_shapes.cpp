@@ -1,5 +1,6 @@
 // The canvas's filled shapes: rectangles, ellipses, polygons.
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "kez/platform/graphics_canvas.hpp"
@@ -107,22 +108,56 @@ void TCanvas::Ellipse(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::in
 
 namespace {
 
-// A crossing of a polygon edge with a pixel row, at x = Num / Den (Den > 0).
+// A crossing of a polygon edge with a pixel row, at x = Num / Den (Den > 0), in integers of
+// type I wide enough for the polygon's coordinates.
+template <class I>
 struct TCrossing {
-  Int128 Num;
-  Int128 Den;
+  I Num;
+  I Den;
 };
 
-bool Before(const TCrossing& A, const TCrossing& B) { return A.Num * B.Den < B.Num * A.Den; }
-
-Int128 CeilDiv(Int128 A, Int128 B) {
-  const Int128 q = A / B;
+template <class I>
+I CeilDiv(I A, I B) {
+  const I q = A / B;
   return (A % B != 0 && A > 0) ? q + 1 : q;
 }
 
-Int128 FloorDiv(Int128 A, Int128 B) {
-  const Int128 q = A / B;
+template <class I>
+I FloorDiv(I A, I B) {
+  const I q = A / B;
   return (A % B != 0 && A < 0) ? q - 1 : q;
+}
+
+// Fills rows YMin..YMax (on the canvas) of the polygon with the brush by the even-odd rule.
+template <class I>
+void FillPolygon(const detail::TRasterView& V, const TBrush& Brush, std::span<const TPoint> Points,
+                 std::int64_t YMin, std::int64_t YMax) {
+  std::vector<TCrossing<I>> crossings;
+  for (std::int64_t y = YMin; y <= YMax; ++y) {
+    // Each edge counts on the rows from its upper end to just above its lower end, so a
+    // vertex shared by two edges is crossed once or twice as the even-odd rule needs.
+    crossings.clear();
+    for (std::size_t i = 0; i < Points.size(); ++i) {
+      const TPoint& a = Points[i];
+      const TPoint& b = Points[(i + 1) % Points.size()];
+      if (a.Y == b.Y) continue;
+      const TPoint& lo = a.Y < b.Y ? a : b;
+      const TPoint& hi = a.Y < b.Y ? b : a;
+      if (y < lo.Y || y >= hi.Y) continue;
+      const I den = I{hi.Y} - I{lo.Y};
+      crossings.push_back({I{lo.X} * den + (I{y} - I{lo.Y}) * (I{hi.X} - I{lo.X}), den});
+    }
+    std::sort(crossings.begin(), crossings.end(), [](const TCrossing<I>& A, const TCrossing<I>& B) {
+      return A.Num * B.Den < B.Num * A.Den;
+    });
+    for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
+      const I from = CeilDiv(crossings[i].Num, crossings[i].Den);
+      const I to = FloorDiv(crossings[i + 1].Num, crossings[i + 1].Den);
+      if (to < from) continue;
+      detail::BrushSpan(V, Brush, y, static_cast<std::int64_t>(from),
+                        static_cast<std::int64_t>(to));
+    }
+  }
 }
 
 }  // namespace
@@ -132,35 +167,19 @@ void TCanvas::Polygon(std::span<const TPoint> Points) {
   const detail::TRasterView v = View(Raster());
   if (FBrush.Style() != bsClear) {
     std::int64_t ymin = Points[0].Y, ymax = Points[0].Y;
+    bool small = true;
     for (const TPoint& p : Points) {
       ymin = std::min<std::int64_t>(ymin, p.Y);
       ymax = std::max<std::int64_t>(ymax, p.Y);
+      small = small && std::abs(p.X) <= (1 << 18) && std::abs(p.Y) <= (1 << 18);
     }
     ymin = std::max<std::int64_t>(ymin, 0);
     ymax = std::min<std::int64_t>(ymax, v.Height - 1);
-    std::vector<TCrossing> crossings;
-    for (std::int64_t y = ymin; y <= ymax; ++y) {
-      // Each edge counts on the rows from its upper end to just above its lower end, so a
-      // vertex shared by two edges is crossed once or twice as the even-odd rule needs.
-      crossings.clear();
-      for (std::size_t i = 0; i < Points.size(); ++i) {
-        const TPoint& a = Points[i];
-        const TPoint& b = Points[(i + 1) % Points.size()];
-        if (a.Y == b.Y) continue;
-        const TPoint& lo = a.Y < b.Y ? a : b;
-        const TPoint& hi = a.Y < b.Y ? b : a;
-        if (y < lo.Y || y >= hi.Y) continue;
-        const Int128 den = Int128{hi.Y} - lo.Y;
-        crossings.push_back({Int128{lo.X} * den + (Int128{y} - lo.Y) * (Int128{hi.X} - lo.X), den});
-      }
-      std::sort(crossings.begin(), crossings.end(), Before);
-      for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
-        const Int128 from = CeilDiv(crossings[i].Num, crossings[i].Den);
-        const Int128 to = FloorDiv(crossings[i + 1].Num, crossings[i + 1].Den);
-        if (to < from) continue;
-        detail::BrushSpan(v, FBrush, y, static_cast<std::int64_t>(from),
-                          static_cast<std::int64_t>(to));
-      }
+    // Within 2^18 of the origin every product of the fill fits 64 bits; beyond, 128 do.
+    if (small) {
+      FillPolygon<std::int64_t>(v, FBrush, Points, ymin, ymax);
+    } else {
+      FillPolygon<Int128>(v, FBrush, Points, ymin, ymax);
     }
   }
   std::int64_t phase = 0;
