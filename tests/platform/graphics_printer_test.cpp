@@ -194,5 +194,42 @@ TEST_F(PrinterTest, FolderGetsDatedDocuments) {
   EXPECT_EQ(pdfs, 2);
 }
 
+// Sets an environment variable for the life of the object.
+class TEnv {
+ public:
+  TEnv(const char* Name, const std::string& Value) : FName(Name) {
+    if (const char* old = std::getenv(Name)) FOld = old, FHad = true;
+    ::setenv(Name, Value.c_str(), 1);
+  }
+  ~TEnv() {
+    if (FHad) {
+      ::setenv(FName, FOld.c_str(), 1);
+    } else {
+      ::unsetenv(FName);
+    }
+  }
+
+ private:
+  const char* FName;
+  std::string FOld;
+  bool FHad = false;
+};
+
+TEST_F(PrinterTest, UnnamedDocumentsGoToTheDocumentsFolder) {
+  const std::string home = dir.NativeFile("home");
+  fs::create_directories(home + "/.config");
+  fs::create_directories(home + "/Papers");
+  std::ofstream(home + "/.config/user-dirs.dirs") << "# written by xdg-user-dirs-update\n"
+                                                  << "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n";
+  TEnv h("HOME", home);
+  TEnv x("XDG_CONFIG_HOME", "");
+  Printer().BeginDoc();
+  Printer().EndDoc();
+  const fs::path made(test::U8(Printer().DocumentName()));
+  EXPECT_EQ(made.parent_path(), fs::path(home + "/Papers"));
+  EXPECT_EQ(made.filename().string().rfind("print-", 0), 0u) << made;
+  EXPECT_TRUE(fs::exists(made));
+}
+
 }  // namespace
 }  // namespace kez
