@@ -83,7 +83,7 @@ TFileStream::TFileStream(StringView FileName, std::uint16_t Mode) : FFileName(Fi
         break;
     }
   }
-  FHandle = ::open(path.c_str(), flags, 0666);
+  FHandle = create ? OpenToCreate(path, flags) : ::open(path.c_str(), flags, 0666);
   int err = errno;
   struct stat st {};
   if (FHandle >= 0 && ::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {

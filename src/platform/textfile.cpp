@@ -143,7 +143,8 @@ bool TFileVar::OpenWith(int Flags, const char* StdioMode) {
   if (!FAssigned) return Fail(ioNotAssigned);
   std::string path;
   if (!NativeName(FName, (Flags & O_CREAT) != 0, path)) return false;
-  const int fd = ::open(path.c_str(), Flags | O_CLOEXEC, 0666);
+  const int fd = (Flags & O_CREAT) != 0 ? OpenToCreate(path, Flags | O_CLOEXEC)
+                                         : ::open(path.c_str(), Flags | O_CLOEXEC, 0666);
   if (fd < 0) return Fail(CodeFromErrno(errno, path));
   // A folder opens for reading only (writing it fails with EISDIR): refuse it here.
   struct stat st {};
@@ -192,11 +193,9 @@ void TFileVar::Rename(StringView NewName) {
     Fail(ioAccessDenied);
     return;
   }
-  std::string from, existing, to;
-  if (!NativeName(FName, false, from) || !NativeName(NewName, false, existing) ||
-      !NativeName(NewName, true, to)) {
-    return;
-  }
+  std::string from, existing;
+  if (!NativeName(FName, false, from) || !NativeName(NewName, false, existing)) return;
+  const std::string to = NativeFileNameAsSpelt(NewName);
   struct stat fromSt {
   }, existingSt{};
   if (::lstat(from.c_str(), &fromSt) != 0) {

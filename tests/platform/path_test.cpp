@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
 
+#include <filesystem>
+#include <string>
+
+#include "kez/platform/sysutils.hpp"
+#include "kez/platform/textfile.hpp"
 #include "test_support.hpp"
 
 namespace kez {
@@ -33,6 +39,51 @@ TEST(NativeFileName, DriveTableCanBeExtended) {
   EXPECT_EQ(LogicalDrivesMask(), (1u << 2) | (1u << 3));
   SetDriveRoot(u'D', "");
   EXPECT_EQ(LogicalDrivesMask(), 1u << 2);
+}
+
+
+// The folder index that keeps case-insensitive look-ups cheap gives what a scan of the
+// folder would give: names the library created, names that others added, renamed or
+// removed, across more folders than it keeps at once.
+TEST(NativeFileName, IndexedFoldersFollowTheirFiles) {
+  test::TempDir dir;
+  const String base = Utf8ToString(dir.Path().string()) + u"/";
+  const auto native = [&](std::string_view leaf) { return (dir.Path() / leaf).string(); };
+  for (int i = 0; i < 40; ++i) {  // created one after another, as the library does
+    TextFile f(base + u"f" + IntToStr(i) + u".txt");
+    f.Rewrite();
+    f.Close();
+  }
+  EXPECT_EQ(NativeFileNameToCreate(base + u"F7.TXT"), native("f7.txt"));
+  EXPECT_EQ(NativeFileName(base + u"F39.txt"), native("f39.txt"));
+
+  // Changes made behind the index's back. The folder's time is set by hand each time, as
+  // time stamps may be coarser than the pace of this test.
+  const auto setFolderTime = [&](time_t seconds) {
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.Path().c_str(), times, 0), 0);
+  };
+  test::WriteBytes(native("Other.txt"), "o");
+  setFolderTime(1'000'000'000);
+  EXPECT_EQ(NativeFileNameToCreate(base + u"OTHER.TXT"), native("Other.txt"));
+  std::filesystem::rename(native("Other.txt"), native("OTHER.txt"));
+  setFolderTime(1'000'000'000);  // unchanged: the index learns of it when the entry is gone
+  EXPECT_EQ(NativeFileName(base + u"other.TXT"), native("OTHER.txt"));
+  std::filesystem::remove(native("OTHER.txt"));
+  setFolderTime(1'000'000'000);
+  EXPECT_EQ(NativeFileNameToCreate(base + u"Other.Txt"), native("Other.Txt"));
+
+  // More folders than the index keeps, visited in turn.
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 12; ++i) {
+      const std::string sub = "d" + std::to_string(i);
+      if (round == 0) {
+        std::filesystem::create_directory(dir.Path() / sub);
+        test::WriteBytes(native(sub + "/Name.txt"), "n");
+      }
+      EXPECT_EQ(NativeFileName(base + Utf8ToString(sub) + u"/NAME.TXT"), native(sub + "/Name.txt"));
+    }
+  }
 }
 
 }  // namespace

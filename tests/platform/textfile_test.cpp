@@ -277,6 +277,7 @@ TEST(TextFile, NamesNoFileCanHaveTouchNothing) {
 TEST(TextFile, RewriteFindsAnUpperCasedFolder) {
   TempDir dir;
   std::filesystem::create_directory(dir.Path() / "sub");
+  WriteBytes(dir.NativeFile("sub/Old.txt"), "old");
   const auto create = [&](std::string_view name) {
     TextFile f(dir.File(name));
     f.Rewrite();
@@ -291,10 +292,13 @@ TEST(TextFile, RewriteFindsAnUpperCasedFolder) {
   std::filesystem::create_directory(dir.Path() / "SUB");
   create("SUB/Third.txt");
   EXPECT_TRUE(std::filesystem::exists(dir.Path() / "SUB" / "Third.txt"));
-  // The file's own name is kept as given, next to a name differing only in case.
-  create("sub/NEW.TXT");
-  EXPECT_TRUE(std::filesystem::exists(dir.Path() / "sub" / "NEW.TXT"));
-  EXPECT_TRUE(std::filesystem::exists(dir.Path() / "sub" / "New.txt"));
+  // A file that exists under another letter case is the one overwritten.
+  create("sub/OLD.TXT");
+  create("sub/NEW.txt");
+  EXPECT_EQ(ReadBytes(dir.NativeFile("sub/Old.txt")), "x\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path() / "sub"),
+                          std::filesystem::directory_iterator()),
+            3);
 }
 
 #if !defined(__SANITIZE_ADDRESS__)

@@ -30,11 +30,22 @@ TFileNameFault FileNameFault(StringView FileName);
 std::string NativeFileName(StringView FileName);
 
 // NativeFileNameToCreate
-// The path under which to create or overwrite a file: the folder is looked up as by
-// NativeFileName (so upper-cased folder parts find their folder), the last component is
-// kept as given. Creating a file therefore never scans its folder, however large; a file
-// whose name differs from an existing one only in case is a file of its own.
+// The path under which to create or overwrite a file: what NativeFileName gives, so an
+// existing file whose name differs only in letter case is the one overwritten. Folders
+// are indexed for this look-up, so that creating many files reads their folder once
+// rather than once for every new name.
 std::string NativeFileNameToCreate(StringView FileName);
+
+// OpenToCreate
+// open(2), with permissions 0666 before the umask, of a path that NativeFileNameToCreate
+// gave (Flags hold O_CREAT); it keeps that look-up's folder index in step with the file it
+// creates. The descriptor, or -1 with errno set.
+int OpenToCreate(const std::string& Path, int Flags);
+
+// NativeFileNameAsSpelt
+// The folder looked up as by NativeFileName, the last component kept exactly as given:
+// the name to rename a file to, so that a change of letter case reaches the disk.
+std::string NativeFileNameAsSpelt(StringView FileName);
 
 // SetDriveRoot / DriveRoot
 // Map a drive letter (A-Z, either case) to a directory; an empty root removes the mapping.

@@ -126,9 +126,9 @@ class TextFile : public TFileVar {
   // Reset / Rewrite / Append / Close / Flush
   // Open for reading (the file must exist), create or overwrite, open for appending at
   // the end (the file must exist), close (closing a closed file does nothing), and write
-  // out what is buffered. Rewrite looks up upper-cased folder parts ignoring case but
-  // keeps the file's own name as given (see NativeFileNameToCreate), so creating files in
-  // a large folder costs what fopen costs.
+  // out what is buffered. Rewrite finds its file ignoring letter case like every other
+  // operation, yet creating many files in a large folder costs about what fopen costs
+  // (see NativeFileNameToCreate).
   void Reset();
   void Rewrite();
   void Append();
