@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "kez/platform/dialogs.hpp"
 #include "kez/platform/exceptions.hpp"
 #include "kez/platform/types.hpp"
 
@@ -39,6 +40,21 @@ void WriteBytes(const std::string& NativeName, std::string_view Bytes);
 
 // Printable UTF-8 of library text, for failure messages.
 std::string U8(StringView Text);
+
+// ScopedSaveDialogBackend
+// Installs a save-dialog backend for the life of the object, so that no test shows a real
+// dialog; the backend installed before comes back afterwards.
+class ScopedSaveDialogBackend {
+ public:
+  explicit ScopedSaveDialogBackend(TSaveDialogBackend Backend)
+      : FPrevious(SetSaveDialogBackend(std::move(Backend))) {}
+  ~ScopedSaveDialogBackend() { SetSaveDialogBackend(std::move(FPrevious)); }
+  ScopedSaveDialogBackend(const ScopedSaveDialogBackend&) = delete;
+  ScopedSaveDialogBackend& operator=(const ScopedSaveDialogBackend&) = delete;
+
+ private:
+  TSaveDialogBackend FPrevious;
+};
 
 }  // namespace kez::test
 
