@@ -1,10 +1,7 @@
 // The mark sheet: every mark and frame style, enlarged so that each pixel can be counted.
 #include "marks.hpp"
 
-#include <cstdio>
-#include <cstring>
 #include <memory>
-#include <string>
 
 #include "kez/kez.hpp"
 
@@ -47,13 +44,7 @@ void Label(TCanvas& Sheet, int X, int Y, const String& Text) {
 
 }  // namespace
 
-int MarkSheet(std::span<char*> Args) {
-  if (Args.size() != 2 || std::strcmp(Args[0], "--png") != 0) {
-    std::fputs("usage: kez marks --png FILE\n", stderr);
-    return 2;
-  }
-  const String file = Utf8ToString(Args[1]);
-
+std::unique_ptr<TBitmap> DrawMarkSheet() {
   // Marks are drawn with Size 5: a 17 x 17 bitmap with the centre at (8, 8), room for the
   // stem of the inverted T.
   constexpr int kMarkSize = 5, kSide = 2 * kMarkSize + 7, kCentre = kMarkSize + 3;
@@ -64,7 +55,8 @@ int MarkSheet(std::span<char*> Args) {
   constexpr int kTop = 40, kFrameW = 32, kFrameH = 20;
   const int framesTop = kTop + markRows * kCellH + 40;
 
-  TBitmap sheet;
+  auto result = std::make_unique<TBitmap>();
+  TBitmap& sheet = *result;
   sheet.SetSize(20 + kColumns * kCellW, framesTop + kFrameH * kScale + 60);
   TCanvas& c = sheet.Canvas();
   c.Brush().SetColor(kPaper);
@@ -109,12 +101,5 @@ int MarkSheet(std::span<char*> Args) {
     Label(c, x, framesTop + kFrameH * kScale + 8, frames[i].Name);
   }
 
-  try {
-    sheet.SaveToFile(file);
-  } catch (const Exception& e) {
-    std::fprintf(stderr, "kez: %s\n", e.what());
-    return 1;
-  }
-  std::printf("%s: %d x %d pixels\n", Args[1], sheet.Width(), sheet.Height());
-  return 0;
+  return result;
 }

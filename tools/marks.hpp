@@ -1,10 +1,11 @@
 // The "marks" command of the kez tool: a sheet of every data-point mark and frame style.
 #pragma once
 
-#include <span>
+#include <memory>
 
-// MarkSheet
-// "kez marks --png FILE": draws the 52 geometric marks, a few character marks and the five
-// frame styles, enlarged with a pixel grid and each code beside its mark, into FILE (PNG;
-// BMP unless the name ends in .png). Returns the process exit code.
-int MarkSheet(std::span<char*> Args);
+#include "kez/kez.hpp"
+
+// DrawMarkSheet
+// The 52 geometric marks, a few character marks and the five frame styles, enlarged with a
+// pixel grid and each code beside its mark.
+std::unique_ptr<kez::TBitmap> DrawMarkSheet();

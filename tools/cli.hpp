@@ -1,0 +1,220 @@
+// Shared parts of the kez tool: how commands are registered, how they fail, and how they read
+// their input and write their output.
+//
+// Exit status, the same for every command: 0 success, 1 a failed check, a miss or a file
+// that could not be read or written, 2 a usage error (and grep's errors, as grep does).
+// Messages go to standard error as "kez: NAME: problem".
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kez/kez.hpp"
+
+namespace kez::tool {
+
+// ---- Commands ----------------------------------------------------------------------------
+
+// Each command group adds its subcommands to the tool's parser.
+void AddChecksumCommands(CLI::App& app);
+void AddCodingCommands(CLI::App& app);
+void AddTextCommands(CLI::App& app);
+void AddDataCommands(CLI::App& app);
+void AddColorCommands(CLI::App& app);
+void AddWebCommands(CLI::App& app);
+void AddDemoCommands(CLI::App& app);
+void AddGraphicsCommands(CLI::App& app);
+void AddCompletionCommand(CLI::App& app);
+
+// OnRun
+// Makes Run the work of the (sub)command Cmd: it runs after the whole command line parsed,
+// and its result is the exit status.
+void OnRun(CLI::App* Cmd, std::function<int()> Run);
+
+// TakePendingRun
+// The work of the command the line named (empty when none was parsed).
+std::function<int()> TakePendingRun();
+
+// Failure
+// Ends a command: main prints "kez: " and the message to standard error and exits with
+// Code.
+class Failure : public std::runtime_error {
+ public:
+  explicit Failure(const std::string& Message, int Code = 1)
+      : std::runtime_error(Message), FCode(Code) {}
+  int Code() const { return FCode; }
+
+ private:
+  int FCode;
+};
+
+// Warn
+// Prints "kez: " and the message to standard error; the command goes on.
+void Warn(const std::string& Message);
+
+// ---- Text --------------------------------------------------------------------------------
+
+// DecodeText
+// Bytes read from outside as text: UTF-8 when they are valid UTF-8, else Windows-1252 (one
+// character per byte), so that every byte survives.
+String DecodeText(std::string_view Bytes);
+
+// IsValidUtf8
+// Whether Bytes is well-formed UTF-8 (no overlong forms, surrogates or values beyond
+// U+10FFFF).
+bool IsValidUtf8(std::string_view Bytes);
+
+// U8 / Arg
+// Text to UTF-8 for printing, and a command-line argument to text.
+std::string U8(StringView Text);
+String Arg(const std::string& Text);
+
+// Print / PrintLn
+// UTF-8 text (or bytes) to standard output.
+void Print(std::string_view Bytes);
+void PrintLn(std::string_view Bytes = {});
+void PrintLn(StringView Text);
+
+// TableCell / PrintTable
+// Prints rows of cells in columns padded to their widest cell (counted in characters), two
+// blanks apart; columns flagged in RightAligned are padded on the left. Trailing blanks of
+// a line are left out.
+void PrintTable(const std::vector<std::vector<std::string>>& Rows,
+                const std::vector<bool>& RightAligned);
+
+// NearestNamedColor
+// The name of the named colour nearest to c (the first of equally near ones).
+String NearestNamedColor(TColor c);
+
+// SwatchSheet
+// A sheet of colour swatches, each with its label beside it, in columns under a title.
+std::unique_ptr<TBitmap> DrawSwatchSheet(StringView Title,
+                                         const std::vector<std::pair<TColor, String>>& Swatches,
+                                         std::int32_t Columns);
+
+// SavePicture
+// Saves a picture as PNG to Name ("-" standard output), whole or not at all.
+void SavePicture(const TBitmap& Picture, const std::string& Name);
+
+// ---- Files -------------------------------------------------------------------------------
+
+// DisplayName
+// How a file argument is named in messages and listings: "-" (standard input) as it is.
+inline bool IsStdin(const std::string& Name) { return Name.empty() || Name == "-"; }
+
+// InputFile
+// A file to read, or standard input for "" and "-", read as bytes. Opening fails with
+// "NAME: <reason>" (a directory is "Is a directory"); a failed read throws the same way.
+class InputFile {
+ public:
+  explicit InputFile(const std::string& Name);
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  const std::string& Name() const { return FName; }
+  // Read: up to Count bytes, 0 at the end.
+  std::size_t Read(void* Buffer, std::size_t Count);
+  // ReadLine: the next line without its LF (a CR before it is kept); false at the end.
+  bool ReadLine(std::string& Line);
+  // ReadAll: everything that is left.
+  std::string ReadAll();
+
+ private:
+  void CheckError();
+
+  std::string FName;
+  std::FILE* FFile = nullptr;
+  bool FOwned = false;
+  char* FLineBuf = nullptr;
+  std::size_t FLineCap = 0;
+};
+
+// OutputFile
+// Where a command writes: standard output for "" and "-", else a temporary file beside
+// Name that Commit renames to Name, so nothing half-written is ever left under the name;
+// a file that is not committed is removed. Failures throw "NAME: <reason>".
+class OutputFile {
+ public:
+  explicit OutputFile(const std::string& Name);
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  const std::string& Name() const { return FName; }
+  void Write(std::string_view Bytes);
+  // WriteByName
+  // For library functions that write a file by name: Writer writes the whole output into
+  // the file named Path (which it creates or overwrites), and that file becomes this
+  // output's content. Call it once, before Commit, instead of Write. The file's name ends
+  // like the output's name, or with Suffix for standard output.
+  void WriteByName(const std::function<void(const String& Path)>& Writer,
+                   const std::string& Suffix = {});
+  void Commit();
+
+ private:
+  std::string FName;
+  std::string FTempName;
+  std::FILE* FFile = nullptr;
+  bool FOwned = false;
+};
+
+// InputStream / OutputStream
+// The two as kez streams for the library's stream functions. Only reading (or writing)
+// forward is possible; Seek answers the current position.
+class InputStream : public TStream {
+ public:
+  explicit InputStream(InputFile& In) : FIn(In) {}
+  std::int64_t Read(void* Buffer, std::int64_t Count) override;
+  std::int64_t Write(const void* Buffer, std::int64_t Count) override;
+  std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) override;
+
+ private:
+  InputFile& FIn;
+  std::int64_t FPos = 0;
+};
+
+class OutputStream : public TStream {
+ public:
+  explicit OutputStream(OutputFile& Out) : FOut(Out) {}
+  std::int64_t Read(void* Buffer, std::int64_t Count) override;
+  std::int64_t Write(const void* Buffer, std::int64_t Count) override;
+  std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) override;
+
+ private:
+  OutputFile& FOut;
+  std::int64_t FPos = 0;
+};
+
+// LocalFile
+// A regular file that the library can open by name: the file itself when Name is one
+// (checked first: missing files and directories fail with "NAME: <reason>"), or a copy of
+// standard input in a temporary file, removed again by the destructor.
+class LocalFile {
+ public:
+  explicit LocalFile(const std::string& Name);
+  ~LocalFile();
+  LocalFile(const LocalFile&) = delete;
+  LocalFile& operator=(const LocalFile&) = delete;
+
+  // The name to hand to the library.
+  const String& Path() const { return FPath; }
+
+ private:
+  String FPath;
+  std::string FTemp;
+};
+
+// CheckReadableFile
+// Fails with "NAME: <reason>" unless Name is an existing regular file that can be opened
+// for reading.
+void CheckReadableFile(const std::string& Name);
+
+}  // namespace kez::tool

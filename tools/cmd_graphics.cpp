@@ -1,0 +1,88 @@
+// kez marks, and the picture helpers of the colour commands: sheets drawn on a TBitmap and
+// saved as PNG.
+#include "cli.hpp"
+#include "marks.hpp"
+
+namespace kez::tool {
+
+namespace {
+
+constexpr TColor kInk = 0x000000;
+constexpr TColor kPaper = 0xFFFFFF;
+constexpr TColor kEdge = 0x808080;
+
+void AddMarks(CLI::App& app) {
+  auto file = std::make_shared<std::string>();
+  CLI::App* cmd =
+      app.add_subcommand("marks", "Draw the sheet of data-point marks and frame styles");
+  cmd->add_option("--png", *file, "The PNG file to write (\"-\" for standard output)")->required();
+  cmd->footer(
+      "Every mark (codes 0-51 geometric, some character marks) and frame style, each pixel "
+      "enlarged five times on a grid.\nExample: kez marks --png marks.png");
+  OnRun(cmd, [file] {
+    const std::unique_ptr<TBitmap> sheet = DrawMarkSheet();
+    SavePicture(*sheet, *file);
+    if (!IsStdin(*file)) {
+      PrintLn(*file + ": " + std::to_string(sheet->Width()) + " x " +
+              std::to_string(sheet->Height()) + " pixels");
+    }
+    return 0;
+  });
+}
+
+}  // namespace
+
+std::unique_ptr<TBitmap> DrawSwatchSheet(StringView Title,
+                                         const std::vector<std::pair<TColor, String>>& Swatches,
+                                         std::int32_t Columns) {
+  constexpr std::int32_t kMargin = 16, kSwatchW = 48, kSwatchH = 24, kGap = 6, kRowH = kSwatchH + 6;
+  auto sheet = std::make_unique<TBitmap>();
+  TBitmap probe;
+  probe.SetSize(1, 1);
+  probe.Canvas().Font().SetSize(9);
+  std::int32_t labelW = 0;
+  for (const auto& [colour, label] : Swatches) {
+    labelW = std::max(labelW, probe.Canvas().TextWidth(label));
+  }
+  const std::int32_t cellW = kSwatchW + kGap + labelW + 2 * kGap;
+  const auto count = static_cast<std::int32_t>(Swatches.size());
+  Columns = std::clamp(Columns, 1, std::max(1, count));
+  const std::int32_t rows = (count + Columns - 1) / Columns;
+  constexpr std::int32_t kTop = kMargin + 28;
+  sheet->SetSize(2 * kMargin + Columns * cellW, kTop + rows * kRowH + kMargin);
+  TCanvas& c = sheet->Canvas();
+  c.Brush().SetStyle(bsSolid);
+  c.Brush().SetColor(kPaper);
+  c.FillRect({0, 0, sheet->Width(), sheet->Height()});
+  c.Font().SetColor(kInk);
+  c.Font().SetSize(12);
+  c.Font().SetStyle({fsBold});
+  c.Brush().SetStyle(bsClear);
+  c.TextOut(kMargin, kMargin, Title);
+  c.Font().SetStyle({});
+  c.Font().SetSize(9);
+  for (std::int32_t i = 0; i < count; ++i) {
+    const std::int32_t x = kMargin + (i / rows) * cellW, y = kTop + (i % rows) * kRowH;
+    c.Pen().SetColor(kEdge);
+    c.Brush().SetStyle(bsSolid);
+    c.Brush().SetColor(Swatches[static_cast<std::size_t>(i)].first & 0xFFFFFF);
+    c.Rectangle(x, y, x + kSwatchW, y + kSwatchH);
+    c.Brush().SetStyle(bsClear);
+    const String& label = Swatches[static_cast<std::size_t>(i)].second;
+    c.TextOut(x + kSwatchW + kGap, y + (kSwatchH - c.TextHeight(label)) / 2, label);
+  }
+  return sheet;
+}
+
+void SavePicture(const TBitmap& Picture, const std::string& Name) {
+  if (!IsStdin(Name) && LowerCase(Arg(Name)).ends_with(u".png") == false) {
+    throw Failure(Name + ": the picture is written as PNG; give the name the ending .png");
+  }
+  OutputFile out(Name);
+  out.WriteByName([&](const String& path) { Picture.SaveToFile(path); }, ".png");
+  out.Commit();
+}
+
+void AddGraphicsCommands(CLI::App& app) { AddMarks(app); }
+
+}  // namespace kez::tool

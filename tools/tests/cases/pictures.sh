@@ -1,0 +1,12 @@
+# The sheets are PNG files of the expected size; a failed save leaves nothing behind.
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $3*256+$4 " x " $7*256+$8}'; }
+kez marks --png marks.png
+head -c 8 marks.png | od -An -c
+png_size marks.png
+kez colors --png colors.png && png_size colors.png
+kez palette rainbow -e 24 --png rainbow.png && png_size rainbow.png
+kez palette "$SAMPLES/sunset.pal" --png - | head -c 4 | od -An -c
+kez marks --png marks.bmp; echo "rc=$?"
+kez colors --png nosuch/colors.png; echo "rc=$?"
+kez marks; echo "rc=$?"
+ls -A
