@@ -5,6 +5,8 @@ namespace kez::tool {
 
 namespace {
 
+std::string Shown(const std::string& name) { return IsStdin(name) ? std::string("-") : name; }
+
 // ---- featmat -----------------------------------------------------------------------------
 
 struct FileOptions {
@@ -28,16 +30,14 @@ std::string LoadProblem(std::int32_t status) {
 void LoadMatrix(const std::string& name, TFeatureMatrix& m) {
   LocalFile file(name);
   const std::int32_t status = m.Load(file.Path());
-  if (status != 0)
-    throw Failure((IsStdin(name) ? std::string("-") : name) + ": " + LoadProblem(status));
+  if (status != 0) throw Failure(Shown(name) + ": " + LoadProblem(status));
 }
 
 int FeatmatCheck(const FileOptions& o) {
   TFeatureMatrix m(nullptr);
   LoadMatrix(o.File, m);
-  PrintLn((IsStdin(o.File) ? std::string("-") : o.File) + ": sound, " +
-          std::to_string(m.NFeatures()) + " features, " + std::to_string(m.NObjects()) +
-          " objects");
+  PrintLn(Shown(o.File) + ": sound, " + std::to_string(m.NFeatures()) + " features, " +
+          std::to_string(m.NObjects()) + " objects");
   return 0;
 }
 
@@ -91,15 +91,43 @@ void AddFeatmat(CLI::App& app) {
 
 // ---- strarray ----------------------------------------------------------------------------
 
+// The identifiers of the tables in a file, in file order ("" for a table without one): the
+// id attribute of each "<strarray" start tag.
+std::vector<String> TableIds(const std::string& name) {
+  InputFile in(name);
+  const String text = AnsiToString(in.ReadAll());
+  const String lower = LowerCase(text);
+  std::vector<String> ids;
+  for (std::size_t at = lower.find(u"<strarray"); at != String::npos;
+       at = lower.find(u"<strarray", at + 1)) {
+    const std::size_t from = at + 9;
+    if (from < text.size() && text[from] != u' ' && text[from] != u'>') continue;
+    const std::size_t end = text.find(u'>', from);
+    ids.push_back(ScanForXMLAttrib(
+        text.substr(from, end == String::npos ? String::npos : end - from), u"id"));
+  }
+  return ids;
+}
+
+int StrarrayList(const FileOptions& o) {
+  for (const String& id : TableIds(o.File)) PrintLn(id);
+  return 0;
+}
+
 // The table with its row numbers; column 0 (the row labels) only when it holds something.
+// Without an identifier the file's first table is shown.
 int StrarrayShow(const FileOptions& o) {
   LocalFile file(o.File);
+  String id = Arg(o.Id);
+  if (o.Id.empty()) {
+    const std::vector<String> ids = TableIds(U8(file.Path()));
+    if (ids.empty()) throw Failure(Shown(o.File) + ": no string table in the file");
+    id = ids.front();
+  }
   TStringArray table(nullptr);
-  if (!table.LoadFromXMLFile(file.Path(), Arg(o.Id))) {
-    const std::string what =
-        o.Id.empty() ? "no string table" : "no string table with id \"" + o.Id + "\"";
-    throw Failure((IsStdin(o.File) ? std::string("-") : o.File) + ": " + what +
-                  ", or the table is damaged");
+  if (!table.LoadFromXMLFile(file.Path(), id)) {
+    throw Failure(Shown(o.File) + ": no string table with id \"" + U8(id) +
+                  "\", or the table is damaged");
   }
   const std::int32_t first = table.ColumnEmpty(0) ? 1 : 0;
   std::vector<std::vector<std::string>> rows = {{"row"}};
@@ -121,7 +149,12 @@ void AddStrarray(CLI::App& app) {
   CLI::App* show = group->add_subcommand("show", "Print the table with row and column numbers");
   show->add_option("FILE", o->File, "The file (standard input when none or \"-\")");
   show->add_option("--id", o->Id, "Read the table with this identifier (default: the first)");
-  group->footer("Example: kez strarray show tools/samples/tables.xml --id towns");
+  CLI::App* list = group->add_subcommand("list", "Print the identifiers of the file's tables");
+  list->add_option("FILE", o->File, "The file (standard input when none or \"-\")");
+  OnRun(list, [o] { return StrarrayList(*o); });
+  group->footer(
+      "Example: kez strarray list tools/samples/tables.xml; kez strarray show "
+      "tools/samples/tables.xml --id rivers");
   OnRun(show, [o] { return StrarrayShow(*o); });
 }
 
