@@ -1,6 +1,7 @@
 // KEZ_kezbase: the library frame. The base exception class of the library, the one wording
-// of component errors, and the vocabulary shared by the suite (enumerations, records, word
-// tables, status globals).
+// of component errors, the vocabulary shared by the suite (enumerations, records, word
+// tables, status globals), the drawing helpers and the chart elements (cross-hair, date/time
+// label layout, text label).
 //
 //   throw kez::EKEZDStructError(kez::ComponentMessage(matrix, u"feature is not an integer"));
 //   // "Component \"Feat1\": feature is not an integer"
@@ -54,3 +55,4 @@ void GuardAllocation(const TComponent& Component, StringView Text, F&& Allocate)
 
 #include "kez/kezbase/vocabulary.hpp"
 #include "kez/kezbase/drawing.hpp"
+#include "kez/kezbase/chartelements.hpp"
