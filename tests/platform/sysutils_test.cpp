@@ -135,6 +135,22 @@ TEST(Random, FollowsTheClassicGenerator) {
   EXPECT_EQ(Random(), 134775814.0 / 4294967296.0);
 }
 
+TEST(SecureRandom, StaysInRangeAndReachesBothEnds) {
+  EXPECT_EQ(SecureRandom(0), 0u);
+  EXPECT_EQ(SecureRandom(1), 0u);
+  // 3 does not divide 2^32: the rejection keeps the values in range and all reachable.
+  int seen[3] = {};
+  for (int i = 0; i < 300; ++i) {
+    const std::uint32_t r = SecureRandom(3);
+    ASSERT_LT(r, 3u);
+    ++seen[r];
+  }
+  EXPECT_GT(seen[0] * seen[1] * seen[2], 0);
+  bool high = false;
+  for (int i = 0; i < 64 && !high; ++i) high = SecureRandom(UINT32_MAX) >= 0x80000000u;
+  EXPECT_TRUE(high);
+}
+
 TEST(StringList, SplitsTextAtEveryKindOfLineEnd) {
   TStringList list;
   list.SetText(u"a\r\nb\nc\rd\r\n");
