@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -60,6 +61,23 @@ std::int64_t WriteAll(int fd, const std::uint8_t* buf, std::int64_t count, std::
 
 }  // namespace
 
+bool detail::RoomFor(int Fd, std::int64_t Pos, std::int64_t Count) {
+  struct stat st {};
+  struct statvfs vfs {};
+  if (::fstat(Fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fstatvfs(Fd, &vfs) != 0 ||
+      vfs.f_blocks == 0) {
+    return true;  // nothing known to go by
+  }
+  std::int64_t end = 0;
+  if (Pos < 0 || __builtin_add_overflow(Pos, Count, &end)) return false;
+  const std::int64_t overlap =
+      std::max<std::int64_t>(0, std::min<std::int64_t>(end, st.st_size) - Pos);
+  const std::uint64_t blockSize = vfs.f_frsize != 0 ? vfs.f_frsize : vfs.f_bsize;
+  if (blockSize == 0) return true;
+  const auto needed = static_cast<std::uint64_t>(Count - overlap);
+  return (needed + blockSize - 1) / blockSize <= vfs.f_bfree;
+}
+
 TFileStream::TFileStream(StringView FileName, std::uint16_t Mode) : FFileName(FileName) {
   const bool create = (Mode & 0xFF00) == fmCreate;
   const std::string path = create ? NativeFileNameToCreate(FileName) : NativeFileName(FileName);
@@ -83,7 +101,13 @@ TFileStream::TFileStream(StringView FileName, std::uint16_t Mode) : FFileName(Fi
         break;
     }
   }
-  FHandle = create ? OpenToCreate(path, flags) : ::open(path.c_str(), flags, 0666);
+  // A name that no file can have (a NUL in it, an unmapped drive) opens nothing.
+  const TFileNameFault fault = FileNameFault(FileName);
+  if (fault == nfNone) {
+    FHandle = create ? OpenToCreate(path, flags) : ::open(path.c_str(), flags, 0666);
+  } else {
+    errno = fault == nfUnmappedDrive ? ENOENT : EINVAL;
+  }
   int err = errno;
   struct stat st {};
   if (FHandle >= 0 && ::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -198,6 +222,7 @@ std::int64_t TFileStream::Write(const void* Buffer, std::int64_t Count) {
   }
   const auto* in = static_cast<const std::uint8_t*>(Buffer);
   if (Count >= static_cast<std::int64_t>(kBufferSize)) {
+    if (!detail::RoomFor(FHandle, FPosition, Count)) return 0;
     int err = 0;
     const std::int64_t done = WriteAll(FHandle, in, Count, FPosition, err);
     FPosition += done;

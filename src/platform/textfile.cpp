@@ -13,12 +13,16 @@
 #include "kez/platform/exceptions.hpp"
 #include "kez/platform/path.hpp"
 #include "kez/platform/sysutils.hpp"
+#include "platform/stream_detail.hpp"
 
 namespace kez {
 
 std::uint8_t FileMode = 2;
 
 namespace {
+
+// Block writes from this size on are checked against the file system's free room first.
+constexpr std::int64_t kLongWrite = 64 * 1024;
 
 // rename(2) that never replaces an existing entry (atomically where the file system can).
 bool RenameNoReplace(const std::string& from, const std::string& to) {
@@ -144,7 +148,7 @@ bool TFileVar::OpenWith(int Flags, const char* StdioMode) {
   std::string path;
   if (!NativeName(FName, (Flags & O_CREAT) != 0, path)) return false;
   const int fd = (Flags & O_CREAT) != 0 ? OpenToCreate(path, Flags | O_CLOEXEC)
-                                         : ::open(path.c_str(), Flags | O_CLOEXEC, 0666);
+                                        : ::open(path.c_str(), Flags | O_CLOEXEC, 0666);
   if (fd < 0) return Fail(CodeFromErrno(errno, path));
   // A folder opens for reading only (writing it fails with EISDIR): refuse it here.
   struct stat st {};
@@ -448,6 +452,10 @@ std::int64_t UntypedFile::BlockWrite(const void* Buffer, std::int64_t Count) {
   if (!Ready()) return 0;
   if (FFile == nullptr) return Fail(ioNotOpen), 0;
   if (Count <= 0) return 0;
+  if (Count >= kLongWrite && !detail::RoomFor(fileno(FFile), std::ftell(FFile), Count)) {
+    Fail(ioWriteError);
+    return 0;
+  }
   const std::size_t n = std::fwrite(Buffer, 1, static_cast<std::size_t>(Count), FFile);
   if (n < static_cast<std::size_t>(Count)) Fail(ioWriteError);
   return static_cast<std::int64_t>(n);

@@ -1,7 +1,9 @@
 // How a file stream reports bytes that do not reach the file, and a random comparison of
 // the buffered stream with a plain model.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
@@ -128,6 +130,40 @@ TEST(FileStream, MatchesAByteStringModelOnRandomOperations) {
     f.Flush();
     ASSERT_EQ(test::ReadBytes(dir.NativeFile("model.bin")), model);
   }
+}
+
+TEST(FileStream, NamesNoFileCanHaveOpenNothing) {
+  TempDir dir;
+  test::WriteBytes(dir.NativeFile("a"), "kept");
+  String withNul = dir.File("a");
+  withNul += u'\0';
+  withNul += u"b";
+  EXPECT_THROW_MSG((TFileStream(withNul, fmCreate)), EFCreateError,
+                   u"Cannot create file \"" + withNul + u"\". Invalid argument");
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("a")), "kept");
+  const std::string leaf = "kez-unmapped-" + std::to_string(::getpid()) + ".bin";
+  const String unmapped = u"Q:\\" + Utf8ToString(leaf);
+  EXPECT_THROW_MSG((TFileStream(unmapped, fmCreate)), EFCreateError,
+                   u"Cannot create file \"" + unmapped + u"\". No such file or directory");
+  EXPECT_FALSE(std::filesystem::exists("/" + leaf));
+}
+
+// A count that no file system could take (here one far beyond the caller's bytes) is
+// refused before anything is written: nothing read from beyond the buffer reaches the file.
+TEST(FileStream, AWriteTheDiskCannotHoldWritesNothing) {
+  TempDir dir;
+  TFileStream f(dir.File("big.bin"), fmCreate);
+  f.WriteBuffer("head", 4);
+  const std::string small(16, 'x');
+  EXPECT_THROW(f.WriteBuffer(small.data(), std::int64_t{1} << 60), EWriteError);
+  ASSERT_EQ(f.Position(), 4);
+  f.Flush();
+  ASSERT_EQ(test::ReadBytes(dir.NativeFile("big.bin")), "head");
+  // A write far past the end leaves a hole, which takes no room.
+  f.SetPosition(std::int64_t{1} << 40);
+  const std::string block(1 << 17, 'b');
+  f.WriteBuffer(block.data(), static_cast<std::int64_t>(block.size()));
+  EXPECT_EQ(f.Size(), (std::int64_t{1} << 40) + (1 << 17));
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #include "kez/platform/path.hpp"
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -40,7 +39,6 @@ TEST(NativeFileName, DriveTableCanBeExtended) {
   SetDriveRoot(u'D', "");
   EXPECT_EQ(LogicalDrivesMask(), 1u << 2);
 }
-
 
 // The folder index that keeps case-insensitive look-ups cheap gives what a scan of the
 // folder would give: names the library created, names that others added, renamed or

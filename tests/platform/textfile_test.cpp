@@ -335,6 +335,49 @@ TEST(TextFile, WideIntegerFieldsArePaddedWithoutAFieldSizedBuffer) {
 #endif
 }
 
+// Real fields take the number layout's limits: no width or precision makes a field longer
+// than a few thousand characters.
+TEST(TextFile, RealFieldsAtTheIntLimitsStayBounded) {
+  TempDir dir;
+  constexpr int kMax = std::numeric_limits<int>::max();
+  constexpr int kMin = std::numeric_limits<int>::min();
+  TextFile f(dir.File("reals.txt"));
+  f.Rewrite();
+  f.WriteReal(1.5, kMax, 1);
+  f.WriteLn();
+  f.WriteReal(-2, kMax, -1);
+  f.WriteLn();
+  f.WriteReal(1, kMin, kMax);
+  f.WriteLn();
+  f.WriteReal(1, kMin, kMin);
+  f.WriteLn();
+  f.Close();
+  f.Reset();
+  std::vector<String> lines(4);
+  for (String& line : lines) f.ReadLn(line);
+  EXPECT_EQ(lines[0], String(4093, u' ') + u"1.5");
+  EXPECT_EQ(lines[1].size(), 4096u);
+  EXPECT_EQ(lines[1].substr(0, 3), u"-2.");
+  EXPECT_EQ(lines[2], u"1." + String(4096, u'0'));
+  EXPECT_EQ(lines[3], u" 1.0E+0000");
+}
+
+TEST(UntypedFile, ABlockTheDiskCannotHoldWritesNothing) {
+  TempDir dir;
+  UntypedFile f(dir.File("block.bin"));
+  f.Rewrite();
+  EXPECT_EQ(f.BlockWrite("head", 4), 4);
+  const std::string small(16, 'x');
+  try {
+    f.BlockWrite(small.data(), std::int64_t{1} << 60);
+    ADD_FAILURE() << "no error";
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode(), ioWriteError);
+  }
+  f.Close();
+  ASSERT_EQ(ReadBytes(dir.NativeFile("block.bin")), "head");
+}
+
 TEST(TextFile, AppendEraseAndRename) {
   TempDir dir;
   TextFile f(dir.File("log.txt"));

@@ -135,7 +135,8 @@ inline constexpr std::uint16_t fmShareDenyNone = 0x0040;
 // Sharing: fmShareExclusive takes an exclusive advisory lock (flock), fmShareDenyWrite and
 // fmShareDenyRead a shared one, so two kez streams honour each other's wishes; a lock that
 // cannot be had fails the open. fmCreate truncates only once the lock is held, so a create
-// that is refused leaves the other holder's file as it was. Failures raise EFOpenError
+// that is refused leaves the other holder's file as it was. A name that no file can have
+// (see FileNameFault) opens nothing. Failures raise EFOpenError
 // "Cannot open file "<name>". <reason>" or EFCreateError "Cannot create file "<name>".
 // <reason>".
 //
@@ -144,9 +145,11 @@ inline constexpr std::uint16_t fmShareDenyNone = 0x0040;
 // nothing (WriteBuffer raises EWriteError). Bytes that the file refuses (disk full, a
 // file-size limit) raise EWriteError from the call that hands them to the file: the Write
 // that overflows the buffer, Flush, SetSize, a Seek that moves the position, or the next
-// Read. To learn the fate of the last bytes, call Flush before the stream is destroyed;
-// the destructor writes what is still buffered and, as it cannot raise, reports a failure
-// on stderr ("kez: N bytes could not be written to ...") rather than losing it unseen.
+// Read. A long write that the file system has too few free blocks for is refused whole,
+// before any of it is written. To learn the fate of the last bytes, call Flush before the
+// stream is destroyed; the destructor writes what is still buffered and, as it cannot
+// raise, reports a failure on stderr ("kez: N bytes could not be written to ...") rather
+// than losing it unseen.
 class TFileStream : public TStream {
  public:
   TFileStream(StringView FileName, std::uint16_t Mode);

@@ -207,7 +207,9 @@ class UntypedFile : public TFileVar {
   std::int64_t BlockRead(void* Buffer, std::int64_t Count);
 
   // BlockWrite
-  // Writes Count bytes and returns how many were written.
+  // Writes Count bytes and returns how many were written. A long block that the file
+  // system has too few free blocks for is refused whole (error 101), before any of it is
+  // written.
   std::int64_t BlockWrite(const void* Buffer, std::int64_t Count);
 
   // FileSize / Eof
