@@ -31,6 +31,7 @@ void AddColorCommands(CLI::App& app);
 void AddWebCommands(CLI::App& app);
 void AddDemoCommands(CLI::App& app);
 void AddGraphicsCommands(CLI::App& app);
+void AddFileCommands(CLI::App& app);
 void AddCompletionCommand(CLI::App& app);
 
 // OnRun

@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
   AddColorCommands(app);
   AddWebCommands(app);
   AddGraphicsCommands(app);
+  AddFileCommands(app);
   AddDemoCommands(app);
   AddCompletionCommand(app);
 

@@ -1,0 +1,22 @@
+# A tree is copied whole (links recreated, times kept); the bar is drawn only on a terminal
+# or when asked for; bad arguments are named.
+mkdir -p src/a/b src/empty
+printf 'hello\n' >src/x.txt
+: >src/a/zero
+head -c 100000 /dev/zero | tr '\0' 'k' >src/a/b/big.txt
+ln -s x.txt src/link
+touch -d '2020-01-02 03:04:05' src/x.txt
+kez copytree src dst; echo "rc=$?"
+diff -r src dst && echo "same content"
+readlink dst/link
+stat -c '%y' dst/x.txt | cut -c1-19
+kez copytree --progress src dst2 2>bar.txt; echo "rc=$?"
+tr '\r' '\n' <bar.txt | grep -c '100% \[####################\]'
+script -qec "kez copytree src dst3" /dev/null | tr '\r' '\n' | grep -c ' 3/3 files '
+script -qec "kez copytree src dst4 2>err.txt" /dev/null | wc -c
+wc -c <err.txt
+kez copytree nosuch dst5; echo "rc=$?"
+kez copytree src/x.txt dst5; echo "rc=$?"
+kez copytree src src/x.txt; echo "rc=$?"
+kez copytree src; echo "rc=$?"
+ls
