@@ -64,7 +64,8 @@ void RemoveDest(benchmark::State& State, const Files& F) {
 }
 
 void Finish(benchmark::State& State, const Files& F) {
-  if (fs::file_size(F.Dest) != static_cast<std::uintmax_t>(F.Size)) State.SkipWithError("short copy");
+  if (fs::file_size(F.Dest) != static_cast<std::uintmax_t>(F.Size))
+    State.SkipWithError("short copy");
   State.SetBytesProcessed(State.iterations() * F.Size);
 }
 

@@ -1,12 +1,10 @@
-// Moving files to the trash. GLib reads XDG_DATA_HOME once, when it is first used, so the
-// suite points it at a private folder before any test reaches GLib.
+// Moving files to the trash, the private desktop's home trash (see desktop_env.hpp).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
 
+#include "desktop_env.hpp"
 #include "kez/filesys/trees.hpp"
 #include "test_support.hpp"
 
@@ -20,15 +18,8 @@ using test::WriteBytes;
 
 class Trash : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    Data = std::make_unique<TempDir>();
-    ::setenv("XDG_DATA_HOME", Data->Path().c_str(), 1);
-  }
-  static void TearDownTestSuite() { Data.reset(); }
-  static fs::path TrashDir() { return Data->Path() / "Trash"; }
-  static std::unique_ptr<TempDir> Data;
+  static fs::path TrashDir() { return test::DesktopDataHome() / "Trash"; }
 };
-std::unique_ptr<TempDir> Trash::Data;
 
 TEST_F(Trash, MovesMatchingFilesWithTheirRecords) {
   TempDir tmp;

@@ -144,6 +144,15 @@ std::int64_t DiskFreeBytes(char16_t Letter);
 // False when the file cannot be trashed; it is then left where it is, never deleted.
 bool MoveFileToTrash(StringView FileName);
 
+// DesktopContentType / DesktopOpenCommand
+// The desktop's file associations, read through GIO (which follows the XDG precedence of
+// mimeapps.list files and the shared MIME database). DesktopContentType gives the MIME type
+// the desktop assigns to a file name by its name alone, or empty when it knows none.
+// DesktopOpenCommand gives the command line of the default application for a MIME type,
+// or empty when none is set. Neither changes anything.
+String DesktopContentType(StringView FileName);
+String DesktopOpenCommand(StringView MimeType);
+
 // RaiseIOErrorFromErrno
 // Raises EInOutError for a failed system call on a file, with the runtime's error code
 // for errno (2 not found, 3 path not found, 5 access denied, 101 disk full, 1000 + errno

@@ -1,0 +1,151 @@
+// Path and file-name text functions, and the on-disk spelling of a path.
+#include "kez/filesys/paths.hpp"
+
+#include <algorithm>
+#include <limits>
+
+#include "kez/platform/filesystem.hpp"
+#include "kez/platform/sysutils.hpp"
+#include "kez/stringl/chars.hpp"
+
+namespace kez {
+
+namespace {
+
+bool IsSeparator(char16_t C) { return C == u'\\' || C == u'/'; }
+
+// Where the name part starts: after the last "\", "/" or ":".
+std::size_t NameStart(StringView Path) {
+  const std::size_t at = Path.find_last_of(u"\\/:");
+  return at == StringView::npos ? 0 : at + 1;
+}
+
+bool HasWildcard(StringView Name) { return Name.find_first_of(u"*?") != StringView::npos; }
+
+// The spelling on disk of Name in directory Dir (Dir ends with its separator or is a bare
+// drive such as "C:"), exact spelling first; false when there is none.
+bool SpellingOnDisk(const String& Dir, StringView Name, String& Found) {
+  if (Name.empty() || HasWildcard(Name)) return false;
+  TSearchRec rec;
+  if (FindFirst(Dir + String(Name), faAnyFile, rec) != 0) return false;
+  Found.clear();
+  do {
+    if (rec.Name == Name) {
+      Found = rec.Name;
+      break;
+    }
+    if (Found.empty() && rec.Name.size() == Name.size()) Found = rec.Name;
+  } while (FindNext(rec) == 0);
+  FindClose(rec);
+  return !Found.empty();
+}
+
+}  // namespace
+
+String StripExtension(StringView FileName) {
+  const std::size_t start = NameStart(FileName);
+  const std::size_t dot = FileName.find_last_of(u'.');
+  if (dot == StringView::npos || dot < start) return String(FileName);
+  return String(FileName.substr(0, dot));
+}
+
+String StripPath(StringView FileName) { return String(FileName.substr(NameStart(FileName))); }
+
+String ParentDir(StringView Path) {
+  std::size_t n = Path.size();
+  if (n > 0 && IsSeparator(Path[n - 1])) --n;
+  while (n > 0 && !IsSeparator(Path[n - 1])) --n;
+  return String(Path.substr(0, n));
+}
+
+bool IsRootDir(StringView Path) {
+  const String p = StripLTBlanks(Path);
+  if (p == u"/") return true;
+  return p.size() == 3 && p[1] == u':' && IsSeparator(p[2]);
+}
+
+String AbridgeFilePath(StringView Path, std::int32_t MaxLength) {
+  const char16_t sep = Path.find(u'\\') != StringView::npos ? u'\\' : u'/';
+  String text(Path);
+  std::size_t p = text.find(sep);
+  if (p == String::npos) return text;
+  const std::int64_t limit = MaxLength;
+  while (static_cast<std::int64_t>(text.size()) >= limit) {
+    const std::size_t q = text.find(sep, p + 1);
+    if (q == String::npos) break;
+    text.replace(p + 1, q - p - 1, u"..");
+    p += 3;
+  }
+  return text;
+}
+
+String DOSToWinPath(StringView Path) {
+  const String full = ExpandFileName(Path);
+  String result;
+  std::size_t pos = 0;
+  if (full.size() >= 2 && full[1] == u':') {
+    result = full.substr(0, 2);
+    pos = 2;
+  }
+  // Each step takes one separator and the component after it; a component that cannot be
+  // found ends the conversion with the rest of the path as it was.
+  while (pos < full.size()) {
+    if (IsSeparator(full[pos])) {
+      result += full[pos++];
+      continue;
+    }
+    std::size_t end = pos;
+    while (end < full.size() && !IsSeparator(full[end])) ++end;
+    String found;
+    if (!SpellingOnDisk(result, StringView(full).substr(pos, end - pos), found)) {
+      return result + full.substr(pos);
+    }
+    result += found;
+    pos = end;
+  }
+  return result;
+}
+
+bool IsDOS83Path(StringView Path) {
+  for (const char16_t c : Path) {
+    if (c < 32 || c > 126) return false;
+    const bool alnum =
+        (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
+    if (!alnum && StringView(u"!#$%&'()-.:\\^_`{}~@").find(c) == StringView::npos) return false;
+  }
+  std::size_t pos = 0;
+  while (pos < Path.size()) {
+    std::size_t end = Path.find(u'\\', pos);
+    if (end == StringView::npos) end = Path.find(u'.', pos);
+    end = end == StringView::npos ? Path.size() : end + 1;
+    if (end - pos > 9) return false;
+    pos = end;
+  }
+  return true;
+}
+
+std::int32_t ExtractDrive(StringView Path) {
+  if (Path.size() < 2 || Path[1] != u':') return -1;
+  const char16_t c = UpCaseASCII(Path[0]);
+  return c >= u'A' && c <= u'Z' ? c - u'A' : 0;
+}
+
+String InsertBeforeFileExt(StringView Text, StringView FileName) {
+  const std::size_t start = NameStart(FileName);
+  const std::size_t dot = FileName.find(u'.', start);
+  String result(FileName);
+  result.insert(dot == StringView::npos ? result.size() : dot, Text);
+  return result;
+}
+
+String EnsureDefaultFileExt(StringView FileName, StringView DefaultExt) {
+  if (DefaultExt.empty() || FileName.find(u'.', NameStart(FileName)) != StringView::npos) {
+    return String(FileName);
+  }
+  String result(FileName);
+  if (DefaultExt[0] != u'.') result += u'.';
+  result += DefaultExt;
+  return result;
+}
+
+}  // namespace kez
