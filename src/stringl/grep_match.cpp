@@ -209,7 +209,9 @@ class Matcher {
         return 1;
       case taMult0:
       case taMult1: {
-        if (Token.NumChars == 0) return FLength;
+        // Any character runs to the text's end; behind the text (a search started there)
+        // the repetition is empty and ends one before it starts, as every empty match does.
+        if (Token.NumChars == 0) return std::max(FLength, p - 1);
         Pos q = p;
         while (ItemAt(Token, q)) q += ItemLength(Token);
         return q - 1;

@@ -163,6 +163,8 @@ TEST(TGrep, MatchPositions) {
       {u"x*", u"hello", false, 1, {true, 1, 5}},
       {u"x*", u"hello", false, 9, {false, 0, 0}},
       {u"x*", u"", false, 9, {true, 1, 0}},
+      {u"a*b*", u"xxab", false, 9, {true, 9, 8}},  // empty matches behind the text
+      {u"a*.*", u"xxab", false, 9, {true, 9, 8}},
       {u"", u"abc", false, 2, {true, 2, 1}},
       {u"^a", u"aa", false, 1, {true, 1, 1}},
       {u"^a", u"aa", false, 2, {false, 0, 0}},
