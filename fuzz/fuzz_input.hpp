@@ -1,0 +1,111 @@
+// Helpers shared by the fuzz targets: cutting one fuzzer input into parameters and texts,
+// and a scratch file for the readers that only read text files.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "kez/platform/types.hpp"
+
+namespace kezfuzz {
+
+// Consumes an input from the front: fixed-size values first, texts after. Past the end every
+// value reads as zero, so short inputs still reach the code under test.
+class Input {
+ public:
+  Input(const std::uint8_t* Data, std::size_t Size) : FData(Data), FSize(Size) {}
+
+  std::uint8_t Byte() { return FPos < FSize ? FData[FPos++] : 0; }
+  bool Flag() { return (Byte() & 1) != 0; }
+  std::int32_t Int32() {
+    std::uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v = (v << 8) | Byte();
+    return static_cast<std::int32_t>(v);
+  }
+  // A small number in 0 .. Limit - 1, or, one time in 16, a full 32-bit value (limits,
+  // negatives) so that the edges of every position parameter are reached too.
+  std::int32_t Position(std::int32_t Limit) {
+    const std::uint8_t sel = Byte();
+    if ((sel & 0x0F) == 0x0F) return Int32();
+    return Limit > 0 ? static_cast<std::int32_t>(sel % Limit) : 0;
+  }
+
+  std::size_t Remaining() const { return FSize - FPos; }
+
+  // The next bytes up to a 0xFF separator (or the end) as a byte text.
+  std::string_view Bytes() {
+    const std::size_t start = FPos;
+    while (FPos < FSize && FData[FPos] != 0xFF) ++FPos;
+    std::string_view s(reinterpret_cast<const char*>(FData + start), FPos - start);
+    if (FPos < FSize) ++FPos;
+    return s;
+  }
+  // The same as UTF-16 text: each byte is one character, except that 0xFE followed by two
+  // bytes gives a character of any code (the readers must cope with codes above 255 too).
+  kez::String Text() {
+    kez::String s;
+    for (char c : Bytes()) s.push_back(static_cast<unsigned char>(c));
+    kez::String out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      if (s[i] == 0xFE && i + 2 < s.size()) {
+        out.push_back(static_cast<char16_t>((s[i + 1] << 8) | s[i + 2]));
+        i += 2;
+      } else {
+        out.push_back(s[i]);
+      }
+    }
+    return out;
+  }
+  // Everything not yet consumed.
+  std::string_view Rest() {
+    std::string_view s(reinterpret_cast<const char*>(FData + FPos), FSize - FPos);
+    FPos = FSize;
+    return s;
+  }
+
+ private:
+  const std::uint8_t* FData;
+  std::size_t FSize;
+  std::size_t FPos = 0;
+};
+
+// A file of this process under the temporary directory, rewritten with each input, for the
+// readers that take an open text file.
+class ScratchFile {
+ public:
+  ScratchFile() {
+    char name[] = "/tmp/kez_fuzz_XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) std::abort();
+    close(fd);
+    FPath = name;
+  }
+  ~ScratchFile() { std::remove(FPath.c_str()); }
+
+  // Writes Bytes as the whole file and returns its name.
+  kez::String Write(std::string_view Bytes) {
+    std::FILE* f = std::fopen(FPath.c_str(), "wb");
+    if (f == nullptr) std::abort();
+    if (!Bytes.empty() && std::fwrite(Bytes.data(), 1, Bytes.size(), f) != Bytes.size())
+      std::abort();
+    std::fclose(f);
+    return kez::String(FPath.begin(), FPath.end());
+  }
+
+ private:
+  std::string FPath;
+};
+
+// One scratch file for the process (libFuzzer runs inputs one after another).
+inline ScratchFile& Scratch() {
+  static ScratchFile file;
+  return file;
+}
+
+}  // namespace kezfuzz
