@@ -5,6 +5,7 @@
 #include "kez/filesys/drives.hpp"
 #include "kez/filesys/password.hpp"
 #include "kez/filesys/paths.hpp"
+#include "kez/filesys/savedialog.hpp"
 #include "kez/filesys/trees.hpp"
 #include "kez/kezbase.hpp"
 #include "kez/platform/filesystem.hpp"
