@@ -32,6 +32,7 @@ void AddWebCommands(CLI::App& app);
 void AddDemoCommands(CLI::App& app);
 void AddGraphicsCommands(CLI::App& app);
 void AddFileCommands(CLI::App& app);
+void AddSystemCommands(CLI::App& app);
 void AddCompletionCommand(CLI::App& app);
 
 // OnRun
@@ -103,6 +104,10 @@ std::unique_ptr<TBitmap> DrawSwatchSheet(StringView Title,
 // SavePicture
 // Saves a picture as PNG to Name ("-" standard output), whole or not at all.
 void SavePicture(const TBitmap& Picture, const std::string& Name);
+
+// PrintFeatureMatrix
+// The descriptions of a feature matrix, then its values as a table (one row per object).
+void PrintFeatureMatrix(const TFeatureMatrix& Matrix);
 
 // ---- Files -------------------------------------------------------------------------------
 

@@ -41,35 +41,10 @@ int FeatmatCheck(const FileOptions& o) {
   return 0;
 }
 
-// The descriptions, then the values: one row per object, one column per feature, numbers
-// right-aligned.
 int FeatmatShow(const FileOptions& o) {
   TFeatureMatrix m(nullptr);
   LoadMatrix(o.File, m);
-  std::vector<std::vector<std::string>> rows = {{"feature", "number", "name", "kind", "comment"}};
-  for (std::int32_t f = 1; f <= m.NFeatures(); ++f) {
-    const TFeatProps p = m.GetFeatProps(f);
-    rows.push_back({std::to_string(f), std::to_string(p.FeatNum), U8(AnsiToString(p.FeatName)),
-                    U8(FEATKINDIDS[p.FeatKind]), U8(AnsiToString(p.Comment))});
-  }
-  PrintTable(rows, {true, true, false, false, false});
-  PrintLn();
-
-  std::vector<bool> right = {true};
-  rows = {{"object"}};
-  for (std::int32_t f = 1; f <= m.NFeatures(); ++f) {
-    const TFeatProps p = m.GetFeatProps(f);
-    rows[0].push_back(U8(AnsiToString(p.FeatName)));
-    right.push_back(p.FeatKind == fkInteger || p.FeatKind == fkDouble);
-  }
-  for (std::int32_t obj = 1; obj <= m.NObjects(); ++obj) {
-    rows.push_back({std::to_string(obj)});
-    for (std::int32_t f = 1; f <= m.NFeatures(); ++f) {
-      const bool defined = m.GetFeatProps(f).FeatKind != fkUndefined;
-      rows.back().push_back(defined ? U8(m.GetFeatValStr(f, obj)) : std::string());
-    }
-  }
-  PrintTable(rows, right);
+  PrintFeatureMatrix(m);
   return 0;
 }
 
@@ -159,6 +134,34 @@ void AddStrarray(CLI::App& app) {
 }
 
 }  // namespace
+
+// Numbers are right-aligned; a feature of no kind shows no values.
+void PrintFeatureMatrix(const TFeatureMatrix& m) {
+  std::vector<std::vector<std::string>> rows = {{"feature", "number", "name", "kind", "comment"}};
+  for (std::int32_t f = 1; f <= m.NFeatures(); ++f) {
+    const TFeatProps p = m.GetFeatProps(f);
+    rows.push_back({std::to_string(f), std::to_string(p.FeatNum), U8(AnsiToString(p.FeatName)),
+                    U8(FEATKINDIDS[p.FeatKind]), U8(AnsiToString(p.Comment))});
+  }
+  PrintTable(rows, {true, true, false, false, false});
+  PrintLn();
+
+  std::vector<bool> right = {true};
+  rows = {{"object"}};
+  for (std::int32_t f = 1; f <= m.NFeatures(); ++f) {
+    const TFeatProps p = m.GetFeatProps(f);
+    rows[0].push_back(U8(AnsiToString(p.FeatName)));
+    right.push_back(p.FeatKind == fkInteger || p.FeatKind == fkDouble);
+  }
+  for (std::int32_t obj = 1; obj <= m.NObjects(); ++obj) {
+    rows.push_back({std::to_string(obj)});
+    for (std::int32_t f = 1; f <= m.NFeatures(); ++f) {
+      const bool defined = m.GetFeatProps(f).FeatKind != fkUndefined;
+      rows.back().push_back(defined ? U8(m.GetFeatValStr(f, obj)) : std::string());
+    }
+  }
+  PrintTable(rows, right);
+}
 
 void AddDataCommands(CLI::App& app) {
   AddFeatmat(app);

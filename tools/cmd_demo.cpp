@@ -1,7 +1,11 @@
 // kez demo | units: a tour of the library over the bundled samples, and the unit list.
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "cli.hpp"
+#include "marks.hpp"
 
 namespace kez::tool {
 
@@ -78,6 +82,7 @@ int FeatureMatrixRoad(const TStringArray& table) {
         u" features; loading gave status " + IntToStr(status) + u", " +
         IntToStr(loaded.NObjects()) + u" objects");
   const std::int32_t value = loaded.FindFeatName(u"value");
+  PrintFeatureMatrix(loaded);
   OutLn(u"  object 8: " + loaded.GetFeatValStr(1, 8) + u", value " +
         strff(loaded.GetFeatValDouble(value, 8), 0, 1) + u", temperature " +
         TriStateToStr(loaded.GetFeatValTriState(3, 8), 0));
@@ -89,7 +94,36 @@ int FeatureMatrixRoad(const TStringArray& table) {
   return status == 0 && loaded.NObjects() == matrix.NObjects() ? 0 : 1;
 }
 
-int Demo(const String& folder) {
+// The pictures of the tour, written into Pictures (created when missing; a new temporary
+// folder when empty).
+void DemoPictures(std::string pictures, const TColorArray& palette) {
+  if (pictures.empty()) {
+    const char* tmpdir = std::getenv("TMPDIR");
+    pictures =
+        std::string(tmpdir != nullptr && *tmpdir != 0 ? tmpdir : "/tmp") + "/kez-demo-XXXXXX";
+    if (mkdtemp(pictures.data()) == nullptr) throw Failure(pictures + ": " + std::strerror(errno));
+  }
+  OutLn();
+  OutLn(u"== Pictures in " + Utf8ToString(pictures));
+  std::error_code ec;
+  std::filesystem::create_directories(pictures, ec);
+  if (ec) throw Failure(pictures + ": " + ec.message());
+  const std::unique_ptr<TBitmap> marks = DrawMarkSheet();
+  SavePicture(*marks, pictures + "/marks.png");
+  OutLn(u"  marks.png    the data-point marks and frame styles, " + IntToStr(marks->Width()) +
+        u" x " + IntToStr(marks->Height()) + u" pixels");
+  std::vector<std::pair<TColor, String>> swatches;
+  for (std::int32_t i = 1; i <= palette.Size(); i += 8) {
+    swatches.emplace_back(palette[i], IntToStr(i) + u"  " + ColorToHexStr(palette[i]));
+  }
+  const std::unique_ptr<TBitmap> sheet =
+      DrawSwatchSheet(u"MorgenStemning, every 8th of 256 entries", swatches, 2);
+  SavePicture(*sheet, pictures + "/palette.png");
+  OutLn(u"  palette.png  every 8th colour of the palette above, " + IntToStr(sheet->Width()) +
+        u" x " + IntToStr(sheet->Height()) + u" pixels");
+}
+
+int Demo(const String& folder, const std::string& pictures) {
   const String csv = folder + u"/measurements.csv";
   const String notes = folder + u"/notes.txt";
 
@@ -158,6 +192,7 @@ int Demo(const String& folder) {
     OutLn(u"  " + IntToStr(ix) + u"\t" + ColorToHexStr(c) + u"  nearest named colour " +
           NearestNamedColor(c));
   }
+  DemoPictures(pictures, palette);
   return 0;
 }
 
@@ -171,9 +206,13 @@ int Units() {
 
 void AddDemoCommands(CLI::App& app) {
   auto folder = std::make_shared<std::string>(KEZ_SAMPLES_DIR);
+  auto pictures = std::make_shared<std::string>();
   CLI::App* demo = app.add_subcommand("demo", "A tour of the library over the sample data");
   demo->add_option("FOLDER", *folder, "The samples folder")->capture_default_str();
-  OnRun(demo, [folder] { return Demo(Utf8ToString(*folder)); });
+  demo->add_option("-o,--pictures", *pictures,
+                   "Where the tour's pictures go (default: a new folder kez-demo-XXXXXX in the "
+                   "temporary folder)");
+  OnRun(demo, [folder, pictures] { return Demo(Utf8ToString(*folder), *pictures); });
   CLI::App* units = app.add_subcommand("units", "List the library's units in start order");
   OnRun(units, [] { return Units(); });
 }

@@ -44,12 +44,15 @@ std::unique_ptr<TBitmap> DrawSwatchSheet(StringView Title,
   for (const auto& [colour, label] : Swatches) {
     labelW = std::max(labelW, probe.Canvas().TextWidth(label));
   }
+  probe.Canvas().Font().SetSize(12);
+  probe.Canvas().Font().SetStyle({fsBold});
+  const std::int32_t titleW = probe.Canvas().TextWidth(Title);
   const std::int32_t cellW = kSwatchW + kGap + labelW + 2 * kGap;
   const auto count = static_cast<std::int32_t>(Swatches.size());
   Columns = std::clamp(Columns, 1, std::max(1, count));
   const std::int32_t rows = (count + Columns - 1) / Columns;
   constexpr std::int32_t kTop = kMargin + 28;
-  sheet->SetSize(2 * kMargin + Columns * cellW, kTop + rows * kRowH + kMargin);
+  sheet->SetSize(2 * kMargin + std::max(Columns * cellW, titleW), kTop + rows * kRowH + kMargin);
   TCanvas& c = sheet->Canvas();
   c.Brush().SetStyle(bsSolid);
   c.Brush().SetColor(kPaper);
