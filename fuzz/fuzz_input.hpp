@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "kez/platform/textfile.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kezfuzz {
@@ -75,16 +76,18 @@ class Input {
   std::size_t FPos = 0;
 };
 
-// A file of this process under the temporary directory, rewritten with each input, for the
-// readers that take an open text file.
+// A file of this process, rewritten with each input, for the readers that take an open text
+// file. It lives in /dev/shm where that exists (a memory file system: the file targets run
+// several times faster there), else in /tmp.
 class ScratchFile {
  public:
   ScratchFile() {
-    char name[] = "/tmp/kez_fuzz_XXXXXX";
-    const int fd = mkstemp(name);
+    std::string pattern = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    pattern += "/kez_fuzz_XXXXXX";
+    const int fd = mkstemp(pattern.data());
     if (fd < 0) std::abort();
     close(fd);
-    FPath = name;
+    FPath = pattern;
   }
   ~ScratchFile() { std::remove(FPath.c_str()); }
 
@@ -95,17 +98,74 @@ class ScratchFile {
     if (!Bytes.empty() && std::fwrite(Bytes.data(), 1, Bytes.size(), f) != Bytes.size())
       std::abort();
     std::fclose(f);
-    return kez::String(FPath.begin(), FPath.end());
+    return Name();
+  }
+  kez::String Name() const { return kez::String(FPath.begin(), FPath.end()); }
+
+  // The whole file as bytes (what a writer put there).
+  std::string Contents() const {
+    std::string out;
+    std::FILE* f = std::fopen(FPath.c_str(), "rb");
+    if (f == nullptr) std::abort();
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
+    std::fclose(f);
+    return out;
   }
 
  private:
   std::string FPath;
 };
 
-// One scratch file for the process (libFuzzer runs inputs one after another).
-inline ScratchFile& Scratch() {
-  static ScratchFile file;
-  return file;
+// Scratch files for the process (libFuzzer runs inputs one after another): the input's file
+// is number 0, the round-trip targets write to 1 and 2.
+inline ScratchFile& Scratch(int Number = 0) {
+  static ScratchFile files[3];
+  return files[Number];
+}
+
+}  // namespace kezfuzz
+
+namespace kezfuzz {
+
+// Opens scratch file Number for reading, errors deferred, and returns what Read(file) gives;
+// the file is closed after and an error left pending is dropped.
+template <class ReadFn>
+auto ReadScratch(int Number, ReadFn Read) {
+  kez::TextFile f(Scratch(Number).Name());
+  f.SetErrorMode(kez::iemDeferred);
+  f.Reset();
+  if (f.IOResult() != 0) std::abort();
+  const auto result = Read(f);
+  f.Close();
+  f.IOResult();
+  return result;
+}
+
+// Writes Bytes as scratch file 0 and reads it as above: the readers of whole files.
+template <class ReadFn>
+auto ReadBytes(std::string_view Bytes, ReadFn Read) {
+  Scratch(0).Write(Bytes);
+  return ReadScratch(0, Read);
+}
+
+// The round trip of a reader of text files: WriteFile puts Read's object into scratch file 1,
+// ReadFile reads that into Fresh (it must succeed), and Fresh written to scratch file 2 must
+// give the same bytes. Comparing what is written twice, not the objects, lets a writer round
+// (numbers to a few digits, colours to 24 bits) on the first pass but not on the second.
+template <class T, class ReadFn, class WriteFn>
+void CheckTextRoundTrip(T& Read, T& Fresh, ReadFn ReadFile, WriteFn WriteFile) {
+  const auto write = [&](int Number, T& Obj) {
+    kez::TextFile f(Scratch(Number).Name());
+    f.Rewrite();
+    WriteFile(f, Obj);
+    f.Close();
+    return Scratch(Number).Contents();
+  };
+  const std::string first = write(1, Read);
+  if (!ReadScratch(1, [&](kez::TextFile& f) { return ReadFile(f, Fresh) && f.IOResult() == 0; }))
+    std::abort();
+  if (write(2, Fresh) != first) std::abort();
 }
 
 }  // namespace kezfuzz

@@ -85,9 +85,14 @@ bool ValueBlockFits(TextFile& f, std::int32_t nFeats, std::int32_t nObjs) {
   return cells <= kFreeCells || cells - kFreeCells <= f.RemainingBytes();
 }
 
+// A description text cut to its longest length; blanks the cut leaves at the end go too, as
+// the reader drops blanks around texts: the next reading of the file keeps the same text.
 ShortString CutAnsi(StringView text, std::size_t length) {
   ShortString bytes = StringToAnsi(text);
-  if (bytes.size() > length) bytes.resize(length);
+  if (bytes.size() > length) {
+    bytes.resize(length);
+    while (!bytes.empty() && bytes.back() == ' ') bytes.pop_back();
+  }
   return bytes;
 }
 

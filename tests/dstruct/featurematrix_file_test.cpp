@@ -159,6 +159,25 @@ TEST_F(FeatureFile, RoundTripLosesOnlyBlanksAroundTexts) {
   EXPECT_EQ(back.FeatVal(3, 2), u"");
 }
 
+// A name or comment longer than a description holds is cut; a blank at the cut would be
+// dropped by the next reading, so the text read ends before it.
+TEST_F(FeatureFile, TextsCutAtABlankReadBackTheSame) {
+  const std::string name = "Length of the part  in mm";  // cut after "part  "
+  const std::string comment = std::string(59, 'c') + "  tail";
+  std::string file = "#featdef 1 1\n1 fplFeatNum 1\n1 fplFeatName " + name +
+                     "\n1 fplFeatKind fkString\n1 fplComment " + comment +
+                     "\n1 fplPresets \n1 fplSorted FALSE\n#featvals 1 0\n#featend\n";
+  ASSERT_EQ(LoadBytes(file), 0);
+  EXPECT_EQ(m.GetFeatProps(1).FeatName, "Length of the part");
+  EXPECT_EQ(m.GetFeatProps(1).Comment, std::string(59, 'c'));
+
+  m.Save(dir.File("again.txt"));
+  TFeatureMatrix back(nullptr);
+  ASSERT_EQ(back.Load(dir.File("again.txt")), 0);
+  EXPECT_EQ(back.GetFeatProps(1).FeatName, m.GetFeatProps(1).FeatName);
+  EXPECT_EQ(back.GetFeatProps(1).Comment, m.GetFeatProps(1).Comment);
+}
+
 TEST_F(FeatureFile, EmptyMatrixAndFilesWithoutBlocks) {
   m.Save(dir.File("m.txt"));
   EXPECT_EQ(test::ReadBytes(dir.NativeFile("m.txt")),
