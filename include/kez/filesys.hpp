@@ -6,6 +6,7 @@
 #include "kez/filesys/password.hpp"
 #include "kez/filesys/paths.hpp"
 #include "kez/filesys/savedialog.hpp"
+#include "kez/filesys/textfiles.hpp"
 #include "kez/filesys/trees.hpp"
 #include "kez/kezbase.hpp"
 #include "kez/platform/filesystem.hpp"

@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "filesys/readfull.hpp"
 #include "filesys/search.hpp"
 #include "kez/filesys/dirs.hpp"
 #include "kez/filesys/trees.hpp"
@@ -50,25 +51,6 @@ class Fd {
  private:
   int FFd;
 };
-
-// Reads until Count bytes or the end; interruptions and short reads are retried, so fewer
-// bytes mean the end or a failure (Failed).
-std::size_t ReadFull(int F, char* Buf, std::size_t Count, bool& Failed) {
-  std::size_t got = 0;
-  Failed = false;
-  while (got < Count) {
-    const ssize_t r = ::read(F, Buf + got, Count - got);
-    if (r > 0) {
-      got += static_cast<std::size_t>(r);
-    } else if (r == 0) {
-      break;
-    } else if (errno != EINTR) {
-      Failed = true;
-      break;
-    }
-  }
-  return got;
-}
 
 std::size_t WriteFull(int F, const char* Buf, std::size_t Count) {
   std::size_t put = 0;

@@ -305,8 +305,12 @@ void TextFile::ReadLn(String& Line) {
 }
 
 void TextFile::ReadLn() {
-  AnsiString ignored;
-  ReadLnAnsi(ignored);
+  // Whatever CR stands before it, a line ends at the next LF or at the end of the file.
+  if (!CheckInput()) return;
+  int c = 0;
+  while ((c = getc_unlocked(FFile)) != EOF && c != '\n') {
+  }
+  if (c == EOF && std::ferror(FFile)) Fail(ioReadError);
 }
 
 char16_t TextFile::ReadChar() {

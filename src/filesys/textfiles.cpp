@@ -1,0 +1,289 @@
+// Text files as a whole: encoding check, line-end repair, appending, last lines, counting,
+// searching, words and sizes.
+#include "kez/filesys/textfiles.hpp"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+
+#include "filesys/readfull.hpp"
+#include "kez/platform/exceptions.hpp"
+#include "kez/platform/filesystem.hpp"
+#include "kez/platform/path.hpp"
+#include "kez/platform/sysutils.hpp"
+
+namespace kez {
+
+namespace {
+
+constexpr std::int64_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
+
+std::int32_t Saturated(std::int64_t Value) {
+  return static_cast<std::int32_t>(std::min(Value, kMaxInt32));
+}
+
+// A text file opened for reading that is closed when the function leaves, also through an
+// exception.
+class InputFile {
+ public:
+  explicit InputFile(StringView FileName) : FFile(FileName) { FFile.Reset(); }
+  ~InputFile() {
+    try {
+      FFile.Close();
+    } catch (const Exception&) {  // a read-only file has nothing left to report
+    }
+  }
+  TextFile& File() { return FFile; }
+
+ private:
+  TextFile FFile;
+};
+
+// The lines of F from its position on, each handed to Visit, counted (also past 32 bits).
+template <typename Fn>
+std::int64_t ForEachLine(TextFile& F, Fn&& Visit) {
+  std::int64_t count = 0;
+  while (!F.Eof()) {
+    ++count;
+    Visit(count);
+  }
+  return count;
+}
+
+std::int32_t CountLines(TextFile& F, const TFeedbackProc& FeedBack) {
+  return Saturated(ForEachLine(F, [&](std::int64_t Count) {
+    F.ReadLn();
+    if (Count % 1000 == 0 && FeedBack) FeedBack(nullptr, static_cast<double>(Count), 0);
+  }));
+}
+
+std::vector<String> LastLines(TextFile& F, std::int32_t N, std::int32_t& LineCount) {
+  // The ring keeps single-byte lines, reusing their storage; only the kept ones are
+  // converted at the end.
+  constexpr std::int64_t kPaddingLimit = 1'000'000;
+  std::vector<AnsiString> ring;
+  std::size_t next = 0;
+  const std::int64_t count = ForEachLine(F, [&](std::int64_t) {
+    if (ring.size() < static_cast<std::size_t>(N)) {
+      ring.emplace_back();
+      F.ReadLnAnsi(ring.back());
+      return;
+    }
+    F.ReadLnAnsi(ring[next]);
+    next = (next + 1) % ring.size();
+  });
+  LineCount = Saturated(count);
+  const std::int64_t entries = std::min<std::int64_t>(N, std::max(count, kPaddingLimit));
+  std::vector<String> result(
+      static_cast<std::size_t>(entries - static_cast<std::int64_t>(ring.size())));
+  result.reserve(static_cast<std::size_t>(entries));
+  for (std::size_t i = 0; i < ring.size(); ++i) {
+    result.push_back(AnsiToString(ring[(next + i) % ring.size()]));
+  }
+  return result;
+}
+
+// Where a text of the file lies: stat of the native name, following links.
+bool StatFile(StringView FileName, struct stat& St) {
+  if (FileNameFault(FileName) != nfNone) return false;
+  return ::stat(NativeFileName(FileName).c_str(), &St) == 0;
+}
+
+// Copies In to Out so that every CR is followed by LF.
+void CopyWithCRLF(TextFile& In, TextFile& Out) {
+  AnsiString buf;
+  bool afterCR = false;
+  while (!In.Eof()) {
+    const unsigned char c = CharToAnsiChar(In.ReadChar());
+    if (afterCR && c != '\n') buf.push_back('\n');
+    buf.push_back(static_cast<char>(c));
+    afterCR = c == '\r';
+    if (buf.size() >= 65536) {
+      Out.WriteAnsi(buf);
+      buf.clear();
+    }
+  }
+  if (afterCR) buf.push_back('\n');
+  Out.WriteAnsi(buf);
+}
+
+void AppendLines(StringView FileName, const std::function<void(TextFile&)>& Write) {
+  TextFile f(FileName);
+  f.SetErrorMode(iemDeferred);
+  f.Append();
+  int code = f.IOResult();
+  if (code == ioFileNotFound) {
+    // Only a file that is not there is created; an existing one is never truncated.
+    f.Rewrite();
+    code = f.IOResult();
+  }
+  if (code != 0) throw EInOutError(IOErrorText(code), code);
+  f.SetErrorMode(iemRaise);
+  Write(f);
+  f.Close();
+}
+
+}  // namespace
+
+TTextfileType CheckTextFileType(StringView FileName) {
+  const std::string native = NativeFileName(FileName);
+  const int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) RaiseIOErrorFromErrno(errno);
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    RaiseIOErrorFromErrno(EISDIR);
+  }
+  unsigned char b[4] = {0, 0, 0, 0};
+  bool failed = false;  // a failed read leaves the missing bytes at 0
+  ReadFull(fd, reinterpret_cast<char*>(b), sizeof b, failed);
+  ::close(fd);
+  if (b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return tftUTF8;
+  if (b[0] == 0xFF && b[1] == 0xFE && b[2] == 0 && b[3] == 0) return tftUnicode4_le;
+  if (b[0] == 0 && b[1] == 0 && b[2] == 0xFE && b[3] == 0xFF) return tftUnicode4_be;
+  if (b[0] == 0xFF && b[1] == 0xFE) return tftUnicode_le;
+  if (b[0] == 0xFE && b[1] == 0xFF) return tftUnicode_be;
+  if (b[0] == '{' && b[1] == '\\' && b[2] == 'r') return tftRTF;
+  return tftUnknown;
+}
+
+void EnsureCRLFInFile(StringView InFile, StringView OutFile) {
+  struct stat in {
+  }, out{};
+  const bool same = StatFile(InFile, in) && StatFile(OutFile, out) && in.st_dev == out.st_dev &&
+                    in.st_ino == out.st_ino;
+  InputFile input(InFile);
+  if (!same) {
+    TextFile output(OutFile);
+    output.Rewrite();
+    CopyWithCRLF(input.File(), output);
+    output.Close();
+    return;
+  }
+  // Same file: write a new one beside it and put it in its place.
+  const std::string target = NativeFileName(InFile);
+  std::string temp = target + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) RaiseIOErrorFromErrno(errno);
+  ::fchmod(fd, in.st_mode & 07777);
+  ::close(fd);
+  try {
+    TextFile output(Utf8ToString(temp));
+    output.Rewrite();
+    CopyWithCRLF(input.File(), output);
+    output.Close();
+    if (::rename(temp.c_str(), target.c_str()) != 0) RaiseIOErrorFromErrno(errno);
+  } catch (...) {
+    ::unlink(temp.c_str());
+    throw;
+  }
+}
+
+void AppendToTextFile(StringView FileName, StringView Line) {
+  AppendLines(FileName, [&](TextFile& F) { F.WriteLn(Line); });
+}
+
+void AppendToTextFile(StringView FileName, const TStringList& Lines) {
+  AppendLines(FileName, [&](TextFile& F) {
+    for (std::int32_t i = 0; i < Lines.Count(); ++i) F.WriteLn(Lines[i]);
+  });
+}
+
+std::vector<String> ReadLastNLinesOfTextFile(TextFile& F, std::int32_t N, std::int32_t& LineCount) {
+  LineCount = 0;
+  if (N < 1) return {};
+  F.Reset();
+  std::vector<String> result = LastLines(F, N, LineCount);
+  F.Reset();
+  return result;
+}
+
+std::vector<String> ReadLastNLinesOfTextFile(StringView FileName, std::int32_t N,
+                                             std::int32_t& LineCount) {
+  LineCount = 0;
+  if (N < 1) return {};
+  InputFile f(FileName);
+  return LastLines(f.File(), N, LineCount);
+}
+
+std::int32_t CountLinesInTextFile(TextFile& F, const TFeedbackProc& FeedBack) {
+  F.Reset();
+  const std::int32_t count = CountLines(F, FeedBack);
+  F.Reset();
+  return count;
+}
+
+std::int32_t CountLinesInTextFile(StringView FileName, const TFeedbackProc& FeedBack) {
+  InputFile f(FileName);
+  return CountLines(f.File(), FeedBack);
+}
+
+std::int32_t DetectStringInFile(StringView FileName, StringView Text, bool IgnoreCase,
+                                std::int32_t Limit) {
+  if (Text.empty() || Limit < 1) return 0;
+  const String text = IgnoreCase ? LowerCase(Text) : String(Text);
+  InputFile f(FileName);
+  std::int64_t count = 0;
+  String line;
+  while (count < Limit && !f.File().Eof()) {
+    f.File().ReadLn(line);
+    if (IgnoreCase) line = LowerCase(line);
+    const std::size_t at = line.find(text);
+    if (at != String::npos) {
+      count += static_cast<std::int64_t>(at) + 1;
+      return count <= Limit ? static_cast<std::int32_t>(count) : 0;
+    }
+    count += static_cast<std::int64_t>(line.size());
+  }
+  return 0;
+}
+
+std::int32_t FindFirstMatchInTextFile(StringView FileName, StringView Text, bool IgnoreCase,
+                                      String& Line) {
+  Line.clear();
+  if (Text.empty()) return 0;
+  const String text = IgnoreCase ? AnsiLowerCase(Text) : String(Text);
+  InputFile f(FileName);
+  String line;
+  while (!f.File().Eof()) {
+    f.File().ReadLn(line);
+    const std::size_t at = (IgnoreCase ? AnsiLowerCase(line) : line).find(text);
+    if (at != String::npos) {
+      Line = line;
+      return Saturated(static_cast<std::int64_t>(at) + 1);
+    }
+  }
+  return 0;
+}
+
+String ReadNextWordInTextFile(TextFile& F) {
+  String word;
+  while (!F.Eof()) {
+    const char16_t c = F.ReadChar();
+    if (c > 32) {
+      word.push_back(c);
+      break;
+    }
+  }
+  while (!word.empty() && !F.Eof()) {
+    const char16_t c = F.ReadChar();
+    if (c <= 32) break;
+    word.push_back(c);
+  }
+  return word;
+}
+
+std::int32_t GetFileSize(StringView FileName) {
+  struct stat st {};
+  if (!StatFile(FileName, st)) return -1;
+  if (S_ISDIR(st.st_mode)) return 0;
+  return Saturated(static_cast<std::int64_t>(st.st_size));
+}
+
+}  // namespace kez

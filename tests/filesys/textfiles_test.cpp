@@ -1,0 +1,337 @@
+// Text-file utilities on small files written by the tests.
+#include "kez/filesys/textfiles.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "kez/platform/exceptions.hpp"
+#include "kez/streams.hpp"
+#include "test_support.hpp"
+
+namespace kez {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+TEST(CheckTextFileType, ByteOrderMarksAndShortFiles) {
+  TempDir tmp;
+  const struct {
+    std::string Bytes;
+    TTextfileType Type;
+  } cases[] = {
+      {"\xEF\xBB\xBFtext", tftUTF8},
+      {std::string("\xFF\xFE\0\0", 4), tftUnicode4_le},
+      {"\xFF\xFE", tftUnicode4_le},
+      {"\xFF\xFE\x41", tftUnicode_le},
+      {"\xFF\xFE\x41\x00", tftUnicode_le},
+      {std::string("\0\0\xFE\xFF", 4), tftUnicode4_be},
+      {"\xFE\xFF\x00\x41", tftUnicode_be},
+      {"{\\rtf1", tftRTF},
+      {"", tftUnknown},
+      {"plain text", tftUnknown},
+      {"\xEF\xBB", tftUnknown},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(tmp.NativeFile("f"), c.Bytes);
+    EXPECT_EQ(CheckTextFileType(tmp.File("f")), c.Type) << testing::PrintToString(c.Bytes);
+  }
+  EXPECT_THROW(CheckTextFileType(tmp.File("missing")), EInOutError);
+  EXPECT_THROW(CheckTextFileType(tmp.File("")), EInOutError);
+}
+
+TEST(EnsureCRLFInFile, EveryCarriageReturnGetsItsLineFeed) {
+  TempDir tmp;
+  const std::pair<std::string, std::string> cases[] = {
+      {"a\rb", "a\r\nb"},
+      {"a\r", "a\r\n"},
+      {"a\nb\n", "a\nb\n"},
+      {"a\r\nb\r\n", "a\r\nb\r\n"},
+      {"\r\rx", "\r\n\r\nx"},
+      {"", ""},
+      {std::string("\0\xFF\r\x1A", 4), std::string("\0\xFF\r\n\x1A", 5)},
+  };
+  for (const auto& [in, out] : cases) {
+    WriteBytes(tmp.NativeFile("in"), in);
+    WriteBytes(tmp.NativeFile("out"), "old content that is longer");
+    EnsureCRLFInFile(tmp.File("in"), tmp.File("out"));
+    EXPECT_EQ(ReadBytes(tmp.NativeFile("out")), out) << testing::PrintToString(in);
+    EXPECT_EQ(ReadBytes(tmp.NativeFile("in")), in);
+  }
+  EXPECT_THROW(EnsureCRLFInFile(tmp.File("missing"), tmp.File("out2")), EInOutError);
+  EXPECT_FALSE(fs::exists(tmp.Path() / "out2"));
+}
+
+TEST(EnsureCRLFInFile, SameFileUnderAnyNameIsConvertedInPlace) {
+  TempDir tmp;
+  WriteBytes(tmp.NativeFile("data.txt"), "one\rtwo\nthree\r");
+  ::chmod(tmp.NativeFile("data.txt").c_str(), 0640);
+  fs::create_symlink(tmp.Path() / "data.txt", tmp.Path() / "link.txt");
+  EnsureCRLFInFile(tmp.File("data.txt"), tmp.File("DATA.TXT"));
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("data.txt")), "one\r\ntwo\nthree\r\n");
+  EnsureCRLFInFile(tmp.File("link.txt"), tmp.File("data.txt"));
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("data.txt")), "one\r\ntwo\nthree\r\n");
+  struct stat st {};
+  ASSERT_EQ(::stat(tmp.NativeFile("data.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(tmp.Path()), fs::directory_iterator()), 2);
+}
+
+TEST(AppendToTextFile, CreatesOrAppendsNeverTruncates) {
+  TempDir tmp;
+  AppendToTextFile(tmp.File("log.txt"), u"first");
+  WriteBytes(tmp.NativeFile("kept.txt"), "kept\n");
+  AppendToTextFile(tmp.File("kept.txt"), u"caf\u00E9");
+  TStringList lines;
+  lines.Add(u"a");
+  lines.Add(u"");
+  lines.Add(u"b");
+  AppendToTextFile(tmp.File("log.txt"), lines);
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("log.txt")), "first\r\na\r\n\r\nb\r\n");
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("kept.txt")), "kept\ncaf\xE9\r\n");
+  EXPECT_THROW(AppendToTextFile(tmp.File("nodir/x.txt"), u"x"), EInOutError);
+  fs::create_directory(tmp.Path() / "dir");
+  EXPECT_THROW(AppendToTextFile(tmp.File("dir"), u"x"), EInOutError);
+  EXPECT_TRUE(fs::is_directory(tmp.Path() / "dir"));
+}
+
+// What the text-file layer makes of bytes: lines end at LF (a CR right before it goes
+// with it), and a last line without LF counts when it is not empty.
+std::vector<std::string> ModelLines(const std::string& Bytes) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (const char c : Bytes) {
+    if (c != '\n') {
+      line.push_back(c);
+      continue;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    line.clear();
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+TEST(LineReaders, AgreeWithTheModelOnRandomFiles) {
+  TempDir tmp;
+  std::mt19937 rng(7);
+  const char alphabet[] = {'a', 'b', ' ', '\r', '\n', '\n', '\x1A', '\xE9'};
+  for (int round = 0; round < 200; ++round) {
+    std::string bytes(rng() % 40, ' ');
+    for (char& c : bytes) c = alphabet[rng() % sizeof alphabet];
+    WriteBytes(tmp.NativeFile("r.txt"), bytes);
+    const std::vector<std::string> model = ModelLines(bytes);
+    const std::int32_t n = static_cast<std::int32_t>(rng() % 6) + 1;
+    std::int32_t count = -1;
+    const std::vector<String> last = ReadLastNLinesOfTextFile(tmp.File("r.txt"), n, count);
+    ASSERT_EQ(count, static_cast<std::int32_t>(model.size())) << testing::PrintToString(bytes);
+    ASSERT_EQ(last.size(), static_cast<std::size_t>(n));
+    for (std::int32_t i = 0; i < n; ++i) {
+      const std::int64_t at = static_cast<std::int64_t>(model.size()) - n + i;
+      EXPECT_EQ(last[i], at < 0 ? String() : AnsiToString(model[at]));
+    }
+    EXPECT_EQ(CountLinesInTextFile(tmp.File("r.txt"), nullptr), count);
+  }
+}
+
+TEST(ReadLastNLinesOfTextFile, ExamplesOpenFilesAndOddCounts) {
+  TempDir tmp;
+  WriteBytes(tmp.NativeFile("five.txt"), "l1\r\nl2\r\nl3\r\nl4\r\nl5\r\n");
+  WriteBytes(tmp.NativeFile("two.txt"), "l1\nl2");
+  std::int32_t count = 0;
+  EXPECT_EQ(ReadLastNLinesOfTextFile(tmp.File("five.txt"), 3, count),
+            (std::vector<String>{u"l3", u"l4", u"l5"}));
+  EXPECT_EQ(count, 5);
+  EXPECT_EQ(ReadLastNLinesOfTextFile(tmp.File("two.txt"), 3, count),
+            (std::vector<String>{u"", u"l1", u"l2"}));
+  EXPECT_EQ(count, 2);
+  for (const std::int32_t n : {0, -1, INT_MIN}) {
+    count = 9;
+    EXPECT_TRUE(ReadLastNLinesOfTextFile(tmp.File("five.txt"), n, count).empty());
+    EXPECT_EQ(count, 0);
+  }
+  // A huge N does not ask for a huge result.
+  const std::vector<String> all = ReadLastNLinesOfTextFile(tmp.File("five.txt"), INT_MAX, count);
+  ASSERT_EQ(all.size(), 1'000'000u);
+  EXPECT_EQ(all.back(), u"l5");
+  EXPECT_EQ(all[all.size() - 5], u"l1");
+  EXPECT_EQ(all.front(), u"");
+  // An open file is read from its start and rewound afterwards.
+  TextFile f(tmp.File("five.txt"));
+  f.Reset();
+  f.ReadLn();
+  f.ReadLn();
+  EXPECT_EQ(ReadLastNLinesOfTextFile(f, 1, count), (std::vector<String>{u"l5"}));
+  EXPECT_EQ(count, 5);
+  String line;
+  f.ReadLn(line);
+  EXPECT_EQ(line, u"l1");
+  f.Close();
+  EXPECT_THROW(ReadLastNLinesOfTextFile(tmp.File("missing"), 1, count), EInOutError);
+}
+
+TEST(CountLinesInTextFile, FeedbackEveryThousandLines) {
+  TempDir tmp;
+  std::string text;
+  for (int i = 0; i < 2500; ++i) text += "line\r\n";
+  WriteBytes(tmp.NativeFile("big.txt"), text);
+  std::vector<std::pair<double, double>> calls;
+  const TFeedbackProc feedback = [&](TObject* Sender, double Count, double Second) {
+    EXPECT_EQ(Sender, nullptr);
+    calls.emplace_back(Count, Second);
+  };
+  EXPECT_EQ(CountLinesInTextFile(tmp.File("big.txt"), feedback), 2500);
+  EXPECT_EQ(calls, (std::vector<std::pair<double, double>>{{1000, 0}, {2000, 0}}));
+  TextFile f(tmp.File("big.txt"));
+  f.Reset();
+  f.ReadLn();
+  EXPECT_EQ(CountLinesInTextFile(f, nullptr), 2500);
+  EXPECT_FALSE(f.Eof());
+  f.Close();
+  WriteBytes(tmp.NativeFile("empty.txt"), "");
+  EXPECT_EQ(CountLinesInTextFile(tmp.File("empty.txt"), nullptr), 0);
+}
+
+struct AscHeader {
+  int Status = 99;
+  String Comment;
+  std::int32_t First = -7, Second = -7;
+  bool Flags[4] = {true, true, true, true};
+};
+
+AscHeader FromFile(const TempDir& Tmp, const std::string& Bytes) {
+  WriteBytes(Tmp.NativeFile("h.asc"), Bytes);
+  AscHeader h;
+  h.Status = ReadHeaderOfASC(Tmp.File("h.asc"), h.Comment, h.First, h.Second, h.Flags[0],
+                             h.Flags[1], h.Flags[2], h.Flags[3]);
+  return h;
+}
+
+AscHeader FromStream(TStream& S) {
+  AscHeader h;
+  h.Status = ReadHeaderOfASC(S, h.Comment, h.First, h.Second, h.Flags[0], h.Flags[1], h.Flags[2],
+                             h.Flags[3]);
+  return h;
+}
+
+TEST(ReadHeaderOfASC, StatusesFromAFile) {
+  TempDir tmp;
+  AscHeader h = FromFile(tmp, "my data\r\n12 rows\r\n-3\r\ntrue  false\tTRUE xyz\r\nrest\r\n");
+  EXPECT_EQ(h.Status, 0);
+  EXPECT_EQ(h.Comment, u"my data");
+  EXPECT_EQ(h.First, 12);
+  EXPECT_EQ(h.Second, -3);
+  EXPECT_TRUE(h.Flags[0] && !h.Flags[1] && h.Flags[2] && !h.Flags[3]);
+  h = FromFile(tmp, "c\n1\n2\n  FALSE FALSE FALSE true\n");
+  EXPECT_EQ(h.Status, 0);
+  EXPECT_TRUE(!h.Flags[0] && !h.Flags[1] && !h.Flags[2] && h.Flags[3]);
+  h = FromFile(tmp, "c\n1\n2\nTRUE maybe TRUE TRUE\n");
+  EXPECT_EQ(h.Status, -3);
+  EXPECT_TRUE(h.Flags[0] && !h.Flags[1] && !h.Flags[2] && !h.Flags[3]);  // read up to the fault
+  h = FromFile(tmp, "c\nabc\n2\nTRUE TRUE TRUE TRUE\n");
+  EXPECT_EQ(h.Status, -1);
+  EXPECT_TRUE(h.Flags[0]);  // untouched
+  h = FromFile(tmp, "c\n1\n2x\nTRUE TRUE TRUE TRUE\n");
+  EXPECT_EQ(h.Status, -2);
+  EXPECT_EQ(h.First, 1);
+  h = FromFile(tmp, "c\n99999999999\n2\nTRUE TRUE TRUE TRUE\n");
+  EXPECT_EQ(h.Status, -1);
+  EXPECT_THROW(ReadHeaderOfASC(tmp.File("none.asc"), h.Comment, h.First, h.Second, h.Flags[0],
+                               h.Flags[1], h.Flags[2], h.Flags[3]),
+               EInOutError);
+}
+
+TEST(ReadHeaderOfASC, StreamsWithLfAndCrLfLineEnds) {
+  for (const std::string eol : {"\n", "\r\n"}) {
+    const std::string text = "comment" + eol + "42 rows" + eol + "-7" + eol +
+                             "TRUE false true TRUE" + eol + "next" + eol;
+    TStringStream s(text);
+    const AscHeader h = FromStream(s);
+    EXPECT_EQ(h.Status, 0) << testing::PrintToString(eol);
+    EXPECT_EQ(h.Comment, u"comment");
+    EXPECT_EQ(h.First, 42);
+    EXPECT_EQ(h.Second, -7);
+    EXPECT_TRUE(h.Flags[0] && !h.Flags[1] && h.Flags[2] && h.Flags[3]);
+    bool eos = false;
+    EXPECT_EQ(ReadLnStream(s, eos, 0), u"next");
+  }
+  TStringStream tabs(std::string("c\n1\n2\nTRUE\tTRUE TRUE TRUE\n"));
+  EXPECT_EQ(FromStream(tabs).Status, -3);
+  TStringStream shortStream(std::string("c\n5"));
+  const AscHeader h = FromStream(shortStream);
+  EXPECT_EQ(h.First, 5);
+  EXPECT_EQ(h.Second, 0);
+  EXPECT_EQ(h.Status, -3);
+}
+
+TEST(SearchingFiles, PositionsLimitsAndCase) {
+  TempDir tmp;
+  WriteBytes(tmp.NativeFile("t.txt"), "ab\r\nxcd\nCAF\xC9 Cd\n");
+  EXPECT_EQ(DetectStringInFile(tmp.File("t.txt"), u"cd", false, 100), 4);
+  EXPECT_EQ(DetectStringInFile(tmp.File("t.txt"), u"cd", false, 3), 0);
+  EXPECT_EQ(DetectStringInFile(tmp.File("t.txt"), u"cd", false, 4), 4);
+  EXPECT_EQ(DetectStringInFile(tmp.File("t.txt"), u"CD", false, 100), 0);
+  EXPECT_EQ(DetectStringInFile(tmp.File("t.txt"), u"CD", true, 100), 4);
+  EXPECT_EQ(DetectStringInFile(tmp.File("t.txt"), u" cd", true, 100), 10);
+  EXPECT_EQ(DetectStringInFile(tmp.File("t.txt"), u"", false, 100), 0);
+  EXPECT_EQ(DetectStringInFile(tmp.File("t.txt"), u"ab", false, 0), 0);
+  EXPECT_EQ(DetectStringInFile(tmp.File("t.txt"), u"ab", false, INT_MIN), 0);
+  EXPECT_EQ(DetectStringInFile(tmp.File("t.txt"), u"ab", false, INT_MAX), 1);
+  String line = u"stale";
+  EXPECT_EQ(FindFirstMatchInTextFile(tmp.File("t.txt"), u"caf\u00E9", true, line), 1);
+  EXPECT_EQ(line, u"CAF\u00C9 Cd");
+  EXPECT_EQ(FindFirstMatchInTextFile(tmp.File("t.txt"), u"cd", false, line), 2);
+  EXPECT_EQ(line, u"xcd");
+  EXPECT_EQ(FindFirstMatchInTextFile(tmp.File("t.txt"), u"zz", true, line), 0);
+  EXPECT_EQ(line, u"");
+  EXPECT_THROW(DetectStringInFile(tmp.File("missing"), u"a", false, 9), EInOutError);
+}
+
+TEST(ReadNextWordInTextFile, WordsBetweenBlanksAndControlCharacters) {
+  TempDir tmp;
+  WriteBytes(tmp.NativeFile("w.txt"), "  abc");
+  TextFile f(tmp.File("w.txt"));
+  f.Reset();
+  EXPECT_EQ(ReadNextWordInTextFile(f), u"abc");
+  EXPECT_EQ(ReadNextWordInTextFile(f), u"");
+  f.Close();
+  WriteBytes(tmp.NativeFile("w.txt"), "one\ttwo\r\n\x01thr\xE9\x65 \n");
+  f.Reset();
+  EXPECT_EQ(ReadNextWordInTextFile(f), u"one");
+  EXPECT_EQ(ReadNextWordInTextFile(f), u"two");
+  EXPECT_EQ(ReadNextWordInTextFile(f), u"thr\u00E9e");
+  EXPECT_EQ(ReadNextWordInTextFile(f), u"");
+  f.Close();
+}
+
+TEST(GetFileSize, ExactNamesAndLargeFiles) {
+  TempDir tmp;
+  WriteBytes(tmp.NativeFile("a1.txt"), "12345");
+  EXPECT_EQ(GetFileSize(tmp.File("a1.txt")), 5);
+  EXPECT_EQ(GetFileSize(tmp.File("A1.TXT")), 5);
+  EXPECT_EQ(GetFileSize(tmp.File("a?.txt")), -1);
+  EXPECT_EQ(GetFileSize(tmp.File("*")), -1);
+  EXPECT_EQ(GetFileSize(tmp.File("missing")), -1);
+  EXPECT_EQ(GetFileSize(tmp.File("")), 0);  // the folder itself
+  const std::string big = tmp.NativeFile("sparse.bin");
+  WriteBytes(big, "");
+  fs::resize_file(big, 3ull << 30);
+  EXPECT_EQ(GetFileSize(tmp.File("sparse.bin")), INT_MAX);
+  fs::resize_file(big, (2ull << 30) - 1);
+  EXPECT_EQ(GetFileSize(tmp.File("sparse.bin")), INT_MAX);
+  fs::resize_file(big, 2ull << 30);
+  EXPECT_EQ(GetFileSize(tmp.File("sparse.bin")), INT_MAX);
+}
+
+}  // namespace
+}  // namespace kez
