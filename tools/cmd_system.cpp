@@ -1,4 +1,4 @@
-// kez password: the system commands.
+// kez cpu | password: the system commands.
 #include "cli.hpp"
 
 namespace kez::tool {
@@ -36,8 +36,59 @@ void AddPassword(CLI::App& app) {
   OnRun(cmd, [o] { return Passwords(*o); });
 }
 
+// ---- cpu ---------------------------------------------------------------------------------
+
+// What the processor says of itself. Where CPUID is missing, the processor count and the
+// clock estimate are still shown and the rest is named as unavailable on standard error.
+int Cpu(std::uint32_t delayMs) {
+  const auto line = [](const char* label, const String& value) {
+    PrintLn(std::string(label) + std::string(12 - std::string_view(label).size(), ' ') + U8(value));
+  };
+  line("processors", IntToStr(CPU_Count()));
+  try {
+    const std::uint32_t sig = CPU_Signature();
+    line("vendor", CPU_VendorString());
+    line("family", IntToStr(CPU_Family(sig)) + u" (extended " + IntToStr(CPU_ExFamily(sig)) +
+                       u"), model " + IntToStr(CPU_Model(sig)) + u" (extended " +
+                       IntToStr(CPU_ExModel(sig)) + u"), stepping " + IntToStr(CPU_Stepping(sig)));
+    line("name", CPU_MarketName());
+    const std::uint32_t features = CPU_FeatureSet();
+    bool first = true;
+    for (std::size_t bit = 0; bit < CPUFeatureNames.size(); ++bit) {
+      if (((features >> bit) & 1u) == 0 || CPUFeatureNames[bit] == u"reserved") continue;
+      line(first ? "features" : "", String(CPUFeatureNames[bit]));
+      first = false;
+    }
+  } catch (const EKEZCpuIdError& e) {
+    Warn(std::string("processor identification unavailable: ") + e.what());
+  }
+  if (delayMs > 0) {
+    line("speed", strff(CPU_Speed(delayMs), 1, 1) + u" MHz (time-stamp counter over " +
+                      IntToStr(static_cast<std::int32_t>(delayMs)) + u" ms)");
+  }
+  return 0;
+}
+
+void AddCpu(CLI::App& app) {
+  auto delay = std::make_shared<std::uint32_t>(200);
+  CLI::App* cmd =
+      app.add_subcommand("cpu", "Show the processor: vendor, family, name, features, clock");
+  cmd->add_option("-d,--delay", *delay,
+                  "Milliseconds to measure the clock over (0 skips the measurement)")
+      ->check(CLI::Range(0, 10000))
+      ->capture_default_str();
+  cmd->footer(
+      "Family, model and stepping are the raw fields of the processor's signature (the "
+      "extended fields are shown beside them, not added). The clock is estimated from the "
+      "time-stamp counter while the program busy-waits.\nExample: kez cpu --delay 500");
+  OnRun(cmd, [delay] { return Cpu(*delay); });
+}
+
 }  // namespace
 
-void AddSystemCommands(CLI::App& app) { AddPassword(app); }
+void AddSystemCommands(CLI::App& app) {
+  AddCpu(app);
+  AddPassword(app);
+}
 
 }  // namespace kez::tool
