@@ -83,7 +83,9 @@ String DecodeText(std::string_view Bytes) {
 std::string U8(StringView Text) { return StringToUtf8(Text); }
 String Arg(const std::string& Text) { return DecodeText(Text); }
 
-void Print(std::string_view Bytes) { std::fwrite(Bytes.data(), 1, Bytes.size(), stdout); }
+void Print(std::string_view Bytes) {
+  if (!Bytes.empty()) std::fwrite(Bytes.data(), 1, Bytes.size(), stdout);
+}
 void PrintLn(std::string_view Bytes) {
   Print(Bytes);
   std::fputc('\n', stdout);
