@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -59,6 +60,12 @@ void BM_Crc32_KezPortable(benchmark::State& state) {
   kez::detail::SetChecksumPathLimit(previous);
 }
 
+void BM_Crc32_KezAVX2(benchmark::State& state) {
+  const auto previous = kez::detail::SetChecksumPathLimit(kez::detail::cpAVX2);
+  BM_Crc32_Kez(state);
+  kez::detail::SetChecksumPathLimit(previous);
+}
+
 void BM_Crc32_KezSSE(benchmark::State& state) {
   const auto previous = kez::detail::SetChecksumPathLimit(kez::detail::cpSSE);
   BM_Crc32_Kez(state);
@@ -82,10 +89,40 @@ void BM_Crc32_ByteTable(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Crc32_Kez)->Arg(64)->Arg(kMiB);
+BENCHMARK(BM_Crc32_KezAVX2)->Arg(kMiB);
 BENCHMARK(BM_Crc32_KezSSE)->Arg(64)->Arg(kMiB);
 BENCHMARK(BM_Crc32_KezPortable)->Arg(64)->Arg(kMiB);
 BENCHMARK(BM_Crc32_Zlib)->Arg(64)->Arg(kMiB);
 BENCHMARK(BM_Crc32_ByteTable)->Arg(64)->Arg(kMiB);
+
+// The memory-speed ceiling: copying the same bytes.
+void BM_Memcpy(benchmark::State& state) {
+  const auto d = Data(static_cast<std::size_t>(state.range(0)));
+  std::vector<std::uint8_t> out(d.size());
+  for (auto _ : state) {
+    std::memcpy(out.data(), d.data(), d.size());
+    benchmark::ClobberMemory();
+  }
+  SetBytes(state, d.size());
+}
+BENCHMARK(BM_Memcpy)->Arg(kMiB);
+
+// The kernels chosen at run time, named in the report's context.
+const char* CrcKernelName(kez::detail::ChecksumPath p) {
+  switch (p) {
+    case kez::detail::cpSSE: return "PCLMULQDQ (128-bit)";
+    case kez::detail::cpAVX2: return "VPCLMULQDQ (256-bit)";
+    case kez::detail::cpAVX512: return "VPCLMULQDQ (512-bit)";
+    default: return "portable (slicing tables)";
+  }
+}
+const bool kKernelsNamed = [] {
+  benchmark::AddCustomContext("crc32_kernel", CrcKernelName(kez::detail::CRC32Path()));
+  benchmark::AddCustomContext("sha1_kernel", kez::detail::SHA1Path() == kez::detail::cpPortable
+                                                 ? "portable"
+                                                 : "SHA-NI");
+  return true;
+}();
 
 void BM_Crc32File_Kez(benchmark::State& state) {
   const kez::String name = kez::Utf8ToString(DataFile());

@@ -1,5 +1,5 @@
 // Label formatting: strff and FormatData against snprintf and std::to_chars writing the
-// same layouts of the same values.
+// same layouts of the same values, with {fmt} beside them when it is installed.
 #include <benchmark/benchmark.h>
 
 #include <charconv>
@@ -8,6 +8,10 @@
 #include <vector>
 
 #include "kez/stringl.hpp"
+
+#ifdef KEZ_BENCH_HAVE_FMT
+#include <fmt/format.h>
+#endif
 
 namespace {
 
@@ -109,5 +113,29 @@ void BM_to_chars_Scientific(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_to_chars_Scientific);
+
+#ifdef KEZ_BENCH_HAVE_FMT
+void BM_fmt_Fixed(benchmark::State& state) {
+  const auto& v = Values();
+  std::size_t i = 0;
+  char buf[64];
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(fmt::format_to_n(buf, sizeof buf, "{:10.3f}", v[i++ & 1023]).out);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_fmt_Fixed);
+
+void BM_fmt_Scientific(benchmark::State& state) {
+  const auto& v = Values();
+  std::size_t i = 0;
+  char buf[64];
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(fmt::format_to_n(buf, sizeof buf, "{:10.3E}", v[i++ & 1023]).out);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_fmt_Scientific);
+#endif
 
 }  // namespace

@@ -12,10 +12,15 @@
 
 #include "kez/stringl.hpp"
 
+#ifdef KEZ_BENCH_HAVE_RE2
+#include <re2/re2.h>
+#endif
+
 namespace {
 
 enum TextKind { tkPlain, tkLateB, tkNoD };
 
+// RE2 (when installed) runs the same ECMAScript spellings: its syntax takes them unchanged.
 // Lower-case words without digits; the tail holds the things the patterns look for.
 std::string MakeText(std::size_t Size, TextKind Kind) {
   std::mt19937 rng(42);
@@ -76,6 +81,21 @@ void Sizes(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_TGrep)->Apply(Sizes);
 BENCHMARK(BM_StdRegex)->Apply(Sizes);
 
+#ifdef KEZ_BENCH_HAVE_RE2
+void BM_RE2(benchmark::State& State) {
+  const Case& c = kCases[State.range(0)];
+  const std::string text = MakeText(static_cast<std::size_t>(State.range(1)), c.Kind);
+  const RE2 re(c.EcmaPattern);
+  re2::StringPiece match;
+  for (auto _ : State) {
+    benchmark::DoNotOptimize(re.Match(text, 0, text.size(), RE2::UNANCHORED, &match, 1));
+    benchmark::DoNotOptimize(match);
+  }
+  State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations()) * State.range(1));
+}
+BENCHMARK(BM_RE2)->Apply(Sizes);
+#endif
+
 // A 200-character literal searched in a run of "a" that holds it nowhere: TGrep finds its
 // start candidates in linear time, std::regex compares the literal at every position.
 constexpr std::size_t kLongLiteral = 200;
@@ -98,5 +118,17 @@ void BM_StdRegex_LongLiteralOnRun(benchmark::State& State) {
   State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations()) * State.range(0));
 }
 BENCHMARK(BM_StdRegex_LongLiteralOnRun)->Arg(1 << 14)->Arg(1 << 16);
+
+#ifdef KEZ_BENCH_HAVE_RE2
+void BM_RE2_LongLiteralOnRun(benchmark::State& State) {
+  const std::string text(static_cast<std::size_t>(State.range(0)), 'a');
+  const RE2 re(std::string(kLongLiteral, 'a') + "b");
+  re2::StringPiece match;
+  for (auto _ : State)
+    benchmark::DoNotOptimize(re.Match(text, 0, text.size(), RE2::UNANCHORED, &match, 1));
+  State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations()) * State.range(0));
+}
+BENCHMARK(BM_RE2_LongLiteralOnRun)->Arg(1 << 14)->Arg(1 << 16);
+#endif
 
 }  // namespace
