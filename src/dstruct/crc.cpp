@@ -26,16 +26,19 @@ const ChecksumCpu& ChecksumCpuFeatures() {
     const bool ssse3 = (cx & bit_SSSE3) != 0;
     const bool sse41 = (cx & bit_SSE4_1) != 0;
     c.Clmul = sse41 && (cx & bit_PCLMUL) != 0;
-    // The 256-bit registers are usable only when the OS saves them (OSXSAVE, XCR0 bits 1-2).
-    bool ymm = false;
+    // The 256-bit registers are usable only when the OS saves them (OSXSAVE, XCR0 bits 1-2),
+    // the 512-bit ones when it also saves the mask and upper registers (XCR0 bits 5-7).
+    bool ymm = false, zmm = false;
     if ((cx & bit_OSXSAVE) != 0 && (cx & bit_AVX) != 0) {
       unsigned lo = 0, hi = 0;
       __asm__("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
       ymm = (lo & 6u) == 6u;
+      zmm = (lo & 0xE6u) == 0xE6u;
     }
     unsigned b7 = 0, c7 = 0, d7 = 0, a7 = 0;
     if (__get_cpuid_count(7, 0, &a7, &b7, &c7, &d7) != 0) {
       c.VClmul = c.Clmul && ymm && (b7 & bit_AVX2) != 0 && (c7 & bit_VPCLMULQDQ) != 0;
+      c.VClmul512 = c.VClmul && zmm && (b7 & bit_AVX512F) != 0;
       c.ShaNi = ssse3 && sse41 && (b7 & bit_SHA) != 0;
     }
 #endif
@@ -53,7 +56,10 @@ constinit std::atomic<Crc32Fn> Crc32Chosen{nullptr};
 
 ChecksumPath Crc32Best() {
   const ChecksumCpu& cpu = ChecksumCpuFeatures();
-  const ChecksumPath best = cpu.VClmul ? cpAVX2 : cpu.Clmul ? cpSSE : cpPortable;
+  const ChecksumPath best = cpu.VClmul512 ? cpAVX512
+                           : cpu.VClmul  ? cpAVX2
+                           : cpu.Clmul   ? cpSSE
+                                         : cpPortable;
   return std::min(best, static_cast<ChecksumPath>(ChecksumPathCap.load()));
 }
 
@@ -61,6 +67,9 @@ Crc32Fn Crc32Kernel() {
   Crc32Fn f = Crc32Chosen.load(std::memory_order_relaxed);
   if (f == nullptr) {
     switch (Crc32Best()) {
+      case cpAVX512:
+        f = &Crc32VClmul512;
+        break;
       case cpAVX2:
         f = &Crc32VClmul;
         break;
@@ -124,7 +133,10 @@ ChecksumPath SetChecksumPathLimit(ChecksumPath Limit) {
 
 ChecksumPath CRC32Path() {
   const Crc32Fn f = Crc32Kernel();
-  return f == &Crc32VClmul ? cpAVX2 : f == &Crc32Clmul ? cpSSE : cpPortable;
+  return f == &Crc32VClmul512 ? cpAVX512
+         : f == &Crc32VClmul  ? cpAVX2
+         : f == &Crc32Clmul   ? cpSSE
+                              : cpPortable;
 }
 
 }  // namespace detail

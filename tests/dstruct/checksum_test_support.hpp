@@ -36,7 +36,10 @@ class ScopedPathCap {
 };
 
 inline const char* PathName(detail::ChecksumPath p) {
-  return p == detail::cpPortable ? "Portable" : p == detail::cpSSE ? "SSE" : "AVX2";
+  return p == detail::cpPortable ? "Portable"
+         : p == detail::cpSSE    ? "SSE"
+         : p == detail::cpAVX2   ? "AVX2"
+                                 : "AVX512";
 }
 
 }  // namespace kez::test

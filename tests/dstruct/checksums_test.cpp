@@ -81,6 +81,13 @@ TEST_P(ChecksumPaths, Crc32MatchesByteTable) {
           << "length " << n << " offset " << offset;
     }
   }
+  // Past the wide kernels' thresholds (256 and 1024 bytes): every residue of the 256-byte step.
+  for (std::size_t n = 1000; n <= 1300; ++n) {
+    ASSERT_EQ(static_cast<std::uint32_t>(
+                  CRC32ofBuffer({data.data() + 5, n}, static_cast<std::int32_t>(n))),
+              Crc32Reference(data.data() + 5, n))
+        << n;
+  }
   // Long inputs run the main loops many times, with every kind of tail.
   for (std::size_t n : {1024u, 4096u + 15u, 65536u + 129u, 69999u}) {
     ASSERT_EQ(static_cast<std::uint32_t>(
@@ -92,7 +99,7 @@ TEST_P(ChecksumPaths, Crc32MatchesByteTable) {
 
 // SHA-1 test vectors of FIPS 180-1, and the empty message.
 TEST_P(ChecksumPaths, Sha1StandardVectors) {
-  if (GetParam() == detail::cpAVX2) GTEST_SKIP() << "SHA-1 has no 256-bit kernel";
+  if (GetParam() >= detail::cpAVX2) GTEST_SKIP() << "SHA-1 has no kernel beyond SHA-NI";
   if (detail::SHA1Path() != GetParam()) GTEST_SKIP() << "kernel not available here";
   EXPECT_EQ(SHA1DigestToHex(SHA1FromString(u"abc")), u"A9993E364706816ABA3E25717850C26C9CD0D89D");
   EXPECT_EQ(
@@ -104,7 +111,8 @@ TEST_P(ChecksumPaths, Sha1StandardVectors) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kernels, ChecksumPaths,
-                         testing::Values(detail::cpPortable, detail::cpSSE, detail::cpAVX2),
+                         testing::Values(detail::cpPortable, detail::cpSSE, detail::cpAVX2,
+                                         detail::cpAVX512),
                          [](const auto& info) { return std::string(test::PathName(info.param)); });
 
 TSHA1Digest Sha1Of(const std::vector<std::uint8_t>& data, ChecksumPath path, std::int64_t piece) {
