@@ -120,6 +120,22 @@ TEST(TBitFld, CombineWithOtherSizeDoesNothing) {
   EXPECT_EQ(a.CountTrueBits(), 0);
 }
 
+// The count works on whole words where it can; every split of words, bytes and the last
+// partial byte must agree with counting position by position.
+TEST(TBitFld, CountTrueBitsAgreesWithPositions) {
+  RandSeed = 777;
+  for (std::int32_t size : {1, 2, 7, 8, 127, 128, 129, 135, 136, 255, 1000, 4099, 65543}) {
+    TBitFld bits(nullptr);
+    bits.SetSize(size);
+    for (std::int32_t p = 0; p <= size; ++p) bits.SetBit(p, Random(3) == 0);
+    std::int32_t expected = 0;
+    for (std::int32_t p = 0; p <= size; ++p) expected += bits.GetBit(p) ? 1 : 0;
+    EXPECT_EQ(bits.CountTrueBits(), expected) << size;
+    bits.Invert();
+    EXPECT_EQ(bits.CountTrueBits(), size + 1 - expected) << size;
+  }
+}
+
 TEST(TBitFld, RandomFillCounts) {
   TBitFld bits(nullptr);
   bits.SetSize(100);
