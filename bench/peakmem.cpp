@@ -58,8 +58,14 @@ std::size_t Run(const char* name, const std::vector<std::string>& keys) {
   if (c == "featurematrix") {
     kez::TFeatureMatrix m(nullptr);
     m.Resize(kFeats, kObjs);
-    for (std::int32_t f = 1; f <= kFeats; ++f)
+    for (std::int32_t f = 1; f <= kFeats; ++f) {
+      kez::TFeatProps p;
+      p.FeatNum = f;
+      p.FeatName = "feature" + std::to_string(f);
+      p.FeatKind = kez::fkDouble;
+      m.SetFeatProps(f, p);
       for (std::int32_t o = 1; o <= kObjs; ++o) m.SetFeatValDouble(f, o, Value(f, o));
+    }
     return static_cast<std::size_t>(m.NObjects());
   }
   if (c == "featurematrix_std") {
