@@ -35,8 +35,9 @@ enum TTextfileType : std::uint8_t {
 // CheckTextFileType
 // The kind of text from the first four bytes (missing bytes of a shorter file count as
 // 0): EF BB BF UTF-8, FF FE 00 00 and 00 00 FE FF UTF-32, FF FE and FE FF UTF-16 (so a
-// file of just FF FE is UTF-32 little-endian), "{\r" RTF, anything else tftUnknown. The
-// file is only read. A file that cannot be opened (or a directory) raises EInOutError.
+// file of just FF FE is UTF-32 little-endian), the three characters "{", "\" and "r" (the
+// start of "{\rtf") RTF, anything else tftUnknown. The file is only read. A file that
+// cannot be opened (or a directory) raises EInOutError.
 TTextfileType CheckTextFileType(StringView FileName);
 
 // EnsureCRLFInFile
