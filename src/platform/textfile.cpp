@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "kez/platform/exceptions.hpp"
@@ -281,20 +282,49 @@ int TextFile::GetByte() {
   return c;
 }
 
+namespace {
+
+// The line buffer of getdelim, one per thread; a buffer grown by a very long line is given
+// back after that line.
+struct LineBuffer {
+  char* Data = nullptr;
+  std::size_t Size = 0;
+  ~LineBuffer() { std::free(Data); }
+  void Shrink() {
+    if (Size <= (std::size_t{1} << 20)) return;
+    std::free(Data);
+    Data = nullptr;
+    Size = 0;
+  }
+};
+
+// Reads the next line into the thread's line buffer and gives it without its line end: a
+// line ends at LF, a CR right before it belongs to the line end, any other CR is a
+// character of the line. False at the end of the file or on a read error.
+bool NextLine(std::FILE* File, std::string_view& Line) {
+  static thread_local LineBuffer buffer;
+  buffer.Shrink();
+  const ssize_t n = ::getdelim(&buffer.Data, &buffer.Size, '\n', File);
+  if (n < 0) return false;
+  std::size_t length = static_cast<std::size_t>(n);
+  if (length > 0 && buffer.Data[length - 1] == '\n') {
+    --length;
+    if (length > 0 && buffer.Data[length - 1] == '\r') --length;
+  }
+  Line = std::string_view(buffer.Data, length);
+  return true;
+}
+
+}  // namespace
+
 void TextFile::ReadLnAnsi(AnsiString& Line) {
   Line.clear();
   if (!CheckInput()) return;
-  for (;;) {
-    const int c = GetByte();
-    if (c == EOF) return;
-    if (c == '\n') return;
-    if (c == '\r') {
-      // CR LF ends the line; a lone CR is a character of the line.
-      const int next = getc_unlocked(FFile);
-      if (next == '\n') return;
-      if (next != EOF) ungetc(next, FFile);
-    }
-    Line.push_back(static_cast<char>(c));
+  std::string_view line;
+  if (NextLine(FFile, line)) {
+    Line.assign(line);
+  } else if (std::ferror(FFile)) {
+    Fail(ioReadError);
   }
 }
 
@@ -305,12 +335,9 @@ void TextFile::ReadLn(String& Line) {
 }
 
 void TextFile::ReadLn() {
-  // Whatever CR stands before it, a line ends at the next LF or at the end of the file.
   if (!CheckInput()) return;
-  int c = 0;
-  while ((c = getc_unlocked(FFile)) != EOF && c != '\n') {
-  }
-  if (c == EOF && std::ferror(FFile)) Fail(ioReadError);
+  std::string_view line;
+  if (!NextLine(FFile, line) && std::ferror(FFile)) Fail(ioReadError);
 }
 
 char16_t TextFile::ReadChar() {
