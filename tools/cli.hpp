@@ -32,6 +32,7 @@ void AddWebCommands(CLI::App& app);
 void AddDemoCommands(CLI::App& app);
 void AddGraphicsCommands(CLI::App& app);
 void AddFileCommands(CLI::App& app);
+void AddTextFileCommands(CLI::App& app);
 void AddSystemCommands(CLI::App& app);
 void AddCompletionCommand(CLI::App& app);
 

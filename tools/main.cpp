@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
   AddWebCommands(app);
   AddGraphicsCommands(app);
   AddFileCommands(app);
+  AddTextFileCommands(app);
   AddSystemCommands(app);
   AddDemoCommands(app);
   AddCompletionCommand(app);
