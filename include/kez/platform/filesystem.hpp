@@ -136,7 +136,7 @@ std::int32_t GetDriveType(char16_t Letter);
 std::int64_t DiskFreeBytes(char16_t Letter);
 
 // MoveFileToTrash
-// Moves a file to the desktop's trash (freedesktop.org trash specification, through GIO):
+// Moves a file to the desktop's trash (the freedesktop.org trash, through GIO):
 // files on the home file system go to $XDG_DATA_HOME/Trash, others to the .Trash-$uid
 // folder of their volume, each with a .trashinfo record, so the desktop can restore them.
 // A name too long to have a record beside it (over 200 bytes) is first renamed in its
