@@ -4,6 +4,7 @@
 // Cases: baseline (nothing built), stringarray / stringarray_std (1,000,000 cells of 4 to 12
 // characters), featurematrix / featurematrix_std (1,000 x 1,000 numbers stored as texts),
 // assocarray / assocarray_std (100,000 entries, text key and integer value).
+#include "keys.hpp"
 #include <sys/resource.h>
 
 #include <charconv>
@@ -18,18 +19,7 @@
 
 namespace {
 
-// Deterministic keys of 4 to 12 letters and digits.
-std::vector<std::string> MakeKeys(std::size_t n) {
-  static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  std::uint32_t seed = 12345;
-  auto next = [&] { return seed = seed * 134775813u + 1u; };
-  std::vector<std::string> keys(n);
-  for (std::string& key : keys) {
-    key.resize(4 + (next() >> 16) % 9);
-    for (char& ch : key) ch = kChars[(next() >> 16) % (sizeof kChars - 1)];
-  }
-  return keys;
-}
+using kez::bench::MakeKeys;
 
 constexpr std::int32_t kCols = 10, kRows = 100000;   // string table: 1,000,000 cells
 constexpr std::int32_t kFeats = 1000, kObjs = 1000;  // feature matrix

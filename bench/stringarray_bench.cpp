@@ -2,6 +2,7 @@
 // std::vector<std::string>, appending rows one by one against a std::vector of rows, sorting rows
 // against std::sort of an index over such a vector (keys folded on the fly), and the sorted-column
 // search against std::lower_bound.
+#include "keys.hpp"
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -18,18 +19,7 @@ constexpr std::int32_t kFillCols = 10;
 constexpr std::int32_t kFillRows = 100000;  // 1,000,000 cells
 constexpr std::int32_t kSortRows = 100000;
 
-// Deterministic keys of 4 to 12 mixed-case letters and digits.
-std::vector<std::string> MakeKeys(std::size_t n) {
-  static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  std::uint32_t seed = 12345;
-  auto next = [&] { return seed = seed * 134775813u + 1u; };
-  std::vector<std::string> keys(n);
-  for (std::string& key : keys) {
-    key.resize(4 + (next() >> 16) % 9);
-    for (char& ch : key) ch = kChars[(next() >> 16) % (sizeof kChars - 1)];
-  }
-  return keys;
-}
+using kez::bench::MakeKeys;
 
 char Fold(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch; }
 
