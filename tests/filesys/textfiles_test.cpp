@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <climits>
 #include <filesystem>
 #include <random>
@@ -272,6 +274,103 @@ TEST(ReadHeaderOfASC, StreamsWithLfAndCrLfLineEnds) {
   EXPECT_EQ(h.First, 5);
   EXPECT_EQ(h.Second, 0);
   EXPECT_EQ(h.Status, -3);
+}
+
+// The stream form of the header reader, modelled on a byte string: lines end at LF and lose
+// up to two trailing CR/LF; an integer skips blanks, CR and LF, takes one sign and saturating
+// digits, consumes the character behind it and then the rest of its line unless that
+// character was the LF; the flag words are ASCII upper-cased and stripped of blanks.
+struct AscStreamModel {
+  std::string Bytes;
+  std::size_t Pos = 0;
+
+  std::string Line() {
+    std::string line;
+    while (Pos < Bytes.size()) {
+      line += Bytes[Pos++];
+      if (line.back() != '\n') continue;
+      for (int drop = 0; drop < 2 && !line.empty() && (line.back() == '\n' || line.back() == '\r');
+           ++drop) {
+        line.pop_back();
+      }
+      break;
+    }
+    return line;
+  }
+
+  std::int32_t Integer() {
+    while (Pos < Bytes.size() && (Bytes[Pos] == ' ' || Bytes[Pos] == '\n' || Bytes[Pos] == '\r')) {
+      ++Pos;
+    }
+    const bool negative = Pos < Bytes.size() && Bytes[Pos] == '-';
+    if (Pos < Bytes.size() && (Bytes[Pos] == '-' || Bytes[Pos] == '+')) ++Pos;
+    std::int64_t magnitude = 0;
+    while (Pos < Bytes.size() && Bytes[Pos] >= '0' && Bytes[Pos] <= '9') {
+      magnitude = std::min<std::int64_t>(std::int64_t{1} << 32, magnitude * 10 + Bytes[Pos++] - '0');
+    }
+    const bool endedByLineFeed = Pos < Bytes.size() && Bytes[Pos] == '\n';
+    if (Pos < Bytes.size()) ++Pos;
+    if (!endedByLineFeed) Line();
+    magnitude = negative ? -magnitude : magnitude;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(magnitude, INT32_MIN, INT32_MAX));
+  }
+
+  AscHeader Read() {
+    AscHeader h;
+    const std::string comment = Line();
+    h.Comment.assign(comment.begin(), comment.end());
+    h.First = Integer();
+    h.Second = Integer();
+    std::string words = Line();
+    for (char& c : words) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const auto strip = [&] {
+      const std::size_t first = words.find_first_not_of(' ');
+      words = first == std::string::npos
+                  ? std::string()
+                  : words.substr(first, words.find_last_not_of(' ') - first + 1);
+    };
+    strip();
+    std::fill(std::begin(h.Flags), std::end(h.Flags), false);
+    h.Status = 0;
+    for (int i = 0; i < 3; ++i) {
+      if (words.starts_with("TRUE")) {
+        h.Flags[i] = true;
+        words.erase(0, 4);
+      } else if (words.starts_with("FALSE")) {
+        words.erase(0, 5);
+      } else {
+        h.Status = -3;
+        return h;
+      }
+      strip();
+    }
+    h.Flags[3] = words.starts_with("TRUE");
+    return h;
+  }
+};
+
+TEST(ReadHeaderOfASC, StreamFormAgreesWithTheModelOnRandomBytes) {
+  const std::vector<std::string> pieces = {
+      "\n", "\r\n", "\r", " ", "  ", "\t", "-", "+", "0", "7", "42", "2147483647", "2147483648",
+      "99999999999", "true", "TRUE", "false", "FALSE", "TRUEx", "maybe", "x", "c"};
+  std::mt19937 rng(11);
+  for (int round = 0; round < 3000; ++round) {
+    AscStreamModel model;
+    const int count = static_cast<int>(rng() % 24);
+    for (int i = 0; i < count; ++i) model.Bytes += pieces[rng() % pieces.size()];
+    model.Pos = rng() % (model.Bytes.size() + 1);
+    TStringStream s(model.Bytes);
+    s.SetPosition(static_cast<std::int64_t>(model.Pos));
+    const AscHeader got = FromStream(s);
+    const AscHeader want = model.Read();
+    SCOPED_TRACE(testing::PrintToString(model.Bytes) + " from " + std::to_string(s.Position()));
+    ASSERT_EQ(got.Status, want.Status);
+    ASSERT_EQ(got.Comment, want.Comment);
+    ASSERT_EQ(got.First, want.First);
+    ASSERT_EQ(got.Second, want.Second);
+    for (int i = 0; i < 4; ++i) ASSERT_EQ(got.Flags[i], want.Flags[i]) << "flag " << i + 1;
+    ASSERT_EQ(s.Position(), static_cast<std::int64_t>(model.Pos));
+  }
 }
 
 TEST(SearchingFiles, PositionsLimitsAndCase) {
