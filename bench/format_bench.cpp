@@ -114,6 +114,21 @@ void BM_to_chars_Scientific(benchmark::State& state) {
 }
 BENCHMARK(BM_to_chars_Scientific);
 
+// The same digits widened into a library text of the field's width, as strff returns.
+void BM_to_chars_Scientific_String(benchmark::State& state) {
+  const auto& v = Values();
+  std::size_t i = 0;
+  char buf[64];
+  for (auto _ : state) {
+    auto r = std::to_chars(buf, buf + sizeof buf, v[i++ & 1023], std::chars_format::scientific, 3);
+    const auto len = r.ptr - buf;
+    kez::String s(len < 10 ? static_cast<std::size_t>(10 - len) : 0, u' ');
+    s.append(buf, r.ptr);
+    benchmark::DoNotOptimize(s);
+  }
+}
+BENCHMARK(BM_to_chars_Scientific_String);
+
 #ifdef KEZ_BENCH_HAVE_FMT
 void BM_fmt_Fixed(benchmark::State& state) {
   const auto& v = Values();

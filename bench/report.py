@@ -99,7 +99,7 @@ PAIRS = [
     ("Formatting", "strff compact scientific", "BM_strff_CompactScientific", "snprintf",
      "BM_snprintf_Scientific"),
     ("Formatting", "strff compact scientific", "BM_strff_CompactScientific",
-     "std::to_chars", "BM_to_chars_Scientific"),
+     "std::to_chars into a text", "BM_to_chars_Scientific_String"),
     ("Formatting", "strff compact scientific", "BM_strff_CompactScientific",
      "{fmt} format_to_n", "BM_fmt_Scientific"),
     ("Streams and files", "ReadLnStream, 10 MB", "BM_ReadLnStream", "std::getline",
