@@ -1,7 +1,9 @@
 // Byte-by-byte reading of a stream without a virtual call per byte for memory streams.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <typeinfo>
 #include <utility>
 
 #include "kez/platform/stream.hpp"
@@ -35,7 +37,7 @@ class MemoryByteReader {
   MemoryByteReader(const MemoryByteReader&) = delete;
   MemoryByteReader& operator=(const MemoryByteReader&) = delete;
   ~MemoryByteReader() {
-    if (FPos != FStart) FStream.SetPosition(FPos);
+    if (FPos != FStart) FStream.Seek(FPos, soBeginning);
   }
 
   bool NextByte(std::uint8_t& Byte) {
@@ -43,6 +45,15 @@ class MemoryByteReader {
     Byte = FData[FPos++];
     return true;
   }
+
+  // Rest / RestSize / Skip
+  // The bytes not yet read, in place, for readers that scan a run of them at once; Skip
+  // consumes Count of them (at most RestSize()).
+  const std::uint8_t* Rest() const { return FData + FPos; }
+  std::size_t RestSize() const {
+    return FPos < FSize ? static_cast<std::size_t>(FSize - FPos) : 0;
+  }
+  void Skip(std::size_t Count) { FPos += static_cast<std::int64_t>(Count); }
 
  private:
   TMemoryStream& FStream;
@@ -72,7 +83,11 @@ struct CharReader : Bytes {
 // Body.
 template <class Body>
 decltype(auto) WithByteReader(TStream& Stream, Body&& body) {
-  if (auto* memory = dynamic_cast<TMemoryStream*>(&Stream)) {
+  // The exact type is tested first: it is much cheaper than the cast, and line readers
+  // call this once per line.
+  auto* memory = typeid(Stream) == typeid(TMemoryStream) ? static_cast<TMemoryStream*>(&Stream)
+                                                         : dynamic_cast<TMemoryStream*>(&Stream);
+  if (memory != nullptr) {
     CharReader<MemoryByteReader> reader(*memory);
     return std::forward<Body>(body)(reader);
   }

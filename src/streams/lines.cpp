@@ -3,6 +3,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "kez/platform/sysutils.hpp"
 #include "streams/bytereader.hpp"
@@ -46,36 +51,116 @@ std::int64_t AppendBlock(TStream& Stream, String& Text) {
   return n;
 }
 
+// The length of the line at the start of Data (N bytes) under the end test of mode M, its
+// end byte included; 0 when none of the bytes ends it. Gives the same end as EndsLine
+// applied byte by byte from the line's start.
+template <int M>
+std::size_t FindLineEnd(const std::uint8_t* Data, std::size_t N) {
+  if (N == 0) return 0;  // an empty stream's memory may be null, which memchr must not get
+  if constexpr (M == 0 || M == 1) {
+    const void* hit = std::memchr(Data, M == 0 ? kLF : kCR, N);
+    return hit == nullptr ? 0 : static_cast<const std::uint8_t*>(hit) - Data + 1;
+  } else if constexpr (M == 2) {
+    for (std::size_t i = 0; i < N; ++i) {
+      if (IsLineEnd(Data[i])) return i + 1;
+    }
+    return 0;
+  } else if constexpr (M == 3 || M == 4) {
+    // The end byte counts only behind its partner within the same line.
+    const int last = M == 3 ? kCR : kLF;
+    const std::uint8_t first = M == 3 ? kLF : kCR;
+    for (std::size_t from = 1; from < N;) {
+      const void* hit = std::memchr(Data + from, last, N - from);
+      if (hit == nullptr) return 0;
+      const std::size_t i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - Data);
+      if (Data[i - 1] == first) return i + 1;
+      from = i + 1;
+    }
+    return 0;
+  } else {
+    return 0;
+  }
+}
+
+// Widens N bytes to the characters with the same codes. Short lines are the common case,
+// so the tail is done with one overlapping vector store rather than byte by byte.
+void Widen(const std::uint8_t* Bytes, std::size_t N, char16_t* Out) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const auto widen16 = [&](std::size_t At) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Bytes + At));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + At), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + At + 8), _mm_unpackhi_epi8(v, zero));
+  };
+  const auto widen8 = [&](std::size_t At) {
+    const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Bytes + At));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + At), _mm_unpacklo_epi8(v, zero));
+  };
+  if (N >= 16) {
+    std::size_t i = 0;
+    for (; i + 16 <= N; i += 16) widen16(i);
+    if (i < N) widen16(N - 16);
+    return;
+  }
+  if (N >= 8) {
+    widen8(0);
+    widen8(N - 8);
+    return;
+  }
+#endif
+  for (std::size_t i = 0; i < N; ++i) Out[i] = Bytes[i];
+}
+
 // Reads one line with the end test of mode M (5 stands for "never").
 template <int M, class Reader>
 String ReadLine(Reader& reader, bool& Eos) {
-  String line;
-  // Bytes are gathered in a small block and appended block by block, which is much
-  // cheaper than growing the line one character at a time.
-  std::array<char16_t, 128> block;
-  std::size_t filled = 0;
-  char16_t previous = 0;
-  std::uint8_t byte;
-  for (;;) {
-    if (!reader.NextByte(byte)) {
+  if constexpr (requires { reader.RestSize(); }) {
+    // The bytes lie in memory: find the end first, then widen the line in one go.
+    const std::uint8_t* data = reader.Rest();
+    const std::size_t available = reader.RestSize();
+    std::size_t length = FindLineEnd<M>(data, available);
+    std::size_t kept = length;
+    if (length == 0) {
       Eos = true;
-      line.append(block.data(), filled);
-      return line;
+      length = kept = available;
+    } else {
+      for (int dropped = 0; dropped < 2 && kept > 0 && IsLineEnd(data[kept - 1]); ++dropped) {
+        --kept;
+      }
     }
-    const char16_t ch = byte;
-    block[filled++] = ch;
-    if (EndsLine(M, ch, previous)) break;
-    if (filled == block.size()) {
-      line.append(block.data(), filled);
-      filled = 0;
+    reader.Skip(length);
+    String line(kept, char16_t{0});
+    Widen(data, kept, line.data());
+    return line;
+  } else {
+    String line;
+    // Other streams: bytes are gathered in a small block and appended block by block, much
+    // cheaper than growing the line one character at a time.
+    std::array<char16_t, 128> block;
+    std::size_t filled = 0;
+    char16_t previous = 0;
+    std::uint8_t byte;
+    for (;;) {
+      if (!reader.NextByte(byte)) {
+        Eos = true;
+        line.append(block.data(), filled);
+        return line;
+      }
+      const char16_t ch = byte;
+      block[filled++] = ch;
+      if (EndsLine(M, ch, previous)) break;
+      if (filled == block.size()) {
+        line.append(block.data(), filled);
+        filled = 0;
+      }
+      previous = ch;
     }
-    previous = ch;
+    line.append(block.data(), filled);
+    for (int dropped = 0; dropped < 2 && !line.empty() && IsLineEnd(line.back()); ++dropped) {
+      line.pop_back();
+    }
+    return line;
   }
-  line.append(block.data(), filled);
-  for (int dropped = 0; dropped < 2 && !line.empty() && IsLineEnd(line.back()); ++dropped) {
-    line.pop_back();
-  }
-  return line;
 }
 
 }  // namespace

@@ -59,20 +59,30 @@ std::string ModelLine(const std::string& in, std::size_t& pos, bool& eos, int mo
   return line;
 }
 
+// Reads every line of In from S in the given mode and compares with the model.
+void CheckLines(TStream& S, const std::string& In, int Mode) {
+  std::size_t pos = 0;
+  bool eos = false, modelEos = false;
+  while (!modelEos) {
+    const std::string expected = ModelLine(In, pos, modelEos, Mode);
+    ASSERT_EQ(U8(ReadLnStream(S, eos, Mode)), expected) << Mode << " " << In;
+    ASSERT_EQ(eos, modelEos);
+    ASSERT_EQ(S.Position(), static_cast<std::int64_t>(pos));
+  }
+}
+
 TEST(StreamModels, ReadLnStream) {
   std::mt19937 rng(1);
   for (int round = 0; round < 500; ++round) {
     const std::string in = Random(rng, "ab\r\n", 300);
     for (const int mode : {-1, 0, 1, 2, 3, 4, 5, INT_MAX, INT_MIN}) {
-      test::PlainStream s(in, 1 + round % 7);
-      std::size_t pos = 0;
-      bool eos = false, modelEos = false;
-      while (!modelEos) {
-        const std::string expected = ModelLine(in, pos, modelEos, mode);
-        ASSERT_EQ(U8(ReadLnStream(s, eos, mode)), expected) << mode << " " << in;
-        ASSERT_EQ(eos, modelEos);
-        ASSERT_EQ(s.Position(), static_cast<std::int64_t>(pos));
-      }
+      // A plain stream takes the byte-by-byte path, a memory stream the in-place scan.
+      test::PlainStream plain(in, 1 + round % 7);
+      CheckLines(plain, in, mode);
+      TMemoryStream memory;
+      memory.WriteBuffer(in.data(), static_cast<std::int64_t>(in.size()));
+      memory.SetPosition(0);
+      CheckLines(memory, in, mode);
     }
   }
 }
