@@ -15,15 +15,23 @@ constexpr char16_t FoldASCII(char16_t Ch) {
   return Ch >= u'A' && Ch <= u'Z' ? static_cast<char16_t>(Ch + (u'a' - u'A')) : Ch;
 }
 
+// ScanForText
+// The 0-based index of the first occurrence of Pattern in Text at or after From, or
+// StringView::npos (an empty pattern is found at From, a From behind the text finds
+// nothing). Candidates are the positions whose first and last characters agree with the
+// pattern's, compared 16 at a time where the processor has 256-bit vectors; each candidate
+// costs at most the pattern's length, so this is meant for short patterns.
+std::size_t ScanForText(StringView Text, std::size_t From, StringView Pattern);
+
 // SubstringFinder
 // Finds one pattern in texts in time linear in the text and the pattern, whatever both
 // hold: std::basic_string_view::find (and std::search) compare the pattern afresh at each
 // candidate position, which takes text x pattern steps on inputs such as a run of "a"
 // searched for "aa...ab", and std::boyer_moore_searcher's table takes pattern^2 steps to
-// build for such a pattern. Short patterns use find, whose cost per position is bounded by
-// their length; longer ones Knuth-Morris-Pratt, which skips to the next copy of the
-// pattern's first character whenever no partial match is pending. The finder keeps a view
-// of the pattern, which must outlive it; an empty pattern is found at From.
+// build for such a pattern. Short patterns use ScanForText, whose cost per position is
+// bounded by their length; longer ones Knuth-Morris-Pratt, which skips to the next copy of
+// the pattern's first character whenever no partial match is pending. The finder keeps a
+// view of the pattern, which must outlive it; an empty pattern is found at From.
 class SubstringFinder {
  public:
   explicit SubstringFinder(StringView Pattern);

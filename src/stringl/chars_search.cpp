@@ -1,6 +1,11 @@
 // Counting and searching in texts.
 #include <algorithm>
+#include <cstring>
 #include <limits>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #include "kez/platform/sysutils.hpp"
 #include "kez/stringl.hpp"
@@ -12,11 +17,117 @@ namespace detail {
 
 namespace {
 
-// Patterns up to this length are searched with find: at most this many comparisons per
-// text position, and no table to build.
+// Patterns up to this length are searched by their first and last character: at most this
+// many comparisons per text position, and no table to build.
 constexpr std::size_t kShortPattern = 8;
 
+// ScanForText looks at this many starts one by one before it turns to vectors.
+constexpr std::size_t kNearScan = 4;
+
+// The middle of a candidate whose first and last characters agree.
+bool MiddleEqual(const char16_t* At, const char16_t* Pattern, std::size_t M) {
+  return M <= 2 || std::memcmp(At + 1, Pattern + 1, (M - 2) * sizeof(char16_t)) == 0;
+}
+
+// The first start i in [From, N - M] where Text holds Pattern (M >= 1, M <= N - From), or
+// npos: candidates are the positions whose first and last characters agree with the
+// pattern's, so a pattern whose first character is common but whose last is not still
+// skips fast.
+std::size_t ScanPortable(const char16_t* Text, std::size_t N, std::size_t From,
+                         const char16_t* Pattern, std::size_t M) {
+  const char16_t first = Pattern[0];
+  const char16_t last = Pattern[M - 1];
+  for (std::size_t i = From; i + M <= N; ++i) {
+    if (Text[i] == first && Text[i + M - 1] == last && MiddleEqual(Text + i, Pattern, M)) {
+      return i;
+    }
+  }
+  return StringView::npos;
+}
+
+#if defined(__x86_64__)
+#define KEZ_SCAN_AVX2 __attribute__((target("avx2")))
+
+KEZ_SCAN_AVX2 inline __m256i Equal16(const char16_t* Block, __m256i Ch) {
+  return _mm256_cmpeq_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(Block)), Ch);
+}
+
+// The first start among the 16 at Text + I where the pattern lies, or npos.
+KEZ_SCAN_AVX2 inline std::size_t CheckBlock(const char16_t* Text, std::size_t I,
+                                            const char16_t* Pattern, std::size_t M, __m256i First,
+                                            __m256i Last) {
+  const __m256i hits = _mm256_and_si256(Equal16(Text + I, First), Equal16(Text + I + M - 1, Last));
+  auto mask = static_cast<unsigned>(_mm256_movemask_epi8(hits));  // two bits a character
+  while (mask != 0) {
+    const auto bit = static_cast<unsigned>(__builtin_ctz(mask));
+    if (MiddleEqual(Text + I + bit / 2, Pattern, M)) return I + bit / 2;
+    mask &= ~(3U << bit);
+  }
+  return StringView::npos;
+}
+
+// ScanPortable, 16 characters per compare. Blocks of 64 without the pattern's first
+// character are passed over at one load per 16 characters, aligned to the cache lines
+// (reading the text is what costs); a block that holds it is checked for the last
+// character too, 16 at a time.
+KEZ_SCAN_AVX2 std::size_t ScanAvx2(const char16_t* Text, std::size_t N, std::size_t From,
+                                   const char16_t* Pattern, std::size_t M) {
+  const __m256i first = _mm256_set1_epi16(static_cast<short>(Pattern[0]));
+  const __m256i last = _mm256_set1_epi16(static_cast<short>(Pattern[M - 1]));
+  const std::size_t starts = N - M + 1;  // the candidate starts are From .. starts - 1
+  std::size_t i = From;
+  const auto address = reinterpret_cast<std::uintptr_t>(Text + i);
+  if (address % 2 == 0 && i + 32 + 64 <= starts) {
+    // Two blocks cover the starts up to the next 64-byte boundary.
+    for (const std::size_t b : {i, i + 16}) {
+      const std::size_t at = CheckBlock(Text, b, Pattern, M, first, last);
+      if (at != StringView::npos) return at;
+    }
+    i += (64 - address % 64) % 64 / 2;
+  }
+  while (i + 16 <= starts) {
+    if (i + 64 <= starts) {
+      const char16_t* t = Text + i;
+      const __m256i any =
+          _mm256_or_si256(_mm256_or_si256(Equal16(t, first), Equal16(t + 16, first)),
+                          _mm256_or_si256(Equal16(t + 32, first), Equal16(t + 48, first)));
+      if (_mm256_testz_si256(any, any)) {
+        i += 64;
+        continue;
+      }
+    }
+    const std::size_t blockEnd = std::min(i + 64, starts);
+    for (; i + 16 <= blockEnd; i += 16) {
+      const std::size_t at = CheckBlock(Text, i, Pattern, M, first, last);
+      if (at != StringView::npos) return at;
+    }
+  }
+  return ScanPortable(Text, N, i, Pattern, M);
+}
+
+bool HaveAvx2() {
+  static const bool have = __builtin_cpu_supports("avx2");
+  return have;
+}
+#endif
+
 }  // namespace
+
+std::size_t ScanForText(StringView Text, std::size_t From, StringView Pattern) {
+  const std::size_t m = Pattern.size();
+  if (From > Text.size() || m > Text.size() - From) return StringView::npos;
+  if (m == 0) return From;
+#if defined(__x86_64__)
+  if (HaveAvx2()) {
+    // Close candidates (a common first character) are cheaper to find one by one.
+    const std::size_t near = std::min(Text.size(), From + m - 1 + kNearScan);
+    const std::size_t at = ScanPortable(Text.data(), near, From, Pattern.data(), m);
+    if (at != StringView::npos || near == Text.size()) return at;
+    return ScanAvx2(Text.data(), Text.size(), near - m + 1, Pattern.data(), m);
+  }
+#endif
+  return ScanPortable(Text.data(), Text.size(), From, Pattern.data(), m);
+}
 
 SubstringFinder::SubstringFinder(StringView Pattern) : FPattern(Pattern) {
   if (Pattern.size() <= kShortPattern) return;
@@ -32,12 +143,12 @@ SubstringFinder::SubstringFinder(StringView Pattern) : FPattern(Pattern) {
 std::size_t SubstringFinder::Find(StringView Text, std::size_t From) const {
   const std::size_t m = FPattern.size();
   if (From > Text.size() || m > Text.size() - From) return StringView::npos;
-  if (FBorder.empty()) return Text.find(FPattern, From);
+  if (FBorder.empty()) return ScanForText(Text, From, FPattern);
   std::size_t i = From;
   std::size_t j = 0;  // characters of the pattern matched in front of i
   while (Text.size() - i >= m - j) {
     if (j == 0) {
-      i = Text.find(FPattern[0], i);
+      i = ScanForText(Text, i, FPattern.substr(0, 1));
       if (i == StringView::npos || Text.size() - i < m) return StringView::npos;
     }
     if (Text[i] == FPattern[j]) {

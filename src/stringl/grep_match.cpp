@@ -7,7 +7,16 @@
 // search. For a repeated item the table also records the whole chain of positions that a
 // failed loop walked through (each of them would fail the same way), and a loop stops at
 // the first remembered position, which keeps the work per token linear in the text.
+//
+// The other shortcuts only pass over attempts that would fail, so they keep the results
+// too: start positions and the candidates of a repeated "any character" jump to where the
+// next token can pass (the next copy of a literal, found 16 characters at a time); a
+// pattern ending in "$" without "*" or "+" starts no earlier than its longest length
+// before the text's end; and a repeated "any character" that failed at p fails at every
+// later position, which ends the search for "b.*d" on a text without "d" after one pass.
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <limits>
 #include <new>
 #include <optional>
@@ -23,6 +32,9 @@ namespace {
 // token adds up to 255 to its position before the next token checks it, so the arithmetic
 // is done in 64 bits; every position a token actually matches at fits 32 bits again.
 using Pos = std::int64_t;
+
+// No position: what NextChance returns when a token can pass nowhere from a position on.
+constexpr Pos kNowhere = std::numeric_limits<Pos>::max();
 
 // The failed (token, position) pairs of one search, for the tokens First..Last. Positions
 // 1..Limit are recorded; the rows are cleared again when the search ends, so the scratch
@@ -57,11 +69,34 @@ class FailedPairs {
     return (FBits[Row(k) + static_cast<std::size_t>(p) / 64] >> (p % 64)) & 1U;
   }
 
-  void Mark(int k, Pos p) {
-    if (!Covers(k) || p > FLimit) return;
-    FBits[Row(k) + static_cast<std::size_t>(p) / 64] |= std::uint64_t{1} << (p % 64);
-    FLow = std::min(FLow, p);
-    FHigh = std::max(FHigh, p);
+  void Mark(int k, Pos p) { MarkRange(k, p, p); }
+
+  // Marks the positions Lo..Hi (as far as they are recorded).
+  void MarkRange(int k, Pos Lo, Pos Hi) {
+    Hi = std::min(Hi, FLimit);
+    if (!Covers(k) || Lo > Hi) return;
+    const std::size_t row = Row(k);
+    for (Pos w = Lo / 64; w <= Hi / 64; ++w) {
+      const int from = w == Lo / 64 ? static_cast<int>(Lo % 64) : 0;
+      const int to = w == Hi / 64 ? static_cast<int>(Hi % 64) : 63;
+      FBits[row + static_cast<std::size_t>(w)] |= (~std::uint64_t{0} >> (63 - to + from)) << from;
+    }
+    FLow = std::min(FLow, Lo);
+    FHigh = std::max(FHigh, Hi);
+  }
+
+  // The first position of Lo..Hi recorded as failed for token k, or 0.
+  Pos FirstFailed(int k, Pos Lo, Pos Hi) const {
+    Hi = std::min(Hi, FLimit);
+    if (!Covers(k) || Lo > Hi) return 0;
+    const std::size_t row = Row(k);
+    for (Pos w = Lo / 64; w <= Hi / 64; ++w) {
+      std::uint64_t bits = FBits[row + static_cast<std::size_t>(w)];
+      if (w == Lo / 64) bits &= ~std::uint64_t{0} << (Lo % 64);
+      if (w == Hi / 64) bits &= ~std::uint64_t{0} >> (63 - Hi % 64);
+      if (bits != 0) return w * 64 + std::countr_zero(bits);
+    }
+    return 0;
   }
 
  private:
@@ -83,14 +118,65 @@ bool IsQuantified(TGrepTokenAct Action) {
 class Matcher {
  public:
   Matcher(TRegExp& Tokens, std::int32_t Count, const char16_t* Text, Pos Length, FailedPairs* Memo)
-      : FTokens(Tokens), FCount(Count), FText(Text), FLength(Length), FMemo(Memo) {}
+      : FTokens(Tokens), FCount(Count), FText(Text), FLength(Length), FMemo(Memo) {
+    FFailsFrom.fill(kNowhere);
+  }
 
   // Tokens k..last match from position p (1-based; p may lie behind the text).
   bool Match(Pos p, int k) {
+    if (p >= FFailsFrom[static_cast<std::size_t>(k)] && p <= FLength + 1) return false;
     if (FMemo != nullptr && FMemo->Failed(k, p)) return false;
     const bool matched = MatchHere(p, k);
-    if (!matched && FMemo != nullptr) FMemo->Mark(k, p);
+    if (!matched) {
+      if (FMemo != nullptr) FMemo->Mark(k, p);
+      if (IsAnyRepeat(k) && p <= FLength + 1) {
+        FFailsFrom[static_cast<std::size_t>(k)] =
+            std::min(FFailsFrom[static_cast<std::size_t>(k)], p);
+      }
+    }
     return matched;
+  }
+
+  // Every start from this position on fails: the pattern begins with an item of fixed
+  // length followed by a repeated "any character" that is known to fail behind it.
+  Pos HopelessFrom() const {
+    const TGrepToken& head = FTokens[1];
+    if (FCount < 2 || !IsAnyRepeat(2) || FFailsFrom[2] == kNowhere) return kNowhere;
+    if (head.Action == taNormal) return FFailsFrom[2] - head.NumChars;
+    if (head.Action == taAnyByte || head.Action == taSet) return FFailsFrom[2] - 1;
+    return kNowhere;
+  }
+
+  // Builds the finder of token k's literal (a taNormal string or the string a taMult1
+  // repeats), which NextChance uses to skip to the literal's next copy.
+  void FindLiteralOf(int k) {
+    const TGrepToken& token = FTokens[k];
+    if ((token.Action == taNormal || token.Action == taMult1) && token.NumChars > 0) {
+      FFinders[static_cast<std::size_t>(k)].emplace(
+          StringView(token.Params.data() + 1, static_cast<std::size_t>(token.NumChars)));
+    }
+  }
+
+  // The first position from q on where token k can pass its test; every position skipped
+  // would fail it. kNowhere when no position up to FLength + 1 can.
+  Pos NextChance(int k, Pos q) const {
+    const TGrepToken& token = FTokens[k];
+    const bool item = token.Action == taNormal || token.Action == taAnyByte ||
+                      token.Action == taSet || token.Action == taMult1;
+    if (token.Action == taEol) return q <= FLength + 1 ? FLength + 1 : kNowhere;
+    if (!item || (token.Action == taNormal && token.NumChars == 0)) return q;
+    if (q > FLength) return kNowhere;
+    const auto& finder = FFinders[static_cast<std::size_t>(k)];
+    if (finder) {
+      const std::size_t at = finder->Find(StringView(FText, static_cast<std::size_t>(FLength)),
+                                          static_cast<std::size_t>(q - 1));
+      return at == StringView::npos ? kNowhere : static_cast<Pos>(at) + 1;
+    }
+    if (token.Action == taSet || (token.Action == taMult1 && token.NumChars < 0)) {
+      while (q <= FLength && !IsMember(token, q)) ++q;
+      return q <= FLength ? q : kNowhere;
+    }
+    return q;
   }
 
   bool IsMember(const TGrepToken& Token, Pos p) const {
@@ -102,7 +188,7 @@ class Matcher {
   // An empty literal (an empty group) is present everywhere, behind the text too.
   bool LiteralAt(const TGrepToken& Token, Pos p) const {
     if (Token.NumChars == 0) return true;
-    if (p < 1 || Token.NumChars > FLength - p + 1) return false;
+    if (p < 1 || Token.NumChars > FLength - p + 1 || FText[p - 1] != Token.Params[1]) return false;
     return std::equal(Token.Params.begin() + 1, Token.Params.begin() + 1 + Token.NumChars,
                       FText + (p - 1));
   }
@@ -177,21 +263,44 @@ class Matcher {
   // repetition further. A position x of the chain that is known to fail for this token
   // means that every later candidate fails too (taMult0 at x tries them all, taMult1 at x
   // all behind x), so the loop stops there; when the loop fails, every chain position it
-  // walked through is recorded as failed for the same reason.
+  // walked through is recorded as failed for the same reason. A repeated "any character"
+  // covers every position up to the text's end, so the loop jumps over the candidates at
+  // which token k + 1 fails its test (checking their chain positions in the table all
+  // the same): "b.*d" looks for the next "d" instead of trying each position.
   bool Repeat(const TGrepToken& Token, Pos p, int k) {
     const Pos step = ItemLength(Token);
     const bool atLeastOne = Token.Action == taMult1;
+    const Pos behind = atLeastOne ? 0 : step;  // chain position minus candidate
     Pos x = p;  // the chain position whose token attempt the candidate belongs to
     Pos q = atLeastOne ? p + step : p;
     for (;;) {
+      if (Token.NumChars == 0) {
+        const Pos next = NextChance(k + 1, q);
+        const Pos stop = std::min(next, FLength + 1);
+        if (stop > q) {
+          const Pos failed =
+              FMemo != nullptr ? FMemo->FirstFailed(k, q + behind, stop - 1 + behind) : 0;
+          if (failed != 0) {
+            x = failed;
+            break;
+          }
+          x = stop - 1 + behind;
+          q = stop;
+        }
+        if (next == kNowhere) break;
+      }
       if (Match(q, k + 1)) return true;
       if (!ItemAt(Token, q)) break;
-      x = atLeastOne ? q : q + step;
+      x = q + behind;
       q += step;
       if (FMemo != nullptr && FMemo->Failed(k, x)) break;
     }
     if (FMemo != nullptr && FMemo->Covers(k)) {
-      for (Pos y = p + step; y <= x; y += step) FMemo->Mark(k, y);
+      if (step == 1) {
+        FMemo->MarkRange(k, p + 1, x);
+      } else {
+        for (Pos y = p + step; y <= x; y += step) FMemo->Mark(k, y);
+      }
     }
     return false;
   }
@@ -222,13 +331,55 @@ class Matcher {
     return p - 1;
   }
 
+  // A repeated "any character" before the last token: at p it tries the rest of the
+  // pattern at every position from p (or p + 1) to the text's end + 1, so when it fails at
+  // p it fails at every later position up to there too.
+  bool IsAnyRepeat(int k) const {
+    const TGrepToken& token = FTokens[k];
+    return k < FCount && (token.Action == taMult0 || token.Action == taMult1) &&
+           token.NumChars == 0;
+  }
+
   TRegExp& FTokens;
   std::int32_t FCount;
   const char16_t* FText;
   Pos FLength;
   FailedPairs* FMemo;
   Pos FEnd = 0;
+  std::array<std::optional<detail::SubstringFinder>, kMaxTokens + 1> FFinders;
+  // FFailsFrom[k]: the first position known to fail for a repeated "any character" k (see
+  // IsAnyRepeat); kNowhere for the other tokens.
+  std::array<Pos, kMaxTokens + 1> FFailsFrom;
 };
+
+// A pattern that ends in "$" and holds no "*" or "+" matches only within its longest
+// length of the text's end: the earliest start that can match (1 for other patterns).
+Pos EarliestEndAnchoredStart(const TRegExp& Tokens, std::int32_t Count, Pos Length) {
+  if (Tokens[Count].Action != taEol) return 1;
+  Pos longest = 0;
+  for (int k = 1; k <= Count; ++k) {
+    const TGrepToken& token = Tokens[k];
+    switch (token.Action) {
+      case taNormal:
+        longest += token.NumChars;
+        break;
+      case taAnyByte:
+      case taSet:
+        longest += 1;
+        break;
+      case taOpti:
+        longest += token.NumChars <= 0 ? 1 : token.NumChars;
+        break;
+      case taEol:
+      case taBol:
+        break;
+      case taMult0:
+      case taMult1:
+        return 1;
+    }
+  }
+  return Length + 1 - longest;
+}
 
 }  // namespace
 
@@ -256,30 +407,24 @@ bool Search(TRegExp& Tokens, std::int32_t Count, StringView Input, std::int32_t 
     }
   }
   Matcher matcher(Tokens, Count, text.data(), length, memo ? &*memo : nullptr);
+  // Start positions and the candidates of a repeated "any character" skip to where the
+  // token after them can pass: the next copy of its literal, the next set member.
+  matcher.FindLiteralOf(1);
+  for (int k = 1; k < Count; ++k) {
+    const TGrepToken& token = Tokens[k];
+    if ((token.Action == taMult0 || token.Action == taMult1) && token.NumChars == 0) {
+      matcher.FindLiteralOf(k + 1);
+    }
+  }
 
-  const TGrepToken& head = Tokens[1];
-  // What the first token needs at a start position: a literal string or a set member
-  // (taNormal, taSet, and the item of a taMult1). Start positions without it are skipped.
-  const bool needsItem = head.Action == taNormal || head.Action == taSet || head.Action == taMult1;
-  const bool needsMember = needsItem && head.NumChars < 0;
-  const std::size_t literalLength =
-      needsItem && head.Action != taSet ? static_cast<std::size_t>(std::max(head.NumChars, 0)) : 0;
-  const StringView literal(head.Params.data() + 1, literalLength);
-  // Up to 255 characters: a linear search keeps texts without a candidate cheap.
-  const detail::SubstringFinder literalFinder(literal);
   bool found = false;
-  if (head.Action == taBol) {
+  if (Tokens[1].Action == taBol) {
     found = matcher.Match(first, 1);
   } else {
-    for (Pos s = first; s <= lastStart; ++s) {
-      if (!literal.empty()) {
-        const std::size_t at = literalFinder.Find(text, static_cast<std::size_t>(s - 1));
-        if (at == StringView::npos) break;
-        s = static_cast<Pos>(at) + 1;
-      } else if (needsMember) {
-        while (s <= length && !matcher.IsMember(head, s)) ++s;
-        if (s > length) break;
-      }
+    const Pos earliest = std::min(EarliestEndAnchoredStart(Tokens, Count, length), lastStart);
+    for (Pos s = std::max(first, earliest); s <= lastStart; ++s) {
+      s = matcher.NextChance(1, s);
+      if (s > lastStart || s >= matcher.HopelessFrom()) break;
       if (matcher.Match(s, 1)) {
         found = true;
         break;

@@ -278,7 +278,8 @@ TEST(CharsTest, SearchesAgreeWithPlainScanOnRandomTexts) {
     const unsigned alphabet = round % 3 == 0 ? 2 : 4;
     String sub = random(1 + rng() % 20, alphabet);
     if (round % 5 == 0) sub = String(sub.size() - 1, u'a') + u"b";  // periodic then a break
-    const String text = random(rng() % 80, alphabet) + sub + random(rng() % 40, alphabet);
+    const String text =
+        random(rng() % (round % 4 == 0 ? 300 : 80), alphabet) + sub + random(rng() % 40, alphabet);
     const std::string where = test::U8(sub) + " in " + test::U8(text);
     for (const bool fold : {false, true}) {
       const auto occ = NaiveOccurrences(sub, text, 0, fold);
@@ -305,6 +306,23 @@ TEST(CharsTest, SearchesAgreeWithPlainScanOnRandomTexts) {
               ? static_cast<std::int32_t>(fromStart[static_cast<std::size_t>(n - 1)] + 1)
               : 0;
       EXPECT_EQ(NumberedPos(sub, text, start, n, false), expected) << where << " " << n;
+    }
+  }
+}
+
+// The scan compares 16 and 64 characters at a time: a pattern at every distance from the
+// text's end and from the search's start, and one character short of it, is found or not.
+TEST(CharsTest, SearchesFindAPatternAtEveryDistanceFromTheEnd) {
+  for (const StringView sub : {u"z", u"zq", u"zqxj", u"zaaaaaaz", u"zaaaaaaaz"}) {
+    for (std::size_t n = 0; n <= 150; ++n) {
+      const String text = String(n, u'a') + String(sub);
+      const std::string where = test::U8(sub) + " behind " + std::to_string(n);
+      EXPECT_EQ(NumberedPos(sub, text, 1, 1, false), static_cast<std::int32_t>(n + 1)) << where;
+      EXPECT_EQ(NumberedPos(sub, text, static_cast<std::int32_t>(n + 1), 1, false),
+                static_cast<std::int32_t>(n + 1))
+          << where;
+      EXPECT_EQ(NumberedPos(sub, text.substr(0, text.size() - 1), 1, 1, false), 0) << where;
+      EXPECT_EQ(NumberedPos(sub, text, static_cast<std::int32_t>(n + 2), 1, false), 0) << where;
     }
   }
 }

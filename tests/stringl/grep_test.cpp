@@ -244,6 +244,13 @@ TEST(TGrep, NestedRepeatsStayLinear) {
   String text;
   for (int i = 0; i < 300; ++i) text += u"ab";
   EXPECT_FALSE(grep.MatchString(text, pos));
+  // Repeated "any character" jumps over candidates: the jumps must still stop at attempts
+  // known to fail, or each start would walk the rest of the text again.
+  grep.SetRegExp(u"b.*b.*b.*d");
+  EXPECT_FALSE(grep.MatchString(String(200000, u'b'), pos));
+  EXPECT_TRUE(grep.MatchString(String(200000, u'b') + u"d", pos));
+  EXPECT_EQ(pos, 1);
+  EXPECT_EQ(grep.MatchEndPos(), 200001);
 }
 
 // The plain search as the matching rules state it, without the failed-pair table.
@@ -252,9 +259,10 @@ class ReferenceMatcher {
   ReferenceMatcher(const TGrep& Grep, StringView Text) : FText(Text) {
     for (int k = 1; k <= Grep.NrOfRegExpTokens(); ++k) FTokens.push_back(Grep.RegExpToken(k));
   }
-  bool Search(std::int32_t& Start, std::int32_t& End) {
+  bool Search(std::int32_t StartPos, std::int32_t& Start, std::int32_t& End) {
     const auto n = static_cast<std::int32_t>(FText.size());
-    for (std::int32_t s = 1; s <= std::max(1, n); ++s) {
+    const std::int32_t first = std::max(StartPos, 1);
+    for (std::int32_t s = first; s <= std::max(first, n); ++s) {
       if (Match(s, 0)) {
         Start = s;
         End = FEnd;
@@ -264,6 +272,8 @@ class ReferenceMatcher {
     }
     return false;
   }
+  // Where token k passed its test on the way to the match.
+  std::int32_t ValidFrom(int k) const { return FValidFrom[static_cast<std::size_t>(k - 1)]; }
 
  private:
   std::int32_t Len(const TGrepToken& t) const { return t.NumChars <= 0 ? 1 : t.NumChars; }
@@ -287,10 +297,12 @@ class ReferenceMatcher {
             ? (t.Action == taNormal && t.NumChars == 0) || Item(asItem, p)
             : true;
     if (!ok) return false;
+    FValidFrom[k] = p;
     std::int32_t q = t.Action == taMult1 ? p + Len(t) : p;
     if (last) {
       if (t.Action == taMult0 || t.Action == taMult1) {
-        if (t.NumChars == 0) return FEnd = n, true;
+        // Behind the text (a search started there) the repetition is empty.
+        if (t.NumChars == 0) return FEnd = std::max(n, p - 1), true;
         while (Item(t, q)) q += Len(t);
         return FEnd = q - 1, true;
       }
@@ -315,38 +327,64 @@ class ReferenceMatcher {
   StringView FText;
   std::vector<TGrepToken> FTokens;
   std::int32_t FEnd = 0;
+  std::vector<std::int32_t> FValidFrom = std::vector<std::int32_t>(64, 0);
 };
 
+// The search skips start positions and repetition candidates where the next token cannot
+// pass (the next copy of a literal, a set member, the text's end for "$"), remembers failed
+// attempts and scans texts 16 characters at a time: each shortcut must give the plain
+// search's match, token positions included. Long texts over a small alphabet with rare
+// letters reach the vector scan's blocks and their ends.
 TEST(TGrep, AgreesWithPlainBacktrackingOnRandomPatterns) {
   std::mt19937 rng(12345);
-  const char16_t pieces[][5] = {u"a",    u"b",    u".",  u"*", u"+", u"?",  u"(ab)",
-                                u"[ab]", u"[^a]", u"()", u"^", u"$", u"ab", u"c"};
-  const char16_t letters[] = u"abc";
+  const char16_t pieces[][5] = {u"a",    u"b",    u".",  u"*",    u"+",   u"?",  u"(ab)",
+                                u"[ab]", u"[^a]", u"()", u"^",    u"$",   u"ab", u"c",
+                                u".*",   u"d",    u"cd", u"[cd]", u"(dc)"};
+  constexpr unsigned kPieces = std::size(pieces);
+  const char16_t common[] = u"abc";
   TGrep grep(nullptr);
   grep.SetStopOnError(false);
   int compared = 0;
-  for (int round = 0; round < 20000; ++round) {
+  int found = 0;
+  for (int round = 0; round < 30000; ++round) {
     String pattern;
-    for (int i = 0, n = 1 + static_cast<int>(rng() % 8); i < n; ++i) pattern += pieces[rng() % 14];
+    for (int i = 0, n = 1 + static_cast<int>(rng() % 8); i < n; ++i)
+      pattern += pieces[rng() % kPieces];
+    // Mostly short texts; one in four is long, with "d" rare.
+    const bool longText = round % 4 == 0;
     String text;
-    for (int i = 0, n = static_cast<int>(rng() % 16); i < n; ++i) text += letters[rng() % 3];
+    for (int i = 0, n = static_cast<int>(rng() % (longText ? 300 : 16)); i < n; ++i)
+      text += rng() % (longText ? 60 : 4) == 0 ? u'd' : common[rng() % 3];
+    const auto startPos = static_cast<std::int32_t>(
+        round % 3 == 0 ? static_cast<int>(rng() % (text.size() + 4)) - 1 : 1);
     grep.SetRegExp(pattern);
     if (grep.LastError() != 0 || grep.NrOfRegExpTokens() == 0 ||
         (grep.NrOfRegExpTokens() == 1 && grep.RegExpToken(1).Action == taMult0)) {
       continue;
     }
+    // The reference backtracks in text^repeats steps: two repeats at most on long texts.
+    int repeats = 0;
+    for (int k = 1; k <= grep.NrOfRegExpTokens(); ++k)
+      repeats += grep.RegExpToken(k).Action == taMult0 || grep.RegExpToken(k).Action == taMult1;
+    if (longText && repeats > 2) continue;
+    grep.SetSearchStartPos(startPos);
     ReferenceMatcher reference(grep, text);
     std::int32_t start = 0, end = 0, pos = 0;
-    const bool expected = reference.Search(start, end);
-    const std::string where = U8(pattern) + " on " + U8(text);
+    const bool expected = reference.Search(startPos, start, end);
+    const std::string where = U8(pattern) + " on " + U8(text) + " from " + std::to_string(startPos);
     ASSERT_EQ(grep.MatchString(text, pos), expected) << where;
     if (expected) {
       ASSERT_EQ(pos, start) << where;
       ASSERT_EQ(grep.MatchEndPos(), end) << where;
+      for (int k = 1; k <= grep.NrOfRegExpTokens(); ++k) {
+        ASSERT_EQ(grep.RegExpToken(k).ValidFrom, reference.ValidFrom(k)) << where << " " << k;
+      }
+      ++found;
     }
     ++compared;
   }
   EXPECT_GT(compared, 1000);
+  EXPECT_GT(found, 500);
 }
 
 TEST(TGrep, AssignCopiesPatternAndState) {
