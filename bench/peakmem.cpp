@@ -3,7 +3,10 @@
 //   kez_peakmem <case>     prints "<case> <peak resident KiB>"
 // Cases: baseline (nothing built), stringarray / stringarray_std (1,000,000 cells of 4 to 12
 // characters), featurematrix / featurematrix_std (1,000 x 1,000 numbers stored as texts),
-// assocarray / assocarray_std (100,000 entries, text key and integer value).
+// assocarray / assocarray_std (100,000 entries, text key and integer value), grep / grep_re2
+// ("b.*d" searched in a text of 20,000,000 characters with many "b" and no "d": TGrep with
+// its table of failed attempts on the UTF-16 text, RE2 on the same text in UTF-8) and
+// grep_text (the UTF-16 text alone, to tell the table from the text).
 #include "keys.hpp"
 #include <sys/resource.h>
 
@@ -16,6 +19,11 @@
 
 #include "kez/dstruct.hpp"
 #include "kez/platform/sysutils.hpp"
+#include "kez/stringl.hpp"
+
+#ifdef KEZ_BENCH_HAVE_RE2
+#include <re2/re2.h>
+#endif
 
 namespace {
 
@@ -26,6 +34,21 @@ constexpr std::int32_t kFeats = 1000, kObjs = 1000;  // feature matrix
 constexpr std::int32_t kEntries = 100000;            // associative array
 
 double Value(std::int32_t f, std::int32_t o) { return o * 0.25 + f; }
+
+// The search text, built in place in either character type so that no copy adds to the peak.
+template <class Text>
+Text GrepText() {
+  constexpr std::size_t kLength = 20000000;
+  static const char kLetters[] = "abcefghb ijklmnb";
+  std::uint32_t seed = 42;
+  Text text;
+  text.reserve(kLength);
+  for (std::size_t i = 0; i < kLength; ++i) {
+    seed = seed * 134775813u + 1u;
+    text.push_back(static_cast<typename Text::value_type>(kLetters[(seed >> 16) % 16]));
+  }
+  return text;
+}
 
 // The keys are built in every string-table case (baseline included) so that their memory
 // cancels out of the differences.
@@ -81,6 +104,23 @@ std::size_t Run(const char* name, const std::vector<std::string>& keys) {
                          kez::Variant(i));
     return m.size();
   }
+  // The results are 1 (no match, as expected) or 2, never the 0 of an unknown case.
+  if (c == "grep_text") return GrepText<kez::String>().size();
+  if (c == "grep") {
+    const kez::String text = GrepText<kez::String>();
+    kez::TGrep grep(nullptr);
+    grep.SetRegExp(u"b.*d");
+    std::int32_t pos = 0;
+    return grep.MatchString(text, pos) ? 2 : 1;
+  }
+#ifdef KEZ_BENCH_HAVE_RE2
+  if (c == "grep_re2") {
+    const std::string text = GrepText<std::string>();
+    const RE2 re("b.*?d");
+    re2::StringPiece match;
+    return re.Match(text, 0, text.size(), RE2::UNANCHORED, &match, 1) ? 2 : 1;
+  }
+#endif
   return 0;
 }
 

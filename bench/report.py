@@ -68,6 +68,8 @@ PAIRS = [
      "BM_StdRegex/0/1048576"),
     ("Regular expressions", "TGrep literal, 1 MiB", "BM_TGrep/0/1048576", "RE2",
      "BM_RE2/0/1048576"),
+    ("Regular expressions", "TGrep literal, 1 MiB", "BM_TGrep/0/1048576",
+     "memchr over the same UTF-16 text (reading it once)", "BM_ReadUtf16Text/1048576"),
     ("Regular expressions", "TGrep [0-9]+, 1 MiB", "BM_TGrep/1/1048576", "std::regex_search",
      "BM_StdRegex/1/1048576"),
     ("Regular expressions", "TGrep [0-9]+, 1 MiB", "BM_TGrep/1/1048576", "RE2",
@@ -156,6 +158,8 @@ PEAKMEM = [
      "featurematrix_std"),
     ("TAssocArray, 100,000 entries", "assocarray",
      "std::unordered_map<std::u16string, Variant>", "assocarray_std"),
+    ("TGrep b.*d on a 20,000,000-character text (UTF-16 text and failed-attempt table)", "grep",
+     "RE2 on the text in UTF-8", "grep_re2"),
 ]
 
 NS_PER_UNIT = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
