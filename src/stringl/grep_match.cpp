@@ -36,50 +36,54 @@ using Pos = std::int64_t;
 // No position: what NextChance returns when a token can pass nowhere from a position on.
 constexpr Pos kNowhere = std::numeric_limits<Pos>::max();
 
-// The failed (token, position) pairs of one search, for the tokens First..Last. Positions
-// 1..Limit are recorded; the rows are cleared again when the search ends, so the scratch
-// buffer stays all zero between searches.
+// The failed (token, position) pairs of one search, for the tokens First..Last and the
+// positions From..Limit. The words of 64 positions are laid out block by block (the tokens'
+// words of one block side by side) and the table grows only as far as the search reaches,
+// so that a search from a late start position, or one that ends early, costs what it
+// explores and not the text's length: finding every match of a long text stays linear. The
+// words used are cleared when the search ends, so the scratch buffer stays all zero between
+// searches. When the table cannot grow, positions simply go unrecorded: the search stays
+// correct, only slower on hard patterns.
 class FailedPairs {
  public:
-  FailedPairs(std::vector<std::uint64_t>& Bits, int First, int Last, Pos Limit)
+  FailedPairs(std::vector<std::uint64_t>& Bits, int First, int Last, Pos From, Pos Limit)
       : FBits(Bits),
         FFirst(First),
         FLast(Last),
-        FLimit(Limit),
-        FWords(static_cast<std::size_t>(Limit) / 64 + 1) {
-    const std::size_t need = FWords * static_cast<std::size_t>(Last - First + 1);
-    if (FBits.size() < need) FBits.resize(need, 0);
-  }
+        FRows(static_cast<std::size_t>(Last - First + 1)),
+        FBase(std::max<Pos>(From, 0) / 64),
+        FLimit(Limit) {}
 
   ~FailedPairs() {
     if (FLow > FHigh) return;
-    const std::size_t lo = static_cast<std::size_t>(FLow) / 64;
-    const std::size_t hi = static_cast<std::size_t>(FHigh) / 64;
-    for (int k = FFirst; k <= FLast; ++k) {
-      auto row = FBits.begin() + static_cast<std::ptrdiff_t>(Row(k));
-      std::fill(row + static_cast<std::ptrdiff_t>(lo), row + static_cast<std::ptrdiff_t>(hi + 1),
-                0);
-    }
+    const std::size_t lo = Index(FFirst, FLow / 64);
+    const std::size_t hi = std::min(Index(FFirst, FHigh / 64) + FRows, FBits.size());
+    std::fill(FBits.begin() + static_cast<std::ptrdiff_t>(lo),
+              FBits.begin() + static_cast<std::ptrdiff_t>(hi), 0);
   }
+
+  FailedPairs(const FailedPairs&) = delete;
+  FailedPairs& operator=(const FailedPairs&) = delete;
 
   bool Covers(int k) const { return k >= FFirst && k <= FLast; }
 
   bool Failed(int k, Pos p) const {
-    if (!Covers(k) || p > FLimit) return false;
-    return (FBits[Row(k) + static_cast<std::size_t>(p) / 64] >> (p % 64)) & 1U;
+    if (!Covers(k) || p < FBase * 64 || p > FLimit) return false;
+    const std::size_t at = Index(k, p / 64);
+    return at < FBits.size() && ((FBits[at] >> (p % 64)) & 1U) != 0;
   }
 
   void Mark(int k, Pos p) { MarkRange(k, p, p); }
 
   // Marks the positions Lo..Hi (as far as they are recorded).
   void MarkRange(int k, Pos Lo, Pos Hi) {
+    Lo = std::max(Lo, FBase * 64);
     Hi = std::min(Hi, FLimit);
-    if (!Covers(k) || Lo > Hi) return;
-    const std::size_t row = Row(k);
+    if (!Covers(k) || Lo > Hi || !Reach(Hi / 64)) return;
     for (Pos w = Lo / 64; w <= Hi / 64; ++w) {
       const int from = w == Lo / 64 ? static_cast<int>(Lo % 64) : 0;
       const int to = w == Hi / 64 ? static_cast<int>(Hi % 64) : 63;
-      FBits[row + static_cast<std::size_t>(w)] |= (~std::uint64_t{0} >> (63 - to + from)) << from;
+      FBits[Index(k, w)] |= (~std::uint64_t{0} >> (63 - to + from)) << from;
     }
     FLow = std::min(FLow, Lo);
     FHigh = std::max(FHigh, Hi);
@@ -87,11 +91,13 @@ class FailedPairs {
 
   // The first position of Lo..Hi recorded as failed for token k, or 0.
   Pos FirstFailed(int k, Pos Lo, Pos Hi) const {
+    Lo = std::max(Lo, FBase * 64);
     Hi = std::min(Hi, FLimit);
     if (!Covers(k) || Lo > Hi) return 0;
-    const std::size_t row = Row(k);
     for (Pos w = Lo / 64; w <= Hi / 64; ++w) {
-      std::uint64_t bits = FBits[row + static_cast<std::size_t>(w)];
+      const std::size_t at = Index(k, w);
+      if (at >= FBits.size()) break;  // not reached yet: nothing recorded there
+      std::uint64_t bits = FBits[at];
       if (w == Lo / 64) bits &= ~std::uint64_t{0} << (Lo % 64);
       if (w == Hi / 64) bits &= ~std::uint64_t{0} >> (63 - Hi % 64);
       if (bits != 0) return w * 64 + std::countr_zero(bits);
@@ -100,13 +106,29 @@ class FailedPairs {
   }
 
  private:
-  std::size_t Row(int k) const { return static_cast<std::size_t>(k - FFirst) * FWords; }
+  // The word of token k for the positions 64 w .. 64 w + 63 (w >= FBase).
+  std::size_t Index(int k, Pos w) const {
+    return static_cast<std::size_t>(w - FBase) * FRows + static_cast<std::size_t>(k - FFirst);
+  }
+
+  // Grows the table to hold the words of block w; false when memory runs out.
+  bool Reach(Pos w) {
+    const std::size_t need = Index(FLast, w) + 1;
+    if (FBits.size() >= need) return true;
+    try {
+      FBits.resize(need, 0);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    return true;
+  }
 
   std::vector<std::uint64_t>& FBits;
   int FFirst;
   int FLast;
+  std::size_t FRows;
+  Pos FBase;  // the first block of 64 positions recorded
   Pos FLimit;
-  std::size_t FWords;
   Pos FLow = std::numeric_limits<Pos>::max();
   Pos FHigh = 0;
 };
@@ -399,13 +421,7 @@ bool Search(TRegExp& Tokens, std::int32_t Count, StringView Input, std::int32_t 
     if (IsQuantified(Tokens[k].Action)) firstChoice = k;
   }
   std::optional<FailedPairs> memo;
-  if (firstChoice != 0) {
-    try {
-      memo.emplace(Scratch, firstChoice, Count - 1, length + 1);
-    } catch (const std::bad_alloc&) {
-      // Without the table the search is still correct, only slower on hard patterns.
-    }
-  }
+  if (firstChoice != 0) memo.emplace(Scratch, firstChoice, Count - 1, first, length + 1);
   Matcher matcher(Tokens, Count, text.data(), length, memo ? &*memo : nullptr);
   // Start positions and the candidates of a repeated "any character" skip to where the
   // token after them can pass: the next copy of its literal, the next set member.

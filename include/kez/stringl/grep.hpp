@@ -183,9 +183,11 @@ class TGrep : public TComponent {
   // SearchStartPos 2 matches at 2 and ends at 1). Input characters above code 255 never
   // belong to a set (negated or not). After a failed search MatchPos, MatchStartPos and
   // MatchEndPos are 0. Never raises; any SearchStartPos, INT32_MAX included, is safe.
-  // Memory: the failed-attempt table grows with text x pattern (about one bit per
-  // character and token); the table of a long text (beyond some hundred kilobytes) is
-  // freed when the search ends, a small one is kept for the next search.
+  // Memory: the failed-attempt table grows with the part of the text a search reaches
+  // times the pattern (about one bit per character and token); a large table (beyond some
+  // hundred kilobytes) is freed when the search ends, a small one is kept for the next
+  // search. A search costs what it explores, not the whole text, so finding every match of
+  // a long text takes time linear in the text.
   //
   // To find every match, search, then set SearchStartPos to MatchEndPos + 1 (to
   // MatchStartPos + 1 after an empty match, where MatchEndPos < MatchStartPos) and search
