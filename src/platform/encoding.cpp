@@ -1,7 +1,13 @@
 // Windows-1252 and UTF-8 conversions.
 #include <array>
+#include <cstddef>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "kez/platform/types.hpp"
+#include "platform/encoding_internal.hpp"
 
 namespace kez {
 namespace {
@@ -13,14 +19,8 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-}  // namespace
-
-char16_t AnsiCharToChar(unsigned char Byte) {
-  if (Byte >= 0x80 && Byte <= 0x9F) return kHighControls[Byte - 0x80];
-  return Byte;
-}
-
-bool CharToAnsiCharExact(char16_t Ch, unsigned char& Byte) {
+// The byte of a character, or false for one the code page cannot hold ('?' then).
+inline bool AnsiByteOf(char16_t Ch, unsigned char& Byte) {
   if (Ch < 0x80 || (Ch >= 0xA0 && Ch <= 0xFF)) {
     Byte = static_cast<unsigned char>(Ch);
     return true;
@@ -35,28 +35,127 @@ bool CharToAnsiCharExact(char16_t Ch, unsigned char& Byte) {
   return false;
 }
 
+// Widens N bytes to the characters with the same codes; true when any byte is 0x80 or
+// above. Texts are mostly short (a line, a name), so the tail is one overlapping vector
+// step rather than a loop over single bytes.
+bool WidenBytes(const unsigned char* Bytes, std::size_t N, char16_t* Out) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  int high = 0;
+  const auto widen16 = [&](std::size_t At) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Bytes + At));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + At), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + At + 8), _mm_unpackhi_epi8(v, zero));
+    high |= _mm_movemask_epi8(v);
+  };
+  const auto widen8 = [&](std::size_t At) {
+    const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Bytes + At));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + At), _mm_unpacklo_epi8(v, zero));
+    high |= _mm_movemask_epi8(v);
+  };
+  if (N >= 16) {
+    std::size_t i = 0;
+    for (; i + 16 <= N; i += 16) widen16(i);
+    if (i < N) widen16(N - 16);
+    return high != 0;
+  }
+  if (N >= 8) {
+    widen8(0);
+    widen8(N - 8);
+    return high != 0;
+  }
+#endif
+  unsigned char any = 0;
+  for (std::size_t i = 0; i < N; ++i) {
+    Out[i] = Bytes[i];
+    any |= Bytes[i];
+  }
+  return any >= 0x80;
+}
+
+// Narrows N characters to their Windows-1252 bytes. Runs of ASCII go through whole vectors;
+// a block holding anything else is done character by character.
+void NarrowChars(const char16_t* Chars, std::size_t N, unsigned char* Out) {
+  const auto one = [&](std::size_t At) { AnsiByteOf(Chars[At], Out[At]); };
+#if defined(__SSE2__)
+  const __m128i nonAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+  const __m128i zero = _mm_setzero_si128();
+  const auto isAscii = [&](__m128i v) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, nonAscii), zero)) == 0xFFFF;
+  };
+  // Steps over a block that may overlap the previous one: both write the same bytes.
+  const auto narrow16 = [&](std::size_t At) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Chars + At));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Chars + At + 8));
+    if (isAscii(_mm_or_si128(a, b))) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + At), _mm_packus_epi16(a, b));
+    } else {
+      for (std::size_t i = At; i < At + 16; ++i) one(i);
+    }
+  };
+  const auto narrow8 = [&](std::size_t At) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Chars + At));
+    if (isAscii(a)) {
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(Out + At), _mm_packus_epi16(a, a));
+    } else {
+      for (std::size_t i = At; i < At + 8; ++i) one(i);
+    }
+  };
+  if (N >= 16) {
+    std::size_t i = 0;
+    for (; i + 16 <= N; i += 16) narrow16(i);
+    if (i < N) narrow16(N - 16);
+    return;
+  }
+  if (N >= 8) {
+    narrow8(0);
+    narrow8(N - 8);
+    return;
+  }
+#endif
+  for (std::size_t i = 0; i < N; ++i) one(i);
+}
+
+}  // namespace
+
+char16_t AnsiCharToChar(unsigned char Byte) {
+  if (Byte >= 0x80 && Byte <= 0x9F) return kHighControls[Byte - 0x80];
+  return Byte;
+}
+
+bool CharToAnsiCharExact(char16_t Ch, unsigned char& Byte) { return AnsiByteOf(Ch, Byte); }
+
 unsigned char CharToAnsiChar(char16_t Ch) {
   unsigned char b;
-  CharToAnsiCharExact(Ch, b);
+  AnsiByteOf(Ch, b);
   return b;
 }
 
+void detail::AssignAnsi(String& Out, std::string_view Bytes) {
+  Out.resize(Bytes.size());
+  const auto* bytes = reinterpret_cast<const unsigned char*>(Bytes.data());
+  if (WidenBytes(bytes, Bytes.size(), Out.data())) {
+    for (std::size_t i = 0; i < Bytes.size(); ++i) {
+      if (bytes[i] >= 0x80 && bytes[i] <= 0x9F) Out[i] = kHighControls[bytes[i] - 0x80];
+    }
+  }
+}
+
 String AnsiToString(std::string_view Text) {
-  String r(Text.size(), u'\0');
-  for (std::size_t i = 0; i < Text.size(); ++i)
-    r[i] = AnsiCharToChar(static_cast<unsigned char>(Text[i]));
+  String r;
+  detail::AssignAnsi(r, Text);
   return r;
 }
 
 AnsiString StringToAnsi(StringView Text) {
   AnsiString r(Text.size(), '\0');
-  for (std::size_t i = 0; i < Text.size(); ++i) r[i] = static_cast<char>(CharToAnsiChar(Text[i]));
+  NarrowChars(Text.data(), Text.size(), reinterpret_cast<unsigned char*>(r.data()));
   return r;
 }
 
 String ToString(std::string_view Latin1) {
   String r(Latin1.size(), u'\0');
-  for (std::size_t i = 0; i < Latin1.size(); ++i) r[i] = static_cast<unsigned char>(Latin1[i]);
+  WidenBytes(reinterpret_cast<const unsigned char*>(Latin1.data()), Latin1.size(), r.data());
   return r;
 }
 

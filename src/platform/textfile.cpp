@@ -14,6 +14,7 @@
 #include "kez/platform/exceptions.hpp"
 #include "kez/platform/path.hpp"
 #include "kez/platform/sysutils.hpp"
+#include "platform/encoding_internal.hpp"
 #include "platform/stream_detail.hpp"
 
 namespace kez {
@@ -267,6 +268,12 @@ bool TextFile::CheckOutput() {
 }
 
 int TextFile::PeekByte() {
+#if defined(__GLIBC__)
+  // A byte waiting in the stdio buffer is looked at in place, as getc_unlocked itself reads
+  // it: Eof before every line would otherwise pay for ungetc and its lock.
+  if (FFile->_IO_read_ptr < FFile->_IO_read_end)
+    return static_cast<unsigned char>(*FFile->_IO_read_ptr);
+#endif
   const int c = getc_unlocked(FFile);
   if (c == EOF) {
     if (std::ferror(FFile)) Fail(ioReadError);
@@ -284,60 +291,56 @@ int TextFile::GetByte() {
 
 namespace {
 
-// The line buffer of getdelim, one per thread; a buffer grown by a very long line is given
-// back after that line.
-struct LineBuffer {
-  char* Data = nullptr;
-  std::size_t Size = 0;
-  ~LineBuffer() { std::free(Data); }
-  void Shrink() {
-    if (Size <= (std::size_t{1} << 20)) return;
+// Reads the next line into a getdelim buffer and gives it without its line end: a line
+// ends at LF, a CR right before it belongs to the line end, any other CR is a character of
+// the line. False at the end of the file or on a read error. A buffer grown past 1 MiB by
+// an earlier long line is given back first.
+bool NextLine(std::FILE* File, char*& Data, std::size_t& Size, std::string_view& Line) {
+  if (Size > (std::size_t{1} << 20)) {
     std::free(Data);
     Data = nullptr;
     Size = 0;
   }
-};
-
-// Reads the next line into the thread's line buffer and gives it without its line end: a
-// line ends at LF, a CR right before it belongs to the line end, any other CR is a
-// character of the line. False at the end of the file or on a read error.
-bool NextLine(std::FILE* File, std::string_view& Line) {
-  static thread_local LineBuffer buffer;
-  buffer.Shrink();
-  const ssize_t n = ::getdelim(&buffer.Data, &buffer.Size, '\n', File);
+  const ssize_t n = ::getdelim(&Data, &Size, '\n', File);
   if (n < 0) return false;
   std::size_t length = static_cast<std::size_t>(n);
-  if (length > 0 && buffer.Data[length - 1] == '\n') {
+  if (length > 0 && Data[length - 1] == '\n') {
     --length;
-    if (length > 0 && buffer.Data[length - 1] == '\r') --length;
+    if (length > 0 && Data[length - 1] == '\r') --length;
   }
-  Line = std::string_view(buffer.Data, length);
+  Line = std::string_view(Data, length);
   return true;
 }
 
 }  // namespace
 
+TextFile::LineBuffer::~LineBuffer() { std::free(Data); }
+
+bool TextFile::ReadLine(std::string_view& Line) {
+  if (!CheckInput()) return false;
+  if (NextLine(FFile, FLine.Data, FLine.Size, Line)) return true;
+  if (std::ferror(FFile)) Fail(ioReadError);
+  return false;
+}
+
 void TextFile::ReadLnAnsi(AnsiString& Line) {
   Line.clear();
-  if (!CheckInput()) return;
   std::string_view line;
-  if (NextLine(FFile, line)) {
-    Line.assign(line);
-  } else if (std::ferror(FFile)) {
-    Fail(ioReadError);
-  }
+  if (ReadLine(line)) Line.assign(line);
 }
 
 void TextFile::ReadLn(String& Line) {
-  AnsiString bytes;
-  ReadLnAnsi(bytes);
-  Line = AnsiToString(bytes);
+  std::string_view line;
+  if (ReadLine(line)) {
+    detail::AssignAnsi(Line, line);  // into the text's own room: no allocation per line
+  } else {
+    Line.clear();
+  }
 }
 
 void TextFile::ReadLn() {
-  if (!CheckInput()) return;
   std::string_view line;
-  if (!NextLine(FFile, line) && std::ferror(FFile)) Fail(ioReadError);
+  ReadLine(line);
 }
 
 char16_t TextFile::ReadChar() {
@@ -436,8 +439,10 @@ void TextFile::WriteReal(Extended Value, int Width, int Decimals) {
 }
 
 void TextFile::WriteLn(StringView Text) {
-  if (!Text.empty()) Write(Text);
-  WriteAnsi("\r\n");
+  // One write for the text and its line end.
+  AnsiString bytes = StringToAnsi(Text);
+  bytes += "\r\n";
+  WriteAnsi(bytes);
 }
 
 // ---- UntypedFile -----------------------------------------------------------------------

@@ -4,10 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <string_view>
 
 #include "kez/platform/sysutils.hpp"
 #include "streams/bytereader.hpp"
@@ -82,35 +79,6 @@ std::size_t FindLineEnd(const std::uint8_t* Data, std::size_t N) {
   }
 }
 
-// Widens N bytes to the characters with the same codes. Short lines are the common case,
-// so the tail is done with one overlapping vector store rather than byte by byte.
-void Widen(const std::uint8_t* Bytes, std::size_t N, char16_t* Out) {
-#if defined(__SSE2__)
-  const __m128i zero = _mm_setzero_si128();
-  const auto widen16 = [&](std::size_t At) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Bytes + At));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + At), _mm_unpacklo_epi8(v, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + At + 8), _mm_unpackhi_epi8(v, zero));
-  };
-  const auto widen8 = [&](std::size_t At) {
-    const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Bytes + At));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + At), _mm_unpacklo_epi8(v, zero));
-  };
-  if (N >= 16) {
-    std::size_t i = 0;
-    for (; i + 16 <= N; i += 16) widen16(i);
-    if (i < N) widen16(N - 16);
-    return;
-  }
-  if (N >= 8) {
-    widen8(0);
-    widen8(N - 8);
-    return;
-  }
-#endif
-  for (std::size_t i = 0; i < N; ++i) Out[i] = Bytes[i];
-}
-
 // Reads one line with the end test of mode M (5 stands for "never").
 template <int M, class Reader>
 String ReadLine(Reader& reader, bool& Eos) {
@@ -129,9 +97,7 @@ String ReadLine(Reader& reader, bool& Eos) {
       }
     }
     reader.Skip(length);
-    String line(kept, char16_t{0});
-    Widen(data, kept, line.data());
-    return line;
+    return ToString(std::string_view(reinterpret_cast<const char*>(data), kept));
   } else {
     String line;
     // Other streams: bytes are gathered in a small block and appended block by block, much

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "kez/platform/types.hpp"
 
 namespace kez {
@@ -19,6 +21,35 @@ TEST(Encoding, EveryAnsiByteRoundTrips) {
 
 TEST(Encoding, UnrepresentableCharactersBecomeQuestionMarks) {
   EXPECT_EQ(StringToAnsi(u"a\u4E2Db"), "a?b");
+}
+
+// The whole-text conversions work on blocks of 8 and 16 characters with an overlapping
+// last block; texts of every length up to a few blocks, with the special characters at
+// random places, must convert exactly as character by character.
+TEST(Encoding, WholeTextsConvertAsSingleCharacters) {
+  std::mt19937 rng(7);
+  const char16_t wide[] = {u'a', u'\u00E9', u'\u20AC', u'\u0081', u'\u4E2D', u'\u0178', 0,
+                           u'\u00FF', u'\u0100', u'\u007F', u'\u0080'};
+  for (int round = 0; round < 2000; ++round) {
+    const std::size_t length = rng() % 50;
+    const bool plain = round % 3 == 0;  // mostly ASCII, the vector path's own case
+    std::string bytes(length, 'x');
+    String text(length, u'x');
+    for (std::size_t i = 0; i < length; ++i) {
+      if (plain && rng() % 8 != 0) continue;
+      bytes[i] = static_cast<char>(rng() % 256);
+      text[i] = wide[rng() % std::size(wide)];
+    }
+    String expectedText;
+    for (const char b : bytes) expectedText += AnsiCharToChar(static_cast<unsigned char>(b));
+    ASSERT_EQ(AnsiToString(bytes), expectedText);
+    String latin1;
+    for (const char b : bytes) latin1 += static_cast<char16_t>(static_cast<unsigned char>(b));
+    ASSERT_EQ(ToString(bytes), latin1);
+    AnsiString expectedBytes;
+    for (const char16_t c : text) expectedBytes += static_cast<char>(CharToAnsiChar(c));
+    ASSERT_EQ(StringToAnsi(text), expectedBytes);
+  }
 }
 
 TEST(Encoding, Utf8RoundTripsIncludingSurrogatePairs) {

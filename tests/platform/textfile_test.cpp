@@ -49,6 +49,27 @@ TEST(TextFile, ReadsCrLfAndLfLineEndsAndKeepsALoneCr) {
   EXPECT_EQ(past, u"");
 }
 
+TEST(TextFile, LongLinesAndTwoFilesReadInTurn) {
+  TempDir dir;
+  const std::string longLine(3 << 20, 'q');  // grows the line buffer past what is kept
+  WriteBytes(dir.NativeFile("a.txt"), longLine + "\r\nshort\r\n");
+  WriteBytes(dir.NativeFile("b.txt"), "one\ntwo\n");
+  TextFile a(dir.File("a.txt")), b(dir.File("b.txt"));
+  a.Reset();
+  b.Reset();
+  String lineA, lineB;
+  a.ReadLn(lineA);
+  b.ReadLn(lineB);
+  EXPECT_EQ(lineA.size(), longLine.size());
+  EXPECT_EQ(lineB, u"one");
+  a.ReadLn(lineA);
+  b.ReadLn(lineB);
+  EXPECT_EQ(lineA, u"short");
+  EXPECT_EQ(lineB, u"two");
+  EXPECT_TRUE(a.Eof());
+  EXPECT_TRUE(b.Eof());
+}
+
 TEST(TextFile, LinesHoldingCrReadBackAsWritten) {
   TempDir dir;
   const std::vector<String> written = {u"a\rb", u"\r", u"c\r", u"\r\rd", u""};

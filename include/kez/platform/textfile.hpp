@@ -33,6 +33,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "kez/platform/types.hpp"
 
@@ -185,8 +186,22 @@ class TextFile : public TFileVar {
   bool CheckOutput();
   int PeekByte();
   int GetByte();
+  // The next line without its line end, in a buffer valid until the next read; false at
+  // the end of the file or after reporting a failure.
+  bool ReadLine(std::string_view& Line);
+
+  // The line buffer of getdelim; one grown by a very long line is given back after it.
+  struct LineBuffer {
+    char* Data = nullptr;
+    std::size_t Size = 0;
+    LineBuffer() = default;
+    LineBuffer(const LineBuffer&) = delete;
+    LineBuffer& operator=(const LineBuffer&) = delete;
+    ~LineBuffer();
+  };
 
   Mode FMode = mClosed;
+  LineBuffer FLine;
 };
 
 // UntypedFile
