@@ -147,13 +147,16 @@ int FileCopyFeedBk(StringView Source, StringView Dest, bool CopyAttributes,
   if (readable) ::fcntl(in.Get(), F_SETFL, ::fcntl(in.Get(), F_GETFL) & ~O_NONBLOCK);
   const std::string nativeDest = NativeFileName(dest);
   // Opened without truncation: when it is the source under another name it stays intact.
-  // Nothing is created unless the source can be copied.
+  // Nothing is created unless the source can be copied. An empty destination (a new file
+  // above all) is not truncated: on ext4 a truncation to zero makes close flush the whole
+  // copy to the disk at once, which made copies a third slower than cp.
   const Fd out(
       status == fcSuccess ? ::open(nativeDest.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666) : -1);
   struct stat dst {};
   if (status == fcSuccess && (out.Get() < 0 || ::fstat(out.Get(), &dst) != 0 ||
                               (dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) ||
-                              (S_ISREG(dst.st_mode) && ::ftruncate(out.Get(), 0) != 0))) {
+                              (S_ISREG(dst.st_mode) && dst.st_size > 0 &&
+                               ::ftruncate(out.Get(), 0) != 0))) {
     status = fcCreateDestFailed;
   }
 

@@ -62,6 +62,20 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FeedbackSequence,
                          ::testing::Values(0, 1, 8192, 8193, 10000, 128 * 8192, 128 * 8192 + 5,
                                            3 * 128 * 8192 - 1));
 
+TEST(FileCopyFeedBk, ReplacesALongerDestinationWholly) {
+  TempDir tmp;
+  WriteBytes(tmp.NativeFile("src"), "short");
+  for (const bool withFeedback : {false, true}) {
+    WriteBytes(tmp.NativeFile("dst"), Pattern(20000));
+    const int status = withFeedback ? FileCopyFeedBk(tmp.File("src"), tmp.File("dst"), false,
+                                                     [](std::int64_t, std::int64_t) {})
+                                    : FileCopyFeedBk(tmp.File("src"), tmp.File("dst"), false,
+                                                     nullptr);
+    EXPECT_EQ(status, fcSuccess);
+    EXPECT_EQ(ReadBytes(tmp.NativeFile("dst")), "short");
+  }
+}
+
 TEST(FileCopyFeedBk, ExamplesFromTheDocumentation) {
   EXPECT_EQ(ExpectedCalls(10000), (Calls{{0, 10000}, {0, 10000}, {8192, 10000}, {10000, 10000}}));
   EXPECT_EQ(ExpectedCalls(0), (Calls{{0, 0}, {0, 0}, {0, 0}}));
