@@ -147,6 +147,10 @@ String AnsiToString(std::string_view Text) {
   return r;
 }
 
+void detail::NarrowToAnsi(const char16_t* Chars, std::size_t Count, char* Out) {
+  NarrowChars(Chars, Count, reinterpret_cast<unsigned char*>(Out));
+}
+
 AnsiString StringToAnsi(StringView Text) {
   AnsiString r(Text.size(), '\0');
   NarrowChars(Text.data(), Text.size(), reinterpret_cast<unsigned char*>(r.data()));

@@ -291,11 +291,31 @@ int TextFile::GetByte() {
 
 namespace {
 
-// Reads the next line into a getdelim buffer and gives it without its line end: a line
-// ends at LF, a CR right before it belongs to the line end, any other CR is a character of
-// the line. False at the end of the file or on a read error. A buffer grown past 1 MiB by
-// an earlier long line is given back first.
+// Reads the next line, in the stdio buffer or a getdelim buffer, and gives it without its
+// line end (valid until the next read): a line ends at LF, a CR right before it belongs to
+// the line end, any other CR is a character of the line. False at the end of the file or on
+// a read error. A getdelim buffer grown past 1 MiB by an earlier long line is given back.
 bool NextLine(std::FILE* File, char*& Data, std::size_t& Size, std::string_view& Line) {
+  const auto cutLineEnd = [&](const char* Begin, std::size_t Length) {
+    if (Length > 0 && Begin[Length - 1] == '\n') {
+      --Length;
+      if (Length > 0 && Begin[Length - 1] == '\r') --Length;
+    }
+    Line = std::string_view(Begin, Length);
+  };
+#if defined(__GLIBC__)
+  // A line that lies whole in the stdio buffer is taken where it is: moving the read
+  // pointer past it is what getc_unlocked does byte by byte. This saves getdelim's copy and
+  // lock on most lines; the rest go through getdelim.
+  char* const begin = File->_IO_read_ptr;
+  if (begin < File->_IO_read_end) {
+    if (auto* lf = static_cast<char*>(std::memchr(begin, '\n', File->_IO_read_end - begin))) {
+      File->_IO_read_ptr = lf + 1;
+      cutLineEnd(begin, static_cast<std::size_t>(lf + 1 - begin));
+      return true;
+    }
+  }
+#endif
   if (Size > (std::size_t{1} << 20)) {
     std::free(Data);
     Data = nullptr;
@@ -303,12 +323,7 @@ bool NextLine(std::FILE* File, char*& Data, std::size_t& Size, std::string_view&
   }
   const ssize_t n = ::getdelim(&Data, &Size, '\n', File);
   if (n < 0) return false;
-  std::size_t length = static_cast<std::size_t>(n);
-  if (length > 0 && Data[length - 1] == '\n') {
-    --length;
-    if (length > 0 && Data[length - 1] == '\r') --length;
-  }
-  Line = std::string_view(Data, length);
+  cutLineEnd(Data, static_cast<std::size_t>(n));
   return true;
 }
 
@@ -409,7 +424,35 @@ void TextFile::WriteAnsi(std::string_view Bytes) {
     Fail(ioWriteError);
 }
 
-void TextFile::Write(StringView Text) { WriteAnsi(StringToAnsi(Text)); }
+namespace {
+
+// Hands Text in the code page, followed by Tail, to Put in pieces converted in a buffer on
+// the stack, so that writing a text allocates nothing; a short text goes in one piece.
+template <class PutFn>
+void PutAnsi(StringView Text, std::string_view Tail, PutFn&& Put) {
+  constexpr std::size_t kPiece = 4096;
+  char buffer[kPiece + 2];
+  std::size_t done = 0;
+  do {
+    const std::size_t n = std::min(kPiece, Text.size() - done);
+    detail::NarrowToAnsi(Text.data() + done, n, buffer);
+    done += n;
+    std::size_t length = n;
+    if (done == Text.size() && !Tail.empty() && Tail.size() <= sizeof buffer - n) {
+      std::memcpy(buffer + n, Tail.data(), Tail.size());
+      length += Tail.size();
+      Tail = {};
+    }
+    Put(std::string_view(buffer, length));  // an empty text still checks the file
+  } while (done < Text.size());
+  if (!Tail.empty()) Put(Tail);
+}
+
+}  // namespace
+
+void TextFile::Write(StringView Text) {
+  PutAnsi(Text, {}, [&](std::string_view Piece) { WriteAnsi(Piece); });
+}
 
 void TextFile::Write(char16_t Ch) {
   const char b = static_cast<char>(CharToAnsiChar(Ch));
@@ -439,10 +482,7 @@ void TextFile::WriteReal(Extended Value, int Width, int Decimals) {
 }
 
 void TextFile::WriteLn(StringView Text) {
-  // One write for the text and its line end.
-  AnsiString bytes = StringToAnsi(Text);
-  bytes += "\r\n";
-  WriteAnsi(bytes);
+  PutAnsi(Text, "\r\n", [&](std::string_view Piece) { WriteAnsi(Piece); });
 }
 
 // ---- UntypedFile -----------------------------------------------------------------------

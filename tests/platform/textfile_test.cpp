@@ -200,6 +200,29 @@ TEST(TextFile, DeferredModeReportsWrongDirection) {
   f.Reset();
   f.WriteLn(u"x");
   EXPECT_EQ(f.IOResult(), ioNotOpenForOutput);
+  f.Write(u"");  // even an empty text checks the file
+  EXPECT_EQ(f.IOResult(), ioNotOpenForOutput);
+}
+
+TEST(TextFile, LongTextsAreWrittenWhole) {
+  // Texts are converted in pieces of a few thousand characters: a long one, with characters
+  // of the code page's upper half and characters it lacks spread over it, comes out whole.
+  TempDir dir;
+  String text;
+  std::string bytes;
+  for (int i = 0; i < 10000; ++i) {
+    const int kind = i % 7;
+    text += kind == 0 ? u'\u20AC' : kind == 3 ? u'\u4E2D' : static_cast<char16_t>(u'a' + i % 26);
+    bytes += kind == 0 ? '\x80' : kind == 3 ? '?' : static_cast<char>('a' + i % 26);
+  }
+  TextFile f(dir.File("long.txt"));
+  f.Rewrite();
+  f.Write(text);
+  f.WriteLn(text);
+  f.WriteLn(text.substr(0, 4096));
+  f.Close();
+  EXPECT_EQ(ReadBytes(dir.NativeFile("long.txt")),
+            bytes + bytes + "\r\n" + bytes.substr(0, 4096) + "\r\n");
 }
 
 TEST(TextFile, DeferredModeLeavesTheFileAloneWhileACodeIsPending) {
