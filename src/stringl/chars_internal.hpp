@@ -20,8 +20,11 @@ constexpr char16_t FoldASCII(char16_t Ch) {
 // StringView::npos (an empty pattern is found at From, a From behind the text finds
 // nothing). Candidates are the positions whose first and last characters agree with the
 // pattern's, compared 16 at a time where the processor has 256-bit vectors; each candidate
-// costs at most the pattern's length, so this is meant for short patterns.
-std::size_t ScanForText(StringView Text, std::size_t From, StringView Pattern);
+// costs at most the pattern's length, so this is meant for short patterns. With FoldText
+// the text is searched as if its ASCII capitals were small letters (FoldASCII), without a
+// copy; a pattern holding a capital is then found nowhere.
+std::size_t ScanForText(StringView Text, std::size_t From, StringView Pattern,
+                        bool FoldText = false);
 
 // SubstringFinder
 // Finds one pattern in texts in time linear in the text and the pattern, whatever both
@@ -31,16 +34,18 @@ std::size_t ScanForText(StringView Text, std::size_t From, StringView Pattern);
 // build for such a pattern. Short patterns use ScanForText, whose cost per position is
 // bounded by their length; longer ones Knuth-Morris-Pratt, which skips to the next copy of
 // the pattern's first character whenever no partial match is pending. The finder keeps a
-// view of the pattern, which must outlive it; an empty pattern is found at From.
+// view of the pattern, which must outlive it; an empty pattern is found at From. FoldText
+// searches the texts as ScanForText does.
 class SubstringFinder {
  public:
-  explicit SubstringFinder(StringView Pattern);
+  explicit SubstringFinder(StringView Pattern, bool FoldText = false);
 
   // The 0-based index of the first occurrence at or after From, or StringView::npos.
   std::size_t Find(StringView Text, std::size_t From) const;
 
  private:
   StringView FPattern;
+  bool FFoldText;
   // FBorder[i]: the length of the longest proper border of FPattern[0..i].
   std::vector<std::uint32_t> FBorder;
 };

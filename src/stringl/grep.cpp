@@ -119,13 +119,9 @@ bool TGrep::MatchString(StringView Instring, std::int32_t& MatchPos) {
     found = true;
     FMatchStartPos = std::max<std::int32_t>(FSrcStartPos, 1);
     FMatchEndPos = FMatchStartPos - 1;
-  } else if (FIgnoreCase) {
-    const String lowered = LowerCase(Instring);
-    found = grep_detail::Search(FregExp, FLengRegExp, lowered, FSrcStartPos, FMatchStartPos,
-                                FMatchEndPos, FFailedScratch);
   } else {
-    found = grep_detail::Search(FregExp, FLengRegExp, Instring, FSrcStartPos, FMatchStartPos,
-                                FMatchEndPos, FFailedScratch);
+    found = grep_detail::Search(FregExp, FLengRegExp, Instring, FIgnoreCase, FSrcStartPos,
+                                FMatchStartPos, FMatchEndPos, FFailedScratch);
   }
   // The table of a long text is not kept for the component's lifetime: one search of
   // twenty million characters would otherwise hold over 100 MB until the component dies.

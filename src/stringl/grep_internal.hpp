@@ -25,10 +25,13 @@ String DecodeCharCodes(StringView Pattern);
 int Compile(StringView Pattern, TRegExp& Tokens, std::int32_t& Count);
 
 // Search
-// Finds the first match of Tokens[1..Count] (Count >= 1) in Input from StartPos on.
-// Sets ValidFrom of the tokens along the match, MatchStart and MatchEnd on success.
-// Scratch is the failed-attempt table: all zero on entry and on return.
-bool Search(TRegExp& Tokens, std::int32_t Count, StringView Input, std::int32_t StartPos,
-            std::int32_t& MatchStart, std::int32_t& MatchEnd, std::vector<std::uint64_t>& Scratch);
+// Finds the first match of Tokens[1..Count] (Count >= 1) in Input from StartPos on; with
+// IgnoreCase Input is read as if lower-cased (ASCII letters), without a copy, so that each
+// search of a long text costs only what it explores. Sets ValidFrom of the tokens along
+// the match, MatchStart and MatchEnd on success. Scratch is the failed-attempt table: all
+// zero on entry and on return.
+bool Search(TRegExp& Tokens, std::int32_t Count, StringView Input, bool IgnoreCase,
+            std::int32_t StartPos, std::int32_t& MatchStart, std::int32_t& MatchEnd,
+            std::vector<std::uint64_t>& Scratch);
 
 }  // namespace kez::grep_detail

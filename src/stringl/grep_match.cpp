@@ -139,8 +139,10 @@ bool IsQuantified(TGrepTokenAct Action) {
 
 class Matcher {
  public:
-  Matcher(TRegExp& Tokens, std::int32_t Count, const char16_t* Text, Pos Length, FailedPairs* Memo)
-      : FTokens(Tokens), FCount(Count), FText(Text), FLength(Length), FMemo(Memo) {
+  // Fold: the text is read as if lower-cased (ASCII letters), for IgnoreCase.
+  Matcher(TRegExp& Tokens, std::int32_t Count, const char16_t* Text, Pos Length, bool Fold,
+          FailedPairs* Memo)
+      : FTokens(Tokens), FCount(Count), FText(Text), FLength(Length), FFold(Fold), FMemo(Memo) {
     FFailsFrom.fill(kNowhere);
   }
 
@@ -175,7 +177,7 @@ class Matcher {
     const TGrepToken& token = FTokens[k];
     if ((token.Action == taNormal || token.Action == taMult1) && token.NumChars > 0) {
       FFinders[static_cast<std::size_t>(k)].emplace(
-          StringView(token.Params.data() + 1, static_cast<std::size_t>(token.NumChars)));
+          StringView(token.Params.data() + 1, static_cast<std::size_t>(token.NumChars)), FFold);
     }
   }
 
@@ -203,16 +205,18 @@ class Matcher {
 
   bool IsMember(const TGrepToken& Token, Pos p) const {
     if (p < 1 || p > FLength) return false;
-    const char16_t ch = FText[p - 1];
+    const char16_t ch = CharAt(p);
     return ch <= 255 && Token.Params[ch] == kMember;
   }
 
   // An empty literal (an empty group) is present everywhere, behind the text too.
   bool LiteralAt(const TGrepToken& Token, Pos p) const {
     if (Token.NumChars == 0) return true;
-    if (p < 1 || Token.NumChars > FLength - p + 1 || FText[p - 1] != Token.Params[1]) return false;
-    return std::equal(Token.Params.begin() + 1, Token.Params.begin() + 1 + Token.NumChars,
-                      FText + (p - 1));
+    if (p < 1 || Token.NumChars > FLength - p + 1 || CharAt(p) != Token.Params[1]) return false;
+    const auto* chars = Token.Params.begin() + 1;
+    if (!FFold) return std::equal(chars, chars + Token.NumChars, FText + (p - 1));
+    return std::equal(chars, chars + Token.NumChars, FText + (p - 1),
+                      [](char16_t c, char16_t t) { return c == detail::FoldASCII(t); });
   }
 
   std::int32_t End() const { return static_cast<std::int32_t>(FEnd); }
@@ -364,8 +368,15 @@ class Matcher {
 
   TRegExp& FTokens;
   std::int32_t FCount;
+  // The character at p (1 <= p <= FLength) as the search sees it.
+  char16_t CharAt(Pos p) const {
+    const char16_t ch = FText[p - 1];
+    return FFold ? detail::FoldASCII(ch) : ch;
+  }
+
   const char16_t* FText;
   Pos FLength;
+  bool FFold;
   FailedPairs* FMemo;
   Pos FEnd = 0;
   std::array<std::optional<detail::SubstringFinder>, kMaxTokens + 1> FFinders;
@@ -405,8 +416,9 @@ Pos EarliestEndAnchoredStart(const TRegExp& Tokens, std::int32_t Count, Pos Leng
 
 }  // namespace
 
-bool Search(TRegExp& Tokens, std::int32_t Count, StringView Input, std::int32_t StartPos,
-            std::int32_t& MatchStart, std::int32_t& MatchEnd, std::vector<std::uint64_t>& Scratch) {
+bool Search(TRegExp& Tokens, std::int32_t Count, StringView Input, bool IgnoreCase,
+            std::int32_t StartPos, std::int32_t& MatchStart, std::int32_t& MatchEnd,
+            std::vector<std::uint64_t>& Scratch) {
   // Positions are 32-bit; a longer text is searched in its first 2^31 - 1024 characters.
   constexpr std::size_t kMaxLength = std::numeric_limits<std::int32_t>::max() - 1024;
   const auto length = static_cast<Pos>(std::min(Input.size(), kMaxLength));
@@ -422,7 +434,7 @@ bool Search(TRegExp& Tokens, std::int32_t Count, StringView Input, std::int32_t 
   }
   std::optional<FailedPairs> memo;
   if (firstChoice != 0) memo.emplace(Scratch, firstChoice, Count - 1, first, length + 1);
-  Matcher matcher(Tokens, Count, text.data(), length, memo ? &*memo : nullptr);
+  Matcher matcher(Tokens, Count, text.data(), length, IgnoreCase, memo ? &*memo : nullptr);
   // Start positions and the candidates of a repeated "any character" skip to where the
   // token after them can pass: the next copy of its literal, the next set member.
   matcher.FindLiteralOf(1);

@@ -3,6 +3,7 @@
 #include <random>
 #include <string>
 
+#include "kez/platform/sysutils.hpp"
 #include "kez/stringl.hpp"
 #include "support/test_support.hpp"
 
@@ -254,24 +255,28 @@ TEST(TGrep, NestedRepeatsStayLinear) {
 }
 
 // Finding every match of a long text: each search must cost what it explores, not the
-// text's length (a table sized for the whole text at every search made this loop of
-// 500,000 searches take a minute instead of a fifth of a second).
+// text's length. A table sized for the whole text at every search, or a lower-cased copy
+// of the text for IgnoreCase, made this loop of 500,000 searches take a minute or more
+// instead of a fifth of a second.
 TEST(TGrep, FindingEveryMatchOfALongTextStaysLinear) {
-  String text(20'000'000, u'x');
-  for (std::size_t i = 0; i < text.size(); i += 40) {
-    text[i] = u'b';
-    text[i + 20] = u'd';
+  for (const bool ignoreCase : {false, true}) {
+    String text(20'000'000, u'x');
+    for (std::size_t i = 0; i < text.size(); i += 40) {
+      text[i] = ignoreCase ? u'B' : u'b';
+      text[i + 20] = u'd';
+    }
+    TGrep grep(nullptr);
+    grep.SetIgnoreCase(ignoreCase);
+    grep.SetRegExp(u"b.*d");
+    std::int32_t pos = 0;
+    std::int32_t count = 0;
+    while (grep.MatchString(text, pos)) {
+      ASSERT_EQ(grep.MatchEndPos(), pos + 20);
+      ++count;
+      grep.SetSearchStartPos(grep.MatchEndPos() + 1);
+    }
+    EXPECT_EQ(count, 500'000) << ignoreCase;
   }
-  TGrep grep(nullptr);
-  grep.SetRegExp(u"b.*d");
-  std::int32_t pos = 0;
-  std::int32_t count = 0;
-  while (grep.MatchString(text, pos)) {
-    ASSERT_EQ(grep.MatchEndPos(), pos + 20);
-    ++count;
-    grep.SetSearchStartPos(grep.MatchEndPos() + 1);
-  }
-  EXPECT_EQ(count, 500'000);
 }
 
 // The plain search as the matching rules state it, without the failed-pair table.
@@ -358,9 +363,9 @@ class ReferenceMatcher {
 // letters reach the vector scan's blocks and their ends.
 TEST(TGrep, AgreesWithPlainBacktrackingOnRandomPatterns) {
   std::mt19937 rng(12345);
-  const char16_t pieces[][5] = {u"a",    u"b",    u".",  u"*",    u"+",   u"?",  u"(ab)",
-                                u"[ab]", u"[^a]", u"()", u"^",    u"$",   u"ab", u"c",
-                                u".*",   u"d",    u"cd", u"[cd]", u"(dc)"};
+  const char16_t pieces[][5] = {u"a",    u"b",    u".",  u"*",    u"+",    u"?",  u"(ab)",
+                                u"[ab]", u"[^a]", u"()", u"^",    u"$",    u"ab", u"c",
+                                u".*",   u"d",    u"cd", u"[cd]", u"(dc)", u"B",  u"\\#41"};
   constexpr unsigned kPieces = std::size(pieces);
   const char16_t common[] = u"abc";
   TGrep grep(nullptr);
@@ -378,6 +383,14 @@ TEST(TGrep, AgreesWithPlainBacktrackingOnRandomPatterns) {
       text += rng() % (longText ? 60 : 4) == 0 ? u'd' : common[rng() % 3];
     const auto startPos = static_cast<std::int32_t>(
         round % 3 == 0 ? static_cast<int>(rng() % (text.size() + 4)) - 1 : 1);
+    // Ignoring case: the text has capitals, which the reference sees lower-cased.
+    const bool ignoreCase = round % 5 == 1;
+    if (ignoreCase) {
+      for (char16_t& c : text)
+        if (rng() % 2 == 0) c = static_cast<char16_t>(c - u'a' + u'A');
+    }
+    const String seen = ignoreCase ? LowerCase(text) : text;
+    grep.SetIgnoreCase(ignoreCase);
     grep.SetRegExp(pattern);
     if (grep.LastError() != 0 || grep.NrOfRegExpTokens() == 0 ||
         (grep.NrOfRegExpTokens() == 1 && grep.RegExpToken(1).Action == taMult0)) {
@@ -389,10 +402,11 @@ TEST(TGrep, AgreesWithPlainBacktrackingOnRandomPatterns) {
       repeats += grep.RegExpToken(k).Action == taMult0 || grep.RegExpToken(k).Action == taMult1;
     if (longText && repeats > 2) continue;
     grep.SetSearchStartPos(startPos);
-    ReferenceMatcher reference(grep, text);
+    ReferenceMatcher reference(grep, seen);
     std::int32_t start = 0, end = 0, pos = 0;
     const bool expected = reference.Search(startPos, start, end);
-    const std::string where = U8(pattern) + " on " + U8(text) + " from " + std::to_string(startPos);
+    const std::string where = U8(pattern) + " on " + U8(text) + " from " +
+                              std::to_string(startPos) + (ignoreCase ? " ignoring case" : "");
     ASSERT_EQ(grep.MatchString(text, pos), expected) << where;
     if (expected) {
       ASSERT_EQ(pos, start) << where;
