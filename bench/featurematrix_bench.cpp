@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "kez/dstruct.hpp"
+#include "kez/platform/textfile.hpp"
 
 namespace {
 
@@ -127,11 +128,68 @@ void BM_Load_Getline(benchmark::State& state) {
   std::remove(name.c_str());
 }
 
+// What bounds the two rows above: the lines of the same file read with kez's text-file layer
+// (which the matrix reads through) and with std::getline, doing nothing with them.
+void BM_Load_TextFileLinesOnly(benchmark::State& state) {
+  kez::TFeatureMatrix m(nullptr);
+  Build(m);
+  const std::string name = TempName("kez_fm_bench_lines.txt");
+  m.Save(kez::Utf8ToString(name));
+  for (auto _ : state) {
+    kez::TextFile f(kez::Utf8ToString(name));
+    f.Reset();
+    kez::AnsiString line;
+    std::size_t bytes = 0;
+    while (!f.Eof()) {
+      f.ReadLnAnsi(line);
+      bytes += line.size();
+    }
+    f.Close();
+    benchmark::DoNotOptimize(bytes);
+  }
+  std::remove(name.c_str());
+}
+
+void BM_Load_GetlineLinesOnly(benchmark::State& state) {
+  kez::TFeatureMatrix m(nullptr);
+  Build(m);
+  const std::string name = TempName("kez_fm_bench_lines_peer.txt");
+  m.Save(kez::Utf8ToString(name));
+  for (auto _ : state) {
+    std::ifstream in(name, std::ios::binary);
+    std::string line;
+    std::size_t bytes = 0;
+    while (std::getline(in, line)) bytes += line.size();
+    benchmark::DoNotOptimize(bytes);
+  }
+  std::remove(name.c_str());
+}
+
+// The fill's bound: the text of each value with the 15 significant digits the matrix stores
+// (std::to_chars with a precision takes a slower path than the shortest form above).
+void BM_Fill_VectorToChars15(benchmark::State& state) {
+  for (auto _ : state) {
+    Table t(kFeats, std::vector<std::string>(kObjs));
+    char buf[32];
+    for (std::int32_t f = 0; f < kFeats; ++f) {
+      for (std::int32_t o = 0; o < kObjs; ++o) {
+        auto r = std::to_chars(buf, buf + sizeof buf, (o + 1) * 0.25 + (f + 1),
+                               std::chars_format::general, 15);
+        t[f][o].assign(buf, r.ptr);
+      }
+    }
+    benchmark::DoNotOptimize(t.data());
+  }
+}
+
 BENCHMARK(BM_Fill_TFeatureMatrix)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Fill_VectorToChars)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save_TFeatureMatrix)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save_Ofstream)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load_TFeatureMatrix)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load_Getline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load_TextFileLinesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load_GetlineLinesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Fill_VectorToChars15)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,5 +1,6 @@
 // TFeatureMatrix: the text file of descriptions and values.
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -96,6 +97,40 @@ ShortString CutAnsi(StringView text, std::size_t length) {
   return bytes;
 }
 
+// The value block is written in chunks of about this many bytes rather than line by line.
+constexpr std::size_t kWriteChunk = 64 * 1024;
+
+void AppendDecimal(AnsiString& out, std::int32_t value) {
+  char digits[12];
+  const auto r = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, r.ptr);
+}
+
+// Appends the Windows-1252 bytes of a text (as TextFile::Write converts it).
+void AppendAnsi(AnsiString& out, StringView text) {
+  const std::size_t start = out.size();
+  out.resize(start + text.size());
+  char* p = out.data() + start;
+  for (const char16_t ch : text)
+    *p++ = static_cast<char>(ch < 0x80 ? static_cast<unsigned char>(ch) : CharToAnsiChar(ch));
+}
+
+// Sets a text to the characters of Windows-1252 bytes (as TextFile::ReadLn converts them).
+void AssignAnsi(String& out, std::string_view bytes) {
+  out.resize(bytes.size());
+  char16_t* p = out.data();
+  for (const char b : bytes) {
+    const auto byte = static_cast<unsigned char>(b);
+    *p++ = byte < 0x80 ? char16_t{byte} : AnsiCharToChar(byte);
+  }
+}
+
+std::string_view StripBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 }  // namespace
 
 // ---- Writing ------------------------------------------------------------------------------
@@ -117,13 +152,27 @@ void TFeatureMatrix::SaveToOpenFile(TextFile& f) const {
       f.WriteLn(prefix + String(FeatPropNames[item]) + u" " + values[item]);
   }
   f.WriteLn(Keyword(kwFeatVals) + u" " + IntToStr(FNFeats) + u" " + IntToStr(FNObjs));
-  // Counted from 0, so that the object count may be the largest int32.
+  // The lines of the values are gathered into chunks: the bytes are those WriteLn would write
+  // line by line. Counted from 0, so that the object count may be the largest int32.
+  AnsiString chunk;
+  chunk.reserve(kWriteChunk + 256);
   for (std::int32_t o = 0; o < FNObjs; ++o) {
     for (std::int32_t fix = 1; fix <= FNFeats; ++fix) {
       const String& value = Cell(fix, o + 1);
-      if (!value.empty()) f.WriteLn(IntToStr(fix) + u" " + IntToStr(o + 1) + u" " + value);
+      if (value.empty()) continue;
+      AppendDecimal(chunk, fix);
+      chunk.push_back(' ');
+      AppendDecimal(chunk, o + 1);
+      chunk.push_back(' ');
+      AppendAnsi(chunk, value);
+      chunk.append("\r\n");
+      if (chunk.size() >= kWriteChunk) {
+        f.WriteAnsi(chunk);
+        chunk.clear();
+      }
     }
   }
+  f.WriteAnsi(chunk);
   f.WriteLn(Keyword(kwFeatEnd));
 }
 
@@ -222,15 +271,19 @@ void TFeatureMatrix::ReadValues(TextFile& f, std::int32_t nFeats, std::int32_t n
   if (nFeats != FNFeats || nObjs < 0 || !ValueBlockFits(f, nFeats, nObjs) ||
       !Reshape(nFeats, nObjs))
     throw MalformedFile{};
-  String line;
-  while (!f.Eof()) {
-    f.ReadLn(line);
-    if (line.empty() || line[0] == u'#') break;
+  // The lines are taken apart as bytes; only the value is converted to characters (the
+  // numbers, the blanks and "#" are the same in both). At the end of the file the line read
+  // is empty, which ends the block as an empty line does.
+  AnsiString line;
+  for (;;) {
+    f.ReadLnAnsi(line);
+    if (line.empty() || line[0] == '#') break;
+    const std::string_view bytes(line);
     std::size_t pos = 0;
     std::int32_t fix = 0, obj = 0;
-    if (!ScanIntegerAt(line, pos, fix) || !ScanIntegerAt(line, pos, obj) || !InRange(fix, obj))
+    if (!ScanIntegerAt(bytes, pos, fix) || !ScanIntegerAt(bytes, pos, obj) || !InRange(fix, obj))
       throw MalformedFile{};
-    Cell(fix, obj) = StripLTBlanks(StringView(line).substr(pos));
+    AssignAnsi(Cell(fix, obj), StripBlanks(bytes.substr(pos)));
   }
 }
 

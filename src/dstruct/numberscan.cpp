@@ -102,16 +102,18 @@ std::int32_t ScanInteger(std::basic_string_view<Char> text, std::size_t& pos, bo
     negative = text[i] == Char('-');
     ++i;
   }
-  std::uint32_t value = 0;
-  std::uint64_t exact = 0;  // saturates just above the largest magnitude a 32-bit value has
-  constexpr std::uint64_t kLimit = std::uint64_t{1} << 32;
+  // The 64-bit sum wraps modulo 2^64, so its low 32 bits are the value wrapped to 32 bits;
+  // it is exact while it holds at most 10 digits after the leading zeros.
+  std::uint64_t sum = 0;
+  std::size_t digits = 0;
   for (; i < text.size() && text[i] >= Char('0') && text[i] <= Char('9'); ++i) {
-    const auto digit = static_cast<std::uint32_t>(CodeOf(text[i]) - U'0');
-    value = value * 10u + digit;
-    if (exact < kLimit) exact = exact * 10u + digit;
+    sum = sum * 10u + static_cast<std::uint64_t>(CodeOf(text[i]) - U'0');
+    digits += sum != 0;
   }
   pos = i;
-  inRange = exact <= (negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1);
+  inRange =
+      digits <= 10 && sum <= (negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1);
+  auto value = static_cast<std::uint32_t>(sum);
   if (negative) value = 0u - value;
   return static_cast<std::int32_t>(value);
 }
@@ -202,6 +204,13 @@ std::int32_t ScanIntegerText(std::string_view Text) { return ScanInteger(Text); 
 std::int32_t ScanIntegerText(StringView Text) { return ScanInteger(Text); }
 
 bool ScanIntegerAt(StringView Text, std::size_t& Pos, std::int32_t& Value) {
+  bool inRange = true;
+  Value = ScanInteger(Text, Pos, inRange);
+  if (!inRange) Value = 0;
+  return inRange;
+}
+
+bool ScanIntegerAt(std::string_view Text, std::size_t& Pos, std::int32_t& Value) {
   bool inRange = true;
   Value = ScanInteger(Text, Pos, inRange);
   if (!inRange) Value = 0;

@@ -176,37 +176,59 @@ String FloatToStr(double Value) {
   if (std::isnan(Value)) return u"NAN";
   if (std::isinf(Value)) return Value > 0 ? u"INF" : u"-INF";
   if (Value == 0) return u"0";
+  // 15 significant digits as [-]d.dddddddddddddde[+-]x..., taken apart on the stack: the
+  // feature matrix and the variants call this once per value.
   char buf[40];
   const auto r = std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::scientific, 14);
-  // buf holds [-]d.ddddddddddddddde[+-]xx
-  std::string s(buf, r.ptr);
-  const std::size_t e = s.find('e');
-  const int exponent = std::atoi(s.c_str() + e + 1);
-  const bool negative = s[0] == '-';
-  std::string digits;
-  for (std::size_t i = negative ? 1 : 0; i < e; ++i) {
-    if (s[i] != '.') digits.push_back(s[i]);
+  const char* p = buf;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  char digits[16];
+  std::size_t nDigits = 0;
+  for (; *p != 'e'; ++p) {
+    if (*p != '.') digits[nDigits++] = *p;
   }
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-  // Built with append only: operator+ on temporaries trips a false -Wrestrict in g++ 12.
-  std::string out;
-  if (negative) out.push_back('-');
+  ++p;  // 'e'
+  const bool negativeExponent = *p == '-';
+  int exponent = 0;
+  for (++p; p < r.ptr; ++p) exponent = exponent * 10 + (*p - '0');
+  if (negativeExponent) exponent = -exponent;
+  while (nDigits > 1 && digits[nDigits - 1] == '0') --nDigits;
+
+  char16_t out[40];
+  std::size_t n = 0;
+  const auto put = [&](char c) { out[n++] = static_cast<char16_t>(c); };
+  const auto putDigits = [&](std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) put(digits[i]);
+  };
+  if (negative) put('-');
   if (exponent < -4 || exponent > 14) {
-    out.push_back(digits[0]);
-    if (digits.size() > 1) out.append(".").append(digits, 1);
-    out.push_back('E');
-    out.append(std::to_string(exponent));
+    put(digits[0]);
+    if (nDigits > 1) {
+      put('.');
+      putDigits(1, nDigits);
+    }
+    put('E');
+    char e[8];
+    const auto er = std::to_chars(e, e + sizeof e, exponent);
+    for (const char* q = e; q < er.ptr; ++q) put(*q);
   } else if (exponent < 0) {
-    out.append("0.").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
+    put('0');
+    put('.');
+    for (int i = -exponent - 1; i > 0; --i) put('0');
+    putDigits(0, nDigits);
   } else {
     const auto intDigits = static_cast<std::size_t>(exponent + 1);
-    if (digits.size() <= intDigits) {
-      out.append(digits).append(intDigits - digits.size(), '0');
+    if (nDigits <= intDigits) {
+      putDigits(0, nDigits);
+      for (std::size_t i = nDigits; i < intDigits; ++i) put('0');
     } else {
-      out.append(digits, 0, intDigits).append(".").append(digits, intDigits);
+      putDigits(0, intDigits);
+      put('.');
+      putDigits(intDigits, nDigits);
     }
   }
-  return ToString(out);
+  return String(out, n);
 }
 
 }  // namespace kez

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
+#include <string>
 #include <utility>
 
 #include "support/test_support.hpp"
@@ -142,6 +145,56 @@ TEST(IntegerScan, AtPositionReadsInSequenceAndRejectsOverflow) {
     pos = 0;
     EXPECT_EQ(ScanIntegerAt(c.text, pos, v), c.ok) << StringToUtf8(c.text);
     EXPECT_EQ(v, c.value);
+  }
+}
+
+// The scan's words as a slow model: the digits taken one by one in exact arithmetic (a
+// magnitude past 2^32 only needs to stay past it), the value wrapped to 32 bits digit by digit.
+struct ScanModel {
+  std::int32_t value;
+  bool inRange;
+  std::size_t end;
+};
+
+ScanModel ModelScan(std::string_view text) {
+  std::size_t i = 0;
+  while (i + 1 < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  std::uint32_t wrapped = 0;
+  std::uint64_t magnitude = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    wrapped = wrapped * 10u + static_cast<std::uint32_t>(text[i] - '0');
+    magnitude = std::min<std::uint64_t>(magnitude * 10 + static_cast<std::uint64_t>(text[i] - '0'),
+                                        std::uint64_t{1} << 33);
+  }
+  const bool inRange =
+      magnitude <= (negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1);
+  return {static_cast<std::int32_t>(negative ? 0u - wrapped : wrapped), inRange, i};
+}
+
+TEST(IntegerScan, MatchesTheModelOnRandomTexts) {
+  std::mt19937 rng(26);
+  const std::string alphabet = "0000000123456789 +-x";
+  for (int n = 0; n < 100000; ++n) {
+    std::string text(rng() % 26, ' ');
+    for (char& c : text) c = alphabet[rng() % alphabet.size()];
+    if (n % 3 == 0) {  // numbers near the 32-bit limits, with leading zeros
+      const std::int64_t v = static_cast<std::int64_t>(rng() % 8) + (std::int64_t{1} << 31) - 4;
+      text = std::string(rng() % 4, '0') + std::to_string(v) + text;
+      if (rng() % 2) text = "-" + text;
+    }
+    const ScanModel model = ModelScan(text);
+    std::size_t pos = 0;
+    std::int32_t v = -1;
+    EXPECT_EQ(ScanIntegerAt(std::string_view(text), pos, v), model.inRange) << text;
+    EXPECT_EQ(v, model.inRange ? model.value : 0) << text;
+    EXPECT_EQ(pos, model.end) << text;
+    EXPECT_EQ(ScanIntegerText(std::string_view(text)), model.value) << text;
+    std::size_t pos16 = 0;
+    std::int32_t v16 = -1;
+    EXPECT_EQ(ScanIntegerAt(AnsiToString(text), pos16, v16), model.inRange) << text;
+    EXPECT_EQ(pos16, model.end) << text;
   }
 }
 

@@ -4,7 +4,11 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
 
 #include "kez/platform/random.hpp"
 #include "kez/platform/stringlist.hpp"
@@ -89,6 +93,49 @@ INSTANTIATE_TEST_SUITE_P(
                       GeneralCase{123456789012345678.0, u"1.23456789012346E17"},
                       GeneralCase{std::numeric_limits<double>::infinity(), u"INF"},
                       GeneralCase{std::numeric_limits<double>::quiet_NaN(), u"NAN"}));
+
+// printf's %.15G chooses the same form (exponent below -4 or above 14) and drops the same
+// zeros; only its exponent is written "E+15" / "E-05" where FloatToStr writes "E15" / "E-5".
+std::string GeneralModel(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.15G", v);
+  std::string s(buf);
+  const std::size_t e = s.find('E');
+  if (e == std::string::npos) return s;
+  std::string exponent = s.substr(e + 1);
+  const bool negative = exponent[0] == '-';
+  exponent.erase(0, 1);
+  while (exponent.size() > 1 && exponent[0] == '0') exponent.erase(0, 1);
+  return s.substr(0, e + 1) + (negative ? "-" : "") + exponent;
+}
+
+TEST(FloatToStr, MatchesPrintfGeneralOnRandomValues) {
+  std::mt19937_64 rng(26);
+  std::uniform_int_distribution<int> exponent(-330, 330);
+  std::uniform_real_distribution<double> mantissa(-10, 10);
+  for (int i = 0; i < 200000; ++i) {
+    double v;
+    switch (i % 4) {
+      case 0:  // any bit pattern that is a finite number
+        do {
+          const std::uint64_t bits = rng();
+          std::memcpy(&v, &bits, sizeof v);
+        } while (!std::isfinite(v));
+        break;
+      case 1:  // values near the switch to the exponent form
+        v = mantissa(rng) * std::pow(10.0, exponent(rng) % 20);
+        break;
+      case 2:  // quarters, as a table of measurements holds
+        v = static_cast<double>(static_cast<std::int64_t>(rng() % 4000000) - 2000000) / 4;
+        break;
+      default:
+        v = mantissa(rng) * std::pow(10.0, exponent(rng));
+        break;
+    }
+    if (v == 0 || !std::isfinite(v)) continue;
+    ASSERT_EQ(test::U8(FloatToStr(v)), GeneralModel(v)) << v;
+  }
+}
 
 TEST(FloatToStrLayout, CarriesTheExtendedDigits) {
   // 1/3 in 80 bits carries 18 significant digits (a double only 17); further ones are 0.

@@ -68,5 +68,6 @@ std::int32_t ScanIntegerText(StringView Text);
 //   ScanIntegerAt(u"3 12 x", pos, v);   // v == 3, pos == 1
 //   ScanIntegerAt(u"3 12 x", pos, v);   // v == 12, pos == 4
 bool ScanIntegerAt(StringView Text, std::size_t& Pos, std::int32_t& Value);
+bool ScanIntegerAt(std::string_view Text, std::size_t& Pos, std::int32_t& Value);
 
 }  // namespace kez
