@@ -134,6 +134,8 @@ PAIRS = [
      "std::sort of an index", "BM_Sort_StdSortIndex"),
     ("Containers", "TStringArray sort with hook", "BM_Sort_TStringArrayWithHook",
      "std::sort of an index", "BM_Sort_StdSortIndex"),
+    ("Containers", "TStringArray sort with hook", "BM_Sort_TStringArrayWithHook",
+     "std::sort of an index, hook on both keys", "BM_Sort_StdSortIndexWithHook"),
     ("Containers", "FindCellInSortedColumn", "BM_Search_FindCellInSortedColumn",
      "std::lower_bound", "BM_Search_StdLowerBound"),
     ("Containers", "TAssocArray add 100,000, ignoring case", "BM_AssocArray_Insert/1",

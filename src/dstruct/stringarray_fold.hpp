@@ -15,8 +15,12 @@ inline void FoldAZ(ShortString& Text) {
   }
 }
 
+inline char16_t FoldAZ(char16_t Ch) {
+  return Ch >= u'A' && Ch <= u'Z' ? static_cast<char16_t>(Ch - u'A' + u'a') : Ch;
+}
+
 inline void FoldAZ(String& Text) {
-  for (char16_t& ch : Text) ch = LoCaseASCII(ch);
+  for (char16_t& ch : Text) ch = FoldAZ(ch);
 }
 
 // The sort key of one byte of cell text: its UTF-16 character with A-Z lower-cased.

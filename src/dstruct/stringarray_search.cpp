@@ -1,5 +1,6 @@
 // TStringArray: linear search over a window of cells and binary search in a sorted column.
 #include <algorithm>
+#include <array>
 
 #include "kez/dstruct.hpp"
 #include "stringarray_fold.hpp"
@@ -91,8 +92,12 @@ bool TStringArray::FindCellExact(StringView FindStr, bool MatchCase, std::int32_
 bool TStringArray::FindCellInSortedColumn(StringView FindStr, bool MatchCase, std::int32_t ColIx,
                                           std::int32_t RowLow, std::int32_t RowHigh,
                                           bool ColIsAscending, std::int32_t& row) const {
-  String find(FindStr);
-  if (!MatchCase) FoldAZ(find);
+  // The search text goes into a buffer on the stack: a cell holds at most 255 bytes, so a
+  // comparison never looks beyond the 255th character, and the length decides the rest.
+  std::array<char16_t, 256> findChars;
+  const std::size_t findSize = FindStr.size();
+  for (std::size_t i = 0; i < std::min(findSize, findChars.size()); ++i)
+    findChars[i] = MatchCase ? FindStr[i] : FoldAZ(FindStr[i]);
   if (RowLow == -1 && RowHigh == -1) {
     RowLow = 1;
     RowHigh = FNRow;
@@ -103,14 +108,16 @@ bool TStringArray::FindCellInSortedColumn(StringView FindStr, bool MatchCase, st
   // Cells are compared to the search text character by character through the code-page
   // table, so no probe widens a cell into a new string.
   const auto& chars = MatchCase ? detail::AnsiChars() : detail::KeyChars();
+  // In the physical order (after CommitSorting, or never sorted) a probe skips the index.
+  const bool identity = FIdentityOrder;
   auto compareCell = [&](std::int32_t r) {
-    const std::string_view cell = CellBytes(ColIx, PhysRow(r));
-    const std::size_t common = std::min(cell.size(), find.size());
+    const std::string_view cell = CellBytes(ColIx, identity ? r : PhysRow(r));
+    const std::size_t common = std::min(cell.size(), findSize);
     for (std::size_t i = 0; i < common; ++i) {
       const char16_t ch = chars[static_cast<unsigned char>(cell[i])];
-      if (ch != find[i]) return ch < find[i] ? -1 : 1;
+      if (ch != findChars[i]) return ch < findChars[i] ? -1 : 1;
     }
-    return cell.size() < find.size() ? -1 : cell.size() > find.size() ? 1 : 0;
+    return cell.size() < findSize ? -1 : cell.size() > findSize ? 1 : 0;
   };
 
   std::int32_t lo = RowLow;
@@ -121,13 +128,11 @@ bool TStringArray::FindCellInSortedColumn(StringView FindStr, bool MatchCase, st
     const std::int32_t mid = lo + (hi - lo) / 2;
     row = mid;
     const int order = compareCell(mid);  // the cell against the search text
-    if (order == 0) {
-      found = true;
-    } else if (ColIsAscending == (order > 0)) {
-      hi = mid;
-    } else {
-      lo = mid + 1;
-    }
+    // Written without branches on the order, which a processor cannot predict.
+    found = order == 0;
+    const bool below = ColIsAscending == (order > 0);
+    hi = below ? mid : hi;
+    lo = below ? lo : mid + 1;
   }
   if (!found) return false;
   while (row > 1 && compareCell(row - 1) == 0) --row;

@@ -62,9 +62,26 @@ struct SortEntry {
 
 // A row shown with its primary key, for the sort through the key hook.
 struct HookEntry {
-  StringView Key;
+  const String* Key;
   std::int32_t Row;
 };
+
+// The keys of one column for every physical row as texts of their own (entry p - 1 for
+// physical row p), widened but not folded: the hook takes each as its InString.
+template <class CellOf>
+std::vector<String> PrepareKeyTexts(std::int32_t Rows, bool Valid, CellOf&& Cell) {
+  std::vector<String> keys(static_cast<std::size_t>(Rows));
+  if (!Valid) return keys;
+  const auto& chars = AnsiChars();
+  for (std::int32_t p = 1; p <= Rows; ++p) {
+    const auto bytes = Cell(p);
+    String& key = keys[static_cast<std::size_t>(p - 1)];
+    key.resize(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+      key[i] = chars[static_cast<unsigned char>(bytes[i])];
+  }
+  return keys;
+}
 
 // The comb sort over the rows shown (physical row numbers, or entries carrying them).
 // Compare(a, b) gives the three-way order of the keys of two items. Progress is reported
@@ -109,6 +126,17 @@ void CombSort(std::vector<Item>& Items, std::int32_t N, bool Ascending, CompareI
 int ThreeWay(StringView a, StringView b) {
   const int order = a.compare(b);
   return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+// ThreeWay of the two texts with A-Z lower-cased, folding as it goes.
+int FoldedThreeWay(StringView a, StringView b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t x = FoldAZ(a[i]);
+    const char16_t y = FoldAZ(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 }  // namespace
@@ -159,30 +187,29 @@ void TStringArray::Sort(std::int32_t Col, std::int32_t ColSec, bool Ascending) {
         progress);
     store(entries);
   } else {
-    const PreparedKeys primary = prepare(Col, false);
-    const PreparedKeys second = secondary ? prepare(ColSec, false) : PreparedKeys{};
-    // The entries carry where their primary key lies, so a comparison does not first look
-    // the key up by row.
+    auto prepareTexts = [&](std::int32_t column) {
+      return PrepareKeyTexts(n, column >= 0 && column <= FNCol,
+                             [&](std::int32_t p) { return CellBytes(column, p); });
+    };
+    const std::vector<String> primary = prepareTexts(Col);
+    const std::vector<String> second = secondary ? prepareTexts(ColSec) : std::vector<String>{};
+    // The entries carry their primary key, so a comparison does not first look it up by row.
     std::vector<HookEntry> entries(rows);
-    for (std::size_t i = 0; i < rows; ++i) entries[i] = {primary.Key(FSortIx[i]), FSortIx[i]};
-    String in;
+    for (std::size_t i = 0; i < rows; ++i) {
+      entries[i] = {&primary[static_cast<std::size_t>(FSortIx[i] - 1)], FSortIx[i]};
+    }
     String keyA;
     String keyB;
-    auto key = [&](StringView text, String& out) {
-      in.assign(text);
-      BeforeSortExchange(in, out);
-      FoldAZ(out);
-    };
     CombSort(
         entries, n, Ascending,
         [&](const HookEntry& a, const HookEntry& b) {
-          key(a.Key, keyA);
-          key(b.Key, keyB);
-          const int order = ThreeWay(keyA, keyB);
+          BeforeSortExchange(*a.Key, keyA);
+          BeforeSortExchange(*b.Key, keyB);
+          const int order = FoldedThreeWay(keyA, keyB);
           if (order != 0 || !secondary) return order;
-          key(second.Key(a.Row), keyA);
-          key(second.Key(b.Row), keyB);
-          return ThreeWay(keyA, keyB);
+          BeforeSortExchange(second[static_cast<std::size_t>(a.Row - 1)], keyA);
+          BeforeSortExchange(second[static_cast<std::size_t>(b.Row - 1)], keyB);
+          return FoldedThreeWay(keyA, keyB);
         },
         progress);
     store(entries);

@@ -50,21 +50,6 @@ void TStringArray::Changed() {
 
 // ---- Pool ----------------------------------------------------------------------------------
 
-std::uint8_t* TStringArray::Slot(std::uint32_t h) {
-  return FStgPool[static_cast<std::size_t>(BlockOf(h) - 1)].get() + (OffsetOf(h) - 1);
-}
-
-const std::uint8_t* TStringArray::Slot(std::uint32_t h) const {
-  return FStgPool[static_cast<std::size_t>(BlockOf(h) - 1)].get() + (OffsetOf(h) - 1);
-}
-
-std::string_view TStringArray::CellBytes(std::int32_t c, std::int32_t p) const {
-  const std::uint32_t h = Handle(c, p);
-  if (h == 0) return {};
-  const std::uint8_t* s = Slot(h);
-  return {reinterpret_cast<const char*>(s + 1), s[0]};
-}
-
 void TStringArray::RebuildFreeIndex() {
   FHint = 0;
   std::size_t leaves = 1;

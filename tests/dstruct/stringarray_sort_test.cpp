@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -100,6 +102,89 @@ TEST(StringArraySort, HookRewritesTheKeys) {
   EXPECT_EQ(Column(table, 1), (Keys{"1", "9", "10", "100"}));
   EXPECT_GT(calls, 0);
   EXPECT_EQ(calls % 2, 0);
+}
+
+// The sort from its description: a comb sort with shrink factor 1.3 over the rows shown,
+// keys widened, passed through the hook (when given), folded A-Z and compared by code unit,
+// the secondary key consulted on equal primary keys. Returns the physical rows in the order
+// shown and records the hook's InString arguments in call order.
+std::vector<std::int32_t> ModelSort(const TStringArray& Table, std::int32_t Col,
+                                    std::int32_t ColSec, bool Ascending, bool Hook,
+                                    std::vector<String>& HookInputs) {
+  const std::int32_t n = Table.NrOfRows();
+  std::vector<std::int32_t> order;
+  for (std::int32_t r = 1; r <= n; ++r) order.push_back(Table.GetSortOrder(r));
+  // Elem reads logical rows; the model works on physical ones from an unsorted copy.
+  TStringArray plain(nullptr);
+  plain.Assign(const_cast<TStringArray*>(&Table));
+  plain.UnSort();
+  auto keyOf = [&](std::int32_t c, std::int32_t p) {
+    String in = c >= 0 && c <= plain.NrOfColumns() ? AnsiToString(plain.Elem(c, p)) : String();
+    String out = in;
+    if (Hook) {
+      HookInputs.push_back(in);
+      std::reverse(out.begin(), out.end());
+    }
+    for (char16_t& ch : out) ch = ch >= u'A' && ch <= u'Z' ? static_cast<char16_t>(ch + 32) : ch;
+    return out;
+  };
+  if (n <= 1) return order;
+  std::int32_t gap = n;
+  bool swapped = false;
+  do {
+    gap = std::max<std::int32_t>(static_cast<std::int32_t>(gap / 1.3), 1);
+    swapped = false;
+    for (std::int32_t c = 1; c + gap <= n; ++c) {
+      std::int32_t& a = order[static_cast<std::size_t>(c - 1)];
+      std::int32_t& b = order[static_cast<std::size_t>(c + gap - 1)];
+      int cmp = keyOf(Col, a).compare(keyOf(Col, b));
+      if (cmp == 0 && ColSec >= 1) cmp = keyOf(ColSec, a).compare(keyOf(ColSec, b));
+      if (Ascending ? cmp > 0 : cmp < 0) {
+        std::swap(a, b);
+        swapped = true;
+      }
+    }
+  } while (gap != 1 || swapped);
+  return order;
+}
+
+TEST(StringArraySort, AgreesWithTheModelOnRandomTables) {
+  std::mt19937 gen(26);
+  const std::string alphabet = "aAbBzZ09 \xC9\xE9\x80";
+  for (int round = 0; round < 300; ++round) {
+    TStringArray table(nullptr);
+    const auto rows = static_cast<std::int32_t>(gen() % 40 + 1);
+    table.Resize(3, rows);
+    for (std::int32_t c = 0; c <= 3; ++c) {
+      for (std::int32_t r = 1; r <= rows; ++r) {
+        std::string text(gen() % 4, ' ');
+        for (char& ch : text) ch = alphabet[gen() % alphabet.size()];
+        table.SetString(c, r, text);
+      }
+    }
+    if (round % 3 == 0) table.Sort(2, 0, gen() % 2 == 0);  // start from a shown order
+    const bool hook = round % 2 == 0;
+    const auto col = static_cast<std::int32_t>(gen() % 6) - 1;  // -1 and 4 are outside
+    const auto colSec = static_cast<std::int32_t>(gen() % 4);
+    const bool ascending = gen() % 2 == 0;
+    std::vector<String> expectedInputs;
+    const std::vector<std::int32_t> expected =
+        ModelSort(table, col, colSec, ascending, hook, expectedInputs);
+    std::vector<String> inputs;
+    if (hook) {
+      table.SetOnBeforeSortExchange([&](TObject*, const String& In, String& Out) {
+        inputs.push_back(In);
+        ASSERT_EQ(Out, In);
+        std::reverse(Out.begin(), Out.end());
+      });
+    }
+    table.Sort(col, colSec, ascending);
+    std::vector<std::int32_t> shown;
+    for (std::int32_t r = 1; r <= rows; ++r) shown.push_back(table.GetSortOrder(r));
+    ASSERT_EQ(shown, expected) << "round " << round;
+    ASSERT_EQ(inputs.size(), expectedInputs.size()) << "round " << round;
+    ASSERT_TRUE(inputs == expectedInputs) << "round " << round;
+  }
 }
 
 struct ProgressCase {
@@ -244,6 +329,81 @@ TEST(StringArraySearch, SortedColumnGivesTheFirstOfARun) {
   EXPECT_EQ(row, 2);
   EXPECT_TRUE(table.FindCellInSortedColumn(u"", true, 9, -1, -1, false, row));  // empty column 2
   EXPECT_EQ(row, 1);
+}
+
+// The binary search from its description, on the widened texts of the rows shown.
+bool ModelSortedSearch(const TStringArray& Table, String Find, bool MatchCase, std::int32_t Col,
+                       std::int32_t Low, std::int32_t High, bool Ascending, std::int32_t& Row) {
+  auto fold = [&](String t) {
+    if (!MatchCase) {
+      for (char16_t& ch : t) ch = ch >= u'A' && ch <= u'Z' ? static_cast<char16_t>(ch + 32) : ch;
+    }
+    return t;
+  };
+  Find = fold(Find);
+  const std::int32_t n = Table.NrOfRows();
+  if (Low == -1 && High == -1) {
+    Low = 1;
+    High = n;
+  } else {
+    Low = std::clamp(Low, 1, n);
+    High = std::clamp(High, 1, n);
+    if (High < Low) std::swap(Low, High);
+  }
+  Col = std::clamp(Col, 0, Table.NrOfColumns());
+  auto cell = [&](std::int32_t r) { return fold(AnsiToString(Table.Elem(Col, r))); };
+  std::int32_t lo = Low, hi = High + 1;
+  Row = (lo + hi) / 2;
+  bool found = false;
+  while (lo < hi && !found) {
+    const std::int32_t mid = (lo + hi) / 2;
+    Row = mid;
+    if (cell(mid) == Find) {
+      found = true;
+    } else if (Ascending == (Find < cell(mid))) {
+      hi = mid;
+    } else {
+      lo = mid + 1;
+    }
+  }
+  if (!found) return false;
+  while (Row > 1 && cell(Row - 1) == Find) --Row;
+  return true;
+}
+
+TEST(StringArraySearch, SortedColumnAgreesWithTheModelOnRandomTables) {
+  std::mt19937 gen(26);
+  const std::string alphabet = "aAbB0~\x80\xC9\xE9\xFF";
+  const std::u16string findChars = u"aAbB0~\u20AC\u00C9\u00E9\u00FF\u4E00\u0080";
+  for (int round = 0; round < 2000; ++round) {
+    TStringArray table(nullptr);
+    const auto rows = static_cast<std::int32_t>(gen() % 30 + 1);
+    Keys keys(static_cast<std::size_t>(rows));
+    for (std::string& key : keys) {
+      key.resize(gen() % 4);
+      for (char& ch : key) ch = alphabet[gen() % alphabet.size()];
+    }
+    Load(table, keys);
+    const bool ascending = gen() % 2 == 0;
+    const bool matchCase = gen() % 2 == 0;
+    table.Sort(1, 0, ascending);  // sorted folded, so a case-sensitive search may miss
+    if (round % 3 == 0) table.CommitSorting();  // the same order, shown physically
+    String find;
+    if (gen() % 2 == 0) {
+      find = AnsiToString(table.Elem(1, static_cast<std::int32_t>(gen() % rows + 1)));
+    } else {
+      find.resize(gen() % 4);
+      for (char16_t& ch : find) ch = findChars[gen() % findChars.size()];
+    }
+    const std::int32_t low = static_cast<std::int32_t>(gen() % (rows + 2)) - 1;
+    const std::int32_t high = gen() % 3 == 0 ? -1 : static_cast<std::int32_t>(gen() % (rows + 2));
+    std::int32_t expectedRow = -5, row = -5;
+    const bool expected =
+        ModelSortedSearch(table, find, matchCase, 1, low, high, ascending, expectedRow);
+    ASSERT_EQ(table.FindCellInSortedColumn(find, matchCase, 1, low, high, ascending, row), expected)
+        << "round " << round;
+    ASSERT_EQ(row, expectedRow) << "round " << round;
+  }
 }
 
 TEST(StringArrayRows, InsertAndRemoveKeepTheSortedView) {

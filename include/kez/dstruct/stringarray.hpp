@@ -344,9 +344,21 @@ class TStringArray : public TComponent {
     return FPoiArray[static_cast<std::size_t>(c)][static_cast<std::size_t>(p - 1)];
   }
   // The stored string (length byte first) a non-zero handle points to.
-  std::uint8_t* Slot(std::uint32_t h);
-  const std::uint8_t* Slot(std::uint32_t h) const;
-  std::string_view CellBytes(std::int32_t c, std::int32_t p) const;
+  // (A handle holds the pool block number, from 1, in its upper 16 bits and the 1-based
+  // offset in the block in its lower 16 bits.) Inline: searches and sorts read every cell.
+  std::uint8_t* Slot(std::uint32_t h) {
+    return FStgPool[static_cast<std::size_t>((h >> 16) - 1)].get() + ((h & 0xFFFFu) - 1);
+  }
+  const std::uint8_t* Slot(std::uint32_t h) const {
+    return FStgPool[static_cast<std::size_t>((h >> 16) - 1)].get() + ((h & 0xFFFFu) - 1);
+  }
+  // The bytes of cell (c, physical row p).
+  std::string_view CellBytes(std::int32_t c, std::int32_t p) const {
+    const std::uint32_t h = Handle(c, p);
+    if (h == 0) return {};
+    const std::uint8_t* s = Slot(h);
+    return {reinterpret_cast<const char*>(s + 1), s[0]};
+  }
   bool InRange(std::int32_t c, std::int32_t r) const {
     return c >= 0 && c <= FNCol && r >= 1 && r <= FNRow;
   }
