@@ -15,12 +15,24 @@ namespace {
 
 constexpr char16_t kNoMemory[] = u"not enough memory on heap";
 
-char16_t Fold(char16_t c, bool ignoreCase) { return ignoreCase ? LoCaseASCII(c) : c; }
+// A-Z lower-cased; inline, as hashing and comparing keys fold every character.
+char16_t FoldAZ(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
+
+// FNV-1a over the code units as Map gives them.
+template <class MapChar>
+std::size_t Fnv1a(StringView key, MapChar&& Map) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (const char16_t c : key) {
+    h ^= Map(c);
+    h *= 1099511628211ull;
+  }
+  return static_cast<std::size_t>(h ^ (h >> 29));
+}
 
 }  // namespace
 
 std::size_t TAssocArray::KeyHash::operator()(std::int32_t ix) const {
-  return Owner->HashKey(Owner->FKeyArray[static_cast<std::size_t>(ix - 1)]);
+  return Owner->FHashes[static_cast<std::size_t>(ix - 1)];
 }
 std::size_t TAssocArray::KeyHash::operator()(StringView key) const { return Owner->HashKey(key); }
 
@@ -43,20 +55,16 @@ TAssocArray::TAssocArray(TComponent* AOwner)
 TAssocArray::~TAssocArray() = default;
 
 std::size_t TAssocArray::HashKey(StringView key) const {
-  // FNV-1a over the folded code units, so equal keys under either rule hash alike.
-  std::uint64_t h = 14695981039346656037ull;
-  for (char16_t c : key) {
-    h ^= Fold(c, FIgnoreCase);
-    h *= 1099511628211ull;
-  }
-  return static_cast<std::size_t>(h ^ (h >> 29));
+  // Over the folded code units when ignoring case, so that equal keys hash alike.
+  if (FIgnoreCase) return Fnv1a(key, FoldAZ);
+  return Fnv1a(key, [](char16_t c) { return c; });
 }
 
 bool TAssocArray::KeysEqual(StringView a, StringView b) const {
   if (a.size() != b.size()) return false;
   if (!FIgnoreCase) return a == b;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LoCaseASCII(a[i]) != LoCaseASCII(b[i])) return false;
+    if (a[i] != b[i] && FoldAZ(a[i]) != FoldAZ(b[i])) return false;
   }
   return true;
 }
@@ -114,6 +122,7 @@ void TAssocArray::RebuildIndex() {
   FIndex.clear();
   FDups.clear();
   FIndex.reserve(static_cast<std::size_t>(FNEntries));
+  for (std::size_t i = 0; i < FHashes.size(); ++i) FHashes[i] = HashKey(FKeyArray[i]);
   // Linking in entry order keeps the lowest entry of each class in the index.
   for (std::int32_t ix = 1; ix <= FNEntries; ++ix) Link(ix);
 }
@@ -131,6 +140,7 @@ void TAssocArray::Reserve(std::size_t Room) {
   try {
     FKeyArray.reserve(Room);
     FDataArray.reserve(Room);
+    FHashes.reserve(Room);
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }
@@ -154,13 +164,16 @@ void TAssocArray::Add(StringView Key, const Variant& Value) {
     // Entry numbers are 32-bit: a full table has no room, as if memory had run out.
     if (FNEntries == std::numeric_limits<std::int32_t>::max()) throw std::bad_alloc();
     const std::size_t n = static_cast<std::size_t>(FNEntries);
-    if (n == FKeyArray.capacity() || n == FDataArray.capacity()) Reserve(n + GrowthStep(n));
+    if (n == FKeyArray.capacity() || n == FDataArray.capacity() || n == FHashes.capacity())
+      Reserve(n + GrowthStep(n));
     FKeyArray.emplace_back(FIgnoreCase ? LowerCase(Key) : String(Key));
     try {
+      FHashes.push_back(HashKey(FKeyArray.back()));
       FDataArray.push_back(Value);
       FIndex.insert(FNEntries + 1);
     } catch (...) {
       if (FDataArray.size() > n) FDataArray.pop_back();
+      if (FHashes.size() > n) FHashes.pop_back();
       FKeyArray.pop_back();
       throw;
     }
@@ -180,9 +193,11 @@ bool TAssocArray::Remove(StringView Key) {
     if (spare.empty()) spare = std::move(moved);
     FKeyArray[static_cast<std::size_t>(ix - 1)] = std::move(FKeyArray.back());
     FDataArray[static_cast<std::size_t>(ix - 1)] = std::move(FDataArray.back());
+    FHashes[static_cast<std::size_t>(ix - 1)] = FHashes.back();
   }
   FKeyArray.pop_back();
   FDataArray.pop_back();
+  FHashes.pop_back();
   --FNEntries;
   if (ix != last) Link(ix, std::move(spare));
   return true;
@@ -194,6 +209,7 @@ void TAssocArray::Clear() {
   FNEntries = 0;
   std::vector<String>().swap(FKeyArray);
   std::vector<Variant>().swap(FDataArray);
+  std::vector<std::size_t>().swap(FHashes);
   Reserve(GrowthStep(0));
 }
 
@@ -261,8 +277,10 @@ String TAssocArray::GetKeys(std::int32_t ix) const {
 
 void TAssocArray::SetKeys(std::int32_t ix, StringView v) {
   if (ix < 1 || ix > FNEntries) return;
+  String key(v);  // allocates before the entry leaves the index
   IndexNode node = Unlink(ix);
-  FKeyArray[static_cast<std::size_t>(ix - 1)] = String(v);
+  FKeyArray[static_cast<std::size_t>(ix - 1)] = std::move(key);
+  FHashes[static_cast<std::size_t>(ix - 1)] = HashKey(v);
   Link(ix, std::move(node));
 }
 

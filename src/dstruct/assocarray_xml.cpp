@@ -215,6 +215,7 @@ void TAssocArray::TakeEntries(TAssocArray& Source) {
   FDups.clear();
   FKeyArray.swap(Source.FKeyArray);
   FDataArray.swap(Source.FDataArray);
+  FHashes.swap(Source.FHashes);  // Source compares as this table does
   std::swap(FNEntries, Source.FNEntries);
   Source.FNEntries = 0;
   for (IndexNode& node : nodes) FIndex.insert(std::move(node));

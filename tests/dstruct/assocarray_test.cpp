@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "kez/dstruct.hpp"
+#include "kez/platform/stream.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "support/test_support.hpp"
 
@@ -237,6 +238,14 @@ TEST(AssocArray, IndexAgreesWithALinearScan) {
         if (next() % 8 == 0) a.SetIgnoreCase(!a.IgnoreCase());
         break;
       default:
+        if (next() % 10 == 0) {  // the entries read back from their own block
+          TMemoryStream m;
+          a.WriteToXMLStream(m, false, u"t");
+          m.SetPosition(0);
+          ASSERT_TRUE(a.ReadFromXMLStream(m, u"t")) << step;
+        } else if (next() % 25 == 0) {
+          a.Clear();
+        }
         break;
     }
     for (const char16_t* n : names) {

@@ -205,6 +205,9 @@ class TAssocArray : public TComponent {
   std::int32_t FNEntries = 0;
   std::vector<Variant> FDataArray;
   std::vector<String> FKeyArray;
+  // HashKey of each entry's key under the comparison in force, so that the index never
+  // hashes a stored key again (a removal moves and relinks entries).
+  std::vector<std::size_t> FHashes;
   std::int32_t FGranularity = 1024;
   bool FIgnoreCase = true;
   String FDataID;
