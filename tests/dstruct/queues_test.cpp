@@ -129,6 +129,31 @@ TEST(TStringAccu, ManyDistinctStrings) {
   EXPECT_EQ(accu.Count(4321), 3);
 }
 
+TEST(TStringAccu, AgreesWithAListOnRandomAdds) {
+  TStringAccu accu(nullptr);
+  std::vector<std::pair<String, std::int32_t>> model;  // in order of first appearance
+  std::mt19937 gen(26);
+  for (int step = 0; step < 20000; ++step) {
+    if (gen() % 2000 == 0) {
+      accu.Clear();
+      model.clear();
+    }
+    const String s(gen() % 3, static_cast<char16_t>(u'a' + gen() % 4));
+    accu.Add(s);
+    const auto it =
+        std::find_if(model.begin(), model.end(), [&](const auto& e) { return e.first == s; });
+    if (it == model.end()) {
+      model.emplace_back(s, 1);
+    } else {
+      ++it->second;
+    }
+    ASSERT_EQ(accu.Size(), static_cast<std::int32_t>(model.size()));
+    const auto ix = static_cast<std::int32_t>(gen() % model.size()) + 1;
+    ASSERT_EQ(accu.Elem(ix), model[static_cast<std::size_t>(ix - 1)].first);
+    ASSERT_EQ(accu.Count(ix), model[static_cast<std::size_t>(ix - 1)].second);
+  }
+}
+
 // Encodes Input in one chunk with the default BufLeng and returns every byte handed out.
 Bytes EncodeAll(const Bytes& Input) {
   TRLEncoder rle(nullptr);

@@ -119,9 +119,10 @@ class TStringAccu : public TComponent {
 
  private:
   std::int32_t FSize = 0;
-  std::unordered_map<String, std::int32_t> FIndex;  // string -> 0-based position
-  std::vector<const String*> FStrArray;             // the index's keys, in order of arrival
-  std::vector<std::int32_t> FCntArray;
+  // string -> its count, kept in the map's node so that counting a known string touches
+  // nothing else; the nodes never move, so the order array points at them.
+  std::unordered_map<String, std::int32_t> FIndex;
+  std::vector<std::pair<const String, std::int32_t>*> FEntries;  // in order of arrival
 };
 
 // TDecodeSt
