@@ -155,6 +155,30 @@ std::uint32_t TStringArray::AllocateSlot(std::uint8_t Length) {
   return h;
 }
 
+namespace {
+
+// Copies the n bytes of a cell (at most 255) with a few fixed-size moves, some of them
+// overlapping: for a copy of unknown length the compiler emits a string instruction whose
+// start-up costs more than copying a short cell.
+void CopyCellBytes(std::uint8_t* To, const char* From, std::size_t n) {
+  if (n >= 16) {
+    for (std::size_t i = 0; i + 16 < n; i += 16) std::memcpy(To + i, From + i, 16);
+    std::memcpy(To + n - 16, From + n - 16, 16);
+  } else if (n >= 8) {
+    std::memcpy(To, From, 8);
+    std::memcpy(To + n - 8, From + n - 8, 8);
+  } else if (n >= 4) {
+    std::memcpy(To, From, 4);
+    std::memcpy(To + n - 4, From + n - 4, 4);
+  } else if (n > 0) {
+    To[0] = static_cast<std::uint8_t>(From[0]);
+    To[n / 2] = static_cast<std::uint8_t>(From[n / 2]);
+    To[n - 1] = static_cast<std::uint8_t>(From[n - 1]);
+  }
+}
+
+}  // namespace
+
 void TStringArray::StorePhysical(std::int32_t c, std::int32_t p, std::string_view Text) {
   const auto length = static_cast<std::uint8_t>(std::min(Text.size(), kMaxCellLength));
   std::uint32_t h = Handle(c, p);
@@ -165,7 +189,7 @@ void TStringArray::StorePhysical(std::int32_t c, std::int32_t p, std::string_vie
   }
   std::uint8_t* slot = Slot(h);
   slot[0] = length;
-  if (length > 0) std::memcpy(slot + 1, Text.data(), length);
+  CopyCellBytes(slot + 1, Text.data(), length);
 }
 
 void TStringArray::SetPoolBlockLimit(std::int32_t Blocks) {

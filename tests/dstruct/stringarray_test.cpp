@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "kez/dstruct.hpp"
 #include "small_pool_array.hpp"
@@ -56,6 +58,25 @@ TEST(StringArray, LongTextIsCutTo255Characters) {
   TStringArray table(nullptr);
   table.SetString(1, 1, std::string(300, 'a'));
   EXPECT_EQ(table.Elem(1, 1), std::string(255, 'a'));
+}
+
+TEST(StringArray, TextsOfEveryLengthReadBackByteForByte) {
+  TStringArray table(nullptr);
+  table.Resize(2, 300);
+  std::mt19937 gen(26);
+  std::vector<std::string> texts;
+  for (std::int32_t r = 1; r <= 300; ++r) {
+    std::string text(static_cast<std::size_t>(r - 1), '\0');  // 0 ... 299 bytes
+    for (char& ch : text) ch = static_cast<char>(gen() % 256);
+    texts.push_back(text.substr(0, 255));
+    table.SetString(1, r, text);
+    table.SetString(2, r, texts.back().substr(0, gen() % (texts.back().size() + 1)));
+  }
+  for (std::int32_t r = 1; r <= 300; ++r) {
+    ASSERT_EQ(table.Elem(1, r), texts[static_cast<std::size_t>(r - 1)]) << r;
+    table.SetString(2, r, texts[static_cast<std::size_t>(r - 1)]);  // grows or reuses the slot
+    ASSERT_EQ(table.Elem(2, r), texts[static_cast<std::size_t>(r - 1)]) << r;
+  }
 }
 
 TEST(StringArrayPool, BlocksTake127LongStringsAndCompactionKeepsEveryCell) {
