@@ -1,6 +1,8 @@
 // TStringArray: linear search over a window of cells and binary search in a sorted column.
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 #include "kez/dstruct.hpp"
 #include "stringarray_fold.hpp"
@@ -30,6 +32,45 @@ void ClampPair(std::int32_t& A, std::int32_t& B, std::int32_t Low, std::int32_t 
   A = std::clamp(A, Low, High);
   B = std::clamp(B, Low, High);
   if (B < A) std::swap(A, B);
+}
+
+// The binary search of rows Low ... High for a cell that Compare(r) finds equal (the sign of
+// its result orders the cell against the search text): true with row on the first row of
+// the run of equal cells; false with row on the last middle row examined.
+template <class CompareCell>
+bool SortedSearch(std::int32_t Low, std::int32_t High, bool Ascending, std::int32_t& row,
+                  CompareCell&& Compare) {
+  std::int32_t lo = Low;
+  std::int32_t hi = High + 1;  // exclusive
+  std::int32_t at = lo + (hi - lo) / 2;
+  bool found = false;
+  while (lo < hi && !found) {
+    const std::int32_t mid = lo + (hi - lo) / 2;
+    at = mid;
+    const int order = Compare(mid);  // the cell against the search text
+    // Written without branches on the order, which a processor cannot predict.
+    found = order == 0;
+    const bool below = Ascending == (order > 0);
+    hi = below ? mid : hi;
+    lo = below ? lo : mid + 1;
+  }
+  if (found) {
+    while (at > 1 && Compare(at - 1) == 0) --at;
+  }
+  row = at;
+  return found;
+}
+
+// The eight bytes of a word with A-Z lower-cased: a byte below 0x80 whose low seven bits lie
+// in 'A' ... 'Z' gains 0x20; every other byte stays.
+std::uint64_t FoldAZ8(std::uint64_t x) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  const std::uint64_t low7 = x & ~kHigh;
+  const std::uint64_t fromA = low7 + (0x80 - 'A') * kOnes;      // high bit: at least 'A'
+  const std::uint64_t pastZ = low7 + (0x80 - 'Z' - 1) * kOnes;  // high bit: beyond 'Z'
+  const std::uint64_t upper = (fromA ^ pastZ) & ~x & kHigh;
+  return x | (upper >> 2);
 }
 
 }  // namespace
@@ -95,9 +136,15 @@ bool TStringArray::FindCellInSortedColumn(StringView FindStr, bool MatchCase, st
   // The search text goes into a buffer on the stack: a cell holds at most 255 bytes, so a
   // comparison never looks beyond the 255th character, and the length decides the rest.
   std::array<char16_t, 256> findChars;
+  std::array<unsigned char, 256> findBytes;  // the same, when they are all ASCII
   const std::size_t findSize = FindStr.size();
-  for (std::size_t i = 0; i < std::min(findSize, findChars.size()); ++i)
-    findChars[i] = MatchCase ? FindStr[i] : FoldAZ(FindStr[i]);
+  bool ascii = true;
+  for (std::size_t i = 0; i < std::min(findSize, findChars.size()); ++i) {
+    const char16_t ch = MatchCase ? FindStr[i] : FoldAZ(FindStr[i]);
+    findChars[i] = ch;
+    findBytes[i] = static_cast<unsigned char>(ch);
+    ascii = ascii && ch < 0x80;
+  }
   if (RowLow == -1 && RowHigh == -1) {
     RowLow = 1;
     RowHigh = FNRow;
@@ -105,38 +152,49 @@ bool TStringArray::FindCellInSortedColumn(StringView FindStr, bool MatchCase, st
     ClampPair(RowLow, RowHigh, 1, FNRow);
   }
   ColIx = std::clamp(ColIx, 0, FNCol);
-  // Cells are compared to the search text character by character through the code-page
-  // table, so no probe widens a cell into a new string.
-  const auto& chars = MatchCase ? detail::AnsiChars() : detail::KeyChars();
   // In the physical order (after CommitSorting, or never sorted) a probe skips the index.
   const bool identity = FIdentityOrder;
-  auto compareCell = [&](std::int32_t r) {
-    const std::string_view cell = CellBytes(ColIx, identity ? r : PhysRow(r));
+  auto cellOf = [&](std::int32_t r) { return CellBytes(ColIx, identity ? r : PhysRow(r)); };
+  auto byLength = [&](std::size_t cellSize) {
+    return cellSize < findSize ? -1 : cellSize > findSize ? 1 : 0;
+  };
+
+  // A search text of ASCII characters is compared with the cell bytes eight at a time: every
+  // byte from 0x80 up widens to a character from 0x80 up, so at the first difference the
+  // bytes are in the order of the characters.
+  if (ascii) {
+    return SortedSearch(RowLow, RowHigh, ColIsAscending, row, [&](std::int32_t r) {
+      const std::string_view cell = cellOf(r);
+      const std::size_t common = std::min(cell.size(), findSize);
+      std::size_t i = 0;
+      for (; i + 8 <= common; i += 8) {
+        std::uint64_t a, b;
+        std::memcpy(&a, cell.data() + i, 8);
+        std::memcpy(&b, findBytes.data() + i, 8);
+        if (!MatchCase) a = FoldAZ8(a);
+        if (a != b) return __builtin_bswap64(a) < __builtin_bswap64(b) ? -1 : 1;
+      }
+      for (; i < common; ++i) {
+        auto a = static_cast<unsigned char>(cell[i]);
+        if (!MatchCase && a >= 'A' && a <= 'Z') a += 'a' - 'A';
+        if (a != findBytes[i]) return a < findBytes[i] ? -1 : 1;
+      }
+      return byLength(cell.size());
+    });
+  }
+
+  // Otherwise cells are compared to the search text character by character through the
+  // code-page table, so no probe widens a cell into a new string.
+  const auto& chars = MatchCase ? detail::AnsiChars() : detail::KeyChars();
+  return SortedSearch(RowLow, RowHigh, ColIsAscending, row, [&](std::int32_t r) {
+    const std::string_view cell = cellOf(r);
     const std::size_t common = std::min(cell.size(), findSize);
     for (std::size_t i = 0; i < common; ++i) {
       const char16_t ch = chars[static_cast<unsigned char>(cell[i])];
       if (ch != findChars[i]) return ch < findChars[i] ? -1 : 1;
     }
-    return cell.size() < findSize ? -1 : cell.size() > findSize ? 1 : 0;
-  };
-
-  std::int32_t lo = RowLow;
-  std::int32_t hi = RowHigh + 1;  // exclusive
-  row = lo + (hi - lo) / 2;
-  bool found = false;
-  while (lo < hi && !found) {
-    const std::int32_t mid = lo + (hi - lo) / 2;
-    row = mid;
-    const int order = compareCell(mid);  // the cell against the search text
-    // Written without branches on the order, which a processor cannot predict.
-    found = order == 0;
-    const bool below = ColIsAscending == (order > 0);
-    hi = below ? mid : hi;
-    lo = below ? lo : mid + 1;
-  }
-  if (!found) return false;
-  while (row > 1 && compareCell(row - 1) == 0) --row;
-  return true;
+    return byLength(cell.size());
+  });
 }
 
 }  // namespace kez
