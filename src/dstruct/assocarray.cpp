@@ -182,6 +182,26 @@ void TAssocArray::Add(StringView Key, const Variant& Value) {
 }
 
 bool TAssocArray::Remove(StringView Key) {
+  if (FDups.empty()) {
+    // Every class holds one entry: the key's node leaves the index, and the last entry's
+    // node follows that entry to its new number.
+    const auto found = FIndex.find(Key);
+    if (found == FIndex.end()) return false;
+    const std::int32_t ix = *found;
+    const std::int32_t last = FNEntries;
+    const IndexNode removed = FIndex.extract(found);  // freed on return
+    if (ix != last) {
+      // The last entry's hash moves with it, so its node may stay in its bucket and only
+      // name the new slot: what extracting the node, renumbering it and inserting it again
+      // would do, without the second look-up. The element is a plain (non-const) integer,
+      // and the change keeps the hash and the equality the set relies on.
+      const auto moved = FIndex.find(last);
+      MoveLastEntryTo(ix);
+      const_cast<std::int32_t&>(*moved) = ix;
+    }
+    DropLastEntry();
+    return true;
+  }
   const std::int32_t ix = FindKey(Key);
   if (ix == 0) return false;
   const std::int32_t last = FNEntries;
@@ -191,16 +211,25 @@ bool TAssocArray::Remove(StringView Key) {
   if (ix != last) {
     IndexNode moved = Unlink(last);
     if (spare.empty()) spare = std::move(moved);
-    FKeyArray[static_cast<std::size_t>(ix - 1)] = std::move(FKeyArray.back());
-    FDataArray[static_cast<std::size_t>(ix - 1)] = std::move(FDataArray.back());
-    FHashes[static_cast<std::size_t>(ix - 1)] = FHashes.back();
+    MoveLastEntryTo(ix);
   }
+  DropLastEntry();
+  if (ix != last) Link(ix, std::move(spare));
+  return true;
+}
+
+void TAssocArray::MoveLastEntryTo(std::int32_t ix) {
+  const auto i = static_cast<std::size_t>(ix - 1);
+  FKeyArray[i] = std::move(FKeyArray.back());
+  FDataArray[i] = std::move(FDataArray.back());
+  FHashes[i] = FHashes.back();
+}
+
+void TAssocArray::DropLastEntry() {
   FKeyArray.pop_back();
   FDataArray.pop_back();
   FHashes.pop_back();
   --FNEntries;
-  if (ix != last) Link(ix, std::move(spare));
-  return true;
 }
 
 void TAssocArray::Clear() {

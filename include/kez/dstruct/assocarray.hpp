@@ -194,6 +194,10 @@ class TAssocArray : public TComponent {
   // lowest entry of each class and a removal never rebuilds it.
   void Link(std::int32_t ix, IndexNode Spare = {});
   IndexNode Unlink(std::int32_t ix);
+  // Remove's steps on the arrays: the last entry's key, value and hash go to slot ix (which
+  // lies below it); the last slot goes.
+  void MoveLastEntryTo(std::int32_t ix);
+  void DropLastEntry();
   // Replaces the entries with Source's (which has no keys equal under the comparison in
   // force); Source is left empty. Raises only before anything changed.
   void TakeEntries(TAssocArray& Source);
