@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "filepeers.hpp"
 #include "kez/dstruct.hpp"
 #include "kez/dstruct/detail/checksum_paths.hpp"
 
@@ -132,15 +133,7 @@ void BM_Crc32File_Kez(benchmark::State& state) {
 
 // The peer: read(2) in 64 KiB blocks into zlib's crc32.
 void BM_Crc32File_Zlib(benchmark::State& state) {
-  std::vector<unsigned char> block(1 << 16);
-  for (auto _ : state) {
-    const int fd = ::open(DataFile().c_str(), O_RDONLY);
-    uLong crc = crc32(0, nullptr, 0);
-    for (ssize_t got; (got = ::read(fd, block.data(), block.size())) > 0;)
-      crc = crc32(crc, block.data(), static_cast<uInt>(got));
-    ::close(fd);
-    benchmark::DoNotOptimize(crc);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(kez::bench::ZlibCrc32OfFile(DataFile().c_str()));
   SetBytes(state, kMiB);
 }
 
@@ -261,25 +254,14 @@ void BM_Sha1File_Kez(benchmark::State& state) {
   SetBytes(state, kMiB);
 }
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 void BM_Sha1File_OpenSSL(benchmark::State& state) {
-  std::vector<unsigned char> block(1 << 16);
   unsigned char md[SHA_DIGEST_LENGTH];
   for (auto _ : state) {
-    const int fd = ::open(DataFile().c_str(), O_RDONLY);
-    SHA_CTX ctx;
-    SHA1_Init(&ctx);
-    for (ssize_t got; (got = ::read(fd, block.data(), block.size())) > 0;)
-      SHA1_Update(&ctx, block.data(), static_cast<std::size_t>(got));
-    SHA1_Final(md, &ctx);
-    ::close(fd);
+    kez::bench::OpenSslSha1OfFile(DataFile().c_str(), md);
     benchmark::DoNotOptimize(md);
   }
   SetBytes(state, kMiB);
 }
-
-#pragma GCC diagnostic pop
 
 BENCHMARK(BM_Sha1File_Kez);
 BENCHMARK(BM_Sha1File_OpenSSL);

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "filepeers.hpp"
 #include "kez/dstruct.hpp"
 #include "kez/platform/stream.hpp"
 #include "kez/platform/sysutils.hpp"
@@ -86,15 +87,7 @@ void BM_Crc32BigFile_ReadThenKez(benchmark::State& State) {
 BENCHMARK(BM_Crc32BigFile_ReadThenKez)->Unit(benchmark::kMillisecond);
 
 void BM_Crc32BigFile_Zlib(benchmark::State& State) {
-  std::vector<unsigned char> block(1 << 16);
-  for (auto _ : State) {
-    const int fd = ::open(File().Name.c_str(), O_RDONLY);
-    uLong crc = crc32(0, nullptr, 0);
-    for (ssize_t got; (got = ::read(fd, block.data(), block.size())) > 0;)
-      crc = crc32(crc, block.data(), static_cast<uInt>(got));
-    ::close(fd);
-    benchmark::DoNotOptimize(crc);
-  }
+  for (auto _ : State) benchmark::DoNotOptimize(kez::bench::ZlibCrc32OfFile(File().Name.c_str()));
   SetBytes(State);
 }
 BENCHMARK(BM_Crc32BigFile_Zlib)->Unit(benchmark::kMillisecond);
@@ -120,24 +113,14 @@ void BM_Sha1BigFile_ReadThenKez(benchmark::State& State) {
 }
 BENCHMARK(BM_Sha1BigFile_ReadThenKez)->Unit(benchmark::kMillisecond);
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 void BM_Sha1BigFile_OpenSSL(benchmark::State& State) {
-  std::vector<unsigned char> block(1 << 16);
   unsigned char md[SHA_DIGEST_LENGTH];
   for (auto _ : State) {
-    const int fd = ::open(File().Name.c_str(), O_RDONLY);
-    SHA_CTX ctx;
-    SHA1_Init(&ctx);
-    for (ssize_t got; (got = ::read(fd, block.data(), block.size())) > 0;)
-      SHA1_Update(&ctx, block.data(), static_cast<std::size_t>(got));
-    SHA1_Final(md, &ctx);
-    ::close(fd);
+    kez::bench::OpenSslSha1OfFile(File().Name.c_str(), md);
     benchmark::DoNotOptimize(md);
   }
   SetBytes(State);
 }
-#pragma GCC diagnostic pop
 BENCHMARK(BM_Sha1BigFile_OpenSSL)->Unit(benchmark::kMillisecond);
 
 }  // namespace
