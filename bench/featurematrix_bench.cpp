@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "kez/dstruct.hpp"
+#include "matrixdata.hpp"
 #include "kez/platform/textfile.hpp"
 
 namespace {
@@ -23,17 +24,7 @@ std::string TempName(const char* name) {
   return (std::filesystem::temp_directory_path() / name).string();
 }
 
-void Build(kez::TFeatureMatrix& m) {
-  m.Resize(kFeats, kObjs);
-  for (std::int32_t f = 1; f <= kFeats; ++f) {
-    kez::TFeatProps p;
-    p.FeatNum = f;
-    p.FeatName = "feature" + std::to_string(f);
-    p.FeatKind = kez::fkDouble;
-    m.SetFeatProps(f, p);
-    for (std::int32_t o = 1; o <= kObjs; ++o) m.SetFeatValDouble(f, o, o * 0.25 + f);
-  }
-}
+void Build(kez::TFeatureMatrix& m) { kez::bench::FillMatrix(m, kFeats, kObjs); }
 
 using Table = std::vector<std::vector<std::string>>;
 
@@ -42,7 +33,7 @@ Table BuildTable() {
   char buf[32];
   for (std::int32_t f = 0; f < kFeats; ++f) {
     for (std::int32_t o = 0; o < kObjs; ++o) {
-      auto r = std::to_chars(buf, buf + sizeof buf, (o + 1) * 0.25 + (f + 1));
+      auto r = std::to_chars(buf, buf + sizeof buf, kez::bench::MatrixValue(f + 1, o + 1));
       t[f][o].assign(buf, r.ptr);
     }
   }
@@ -173,7 +164,7 @@ void BM_Fill_VectorToChars15(benchmark::State& state) {
     char buf[32];
     for (std::int32_t f = 0; f < kFeats; ++f) {
       for (std::int32_t o = 0; o < kObjs; ++o) {
-        auto r = std::to_chars(buf, buf + sizeof buf, (o + 1) * 0.25 + (f + 1),
+        auto r = std::to_chars(buf, buf + sizeof buf, kez::bench::MatrixValue(f + 1, o + 1),
                                std::chars_format::general, 15);
         t[f][o].assign(buf, r.ptr);
       }

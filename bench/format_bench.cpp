@@ -67,18 +67,23 @@ void BM_to_chars_Fixed(benchmark::State& state) {
 }
 BENCHMARK(BM_to_chars_Fixed);
 
-// The same digits widened into a library text, as a caller of std::to_chars would need.
-void BM_to_chars_Fixed_String(benchmark::State& state) {
+// The digits of std::to_chars widened into a library text of width 10, as strff returns:
+// what a caller of std::to_chars would need to build the same result.
+void ToCharsIntoText(benchmark::State& state, std::chars_format Format) {
   const auto& v = Values();
   std::size_t i = 0;
   char buf[64];
   for (auto _ : state) {
-    auto r = std::to_chars(buf, buf + sizeof buf, v[i++ & 1023], std::chars_format::fixed, 3);
+    auto r = std::to_chars(buf, buf + sizeof buf, v[i++ & 1023], Format, 3);
     const auto len = r.ptr - buf;
     kez::String s(len < 10 ? static_cast<std::size_t>(10 - len) : 0, u' ');
     s.append(buf, r.ptr);
     benchmark::DoNotOptimize(s);
   }
+}
+
+void BM_to_chars_Fixed_String(benchmark::State& state) {
+  ToCharsIntoText(state, std::chars_format::fixed);
 }
 BENCHMARK(BM_to_chars_Fixed_String);
 
@@ -114,18 +119,8 @@ void BM_to_chars_Scientific(benchmark::State& state) {
 }
 BENCHMARK(BM_to_chars_Scientific);
 
-// The same digits widened into a library text of the field's width, as strff returns.
 void BM_to_chars_Scientific_String(benchmark::State& state) {
-  const auto& v = Values();
-  std::size_t i = 0;
-  char buf[64];
-  for (auto _ : state) {
-    auto r = std::to_chars(buf, buf + sizeof buf, v[i++ & 1023], std::chars_format::scientific, 3);
-    const auto len = r.ptr - buf;
-    kez::String s(len < 10 ? static_cast<std::size_t>(10 - len) : 0, u' ');
-    s.append(buf, r.ptr);
-    benchmark::DoNotOptimize(s);
-  }
+  ToCharsIntoText(state, std::chars_format::scientific);
 }
 BENCHMARK(BM_to_chars_Scientific_String);
 

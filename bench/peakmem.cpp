@@ -8,6 +8,7 @@
 // its table of failed attempts on the UTF-16 text, RE2 on the same text in UTF-8) and
 // grep_text (the UTF-16 text alone, to tell the table from the text).
 #include "keys.hpp"
+#include "matrixdata.hpp"
 #include <sys/resource.h>
 
 #include <charconv>
@@ -32,8 +33,6 @@ using kez::bench::MakeKeys;
 constexpr std::int32_t kCols = 10, kRows = 100000;   // string table: 1,000,000 cells
 constexpr std::int32_t kFeats = 1000, kObjs = 1000;  // feature matrix
 constexpr std::int32_t kEntries = 100000;            // associative array
-
-double Value(std::int32_t f, std::int32_t o) { return o * 0.25 + f; }
 
 // The search text, built in place in either character type so that no copy adds to the peak.
 template <class Text>
@@ -70,15 +69,7 @@ std::size_t Run(const char* name, const std::vector<std::string>& keys) {
   }
   if (c == "featurematrix") {
     kez::TFeatureMatrix m(nullptr);
-    m.Resize(kFeats, kObjs);
-    for (std::int32_t f = 1; f <= kFeats; ++f) {
-      kez::TFeatProps p;
-      p.FeatNum = f;
-      p.FeatName = "feature" + std::to_string(f);
-      p.FeatKind = kez::fkDouble;
-      m.SetFeatProps(f, p);
-      for (std::int32_t o = 1; o <= kObjs; ++o) m.SetFeatValDouble(f, o, Value(f, o));
-    }
+    kez::bench::FillMatrix(m, kFeats, kObjs);
     return static_cast<std::size_t>(m.NObjects());
   }
   if (c == "featurematrix_std") {
@@ -86,7 +77,7 @@ std::size_t Run(const char* name, const std::vector<std::string>& keys) {
     char buf[32];
     for (std::int32_t f = 0; f < kFeats; ++f)
       for (std::int32_t o = 0; o < kObjs; ++o) {
-        auto r = std::to_chars(buf, buf + sizeof buf, Value(f + 1, o + 1));
+        auto r = std::to_chars(buf, buf + sizeof buf, kez::bench::MatrixValue(f + 1, o + 1));
         t[f][o].assign(buf, r.ptr);
       }
     return t.size();
