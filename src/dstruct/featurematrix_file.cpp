@@ -106,25 +106,6 @@ void AppendDecimal(AnsiString& out, std::int32_t value) {
   out.append(digits, r.ptr);
 }
 
-// Appends the Windows-1252 bytes of a text (as TextFile::Write converts it).
-void AppendAnsi(AnsiString& out, StringView text) {
-  const std::size_t start = out.size();
-  out.resize(start + text.size());
-  char* p = out.data() + start;
-  for (const char16_t ch : text)
-    *p++ = static_cast<char>(ch < 0x80 ? static_cast<unsigned char>(ch) : CharToAnsiChar(ch));
-}
-
-// Sets a text to the characters of Windows-1252 bytes (as TextFile::ReadLn converts them).
-void AssignAnsi(String& out, std::string_view bytes) {
-  out.resize(bytes.size());
-  char16_t* p = out.data();
-  for (const char b : bytes) {
-    const auto byte = static_cast<unsigned char>(b);
-    *p++ = byte < 0x80 ? char16_t{byte} : AnsiCharToChar(byte);
-  }
-}
-
 std::string_view StripBlanks(std::string_view text) {
   const std::size_t first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};
@@ -164,7 +145,7 @@ void TFeatureMatrix::SaveToOpenFile(TextFile& f) const {
       chunk.push_back(' ');
       AppendDecimal(chunk, o + 1);
       chunk.push_back(' ');
-      AppendAnsi(chunk, value);
+      chunk += StringToAnsi(value);
       chunk.append("\r\n");
       if (chunk.size() >= kWriteChunk) {
         f.WriteAnsi(chunk);
@@ -283,7 +264,7 @@ void TFeatureMatrix::ReadValues(TextFile& f, std::int32_t nFeats, std::int32_t n
     std::int32_t fix = 0, obj = 0;
     if (!ScanIntegerAt(bytes, pos, fix) || !ScanIntegerAt(bytes, pos, obj) || !InRange(fix, obj))
       throw MalformedFile{};
-    AssignAnsi(Cell(fix, obj), StripBlanks(bytes.substr(pos)));
+    Cell(fix, obj) = AnsiToString(StripBlanks(bytes.substr(pos)));
   }
 }
 
