@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <algorithm>
 #include <random>
 #include <string>
@@ -307,6 +309,37 @@ TEST(StringArraySearch, WindowBoundsAreNormalised) {
   EXPECT_TRUE(table.FindCellExact(u"", true, 1, 1, 2, 2, col, row));  // an empty cell
   EXPECT_EQ(col, 1);
   EXPECT_EQ(row, 2);
+}
+
+// Ranges and columns at the 32-bit limits are clamped, and a search text longer than any
+// cell (255 bytes) is compared up to the cell's end and then by length, in both comparison
+// paths (ASCII eight bytes at a time, and through the code page).
+TEST(StringArraySearch, SortedColumnAtItsLimits) {
+  const std::string longCell(255, 'm');
+  TStringArray table(nullptr);
+  Load(table, {"a", "b", longCell, "z"});
+  std::int32_t row = 0;
+  for (const std::int32_t low : {INT32_MIN, -2, 0, 1}) {
+    for (const std::int32_t high : {4, 5, INT32_MAX}) {
+      EXPECT_TRUE(table.FindCellInSortedColumn(u"b", true, 1, low, high, true, row));
+      EXPECT_EQ(row, 2);
+    }
+  }
+  EXPECT_TRUE(table.FindCellInSortedColumn(u"4", true, INT32_MIN, -1, -1, true, row));  // column 0
+  EXPECT_EQ(row, 4);
+  EXPECT_TRUE(table.FindCellInSortedColumn(u"", true, INT32_MAX, -1, -1, true, row));  // column 2
+  EXPECT_EQ(row, 1);
+  for (const bool matchCase : {true, false}) {
+    const String longer(300, u'm');
+    EXPECT_FALSE(table.FindCellInSortedColumn(longer, matchCase, 1, -1, -1, true, row));
+    EXPECT_EQ(row, 4);  // above the 255 "m": the last row examined is "z"
+    const String longerHigh = String(299, u'm') + u"\u00E9";
+    EXPECT_FALSE(table.FindCellInSortedColumn(longerHigh, matchCase, 1, -1, -1, true, row));
+    EXPECT_TRUE(table.FindCellInSortedColumn(String(255, u'm'), matchCase, 1, -1, -1, true, row));
+    EXPECT_EQ(row, 3);
+  }
+  TStringArray empty(nullptr);
+  EXPECT_FALSE(empty.FindCellInSortedColumn(u"a", true, 0, INT32_MIN, INT32_MAX, true, row));
 }
 
 TEST(StringArraySearch, SortedColumnGivesTheFirstOfARun) {

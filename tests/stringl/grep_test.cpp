@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <random>
 #include <string>
 
@@ -32,6 +34,33 @@ MatchResult Find(StringView Pattern, StringView Text, bool IgnoreCase = false,
   const bool found = grep.MatchString(Text, pos);
   EXPECT_EQ(pos, grep.MatchStartPos());
   return {found, grep.MatchStartPos(), grep.MatchEndPos()};
+}
+
+// The start-position shortcuts (literal scan, end anchor, failed repeats) at the ends of the
+// 32-bit range: a start at or below 1 searches from 1, a start behind the text finds at most
+// the empty match one position behind its end, and nothing reads outside the text.
+TEST(TGrep, ShortcutsAtTheLimitsOfTheStartPosition) {
+  const String text = u"abxyzbcd";
+  for (const std::int32_t start : {INT32_MIN, -1, 0, 1}) {
+    EXPECT_EQ(Find(u"xyz", text, false, start).Start, 3);
+    EXPECT_EQ(Find(u"cd$", text, false, start).Start, 7);
+    EXPECT_EQ(Find(u"b.*d", text, false, start).Start, 2);
+    EXPECT_EQ(Find(u"B.*D", text, true, start).End, 8);
+  }
+  for (const std::int32_t start : {9, 10, INT32_MAX - 1, INT32_MAX}) {
+    EXPECT_FALSE(Find(u"xyz", text, false, start).Found);
+    EXPECT_FALSE(Find(u"cd$", text, false, start).Found);
+    EXPECT_FALSE(Find(u"b.*d", text, false, start).Found);
+    EXPECT_FALSE(Find(u"a?b?$", u"", false, start).Found);
+  }
+  EXPECT_FALSE(Find(u"z$", text, false, 8).Found);
+  EXPECT_EQ(Find(u"d$", text, false, 8).Start, 8);
+  const MatchResult behind = Find(u"d?$", text, false, 9);  // the empty match behind the end
+  EXPECT_TRUE(behind.Found);
+  EXPECT_EQ(behind.Start, 9);
+  EXPECT_EQ(behind.End, 8);
+  EXPECT_EQ(Find(u"a?b?c?d?e?f?g?h?i?j?$", u"cd", false, 1).Start, 1);  // longer than the text
+  EXPECT_FALSE(Find(u"b.*d", String(1000, u'b'), false, 1).Found);
 }
 
 TEST(TGrep, Examples) {
