@@ -1,14 +1,15 @@
-// KEZ_dstruct: data structures (string table, associative array, feature matrix, bit
-// fields, byte matrices, FIFO, string accumulator, run-length coder, combinatorics) and
-// checksums and encodings (CRC-16, CRC-32, SHA-1, ASCII85).
+/// @file
+/// KEZ_dstruct: data structures (string table, associative array, feature matrix, bit
+/// fields, byte matrices, FIFO, string accumulator, run-length coder, combinatorics) and
+/// checksums and encodings (CRC-16, CRC-32, SHA-1, ASCII85).
 #pragma once
 
 #include "kez/kezbase.hpp"
 
 namespace kez {
 
-// EKEZDStructError
-// Errors of the data-structure components.
+/// EKEZDStructError
+/// Errors of the data-structure components.
 class EKEZDStructError : public EKEZError {
  public:
   using EKEZError::EKEZError;

@@ -1,4 +1,5 @@
-// KEZ_filesys: paths, directory trees, drives, text-file utilities and the save dialog.
+/// @file
+/// KEZ_filesys: paths, directory trees, drives, text-file utilities and the save dialog.
 #pragma once
 
 #include "kez/filesys/dirs.hpp"
@@ -13,8 +14,8 @@
 
 namespace kez {
 
-// EKEZFileSysError
-// Errors of TUnivSaveDialog.
+/// EKEZFileSysError
+/// Errors of TUnivSaveDialog.
 class EKEZFileSysError : public EKEZError {
  public:
   using EKEZError::EKEZError;

@@ -1,4 +1,5 @@
-// The whole library in one include.
+/// @file
+/// The whole library in one include.
 #pragma once
 
 #include "kez/cpuid.hpp"

@@ -1,10 +1,11 @@
-// KEZ_kezbase: the library frame. The base exception class of the library, the one wording
-// of component errors, the vocabulary shared by the suite (enumerations, records, word
-// tables, status globals), the drawing helpers and the chart elements (cross-hair, date/time
-// label layout, text label).
-//
-//   throw kez::EKEZDStructError(kez::ComponentMessage(matrix, u"feature is not an integer"));
-//   // "Component \"Feat1\": feature is not an integer"
+/// @file
+/// KEZ_kezbase: the library frame. The base exception class of the library, the one wording
+/// of component errors, the vocabulary shared by the suite (enumerations, records, word
+/// tables, status globals), the drawing helpers and the chart elements (cross-hair, date/time
+/// label layout, text label).
+///
+///   throw kez::EKEZDStructError(kez::ComponentMessage(matrix, u"feature is not an integer"));
+///   // "Component \"Feat1\": feature is not an integer"
 #pragma once
 
 #include <new>
@@ -16,30 +17,30 @@
 
 namespace kez {
 
-// EKEZError
-// Base of every error the library itself detects; catch it to catch them all.
+/// EKEZError
+/// Base of every error the library itself detects; catch it to catch them all.
 class EKEZError : public Exception {
  public:
   using Exception::Exception;
 };
 
-// ComponentMessage
-// The message of a component error: "Component " + '"' + Name + '"' + ": " + Text. The name
-// is used unchanged; a component without a name (always so inside its constructor) gives
-// two double quotes with nothing between them.
+/// ComponentMessage
+/// The message of a component error: "Component " + '"' + Name + '"' + ": " + Text. The name
+/// is used unchanged; a component without a name (always so inside its constructor) gives
+/// two double quotes with nothing between them.
 String ComponentMessage(const TComponent& Component, StringView Text);
 
-// RaiseComponentError
-// Raises E (a unit's exception class) with ComponentMessage(Component, Text).
+/// RaiseComponentError
+/// Raises E (a unit's exception class) with ComponentMessage(Component, Text).
 template <class E>
 [[noreturn]] void RaiseComponentError(const TComponent& Component, StringView Text) {
   throw E(ComponentMessage(Component, Text));
 }
 
-// GuardAllocation
-// Runs Allocate; an allocation failure inside it (std::bad_alloc, std::length_error) is
-// discarded and replaced by E with the component message Text, as components report
-// "not enough memory on heap".
+/// GuardAllocation
+/// Runs Allocate; an allocation failure inside it (std::bad_alloc, std::length_error) is
+/// discarded and replaced by E with the component message Text, as components report
+/// "not enough memory on heap".
 template <class E, class F>
 void GuardAllocation(const TComponent& Component, StringView Text, F&& Allocate) {
   try {

@@ -1,15 +1,16 @@
-// KEZ_kezcolors: colour models, interpolation, palettes, colour arrays and named colours.
-//
-//   kez::TColor c = kez::HexStrToColor(u"$00FF00");   // green (red sits in the low byte)
-//   kez::ObtainColorName(c)                           // u"Lime"
+/// @file
+/// KEZ_kezcolors: colour models, interpolation, palettes, colour arrays and named colours.
+///
+///   kez::TColor c = kez::HexStrToColor(u"$00FF00");   // green (red sits in the low byte)
+///   kez::ObtainColorName(c)                           // u"Lime"
 #pragma once
 
 #include "kez/kezbase.hpp"
 
 namespace kez {
 
-// EKEZColArrayError
-// Errors of TColorArray construction and resizing.
+/// EKEZColArrayError
+/// Errors of TColorArray construction and resizing.
 class EKEZColArrayError : public EKEZError {
  public:
   using EKEZError::EKEZError;

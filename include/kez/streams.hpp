@@ -1,15 +1,16 @@
-// KEZ_streams: typed values, 8-bit text lines and numbers on byte streams, and the scanner
-// of XML-like tags and attributes.
-//
-//   kez::TMemoryStream m;
-//   kez::WriteLnStream(m, u"x=1.5e3");
-//   m.SetPosition(0);
-//   bool eos;
-//   kez::String line = kez::ReadLnStream(m, eos, 4);   // u"x=1.5e3"
-//
-// Text on a stream is 8-bit: writing keeps the low byte of each UTF-16 code unit, reading
-// turns each byte into the character with the same code (0 to 255). The functions keep no
-// state of their own; all state is the stream's position.
+/// @file
+/// KEZ_streams: typed values, 8-bit text lines and numbers on byte streams, and the scanner
+/// of XML-like tags and attributes.
+///
+///   kez::TMemoryStream m;
+///   kez::WriteLnStream(m, u"x=1.5e3");
+///   m.SetPosition(0);
+///   bool eos;
+///   kez::String line = kez::ReadLnStream(m, eos, 4);   // u"x=1.5e3"
+///
+/// Text on a stream is 8-bit: writing keeps the low byte of each UTF-16 code unit, reading
+/// turns each byte into the character with the same code (0 to 255). The functions keep no
+/// state of their own; all state is the stream's position.
 #pragma once
 
 #include "kez/kezbase.hpp"

@@ -1,13 +1,14 @@
-// KEZ_stringl: the string library. Character classes and editing, number and value
-// formatting, parsing and tokenizing, regular expressions, scrambling and UU encoding.
+/// @file
+/// KEZ_stringl: the string library. Character classes and editing, number and value
+/// formatting, parsing and tokenizing, regular expressions, scrambling and UU encoding.
 #pragma once
 
 #include "kez/kezbase.hpp"
 
 namespace kez {
 
-// EKEZStringlError
-// Errors of the string library (a TGrep pattern that fails to compile with StopOnError).
+/// EKEZStringlError
+/// Errors of the string library (a TGrep pattern that fails to compile with StopOnError).
 class EKEZStringlError : public EKEZError {
  public:
   using EKEZError::EKEZError;

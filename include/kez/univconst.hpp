@@ -1,11 +1,12 @@
-// KEZ_univconst: mathematical and machine constants.
-//
-// Every constant is an Extended (the 80-bit x87 value with a 64-bit mantissa) and carries
-// its full precision: the literals have the L suffix and more digits than the format holds,
-// so the compiler rounds them once, straight to long double, never through double.
-//
-//   kez::Extended area = kez::uc_PiH * 2 * r * r;
-//   double lnf = kez::uc_LnFactorial[20];   // ln(20!)
+/// @file
+/// KEZ_univconst: mathematical and machine constants.
+///
+/// Every constant is an Extended (the 80-bit x87 value with a 64-bit mantissa) and carries
+/// its full precision: the literals have the L suffix and more digits than the format holds,
+/// so the compiler rounds them once, straight to long double, never through double.
+///
+///   kez::Extended area = kez::uc_PiH * 2 * r * r;
+///   double lnf = kez::uc_LnFactorial[20];   // ln(20!)
 #pragma once
 
 #include <limits>
@@ -52,13 +53,13 @@ inline constexpr Extended uc_MinSingle = 1.5e-45L;   // smallest float
 inline constexpr Extended uc_MaxSingle = 3.4e38L;    // largest float
 inline constexpr Extended uc_MinDouble = 5.0e-324L;  // smallest double
 inline constexpr Extended uc_MaxDouble = 1.7e308L;   // largest double
-// The smallest positive Extended: the denormal 2^-16445 (about 3.6452e-4951).
+/// The smallest positive Extended: the denormal 2^-16445 (about 3.6452e-4951).
 inline constexpr Extended uc_MinExtended = 0x1p-16445L;
 inline constexpr Extended uc_MaxExtended = 1.1e4932L;  // largest Extended
 
-// Natural logarithms of the limits: the ln of each decimal above. uc_lnMinExtended is
-// ln 3.6e-4951, the decimal the smallest Extended is written as (about 0.0125 below
-// ln 2^-16445); expl of it still gives uc_MinExtended.
+/// Natural logarithms of the limits: the ln of each decimal above. uc_lnMinExtended is
+/// ln 3.6e-4951, the decimal the smallest Extended is written as (about 0.0125 below
+/// ln 2^-16445); expl of it still gives uc_MinExtended.
 inline constexpr Extended uc_lnMinDouble = -744.428132217636701247228471985L;
 inline constexpr Extended uc_lnMaxDouble = 709.726836893228241073772911206L;
 inline constexpr Extended uc_lnMinExtended = -11398.8178615680581172554687289L;
@@ -72,9 +73,9 @@ inline constexpr Extended uc_lnMaxSingle = 88.7220089653958516983324505627L;
 // Tables
 // ---------------------------------------------------------------------------------------
 
-// uc_LnFactorial
-// ln(n!) for n = 0 to 1000, each the double nearest to the exact value (entries 0 and 1
-// are 0). For n > 1000 use lgamma(n + 1).
+/// uc_LnFactorial
+/// ln(n!) for n = 0 to 1000, each the double nearest to the exact value (entries 0 and 1
+/// are 0). For n > 1000 use lgamma(n + 1).
 extern const RangeArray<double, 0, 1000> uc_LnFactorial;
 
 }  // namespace kez

@@ -1,13 +1,14 @@
-// Questions about directories, and scans of directory trees: files by mask, counting,
-// renaming to one letter case, finding a file anywhere below a directory.
-//
-//   kez::TStringList list;
-//   kez::ScanFilesToStrList(u"C:\\data\\*.txt", true, &list, nullptr);
-//   // list holds C:\DATA\report.txt, C:\DATA\SUB\notes.txt, ...
-//
-// Masks are wildcard patterns (see MatchesMask in kez/platform/filesystem.hpp). No scan
-// follows a symbolic link to a directory, so every scan ends and never leaves the tree.
-// Entries of one directory are visited sorted by name ignoring ASCII case.
+/// @file
+/// Questions about directories, and scans of directory trees: files by mask, counting,
+/// renaming to one letter case, finding a file anywhere below a directory.
+///
+///   kez::TStringList list;
+///   kez::ScanFilesToStrList(u"C:\\data\\*.txt", true, &list, nullptr);
+///   // list holds C:\DATA\report.txt, C:\DATA\SUB\notes.txt, ...
+///
+/// Masks are wildcard patterns (see MatchesMask in kez/platform/filesystem.hpp). No scan
+/// follows a symbolic link to a directory, so every scan ends and never leaves the tree.
+/// Entries of one directory are visited sorted by name ignoring ASCII case.
 #pragma once
 
 #include <cstdint>
@@ -18,46 +19,46 @@
 
 namespace kez {
 
-// TScanFilesFeedback
-// Called once for each directory a scan visits, with the directory (upper-cased, ending
-// in a separator) and the number of files found so far.
+/// TScanFilesFeedback
+/// Called once for each directory a scan visits, with the directory (upper-cased, ending
+/// in a separator) and the number of files found so far.
 using TScanFilesFeedback = std::function<void(const String& CurrentDir, std::int32_t Count)>;
 
-// DirExists
-// True when Dir is not empty and names a directory (a symbolic link to one included).
+/// DirExists
+/// True when Dir is not empty and names a directory (a symbolic link to one included).
 bool DirExists(StringView Dir);
 
-// DirEmpty
-// True when Dir holds no entries besides "." and ".."; also true when it does not exist.
+/// DirEmpty
+/// True when Dir holds no entries besides "." and ".."; also true when it does not exist.
 bool DirEmpty(StringView Dir);
 
-// ScanFilesToStrList
-// Adds to List every file (every entry that is not a directory) matching Mask, and with
-// Subdirectories those in every directory below, as the upper-cased directory part of the
-// mask followed by the name as it is on disk (C:\DATA\SUB\report.txt). Does nothing when
-// List is null; the list is not cleared. Feedback (may be empty) is called on entering
-// each directory. Upper-casing changes ASCII letters only, which the case-insensitive
-// lookup of directory parts undoes.
+/// ScanFilesToStrList
+/// Adds to List every file (every entry that is not a directory) matching Mask, and with
+/// Subdirectories those in every directory below, as the upper-cased directory part of the
+/// mask followed by the name as it is on disk (C:\DATA\SUB\report.txt). Does nothing when
+/// List is null; the list is not cleared. Feedback (may be empty) is called on entering
+/// each directory. Upper-casing changes ASCII letters only, which the case-insensitive
+/// lookup of directory parts undoes.
 void ScanFilesToStrList(StringView Mask, bool Subdirectories, TStrings* List,
                         const TScanFilesFeedback& Feedback);
 
-// CountFiles
-// The number of files ScanFilesToStrList would list (at most 2^31 - 1).
+/// CountFiles
+/// The number of files ScanFilesToStrList would list (at most 2^31 - 1).
 std::int32_t CountFiles(StringView Mask, bool Subdirectories, const TScanFilesFeedback& Feedback);
 
-// SetAllFilenameCase
-// Renames every entry matching Mask, and those below each plain directory that matches
-// (one without any attribute besides the directory one), to the upper-cased (Upper) or
-// lower-cased name. Only the name changes, never the directory part, and an existing entry
-// is never replaced: a name that is taken, or any other failed rename, raises EInOutError.
-// Names already in the wanted case are left alone.
+/// SetAllFilenameCase
+/// Renames every entry matching Mask, and those below each plain directory that matches
+/// (one without any attribute besides the directory one), to the upper-cased (Upper) or
+/// lower-cased name. Only the name changes, never the directory part, and an existing entry
+/// is never replaced: a name that is taken, or any other failed rename, raises EInOutError.
+/// Names already in the wanted case are left alone.
 void SetAllFilenameCase(StringView Mask, bool Upper);
 
-// FileDetect
-// Looks for a plain file matching the name part of FileName in its directory, then
-// depth-first in each plain subdirectory (one without hidden, read-only or other
-// attributes). The result is the upper-cased directory where it was found followed by the
-// name as it is on disk, or empty when there is none.
+/// FileDetect
+/// Looks for a plain file matching the name part of FileName in its directory, then
+/// depth-first in each plain subdirectory (one without hidden, read-only or other
+/// attributes). The result is the upper-cased directory where it was found followed by the
+/// name as it is on disk, or empty when there is none.
 String FileDetect(StringView FileName);
 
 }  // namespace kez

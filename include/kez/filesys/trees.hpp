@@ -1,13 +1,14 @@
-// Copying files with progress feedback, copying and deleting directory trees, deleting file
-// sets.
-//
-//   int status = kez::FileCopyFeedBk(u"C:\\data\\big.bin", u"C:\\backup", true,
-//       [](std::int64_t done, std::int64_t size) { /* progress */ });
-//   kez::String failed = kez::DelDirTree(u"C:\\scratch");   // empty when all went
-//
-// One copy state is shared by the whole process (the abort flag, and during a tree copy the
-// current file and counts), so only one copy runs at a time. AbortAnyFileCopying may be
-// called from a feedback or from another thread.
+/// @file
+/// Copying files with progress feedback, copying and deleting directory trees, deleting file
+/// sets.
+///
+///   int status = kez::FileCopyFeedBk(u"C:\\data\\big.bin", u"C:\\backup", true,
+///       [](std::int64_t done, std::int64_t size) { /* progress */ });
+///   kez::String failed = kez::DelDirTree(u"C:\\scratch");   // empty when all went
+///
+/// One copy state is shared by the whole process (the abort flag, and during a tree copy the
+/// current file and counts), so only one copy runs at a time. AbortAnyFileCopying may be
+/// called from a feedback or from another thread.
 #pragma once
 
 #include <cstdint>
@@ -17,73 +18,73 @@
 
 namespace kez {
 
-// Feedback of a file copy: the bytes copied so far and the size of the file.
+/// Feedback of a file copy: the bytes copied so far and the size of the file.
 using TFileCopyFeedBack = std::function<void(std::int64_t BytesCopied, std::int64_t SizeOfFile)>;
 
-// Feedback of a tree copy: as the file feedback, plus the destination name of the file
-// being copied and the number of files started so far.
+/// Feedback of a tree copy: as the file feedback, plus the destination name of the file
+/// being copied and the number of files started so far.
 using TTreeCopyFeedBack =
     std::function<void(std::int64_t BytesCopied, std::int64_t SizeOfCurrentFile,
                        const String& NameOfCurrentFile, std::int32_t NrOfFilesCopiedSoFar)>;
 
-// Status codes of FileCopyFeedBk.
+/// Status codes of FileCopyFeedBk.
 inline constexpr int fcSuccess = 0;
 inline constexpr int fcOpenSourceFailed = -1;
 inline constexpr int fcCreateDestFailed = -2;
 inline constexpr int fcWriteFailed = -3;
 inline constexpr int fcReadFailed = -4;
 
-// FileCopyFeedBk
-// Copies Source to Dest; when Dest is an existing directory the copy goes into it under
-// the source's name. The file is copied in chunks of 8192 bytes, and FeedBack (may be
-// empty) is called with (0, size) before the copy, with the bytes copied before each chunk
-// (so a last, short or empty, chunk is announced too), and with (bytes copied, size) at
-// the end: 10000 bytes give (0,10000) (0,10000) (8192,10000) (10000,10000), an empty file
-// (0,0) three times. On success the copy gets the source's modification time, and with
-// CopyAttributes its permissions, always writable by the owner.
-// Results: 0 success (also after AbortAnyFileCopying, which leaves a shortened copy that
-// keeps its own time), -1 the source is not a regular file or cannot be read, -2 the
-// destination cannot be created or is the source itself under another name (which is
-// then left untouched), -3 a write failed (short writes included), -4 a read failed.
-// A source that does not exist raises EInOutError. The destination is created only once
-// the source is open, so a failed copy leaves an existing destination alone. Without a
-// feedback the kernel copies the data (copy_file_range) where it can.
+/// FileCopyFeedBk
+/// Copies Source to Dest; when Dest is an existing directory the copy goes into it under
+/// the source's name. The file is copied in chunks of 8192 bytes, and FeedBack (may be
+/// empty) is called with (0, size) before the copy, with the bytes copied before each chunk
+/// (so a last, short or empty, chunk is announced too), and with (bytes copied, size) at
+/// the end: 10000 bytes give (0,10000) (0,10000) (8192,10000) (10000,10000), an empty file
+/// (0,0) three times. On success the copy gets the source's modification time, and with
+/// CopyAttributes its permissions, always writable by the owner.
+/// Results: 0 success (also after AbortAnyFileCopying, which leaves a shortened copy that
+/// keeps its own time), -1 the source is not a regular file or cannot be read, -2 the
+/// destination cannot be created or is the source itself under another name (which is
+/// then left untouched), -3 a write failed (short writes included), -4 a read failed.
+/// A source that does not exist raises EInOutError. The destination is created only once
+/// the source is open, so a failed copy leaves an existing destination alone. Without a
+/// feedback the kernel copies the data (copy_file_range) where it can.
 int FileCopyFeedBk(StringView Source, StringView Dest, bool CopyAttributes,
                    const TFileCopyFeedBack& FeedBack);
 
-// AbortAnyFileCopying
-// Asks the running copy to stop after its current chunk; a tree copy then visits no
-// further entries. FileCopyFeedBk clears the request when it starts, so a request made
-// while nothing is copied has no effect.
+/// AbortAnyFileCopying
+/// Asks the running copy to stop after its current chunk; a tree copy then visits no
+/// further entries. FileCopyFeedBk clears the request when it starts, so a request made
+/// while nothing is copied has no effect.
 void AbortAnyFileCopying();
 
-// CopyFileTree
-// Copies every file and directory below Source into Dest (created with its parents).
-// Symbolic links are recreated, not followed; devices, pipes and sockets are skipped, and so
-// is Dest itself when it lies inside Source. FeedBack (may be empty) is called from each
-// file's feedback and once more after each file. Names equal ignoring ASCII case do
-// nothing. Files that fail to copy are skipped silently.
+/// CopyFileTree
+/// Copies every file and directory below Source into Dest (created with its parents).
+/// Symbolic links are recreated, not followed; devices, pipes and sockets are skipped, and so
+/// is Dest itself when it lies inside Source. FeedBack (may be empty) is called from each
+/// file's feedback and once more after each file. Names equal ignoring ASCII case do
+/// nothing. Files that fail to copy are skipped silently.
 void CopyFileTree(StringView Source, StringView Dest, bool CopyAttributes,
                   const TTreeCopyFeedBack& FeedBack);
 
-// DelDirTree
-// Deletes Dir with everything below it and returns the first path whose deletion failed
-// (a directory with its trailing "\"), or empty. Deletion stops at that failure. A
-// symbolic link is deleted itself, never what it points to. Read-only files are not
-// deleted (they fail). An empty argument does nothing.
+/// DelDirTree
+/// Deletes Dir with everything below it and returns the first path whose deletion failed
+/// (a directory with its trailing "\"), or empty. Deletion stops at that failure. A
+/// symbolic link is deleted itself, never what it points to. Read-only files are not
+/// deleted (they fail). An empty argument does nothing.
 String DelDirTree(StringView Dir);
 
-// DeleteFiles
-// Deletes the files matching Mask (relative masks are taken in the current directory),
-// skipping directories and names that start with "." and read-only files; returns how
-// many were deleted.
+/// DeleteFiles
+/// Deletes the files matching Mask (relative masks are taken in the current directory),
+/// skipping directories and names that start with "." and read-only files; returns how
+/// many were deleted.
 std::int32_t DeleteFiles(StringView Mask);
 
-// MoveToRecycleBin
-// Moves the files matching Mask (chosen as DeleteFiles chooses them) to the desktop's
-// trash, from where the desktop can restore them, and returns how many were moved. Names
-// of any length are passed whole. A file that cannot be trashed (no trash folder can be
-// made on its volume) stays where it is and is not counted; it is never deleted instead.
+/// MoveToRecycleBin
+/// Moves the files matching Mask (chosen as DeleteFiles chooses them) to the desktop's
+/// trash, from where the desktop can restore them, and returns how many were moved. Names
+/// of any length are passed whole. A file that cannot be trashed (no trash folder can be
+/// made on its volume) stays where it is and is not counted; it is never deleted instead.
 std::int32_t MoveToRecycleBin(StringView Mask);
 
 }  // namespace kez

@@ -1,11 +1,12 @@
-// THtmlProducer: an HTML template whose "<#name params>" tags are replaced by text that the
-// application supplies through an event.
-//
-//   kez::THtmlProducer p(nullptr);
-//   p.ReadTemplateFromFile(u"page.tpl");
-//   p.SetOnHTMLTag(handler);
-//   p.Convert();
-//   p.WriteConvertedHTMLToFile(u"page.html");
+/// @file
+/// THtmlProducer: an HTML template whose "<#name params>" tags are replaced by text that the
+/// application supplies through an event.
+///
+///   kez::THtmlProducer p(nullptr);
+///   p.ReadTemplateFromFile(u"page.tpl");
+///   p.SetOnHTMLTag(handler);
+///   p.Convert();
+///   p.WriteConvertedHTMLToFile(u"page.html");
 #pragma once
 
 #include <cstdint>
@@ -18,66 +19,66 @@
 
 namespace kez {
 
-// TOnHTMLTagEvent
-// Called by Convert for each template tag with the tag's name (ASCII letters lower-cased),
-// its parameters (blanks trimmed) and the replacement, which holds the whole tag text
-// ("<#Name x=1>") on entry. Leave it as it is to keep the tag, set it empty to remove it.
+/// TOnHTMLTagEvent
+/// Called by Convert for each template tag with the tag's name (ASCII letters lower-cased),
+/// its parameters (blanks trimmed) and the replacement, which holds the whole tag text
+/// ("<#Name x=1>") on entry. Leave it as it is to keep the tag, set it empty to remove it.
 using TOnHTMLTagEvent = std::function<void(TObject* Sender, const String& TagName,
                                            const String& Params, String& Replacement)>;
 
-// THtmlProducer
-// Holds a template and turns it into a page. A tag starts with "<#" and ends with the next
-// ">" (or the end of the template when there is none); its name runs from "<#" to the first
-// blank or the ">", its parameters from that blank to the ">". Everything else, ordinary
-// HTML tags included, is copied unchanged.
+/// THtmlProducer
+/// Holds a template and turns it into a page. A tag starts with "<#" and ends with the next
+/// ">" (or the end of the template when there is none); its name runs from "<#" to the first
+/// blank or the ">", its parameters from that blank to the ">". Everything else, ordinary
+/// HTML tags included, is copied unchanged.
 class THtmlProducer : public TComponent {
  public:
   explicit THtmlProducer(TComponent* AOwner);
   ~THtmlProducer() override;
 
-  // Template / SetTemplate
+  /// Template / SetTemplate
   const String& Template() const { return FTemplate; }
   void SetTemplate(StringView Value);
 
-  // OnHTMLTag / SetOnHTMLTag
-  // Without a handler Convert returns the template unchanged.
+  /// OnHTMLTag / SetOnHTMLTag
+  /// Without a handler Convert returns the template unchanged.
   const TOnHTMLTagEvent& OnHTMLTag() const { return FOnHTMLTag; }
   void SetOnHTMLTag(TOnHTMLTagEvent Handler) { FOnHTMLTag = std::move(Handler); }
 
-  // ReadTemplateFromFile
-  // The template becomes the file's lines (Windows-1252 text; CR LF, LF or CR line ends),
-  // each followed by CR LF, the last one too. Errors raise EInOutError; the template is then
-  // left as it was.
+  /// ReadTemplateFromFile
+  /// The template becomes the file's lines (Windows-1252 text; CR LF, LF or CR line ends),
+  /// each followed by CR LF, the last one too. Errors raise EInOutError; the template is then
+  /// left as it was.
   void ReadTemplateFromFile(StringView FName);
 
-  // ReadTemplateFromStream
-  // The template becomes the whole stream, read from position 0, one character per byte
-  // (the byte's code, as StreamAsString reads).
+  /// ReadTemplateFromStream
+  /// The template becomes the whole stream, read from position 0, one character per byte
+  /// (the byte's code, as StreamAsString reads).
   void ReadTemplateFromStream(TStream& InStream);
 
-  // Convert
-  // Builds ConvertedHTML from the template and returns it, calling OnHTMLTag once per tag
-  // in template order. Never raises by itself; an exception of the handler passes through
-  // and leaves ConvertedHTML empty. The handler may change the template or convert again:
-  // this run goes on with the template it started with. Work is linear in the template and
-  // the replacements.
+  /// Convert
+  /// Builds ConvertedHTML from the template and returns it, calling OnHTMLTag once per tag
+  /// in template order. Never raises by itself; an exception of the handler passes through
+  /// and leaves ConvertedHTML empty. The handler may change the template or convert again:
+  /// this run goes on with the template it started with. Work is linear in the template and
+  /// the replacements.
   const String& Convert();
 
-  // ConvertedHTML: the result of the last Convert (empty before the first).
+  /// ConvertedHTML: the result of the last Convert (empty before the first).
   const String& ConvertedHTML() const { return FConvertedHTML; }
 
-  // ConvertedHTMLAsStream
-  // A new stream holding ConvertedHTML as the bytes WriteConvertedHTMLToFile writes,
-  // positioned at 0. The producer owns it: the stream of the previous call is freed, and
-  // this one lives until the next call or the producer's destruction. (ReadTemplateFromStream
-  // reads bytes as codes, so Windows-1252's bytes 128-159 come back as the C1 characters.)
+  /// ConvertedHTMLAsStream
+  /// A new stream holding ConvertedHTML as the bytes WriteConvertedHTMLToFile writes,
+  /// positioned at 0. The producer owns it: the stream of the previous call is freed, and
+  /// this one lives until the next call or the producer's destruction. (ReadTemplateFromStream
+  /// reads bytes as codes, so Windows-1252's bytes 128-159 come back as the C1 characters.)
   TStringStream& ConvertedHTMLAsStream();
 
-  // WriteConvertedHTMLToFile
-  // Creates or overwrites the file with ConvertedHTML, no line end added. The text is
-  // written in Windows-1252 (the text files' code page); a character that code page cannot
-  // hold is written as a numeric reference ("&#20013;" for U+4E2D) rather than as "?", so
-  // no character is lost and the page reads the same in a browser. Errors raise EInOutError.
+  /// WriteConvertedHTMLToFile
+  /// Creates or overwrites the file with ConvertedHTML, no line end added. The text is
+  /// written in Windows-1252 (the text files' code page); a character that code page cannot
+  /// hold is written as a numeric reference ("&#20013;" for U+4E2D) rather than as "?", so
+  /// no character is lost and the page reads the same in a browser. Errors raise EInOutError.
   void WriteConvertedHTMLToFile(StringView FName);
 
  private:

@@ -1,15 +1,16 @@
-// Settings objects that the chart components embed: a cross-hair (TCrossHair), the layout of
-// date and time axis labels (TDTLabel), and a free text label (TCustomTextLabel) that can be
-// saved to and read back from an XML-like text file. None of them draws; a chart reads their
-// fields when it paints and repaints when their OnChange fires. Included through
-// kez/kezbase.hpp.
-//
-//   kez::TCustomTextLabel label;
-//   label.SetOnChange([&](kez::TObject*) { chart.Invalidate(); });
-//   label.SetTxtLblCaption(u"Peak\tload");     // stored as "Peak load"
-//   label.WriteToOpenXMLFile(file, true, u"peak", 2);
-//   ...
-//   if (other.ReadFromOpenXMLFile(file, u"PEAK")) { ... }   // identifiers ignore case
+/// @file
+/// Settings objects that the chart components embed: a cross-hair (TCrossHair), the layout of
+/// date and time axis labels (TDTLabel), and a free text label (TCustomTextLabel) that can be
+/// saved to and read back from an XML-like text file. None of them draws; a chart reads their
+/// fields when it paints and repaints when their OnChange fires. Included through
+/// kez/kezbase.hpp.
+///
+///   kez::TCustomTextLabel label;
+///   label.SetOnChange([&](kez::TObject*) { chart.Invalidate(); });
+///   label.SetTxtLblCaption(u"Peak\tload");     // stored as "Peak load"
+///   label.WriteToOpenXMLFile(file, true, u"peak", 2);
+///   ...
+///   if (other.ReadFromOpenXMLFile(file, u"PEAK")) { ... }   // identifiers ignore case
 #pragma once
 
 #include <cstdint>
@@ -24,12 +25,12 @@
 
 namespace kez {
 
-// TCrossHair
-// One cross-hair of a chart: position in data coordinates, colour, line style and width,
-// drawing mode and layer. A new cross-hair has every field zero (so Layer is 0 until it is
-// first set, although SetCrossHLayer only ever stores 1 or 2) and no OnChange handler.
-//
-// Every setter stores its value and calls Changed, also when the value does not change.
+/// TCrossHair
+/// One cross-hair of a chart: position in data coordinates, colour, line style and width,
+/// drawing mode and layer. A new cross-hair has every field zero (so Layer is 0 until it is
+/// first set, although SetCrossHLayer only ever stores 1 or 2) and no OnChange handler.
+///
+/// Every setter stores its value and calls Changed, also when the value does not change.
 class TCrossHair : public TPersistent {
  public:
   double PosX() const { return FPosX; }
@@ -45,22 +46,22 @@ class TCrossHair : public TPersistent {
   std::int32_t LineWid() const { return FLineWid; }
   void SetCrossHLineWid(std::int32_t Value);
   std::int32_t Layer() const { return FLayer; }
-  // SetCrossHLayer: stores Value clamped to 1..2 (below 1 gives 1, above 2 gives 2).
+  /// SetCrossHLayer: stores Value clamped to 1..2 (below 1 gives 1, above 2 gives 2).
   void SetCrossHLayer(std::int32_t Value);
 
-  // SetPos
-  // Moves the cross-hair: when X or Y differs from the position held, stores both and
-  // calls Changed once; otherwise does nothing.
+  /// SetPos
+  /// Moves the cross-hair: when X or Y differs from the position held, stores both and
+  /// calls Changed once; otherwise does nothing.
   void SetPos(double X, double Y);
 
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
-  // Changed: calls OnChange with this object as sender, if a handler is set.
+  /// Changed: calls OnChange with this object as sender, if a handler is set.
   void Changed();
 
-  // Assign
-  // Copies every field of another cross-hair, the OnChange handler included, without
-  // calling Changed. Any other source raises EConvertError.
+  /// Assign
+  /// Copies every field of another cross-hair, the OnChange handler included, without
+  /// calling Changed. Any other source raises EConvertError.
   void Assign(TPersistent* Source) override;
 
  protected:
@@ -77,12 +78,12 @@ class TCrossHair : public TPersistent {
   TNotifyEvent FOnChange;
 };
 
-// TDTLabel
-// How a chart writes date and time labels on an axis. A new object has every field zero
-// (tfHHMMSS, separators character 0, ylNone, no month names, doMMDDYY, dtNone).
-//
-// SetTimeFormat and SetDAteOrder store and call Changed unconditionally; the other setters
-// call Changed only when the value differs from the one held.
+/// TDTLabel
+/// How a chart writes date and time labels on an axis. A new object has every field zero
+/// (tfHHMMSS, separators character 0, ylNone, no month names, doMMDDYY, dtNone).
+///
+/// SetTimeFormat and SetDAteOrder store and call Changed unconditionally; the other setters
+/// call Changed only when the value differs from the one held.
 class TDTLabel : public TPersistent {
  public:
   TTimeFormat TimeFormat() const { return FTimeFormat; }
@@ -102,12 +103,12 @@ class TDTLabel : public TPersistent {
 
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
-  // Changed: calls OnChange with this object as sender, if a handler is set.
+  /// Changed: calls OnChange with this object as sender, if a handler is set.
   void Changed();
 
-  // Assign
-  // Copies every field of another TDTLabel, the OnChange handler included, without calling
-  // Changed. Any other source raises EConvertError.
+  /// Assign
+  /// Copies every field of another TDTLabel, the OnChange handler included, without calling
+  /// Changed. Any other source raises EConvertError.
   void Assign(TPersistent* Source) override;
 
  protected:
@@ -124,16 +125,16 @@ class TDTLabel : public TPersistent {
   TNotifyEvent FOnChange;
 };
 
-// TCustomTextLabel
-// A text label placed on a chart: anchor (PosX, PosY) in data coordinates, which of them
-// follow the data (AttachMode), layer 1..16, shadow offset and colour, alignment, frame and
-// background colours, transparency, an owned font, the caption, the drawing style (Mode)
-// and visibility. A new label is at (100, 10) on layer 1, centred horizontally and aligned
-// to the bottom, silver on a black frame with a gray shadow of offset (0, 0), opaque,
-// visible, in mode tlsimple, with an empty caption and a new default font.
-//
-// Every setter stores its value and calls Changed, also when the value does not change,
-// except as noted at the setter.
+/// TCustomTextLabel
+/// A text label placed on a chart: anchor (PosX, PosY) in data coordinates, which of them
+/// follow the data (AttachMode), layer 1..16, shadow offset and colour, alignment, frame and
+/// background colours, transparency, an owned font, the caption, the drawing style (Mode)
+/// and visibility. A new label is at (100, 10) on layer 1, centred horizontally and aligned
+/// to the bottom, silver on a black frame with a gray shadow of offset (0, 0), opaque,
+/// visible, in mode tlsimple, with an empty caption and a new default font.
+///
+/// Every setter stores its value and calls Changed, also when the value does not change,
+/// except as noted at the setter.
 class TCustomTextLabel : public TPersistent {
  public:
   TCustomTextLabel();
@@ -144,7 +145,7 @@ class TCustomTextLabel : public TPersistent {
   double PosY() const { return FPosY; }
   void SetTxtLblPosY(double Value);
   std::int32_t Layer() const { return FLayer; }
-  // SetTxtLblLayer: takes 1..16 only; any other value is ignored without a notification.
+  /// SetTxtLblLayer: takes 1..16 only; any other value is ignored without a notification.
   void SetTxtLblLayer(std::int32_t Value);
   std::int32_t ShadowDx() const { return FXShadow; }
   void SetTxtLblShadowDx(std::int32_t Value);
@@ -165,16 +166,16 @@ class TCustomTextLabel : public TPersistent {
   bool Transparent() const { return FTransPar; }
   void SetTxtLblTranspar(bool Value);
 
-  // Font / SetTxtLblFont
-  // The label's own font. SetTxtLblFont copies the attributes of Value into it (TFont's
-  // Assign); the label keeps its object and the caller keeps Value. Changes made through
-  // Font() directly do not notify.
+  /// Font / SetTxtLblFont
+  /// The label's own font. SetTxtLblFont copies the attributes of Value into it (TFont's
+  /// Assign); the label keeps its object and the caller keeps Value. Changes made through
+  /// Font() directly do not notify.
   TFont& Font() { return *FFont; }
   const TFont& Font() const { return *FFont; }
   void SetTxtLblFont(const TFont& Value);
 
-  // SetTxtLblCaption: stores Value with every control character (code below 32) but the
-  // line feed replaced by a blank.
+  /// SetTxtLblCaption: stores Value with every control character (code below 32) but the
+  /// line feed replaced by a blank.
   const String& Caption() const { return FCaption; }
   void SetTxtLblCaption(StringView Value);
   TTxtLblMode Mode() const { return FMode; }
@@ -184,67 +185,67 @@ class TCustomTextLabel : public TPersistent {
 
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
-  // Changed: calls OnChange with this object as sender, if a handler is set.
+  /// Changed: calls OnChange with this object as sender, if a handler is set.
   void Changed();
 
-  // Assign
-  // Copies every field of another label (or of a label class derived from it), the
-  // OnChange handler included, without calling Changed; the font is copied by attributes
-  // into this label's own font. Any other source raises EConvertError.
+  /// Assign
+  /// Copies every field of another label (or of a label class derived from it), the
+  /// OnChange handler included, without calling Changed; the font is copied by attributes
+  /// into this label's own font. Any other source raises EConvertError.
   void Assign(TPersistent* Source) override;
 
-  // WriteToOpenXMLFile
-  // Writes the label as one element at the current position of File (open for writing),
-  // one item per line, every line but the empty second one indented by Indent blanks
-  // (clamped to 1..255):
-  //   [<?xml version="1.0"?>]                       (only when CreateHeader is set)
-  //   (an empty line)
-  //   <!-- TCustomTextLabel / Orvantium -->
-  //   <custtextlbl sig="Orvantium" vers="1.0" id="DataID">
-  //     <posxy x= 1.000E+0002 y= 1.000E+0001 />     (12-character scientific numbers)
-  //     <caption>text</caption>
-  //     <colors brd=$000000 bg=$C0C0C0 shdw=$808080 />   (low 24 bits, upper-case hex)
-  //     <shadowofs dx=0 dy=0 />
-  //     <layer val=1 />
-  //     <transparent val=0 />
-  //     <visible val=1 />
-  //     <alignment horiz=taCenter vert=vaBottom />
-  //     <attachmode val=tlamNone />
-  //     <font name="DejaVu Sans" size=8 color=$000000 style="fsBold fsItalic" />
-  //     <style val=tlsimple />
-  //   </custtextlbl>
-  // Identifier, caption and font name are written exactly as held, without escaping: a
-  // caption that holds "</caption>" does not read back whole. Errors of the file raise its
-  // EInOutError at once.
+  /// WriteToOpenXMLFile
+  /// Writes the label as one element at the current position of File (open for writing),
+  /// one item per line, every line but the empty second one indented by Indent blanks
+  /// (clamped to 1..255):
+  ///   [<?xml version="1.0"?>]                       (only when CreateHeader is set)
+  ///   (an empty line)
+  ///   <!-- TCustomTextLabel / Orvantium -->
+  ///   <custtextlbl sig="Orvantium" vers="1.0" id="DataID">
+  ///     <posxy x= 1.000E+0002 y= 1.000E+0001 />     (12-character scientific numbers)
+  ///     <caption>text</caption>
+  ///     <colors brd=$000000 bg=$C0C0C0 shdw=$808080 />   (low 24 bits, upper-case hex)
+  ///     <shadowofs dx=0 dy=0 />
+  ///     <layer val=1 />
+  ///     <transparent val=0 />
+  ///     <visible val=1 />
+  ///     <alignment horiz=taCenter vert=vaBottom />
+  ///     <attachmode val=tlamNone />
+  ///     <font name="DejaVu Sans" size=8 color=$000000 style="fsBold fsItalic" />
+  ///     <style val=tlsimple />
+  ///   </custtextlbl>
+  /// Identifier, caption and font name are written exactly as held, without escaping: a
+  /// caption that holds "</caption>" does not read back whole. Errors of the file raise its
+  /// EInOutError at once.
   void WriteToOpenXMLFile(TextFile& File, bool CreateHeader, StringView DataID,
                           std::int32_t Indent) const;
 
-  // ReadFromOpenXMLFile
-  // Reads on from the current position of File (open for reading) to the label element
-  // whose identifier equals DataID ignoring case (surrounding blanks of the identifier in
-  // the file do not count; with an empty DataID the first label element), found line by
-  // line, and reads its items up to its end tag. Then the label takes the values read
-  // (fields set directly: no setter rules, so a layer of 40 is kept), calls Changed once,
-  // and the result is true. After the end tag the reader also consumes the text up to the
-  // next ">" (the comment line of a label written after it).
-  //
-  // Every item that WriteToOpenXMLFile writes is restored, the attach mode, the font and
-  // the mode included. A word that is not in its table (alignment words are compared with
-  // their letter case) leaves that field as it was; numbers beyond the range of a field
-  // are clamped to it; unparsable numbers read as 0; unknown elements are skipped. The
-  // caption is read up to its end tag "</caption>" (any letter case), so a caption holding
-  // ">", "<" or line feeds reads back whole.
-  //
-  // The result is false when no label element is found, and also when the file ends before
-  // the end tag; the label is then unchanged and nothing is notified. A read error of the
-  // file raises its EInOutError and also leaves the label unchanged.
+  /// ReadFromOpenXMLFile
+  /// Reads on from the current position of File (open for reading) to the label element
+  /// whose identifier equals DataID ignoring case (surrounding blanks of the identifier in
+  /// the file do not count; with an empty DataID the first label element), found line by
+  /// line, and reads its items up to its end tag. Then the label takes the values read
+  /// (fields set directly: no setter rules, so a layer of 40 is kept), calls Changed once,
+  /// and the result is true. After the end tag the reader also consumes the text up to the
+  /// next ">" (the comment line of a label written after it).
+  ///
+  /// Every item that WriteToOpenXMLFile writes is restored, the attach mode, the font and
+  /// the mode included. A word that is not in its table (alignment words are compared with
+  /// their letter case) leaves that field as it was; numbers beyond the range of a field
+  /// are clamped to it; unparsable numbers read as 0; unknown elements are skipped. The
+  /// caption is read up to its end tag "</caption>" (any letter case), so a caption holding
+  /// ">", "<" or line feeds reads back whole.
+  ///
+  /// The result is false when no label element is found, and also when the file ends before
+  /// the end tag; the label is then unchanged and nothing is notified. A read error of the
+  /// file raises its EInOutError and also leaves the label unchanged.
   bool ReadFromOpenXMLFile(TextFile& File, StringView DataID);
 
  protected:
   void AssignTo(TPersistent* Dest) override;
 
  private:
-  // Copies every field but the font object itself (whose attributes are copied).
+  /// Copies every field but the font object itself (whose attributes are copied).
   void CopyFields(const TCustomTextLabel& Source);
 
   double FPosX = 100.0;

@@ -1,17 +1,18 @@
-// Shared vocabulary of the suite: enumerations, records, array and callback types, word
-// tables, status globals. Included through kez/kezbase.hpp.
-//
-// The member names, their order and their ordinals are part of the interface: the suite's
-// XML-like files store the words of the xml... tables, and the words equal the member names.
-//
-//   kez::xmlFrameStyle[kez::fsLowered]            // u"fsLowered"
-//   kez::ResolveCSVDelimiter(u';')                 // kez::csvSemicolon
-//   kez::AnsiToString(kez::MonthShort[kez::lgGerman][3])   // u"Mär"
-//
-// Word tables of the enumerations hold library text (UTF-16 views of static literals). The
-// calendar and number words and the language names are short single-byte strings of fixed
-// capacity, as the suite stores them: views of Windows-1252 bytes (convert with
-// AnsiToString); each entry fits the capacity its comment names.
+/// @file
+/// Shared vocabulary of the suite: enumerations, records, array and callback types, word
+/// tables, status globals. Included through kez/kezbase.hpp.
+///
+/// The member names, their order and their ordinals are part of the interface: the suite's
+/// XML-like files store the words of the xml... tables, and the words equal the member names.
+///
+///   kez::xmlFrameStyle[kez::fsLowered]            // u"fsLowered"
+///   kez::ResolveCSVDelimiter(u';')                 // kez::csvSemicolon
+///   kez::AnsiToString(kez::MonthShort[kez::lgGerman][3])   // u"Mär"
+///
+/// Word tables of the enumerations hold library text (UTF-16 views of static literals). The
+/// calendar and number words and the language names are short single-byte strings of fixed
+/// capacity, as the suite stores them: views of Windows-1252 bytes (convert with
+/// AnsiToString); each entry fits the capacity its comment names.
 #pragma once
 
 #include <array>
@@ -53,9 +54,9 @@ enum TOrientation : std::uint8_t { orVert, orHoriz };
 enum TAxis : std::uint8_t { atXAxis, atYAxis, atZAxis };
 enum TDims : std::uint8_t { dimX, dimY, dimL, dimT };
 
-// TTriState
-// A yes/no value that may also be unknown; read and written as words by StrToTriState and
-// TriStateToStr.
+/// TTriState
+/// A yes/no value that may also be unknown; read and written as words by StrToTriState and
+/// TriStateToStr.
 enum TTriState : std::uint8_t { tsFalse, tsTrue, tsUndefined };
 
 enum TCrossHMode : std::uint8_t { chOff, chHoriz, chVert, chBoth, chCrossBox, chBox };
@@ -94,14 +95,14 @@ enum TZoomState : std::uint8_t { zsNormal, zsDrawWin };
 // Records
 // ---------------------------------------------------------------------------------------
 
-// TPointDouble: a point in real coordinates.
+/// TPointDouble: a point in real coordinates.
 struct TPointDouble {
   double X;
   double Y;
   friend constexpr bool operator==(const TPointDouble&, const TPointDouble&) = default;
 };
 
-// TColoredPoint: a point with a flag word and a colour.
+/// TColoredPoint: a point with a flag word and a colour.
 struct TColoredPoint {
   double X;
   double Y;
@@ -109,7 +110,7 @@ struct TColoredPoint {
   TColor Color;
 };
 
-// TCellPosition4D: a cell of a four-dimensional grid.
+/// TCellPosition4D: a cell of a four-dimensional grid.
 struct TCellPosition4D {
   std::int32_t X;
   std::int32_t Y;
@@ -117,9 +118,9 @@ struct TCellPosition4D {
   std::int32_t T;
 };
 
-// TRectDouble
-// A rectangle in real coordinates. TopLeft() and BottomRight() read the corner pairs
-// (Left, Top) and (Right, Bottom) as points; SetTopLeft and SetBottomRight write them.
+/// TRectDouble
+/// A rectangle in real coordinates. TopLeft() and BottomRight() read the corner pairs
+/// (Left, Top) and (Right, Bottom) as points; SetTopLeft and SetBottomRight write them.
 struct TRectDouble {
   double Left;
   double Top;
@@ -138,7 +139,7 @@ struct TRectDouble {
   }
 };
 
-// TQuad: four integer points (a quadrilateral), indexed 0 to 3.
+/// TQuad: four integer points (a quadrilateral), indexed 0 to 3.
 using TQuad = std::array<TPoint, 4>;
 
 // ---------------------------------------------------------------------------------------
@@ -157,29 +158,29 @@ using TInt4DArray = std::vector<TInt3DArray>;
 using TBoolArray = std::vector<bool>;
 using TBool2DArray = std::vector<TBoolArray>;
 using TStrArray = std::vector<String>;
-// TVariantArray: include kez/platform/variant.hpp to use it.
+/// TVariantArray: include kez/platform/variant.hpp to use it.
 using TVariantArray = std::vector<Variant>;
 using TPDblArray = std::vector<TPointDouble>;
 using TBytes = std::vector<std::uint8_t>;
 
-// Fixed byte buffers.
+/// Fixed byte buffers.
 using TBuf4096 = std::array<std::uint8_t, 4096>;
 using TBuf16K = std::array<std::uint8_t, 16384>;
 
-// TDataBuffer
-// A byte view laid over raw memory of any length (indexes 0 to 2147483646); it owns
-// nothing. Build it from a pointer and a length: TDataBuffer(ptr, n).
+/// TDataBuffer
+/// A byte view laid over raw memory of any length (indexes 0 to 2147483646); it owns
+/// nothing. Build it from a pointer and a length: TDataBuffer(ptr, n).
 using TDataBuffer = std::span<std::uint8_t>;
 
 // ---------------------------------------------------------------------------------------
 // Callback types
 // ---------------------------------------------------------------------------------------
 
-// FeedBackProcType: a plain progress procedure called with a state counter.
+/// FeedBackProcType: a plain progress procedure called with a state counter.
 using FeedBackProcType = std::function<void(double StateCnt)>;
-// TFeedbackProc: a progress procedure told who reports, the state and the percentage.
+/// TFeedbackProc: a progress procedure told who reports, the state and the percentage.
 using TFeedbackProc = std::function<void(TObject* Sender, double StateCnt, double PercentDone)>;
-// TSortExchgEvent: raised when a sort exchanges two entries.
+/// TSortExchgEvent: raised when a sort exchanges two entries.
 using TSortExchgEvent =
     std::function<void(TObject* Sender, std::uint8_t ExchgWhat, std::int32_t index1,
                        std::int32_t index2, std::int32_t first, std::int32_t last)>;
@@ -187,7 +188,7 @@ using TZoomPanEvent = std::function<void(TObject* Sender)>;
 using TSelectRectEvent = std::function<void(TObject* Sender, std::int32_t Layer, double LoX,
                                             double LoY, double HiX, double HiY)>;
 using TOnPercentDoneEvent = std::function<void(TObject* Sender, std::int32_t PercentDone)>;
-// TOnCheckAbortEvent: the handler sets Abort to true to ask for an abort.
+/// TOnCheckAbortEvent: the handler sets Abort to true to ask for an abort.
 using TOnCheckAbortEvent = std::function<void(TObject* Sender, bool& Abort)>;
 using TOnRubberBandActionEvent = std::function<void(TObject* Sender, const TPoint& APoint)>;
 
@@ -197,19 +198,19 @@ using TOnRubberBandActionEvent = std::function<void(TObject* Sender, const TPoin
 // Plain shared variables without locking, for the suite's computational packages (this
 // library itself never touches them after start). One computation at a time uses them.
 
-// ProcStat: progress value of the running computation; 0 whenever KEZ_kezbase starts.
+/// ProcStat: progress value of the running computation; 0 whenever KEZ_kezbase starts.
 extern constinit double ProcStat;
-// LastProcStat: status value of the last finished computation; 0 at load.
+/// LastProcStat: status value of the last finished computation; 0 at load.
 extern constinit double LastProcStat;
-// AbortMathProc: set by a caller to ask the running computation to stop; false at load.
+/// AbortMathProc: set by a caller to ask the running computation to stop; false at load.
 extern constinit bool AbortMathProc;
 
-// MathFeedBackProc
-// The slot for the computations' progress callback, empty at load. A std::function cannot
-// be constant-initialized, so the slot lives behind this accessor and is ready even for
-// code that runs during static start-up:
-//   kez::MathFeedBackProc() = [](double state) { ... };
-//   if (kez::MathFeedBackProc()) kez::MathFeedBackProc()(kez::ProcStat);
+/// MathFeedBackProc
+/// The slot for the computations' progress callback, empty at load. A std::function cannot
+/// be constant-initialized, so the slot lives behind this accessor and is ready even for
+/// code that runs during static start-up:
+///   kez::MathFeedBackProc() = [](double state) { ... };
+///   if (kez::MathFeedBackProc()) kez::MathFeedBackProc()(kez::ProcStat);
 FeedBackProcType& MathFeedBackProc();
 
 // ---------------------------------------------------------------------------------------
@@ -221,7 +222,7 @@ template <std::size_t N>
 using TWordTable = std::array<StringView, N>;
 
 inline constexpr TWordTable<3> xmlVerticalAlignment = {u"vaTop", u"vaCenter", u"vaBottom"};
-// Indexed by the platform's TAlignment.
+/// Indexed by the platform's TAlignment.
 inline constexpr TWordTable<3> xmlAlignment = {u"taLeftJustify", u"taRightJustify", u"taCenter"};
 inline constexpr TWordTable<3> xmlBkgFill = {u"bfSimple", u"bfStretch", u"bfTile"};
 inline constexpr TWordTable<3> xmlBoundingBox = {u"bbNone", u"bbFrame", u"bbFaces"};
@@ -241,7 +242,7 @@ inline constexpr TWordTable<4> xmlDirection = {u"dirUpward", u"dirDownward", u"d
                                                u"dirRightward"};
 inline constexpr TWordTable<5> xmlLanguage = {u"lgUnknown", u"lgEnglish", u"lgGerman", u"lgFrench",
                                               u"lgSpanish"};
-// The member Bool is written in lower case: "bool".
+/// The member Bool is written in lower case: "bool".
 inline constexpr TWordTable<7> xmlVarKind = {u"rnum", u"dnum", u"snum", u"inum",
                                              u"lnum", u"bool", u"strg"};
 inline constexpr TWordTable<4> xmlMouseBoxState = {u"msNormal", u"msFirstCorner", u"msRectDraw",
@@ -258,7 +259,7 @@ inline constexpr TWordTable<5> xmlTxtLblMode = {u"tlOff", u"tlsimple", u"tlBox",
                                                 u"tlShadow"};
 inline constexpr TWordTable<4> xmlTxtLblAttachMode = {u"tlamNone", u"tlamXOnly", u"tlamYOnly",
                                                       u"tlamBoth"};
-// Indexed by the platform's TFontStyle.
+/// Indexed by the platform's TFontStyle.
 inline constexpr TWordTable<4> xmlFontStyle = {u"fsBold", u"fsItalic", u"fsUnderline",
                                                u"fsStrikeOut"};
 
@@ -266,13 +267,13 @@ inline constexpr TWordTable<4> xmlFontStyle = {u"fsBold", u"fsItalic", u"fsUnder
 // CSV delimiters
 // ---------------------------------------------------------------------------------------
 
-// CSVDelimiters: the delimiter character of each TCSVDelimiters member (code 0 for
-// csvUnknown, then ";", ",", ":" and the tab).
+/// CSVDelimiters: the delimiter character of each TCSVDelimiters member (code 0 for
+/// csvUnknown, then ";", ",", ":" and the tab).
 inline constexpr std::array<char16_t, 5> CSVDelimiters = {u'\0', u';', u',', u':', u'\t'};
 
-// ResolveCSVDelimiter
-// The member whose CSVDelimiters character is exactly Delim (no case folding, no
-// trimming); csvUnknown for any other character, the code 0 included.
+/// ResolveCSVDelimiter
+/// The member whose CSVDelimiters character is exactly Delim (no case folding, no
+/// trimming); csvUnknown for any other character, the code 0 included.
 constexpr TCSVDelimiters ResolveCSVDelimiter(char16_t Delim) {
   for (TCSVDelimiters d : {csvSemicolon, csvComma, csvColon, csvTab}) {
     if (CSVDelimiters[d] == Delim) return d;
@@ -288,19 +289,19 @@ constexpr TCSVDelimiters ResolveCSVDelimiter(char16_t Delim) {
 template <long First, long Last>
 using TLangWordTable = RangeArray<RangeArray<std::string_view, First, Last>, lgUnknown, lgSpanish>;
 
-// MonthShort: month abbreviations, months 1 to 12, at most 4 characters.
+/// MonthShort: month abbreviations, months 1 to 12, at most 4 characters.
 extern const TLangWordTable<1, 12> MonthShort;
-// MonthLong: month names, months 1 to 12, at most 10 characters. The French February is
-// "février " with a trailing blank.
+/// MonthLong: month names, months 1 to 12, at most 10 characters. The French February is
+/// "février " with a trailing blank.
 extern const TLangWordTable<1, 12> MonthLong;
-// WeekDayShort: weekday abbreviations, 1 = Monday to 7 = Sunday, at most 3 characters.
+/// WeekDayShort: weekday abbreviations, 1 = Monday to 7 = Sunday, at most 3 characters.
 extern const TLangWordTable<1, 7> WeekDayShort;
-// WeekDayLong: weekday names, 1 = Monday to 7 = Sunday, at most 10 characters.
+/// WeekDayLong: weekday names, 1 = Monday to 7 = Sunday, at most 10 characters.
 extern const TLangWordTable<1, 7> WeekDayLong;
-// NumWords: the numbers 0 to 12 as words, at most 6 characters.
+/// NumWords: the numbers 0 to 12 as words, at most 6 characters.
 extern const TLangWordTable<0, 12> NumWords;
-// LanguageID: the name of each language (second index) in each language (first index), at
-// most 15 characters; every entry of the lgUnknown row and column is "???".
+/// LanguageID: the name of each language (second index) in each language (first index), at
+/// most 15 characters; every entry of the lgUnknown row and column is "???".
 extern const TLangWordTable<lgUnknown, lgSpanish> LanguageID;
 
 }  // namespace kez

@@ -1,9 +1,10 @@
-// The object model the components stand on: TObject, TPersistent (Assign/AssignTo) and
-// TComponent (owner, Name, Tag).
-//
-//   auto* owner = new kez::TComponent(nullptr);
-//   auto* child = new SomeComponent(owner);   // owner deletes child when it is deleted
-//   delete owner;
+/// @file
+/// The object model the components stand on: TObject, TPersistent (Assign/AssignTo) and
+/// TComponent (owner, Name, Tag).
+///
+///   auto* owner = new kez::TComponent(nullptr);
+///   auto* child = new SomeComponent(owner);   // owner deletes child when it is deleted
+///   delete owner;
 #pragma once
 
 #include <cstdint>
@@ -14,8 +15,8 @@
 
 namespace kez {
 
-// TObject
-// Root of the class tree. Objects are identities: they are not copied by value.
+/// TObject
+/// Root of the class tree. Objects are identities: they are not copied by value.
 class TObject {
  public:
   TObject() = default;
@@ -23,41 +24,41 @@ class TObject {
   TObject& operator=(const TObject&) = delete;
   virtual ~TObject() = default;
 
-  // ClassName
-  // The class's name without namespace, as "TStringArray".
+  /// ClassName
+  /// The class's name without namespace, as "TStringArray".
   String ClassName() const;
 };
 
-// TNotifyEvent
-// An event with the sending object as its only argument (OnChange of every component).
+/// TNotifyEvent
+/// An event with the sending object as its only argument (OnChange of every component).
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
-// TPersistent
-// An object whose state can be copied into another through Assign.
+/// TPersistent
+/// An object whose state can be copied into another through Assign.
 class TPersistent : public TObject {
  public:
-  // Assign
-  // Copies Source into this object. The base version hands the copy to
-  // Source->AssignTo(this); a class that knows Source's class overrides it. A null
-  // Source, or a pair no class knows, raises EConvertError
-  // "Cannot assign a <source class> to a <this class>" ("nil" for a null source).
+  /// Assign
+  /// Copies Source into this object. The base version hands the copy to
+  /// Source->AssignTo(this); a class that knows Source's class overrides it. A null
+  /// Source, or a pair no class knows, raises EConvertError
+  /// "Cannot assign a <source class> to a <this class>" ("nil" for a null source).
   virtual void Assign(TPersistent* Source);
 
  protected:
-  // AssignTo
-  // Copies this object into Dest; the base version raises the EConvertError above
-  // ("... to a nil" for a null Dest).
+  /// AssignTo
+  /// Copies this object into Dest; the base version raises the EConvertError above
+  /// ("... to a nil" for a null Dest).
   virtual void AssignTo(TPersistent* Dest);
 
-  // AssignError
-  // Raises EConvertError "Cannot assign a <Source class> to a <this class>".
+  /// AssignError
+  /// Raises EConvertError "Cannot assign a <Source class> to a <this class>".
   [[noreturn]] void AssignError(const TPersistent* Source) const;
 };
 
-// TComponent
-// A persistent object with an owner, a Name and a Tag. An owner deletes the components it
-// owns when it is deleted itself; a component deleted first leaves its owner's list. A
-// component created with an owner must therefore be created with new.
+/// TComponent
+/// A persistent object with an owner, a Name and a Tag. An owner deletes the components it
+/// owns when it is deleted itself; a component deleted first leaves its owner's list. A
+/// component created with an owner must therefore be created with new.
 class TComponent : public TPersistent {
  public:
   explicit TComponent(TComponent* AOwner);
@@ -69,8 +70,8 @@ class TComponent : public TPersistent {
   std::int32_t Tag() const { return FTag; }
   void SetTag(std::int32_t Value) { FTag = Value; }
 
-  // ComponentCount / Components
-  // The components this one owns, in order of creation (index 0 based).
+  /// ComponentCount / Components
+  /// The components this one owns, in order of creation (index 0 based).
   std::int32_t ComponentCount() const { return static_cast<std::int32_t>(FComponents.size()); }
   TComponent* Components(std::int32_t Index) const {
     return FComponents.at(static_cast<std::size_t>(Index));

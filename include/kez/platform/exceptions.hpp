@@ -1,7 +1,8 @@
-// The runtime's exception classes. Every error the library raises derives from Exception,
-// which carries one message text; what() gives it as UTF-8.
-//
-//   try { ... } catch (const kez::Exception& e) { std::puts(e.what()); }
+/// @file
+/// The runtime's exception classes. Every error the library raises derives from Exception,
+/// which carries one message text; what() gives it as UTF-8.
+///
+///   try { ... } catch (const kez::Exception& e) { std::puts(e.what()); }
 #pragma once
 
 #include <exception>
@@ -11,8 +12,8 @@
 
 namespace kez {
 
-// Exception
-// Base of all exceptions of the library and its platform layer.
+/// Exception
+/// Base of all exceptions of the library and its platform layer.
 class Exception : public std::exception {
  public:
   explicit Exception(String Message);
@@ -24,14 +25,14 @@ class Exception : public std::exception {
   std::string FUtf8;
 };
 
-// EConvertError: a text that is not a number, an Assign between unrelated classes.
+/// EConvertError: a text that is not a number, an Assign between unrelated classes.
 class EConvertError : public Exception {
  public:
   using Exception::Exception;
 };
 
-// EInOutError: a failed operation of the text-file layer; ErrorCode() tells which
-// (see textfile.hpp for the codes).
+/// EInOutError: a failed operation of the text-file layer; ErrorCode() tells which
+/// (see textfile.hpp for the codes).
 class EInOutError : public Exception {
  public:
   EInOutError(String Message, int ErrorCode)
@@ -42,8 +43,8 @@ class EInOutError : public Exception {
   int FErrorCode;
 };
 
-// Stream errors: EReadError when fewer bytes than asked can be read, EWriteError when
-// fewer can be written, EFOpenError / EFCreateError when a file stream cannot be opened.
+/// Stream errors: EReadError when fewer bytes than asked can be read, EWriteError when
+/// fewer can be written, EFOpenError / EFCreateError when a file stream cannot be opened.
 class EStreamError : public Exception {
  public:
   using Exception::Exception;
@@ -65,14 +66,14 @@ class EFCreateError : public EStreamError {
   using EStreamError::EStreamError;
 };
 
-// EIntOverflow: an integer result that does not fit its type.
+/// EIntOverflow: an integer result that does not fit its type.
 class EIntOverflow : public Exception {
  public:
   using Exception::Exception;
 };
 
-// EOutOfMemory: what a failed allocation (std::bad_alloc) becomes where the library
-// reports it as the runtime does.
+/// EOutOfMemory: what a failed allocation (std::bad_alloc) becomes where the library
+/// reports it as the runtime does.
 class EOutOfMemory : public Exception {
  public:
   using Exception::Exception;

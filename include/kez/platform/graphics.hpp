@@ -1,13 +1,14 @@
-// The graphics services of the platform: pen, brush and font; the canvas with its exact
-// rasterisation; bitmaps saved as BMP and PNG; the printer writing PDF documents; the
-// screen's resolution and installed fonts. Text is drawn with FreeType from the face
-// fontconfig matches, in monochrome, so that drawings are reproducible pixel for pixel.
-//
-//   kez::TBitmap bmp;
-//   bmp.SetSize(100, 40);
-//   bmp.Canvas().Font().SetSize(12);
-//   bmp.Canvas().TextOut(4, 4, u"Hello");
-//   bmp.SaveToFile(u"/tmp/hello.png");
+/// @file
+/// The graphics services of the platform: pen, brush and font; the canvas with its exact
+/// rasterisation; bitmaps saved as BMP and PNG; the printer writing PDF documents; the
+/// screen's resolution and installed fonts. Text is drawn with FreeType from the face
+/// fontconfig matches, in monochrome, so that drawings are reproducible pixel for pixel.
+///
+///   kez::TBitmap bmp;
+///   bmp.SetSize(100, 40);
+///   bmp.Canvas().Font().SetSize(12);
+///   bmp.Canvas().TextOut(4, 4, u"Hello");
+///   bmp.SaveToFile(u"/tmp/hello.png");
 #pragma once
 
 #include "kez/platform/graphics_bitmap.hpp"

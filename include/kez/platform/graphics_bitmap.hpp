@@ -1,10 +1,11 @@
-// TBitmap: a raster of 24-bit colour pixels in memory with a canvas to draw on, saved as a
-// BMP or PNG file.
-//
-//   kez::TBitmap bmp;
-//   bmp.SetSize(64, 32);                       // white
-//   bmp.Canvas().Ellipse(0, 0, 64, 32);
-//   bmp.SaveToFile(u"/tmp/oval.png");          // PNG by the extension, BMP otherwise
+/// @file
+/// TBitmap: a raster of 24-bit colour pixels in memory with a canvas to draw on, saved as a
+/// BMP or PNG file.
+///
+///   kez::TBitmap bmp;
+///   bmp.SetSize(64, 32);                       // white
+///   bmp.Canvas().Ellipse(0, 0, 64, 32);
+///   bmp.SaveToFile(u"/tmp/oval.png");          // PNG by the extension, BMP otherwise
 #pragma once
 
 #include <cstdint>
@@ -18,17 +19,17 @@
 
 namespace kez {
 
-// EInvalidGraphic: a bitmap size beyond what the library will allocate.
+/// EInvalidGraphic: a bitmap size beyond what the library will allocate.
 class EInvalidGraphic : public Exception {
  public:
   using Exception::Exception;
 };
 
-// TBitmap
-// A new bitmap is empty (0 x 0). Resizing keeps the pixels that stay inside and paints
-// new ones white. A negative width or height is taken as 0; a side above 65535 or more than
-// 2^27 pixels in all raises EInvalidGraphic "Bitmap size W x H is too large" and leaves the
-// bitmap as it was.
+/// TBitmap
+/// A new bitmap is empty (0 x 0). Resizing keeps the pixels that stay inside and paints
+/// new ones white. A negative width or height is taken as 0; a side above 65535 or more than
+/// 2^27 pixels in all raises EInvalidGraphic "Bitmap size W x H is too large" and leaves the
+/// bitmap as it was.
 class TBitmap : public TPersistent {
  public:
   TBitmap();
@@ -40,21 +41,21 @@ class TBitmap : public TPersistent {
   void SetHeight(std::int32_t Value) { SetSize(FWidth, Value); }
   void SetSize(std::int32_t AWidth, std::int32_t AHeight);
 
-  // Canvas: the bitmap's own canvas (96 pixels per inch, like the screen).
+  /// Canvas: the bitmap's own canvas (96 pixels per inch, like the screen).
   TCanvas& Canvas();
   const TCanvas& Canvas() const;
 
-  // ScanLine: the pixels of row Y as 0x00RRGGBB values, Width() of them; null for a row
-  // outside the bitmap.
+  /// ScanLine: the pixels of row Y as 0x00RRGGBB values, Width() of them; null for a row
+  /// outside the bitmap.
   const std::uint32_t* ScanLine(std::int32_t Y) const;
 
-  // SaveToFile
-  // Writes the bitmap as PNG (through libpng) when the name ends in ".png" (any case),
-  // otherwise as an uncompressed 24-bit BMP. An empty bitmap cannot be saved and raises
-  // EInvalidGraphic; a file that cannot be written raises EFCreateError naming it.
+  /// SaveToFile
+  /// Writes the bitmap as PNG (through libpng) when the name ends in ".png" (any case),
+  /// otherwise as an uncompressed 24-bit BMP. An empty bitmap cannot be saved and raises
+  /// EInvalidGraphic; a file that cannot be written raises EFCreateError naming it.
   void SaveToFile(StringView FileName) const;
 
-  // Assign copies the size and pixels of another bitmap (not its canvas's tools).
+  /// Assign copies the size and pixels of another bitmap (not its canvas's tools).
   void Assign(TPersistent* Source) override;
 
  private:

@@ -1,14 +1,15 @@
-// The printer: a page raster with a canvas, written as a PDF document (through cairo) and,
-// if asked, as one PNG image per page. That is what "print" gives on Linux: a PDF to open,
-// keep or send to a printer.
-//
-//   kez::TPrinter& p = kez::Printer();
-//   p.SetFileName(u"/tmp/report.pdf");         // or a folder; empty: the documents folder
-//   p.BeginDoc();
-//   p.Canvas().TextOut(300, 300, u"Page one");
-//   p.NewPage();
-//   p.Canvas().Rectangle(300, 300, 900, 600);
-//   p.EndDoc();                                // /tmp/report.pdf with two A4 pages
+/// @file
+/// The printer: a page raster with a canvas, written as a PDF document (through cairo) and,
+/// if asked, as one PNG image per page. That is what "print" gives on Linux: a PDF to open,
+/// keep or send to a printer.
+///
+///   kez::TPrinter& p = kez::Printer();
+///   p.SetFileName(u"/tmp/report.pdf");         // or a folder; empty: the documents folder
+///   p.BeginDoc();
+///   p.Canvas().TextOut(300, 300, u"Page one");
+///   p.NewPage();
+///   p.Canvas().Rectangle(300, 300, 900, 600);
+///   p.EndDoc();                                // /tmp/report.pdf with two A4 pages
 #pragma once
 
 #include <cstdint>
@@ -21,8 +22,8 @@
 
 namespace kez {
 
-// EPrinter: a printer operation in the wrong state ("Printing in progress", "Printer is not
-// currently printing") or a page setting out of range.
+/// EPrinter: a printer operation in the wrong state ("Printing in progress", "Printer is not
+/// currently printing") or a page setting out of range.
 class EPrinter : public Exception {
  public:
   using Exception::Exception;
@@ -30,73 +31,73 @@ class EPrinter : public Exception {
 
 enum TPrinterOrientation : std::uint8_t { poPortrait, poLandscape };
 
-// TPrinter
-// The page is PageWidth x PageHeight printer pixels at PixelsPerInch: A4 portrait at 300
-// pixels per inch unless the host sets paper, orientation and resolution (between
-// documents). Each page becomes one PDF page of the paper's size in which every printer
-// pixel is one square of 1/PixelsPerInch inch.
-//
-// The canvas has pixels only while a document is open; drawing at other times does
-// nothing. Its font measures sizes at the printer's resolution.
+/// TPrinter
+/// The page is PageWidth x PageHeight printer pixels at PixelsPerInch: A4 portrait at 300
+/// pixels per inch unless the host sets paper, orientation and resolution (between
+/// documents). Each page becomes one PDF page of the paper's size in which every printer
+/// pixel is one square of 1/PixelsPerInch inch.
+///
+/// The canvas has pixels only while a document is open; drawing at other times does
+/// nothing. Its font measures sizes at the printer's resolution.
 class TPrinter : public TObject {
  public:
   TPrinter();
   ~TPrinter() override;
 
-  // Canvas: the one canvas of the printer, the same object for the life of the process.
+  /// Canvas: the one canvas of the printer, the same object for the life of the process.
   TCanvas& Canvas();
 
-  // BeginDoc
-  // Opens a document: creates its PDF file and a white first page. Raises EPrinter when a
-  // document is open already, EInOutError (naming the path) when the file cannot be
-  // created.
+  /// BeginDoc
+  /// Opens a document: creates its PDF file and a white first page. Raises EPrinter when a
+  /// document is open already, EInOutError (naming the path) when the file cannot be
+  /// created.
   void BeginDoc();
-  // NewPage: finishes the page and starts a white one. EPrinter when no document is open.
+  /// NewPage: finishes the page and starts a white one. EPrinter when no document is open.
   void NewPage();
-  // EndDoc
-  // Finishes the last page and closes the document. EPrinter when no document is open;
-  // EInOutError naming the path when the PDF or a page image cannot be written (the
-  // document is closed all the same).
+  /// EndDoc
+  /// Finishes the last page and closes the document. EPrinter when no document is open;
+  /// EInOutError naming the path when the PDF or a page image cannot be written (the
+  /// document is closed all the same).
   void EndDoc();
-  // Abort: drops the open document and removes its file; nothing when none is open.
+  /// Abort: drops the open document and removes its file; nothing when none is open.
   void Abort();
 
   bool Printing() const { return FPrinting; }
   bool Aborted() const { return FAborted; }
-  // PageNumber: the page being drawn, from 1; 0 while no document is open.
+  /// PageNumber: the page being drawn, from 1; 0 while no document is open.
   std::int32_t PageNumber() const { return FPageNumber; }
 
   std::int32_t PageWidth() const;
   std::int32_t PageHeight() const;
   std::int32_t PixelsPerInch() const { return FPixelsPerInch; }
 
-  // SetResolution: 36 to 1200 pixels per inch, else EPrinter.
+  /// SetResolution: 36 to 1200 pixels per inch, else EPrinter.
   void SetResolution(std::int32_t PixelsPerInch);
-  // SetPaperSize
-  // The sheet in millimetres, portrait (A4 is 210 x 297). Each side from 10 mm to 2000 mm,
-  // and at most 2^27 page pixels at the resolution, else EPrinter.
+  /// SetPaperSize
+  /// The sheet in millimetres, portrait (A4 is 210 x 297). Each side from 10 mm to 2000 mm,
+  /// and at most 2^27 page pixels at the resolution, else EPrinter.
   void SetPaperSize(double WidthMM, double HeightMM);
   TPrinterOrientation Orientation() const { return FOrientation; }
   void SetOrientation(TPrinterOrientation Value);
 
-  // Title: the document's title, written into the PDF's metadata and into the name of a
-  // document the printer names itself.
+  /// Title: the document's title, written into the PDF's metadata and into the name of a
+  /// document the printer names itself.
   const String& Title() const { return FTitle; }
   void SetTitle(String Value) { FTitle = std::move(Value); }
 
-  // FileName
-  // Where documents go: a PDF file name, or an existing folder in which each document gets
-  // a dated name ("<Title or print>-YYYYMMDD-HHMMSS.pdf", with "-2", "-3"... if taken).
-  // Empty (the default): the user's documents folder as the XDG user directories name it,
-  // else ~/Documents when it exists, else the home folder.
+  /// FileName
+  /// Where documents go: a PDF file name, or an existing folder in which each document gets
+  /// a dated name ("<Title or print>-YYYYMMDD-HHMMSS.pdf", with "-2", "-3"... if taken).
+  /// Empty (the default): the user's documents folder as the XDG user directories name it,
+  /// else ~/Documents when it exists, else the home folder.
   const String& FileName() const { return FFileName; }
   void SetFileName(String Value) { FFileName = std::move(Value); }
 
-  // PngPages: also write every page as "<document without .pdf>-<page>.png".
+  /// PngPages: also write every page as "<document without .pdf>-<page>.png".
   bool PngPages() const { return FPngPages; }
   void SetPngPages(bool Value) { FPngPages = Value; }
 
-  // DocumentName: the PDF file of the open or last document; empty before the first.
+  /// DocumentName: the PDF file of the open or last document; empty before the first.
   const String& DocumentName() const { return FDocumentName; }
 
  private:
@@ -122,7 +123,7 @@ class TPrinter : public TObject {
   std::int32_t FPageNumber = 0;
 };
 
-// Printer: the one printer object of the process.
+/// Printer: the one printer object of the process.
 TPrinter& Printer();
 
 }  // namespace kez

@@ -1,8 +1,9 @@
-// The screen as the library knows it without a display: its resolution and the font
-// families installed on the system.
-//
-//   const kez::TStrings& fonts = kez::Screen().Fonts();
-//   bool dejavu = fonts.IndexOf(u"DejaVu Sans") >= 0;
+/// @file
+/// The screen as the library knows it without a display: its resolution and the font
+/// families installed on the system.
+///
+///   const kez::TStrings& fonts = kez::Screen().Fonts();
+///   bool dejavu = fonts.IndexOf(u"DejaVu Sans") >= 0;
 #pragma once
 
 #include <cstdint>
@@ -12,25 +13,25 @@
 
 namespace kez {
 
-// TScreen
+/// TScreen
 class TScreen : public TObject {
  public:
-  // PixelsPerInch: 96, the resolution text sizes on screen are measured at.
+  /// PixelsPerInch: 96, the resolution text sizes on screen are measured at.
   std::int32_t PixelsPerInch() const { return 96; }
 
-  // Fonts
-  // The font families installed on the system as fontconfig lists them (every family name
-  // a font carries), without repeats, sorted ignoring case. Read once, on the first call.
+  /// Fonts
+  /// The font families installed on the system as fontconfig lists them (every family name
+  /// a font carries), without repeats, sorted ignoring case. Read once, on the first call.
   const TStrings& Fonts();
 
-  // IndexOfFont
-  // The index of Name in Fonts(), comparing ASCII letters without case; -1 if absent.
+  /// IndexOfFont
+  /// The index of Name in Fonts(), comparing ASCII letters without case; -1 if absent.
   std::int32_t IndexOfFont(StringView Name);
 
-  // FontFormat
-  // The format fontconfig reports for the face it matches for the family Name: "TrueType"
-  // (OpenType with TrueType outlines included), "CFF", "Type 1", ...; empty when it reports
-  // none. A family that is not installed gives the format of the substitute.
+  /// FontFormat
+  /// The format fontconfig reports for the face it matches for the family Name: "TrueType"
+  /// (OpenType with TrueType outlines included), "CFF", "Type 1", ...; empty when it reports
+  /// none. A family that is not installed gives the format of the substitute.
   String FontFormat(StringView Name) const;
 
  private:
@@ -38,7 +39,7 @@ class TScreen : public TObject {
   bool FFontsRead = false;
 };
 
-// Screen: the one screen object of the process.
+/// Screen: the one screen object of the process.
 TScreen& Screen();
 
 }  // namespace kez

@@ -1,11 +1,12 @@
-// The drawing tools a canvas holds: the pen for lines and outlines, the brush for fills and
-// text backgrounds, and the font for text. Each tool is a small persistent object that tells
-// its OnChange handler about every change and copies itself with Assign.
-//
-//   kez::TFont font;
-//   font.SetName(u"DejaVu Serif");
-//   font.SetSize(10);                  // Height() == -13 at 96 pixels per inch
-//   font.SetStyle({kez::fsBold});
+/// @file
+/// The drawing tools a canvas holds: the pen for lines and outlines, the brush for fills and
+/// text backgrounds, and the font for text. Each tool is a small persistent object that tells
+/// its OnChange handler about every change and copies itself with Assign.
+///
+///   kez::TFont font;
+///   font.SetName(u"DejaVu Serif");
+///   font.SetSize(10);                  // Height() == -13 at 96 pixels per inch
+///   font.SetStyle({kez::fsBold});
 #pragma once
 
 #include <cstdint>
@@ -16,9 +17,9 @@
 
 namespace kez {
 
-// TGraphicsObject
-// Base of the tools: an OnChange event fired after every setter, also when the value does
-// not change, and never by Assign's individual fields (Assign fires it once).
+/// TGraphicsObject
+/// Base of the tools: an OnChange event fired after every setter, also when the value does
+/// not change, and never by Assign's individual fields (Assign fires it once).
 class TGraphicsObject : public TPersistent {
  public:
   const TNotifyEvent& OnChange() const { return FOnChange; }
@@ -31,11 +32,11 @@ class TGraphicsObject : public TPersistent {
   TNotifyEvent FOnChange;
 };
 
-// TPen
-// Colour, width and style of lines and outlines. A new pen is black, one pixel wide, solid.
-// Widths below 1 draw one pixel wide and are stored as 1; widths above 4096 are stored as
-// 4096. The dash styles apply to one-pixel pens; wider pens draw every style but psClear
-// solid.
+/// TPen
+/// Colour, width and style of lines and outlines. A new pen is black, one pixel wide, solid.
+/// Widths below 1 draw one pixel wide and are stored as 1; widths above 4096 are stored as
+/// 4096. The dash styles apply to one-pixel pens; wider pens draw every style but psClear
+/// solid.
 class TPen : public TGraphicsObject {
  public:
   TColor Color() const { return FColor; }
@@ -45,7 +46,7 @@ class TPen : public TGraphicsObject {
   TPenStyle Style() const { return FStyle; }
   void SetStyle(TPenStyle Value);
 
-  // Assign copies colour, width and style of another pen.
+  /// Assign copies colour, width and style of another pen.
   void Assign(TPersistent* Source) override;
 
  private:
@@ -54,8 +55,8 @@ class TPen : public TGraphicsObject {
   TPenStyle FStyle = psSolid;
 };
 
-// TBrush
-// Colour and style of fills. A new brush is white and solid.
+/// TBrush
+/// Colour and style of fills. A new brush is white and solid.
 class TBrush : public TGraphicsObject {
  public:
   TColor Color() const { return FColor; }
@@ -63,7 +64,7 @@ class TBrush : public TGraphicsObject {
   TBrushStyle Style() const { return FStyle; }
   void SetStyle(TBrushStyle Value);
 
-  // Assign copies colour and style of another brush.
+  /// Assign copies colour and style of another brush.
   void Assign(TPersistent* Source) override;
 
  private:
@@ -71,19 +72,19 @@ class TBrush : public TGraphicsObject {
   TBrushStyle FStyle = bsSolid;
 };
 
-// TFont
-// Name, size, colour and styles of text, and the resolution the size is measured at.
-//
-// The font holds its Height in pixels; Size is derived from it: Size = -Height x 72 /
-// PixelsPerInch and Height = -Size x PixelsPerInch / 72, both rounded half away from zero.
-// A negative Height is the character height (the em of the face), a positive one the
-// height of the whole text cell (ascent plus descent); 0 means the default height.
-// Setting PixelsPerInch keeps Height, so the same Height reads as another Size; that is how
-// a size is carried between devices of different resolution.
-//
-// A new font is "DejaVu Sans", 8 points at the screen's 96 pixels per inch (Height -11),
-// black, without styles. The name is matched through fontconfig when text is drawn; a name
-// that is not installed draws with the face fontconfig substitutes.
+/// TFont
+/// Name, size, colour and styles of text, and the resolution the size is measured at.
+///
+/// The font holds its Height in pixels; Size is derived from it: Size = -Height x 72 /
+/// PixelsPerInch and Height = -Size x PixelsPerInch / 72, both rounded half away from zero.
+/// A negative Height is the character height (the em of the face), a positive one the
+/// height of the whole text cell (ascent plus descent); 0 means the default height.
+/// Setting PixelsPerInch keeps Height, so the same Height reads as another Size; that is how
+/// a size is carried between devices of different resolution.
+///
+/// A new font is "DejaVu Sans", 8 points at the screen's 96 pixels per inch (Height -11),
+/// black, without styles. The name is matched through fontconfig when text is drawn; a name
+/// that is not installed draws with the face fontconfig substitutes.
 class TFont : public TGraphicsObject {
  public:
   TFont();
@@ -99,15 +100,15 @@ class TFont : public TGraphicsObject {
   TFontStyles Style() const { return FStyle; }
   void SetStyle(TFontStyles Value);
 
-  // PixelsPerInch / SetPixelsPerInch
-  // The resolution Size is measured at; values below 1 are ignored.
+  /// PixelsPerInch / SetPixelsPerInch
+  /// The resolution Size is measured at; values below 1 are ignored.
   std::int32_t PixelsPerInch() const { return FPixelsPerInch; }
   void SetPixelsPerInch(std::int32_t Value);
 
-  // Assign
-  // Copies name, styles, colour and Height of another font. When the two resolutions
-  // differ, the Size is copied instead of the Height, so text keeps its size in points on
-  // the other device. The own PixelsPerInch is kept.
+  /// Assign
+  /// Copies name, styles, colour and Height of another font. When the two resolutions
+  /// differ, the Size is copied instead of the Height, so text keeps its size in points on
+  /// the other device. The own PixelsPerInch is kept.
   void Assign(TPersistent* Source) override;
 
  private:
@@ -118,9 +119,9 @@ class TFont : public TGraphicsObject {
   std::int32_t FPixelsPerInch = 96;
 };
 
-// MulDiv
-// Number x Numerator / Denominator with a 64-bit intermediate, rounded half away from zero;
-// -1 for a zero denominator and for a result beyond 32 bits.
+/// MulDiv
+/// Number x Numerator / Denominator with a 64-bit intermediate, rounded half away from zero;
+/// -1 for a zero denominator and for a result beyond 32 bits.
 std::int32_t MulDiv(std::int32_t Number, std::int32_t Numerator, std::int32_t Denominator);
 
 }  // namespace kez

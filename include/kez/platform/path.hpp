@@ -1,12 +1,13 @@
-// How the library's Windows-style file names reach the Linux file system.
-//
-// "\" and "/" are both separators. A leading drive "X:" maps through a drive table (by
-// default only C: is mapped, to "/"); hosts may map more with SetDriveRoot. A drive the
-// table does not map names no file. A name is
-// looked up exactly first; when that fails, each component is matched ignoring ASCII case,
-// so upper-cased directory parts find their files as on a case-insensitive file system.
-//
-//   kez::NativeFileName(u"C:\\tmp\\DATA\\x.txt")   // "/tmp/data/x.txt" if that exists
+/// @file
+/// How the library's Windows-style file names reach the Linux file system.
+///
+/// "\" and "/" are both separators. A leading drive "X:" maps through a drive table (by
+/// default only C: is mapped, to "/"); hosts may map more with SetDriveRoot. A drive the
+/// table does not map names no file. A name is
+/// looked up exactly first; when that fails, each component is matched ignoring ASCII case,
+/// so upper-cased directory parts find their files as on a case-insensitive file system.
+///
+///   kez::NativeFileName(u"C:\\tmp\\DATA\\x.txt")   // "/tmp/data/x.txt" if that exists
 #pragma once
 
 #include <cstdint>
@@ -16,45 +17,45 @@
 
 namespace kez {
 
-// TFileNameFault / FileNameFault
-// Why no file can have a name: a NUL character in it (which the operating system would
-// take as its end), or a drive letter the drive table does not map.
+/// TFileNameFault / FileNameFault
+/// Why no file can have a name: a NUL character in it (which the operating system would
+/// take as its end), or a drive letter the drive table does not map.
 enum TFileNameFault : std::uint8_t { nfNone, nfInvalidCharacter, nfUnmappedDrive };
 TFileNameFault FileNameFault(StringView FileName);
 
-// NativeFileName
-// The UTF-8 path to hand to the operating system for a library file name. When no
-// existing path matches ignoring case, the name with only separators and drive mapped is
-// returned. For a name with a fault (above) it returns a path that every system call
-// refuses with ENOTDIR, so that such a name opens, creates and removes nothing.
+/// NativeFileName
+/// The UTF-8 path to hand to the operating system for a library file name. When no
+/// existing path matches ignoring case, the name with only separators and drive mapped is
+/// returned. For a name with a fault (above) it returns a path that every system call
+/// refuses with ENOTDIR, so that such a name opens, creates and removes nothing.
 std::string NativeFileName(StringView FileName);
 
-// NativeFileNameToCreate
-// The path under which to create or overwrite a file: what NativeFileName gives, so an
-// existing file whose name differs only in letter case is the one overwritten. Folders
-// are indexed for this look-up, so that creating many files reads their folder once
-// rather than once for every new name.
+/// NativeFileNameToCreate
+/// The path under which to create or overwrite a file: what NativeFileName gives, so an
+/// existing file whose name differs only in letter case is the one overwritten. Folders
+/// are indexed for this look-up, so that creating many files reads their folder once
+/// rather than once for every new name.
 std::string NativeFileNameToCreate(StringView FileName);
 
-// OpenToCreate
-// open(2), with permissions 0666 before the umask, of a path that NativeFileNameToCreate
-// gave (Flags hold O_CREAT); it keeps that look-up's folder index in step with the file it
-// creates. The descriptor, or -1 with errno set.
+/// OpenToCreate
+/// open(2), with permissions 0666 before the umask, of a path that NativeFileNameToCreate
+/// gave (Flags hold O_CREAT); it keeps that look-up's folder index in step with the file it
+/// creates. The descriptor, or -1 with errno set.
 int OpenToCreate(const std::string& Path, int Flags);
 
-// NativeFileNameAsSpelt
-// The folder looked up as by NativeFileName, the last component kept exactly as given:
-// the name to rename a file to, so that a change of letter case reaches the disk.
+/// NativeFileNameAsSpelt
+/// The folder looked up as by NativeFileName, the last component kept exactly as given:
+/// the name to rename a file to, so that a change of letter case reaches the disk.
 std::string NativeFileNameAsSpelt(StringView FileName);
 
-// SetDriveRoot / DriveRoot
-// Map a drive letter (A-Z, either case) to a directory; an empty root removes the mapping.
-// DriveRoot gives the mapping, empty when the letter is not mapped.
+/// SetDriveRoot / DriveRoot
+/// Map a drive letter (A-Z, either case) to a directory; an empty root removes the mapping.
+/// DriveRoot gives the mapping, empty when the letter is not mapped.
 void SetDriveRoot(char16_t Letter, std::string Root);
 std::string DriveRoot(char16_t Letter);
 
-// LogicalDrivesMask
-// Bit n set when drive letter 'A' + n is mapped.
+/// LogicalDrivesMask
+/// Bit n set when drive letter 'A' + n is mapped.
 std::uint32_t LogicalDrivesMask();
 
 }  // namespace kez

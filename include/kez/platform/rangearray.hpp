@@ -1,8 +1,9 @@
-// RangeArray: a fixed array whose index runs over a given range, for the exported tables
-// that are indexed by an enumeration, by months 1-12 or by rows 1-466.
-//
-//   constexpr kez::RangeArray<int, 1, 3> t{{10, 20, 30}};
-//   t[1] == 10; t[3] == 30; for (int v : t) ...
+/// @file
+/// RangeArray: a fixed array whose index runs over a given range, for the exported tables
+/// that are indexed by an enumeration, by months 1-12 or by rows 1-466.
+///
+///   constexpr kez::RangeArray<int, 1, 3> t{{10, 20, 30}};
+///   t[1] == 10; t[3] == 30; for (int v : t) ...
 #pragma once
 
 #include <array>
@@ -20,9 +21,9 @@ struct RangeArray {
 
   std::array<T, kCount> Items;
 
-  // operator[]
-  // The element at index i, First <= i <= Last. Outside that range the behaviour is that
-  // of std::array's operator[] (checked in debug builds by the standard library).
+  /// operator[]
+  /// The element at index i, First <= i <= Last. Outside that range the behaviour is that
+  /// of std::array's operator[] (checked in debug builds by the standard library).
   constexpr const T& operator[](long i) const { return Items[static_cast<std::size_t>(i - First)]; }
   constexpr T& operator[](long i) { return Items[static_cast<std::size_t>(i - First)]; }
 

@@ -1,9 +1,10 @@
-// TStrings / TStringList: an ordered list of texts, 0-based as the runtime's lists are.
-//
-//   kez::TStringList list;
-//   list.Add(u"beta"); list.Add(u"alpha");
-//   list.Sort();                  // alpha, beta
-//   list.Text();                  // u"alpha\r\nbeta\r\n"
+/// @file
+/// TStrings / TStringList: an ordered list of texts, 0-based as the runtime's lists are.
+///
+///   kez::TStringList list;
+///   list.Add(u"beta"); list.Add(u"alpha");
+///   list.Sort();                  // alpha, beta
+///   list.Text();                  // u"alpha\r\nbeta\r\n"
 #pragma once
 
 #include <cstdint>
@@ -14,9 +15,9 @@
 
 namespace kez {
 
-// TStrings
-// The list of texts that functions fill and read. Indexes outside 0 .. Count-1 raise
-// std::out_of_range through Get and Put.
+/// TStrings
+/// The list of texts that functions fill and read. Indexes outside 0 .. Count-1 raise
+/// std::out_of_range through Get and Put.
 class TStrings : public TPersistent {
  public:
   std::int32_t Count() const { return static_cast<std::int32_t>(FItems.size()); }
@@ -26,27 +27,27 @@ class TStrings : public TPersistent {
   }
   const String& operator[](std::int32_t Index) const { return Get(Index); }
 
-  // Add returns the new entry's index; Insert puts it before Index (Count appends).
+  /// Add returns the new entry's index; Insert puts it before Index (Count appends).
   virtual std::int32_t Add(String Value);
   void Insert(std::int32_t Index, String Value);
   void Delete(std::int32_t Index);
   void Clear() { FItems.clear(); }
 
-  // IndexOf
-  // The index of the first entry equal to Value (exact comparison), -1 if none.
+  /// IndexOf
+  /// The index of the first entry equal to Value (exact comparison), -1 if none.
   std::int32_t IndexOf(StringView Value) const;
 
-  // Text / SetText
-  // All entries, each followed by CR LF; SetText splits at CR LF, LF or CR.
+  /// Text / SetText
+  /// All entries, each followed by CR LF; SetText splits at CR LF, LF or CR.
   String Text() const;
   void SetText(StringView Value);
 
-  // LoadFromFile / SaveToFile
-  // Read or write the entries as lines of a text file (raising EInOutError on failure).
+  /// LoadFromFile / SaveToFile
+  /// Read or write the entries as lines of a text file (raising EInOutError on failure).
   void LoadFromFile(StringView FileName);
   void SaveToFile(StringView FileName) const;
 
-  // Assign copies the entries of another TStrings.
+  /// Assign copies the entries of another TStrings.
   void Assign(TPersistent* Source) override;
 
   auto begin() const { return FItems.begin(); }
@@ -57,11 +58,11 @@ class TStrings : public TPersistent {
   std::vector<String> FItems;
 };
 
-// TStringList
-// TStrings that can be kept sorted (ordinal comparison of the UTF-16 code units).
+/// TStringList
+/// TStrings that can be kept sorted (ordinal comparison of the UTF-16 code units).
 class TStringList : public TStrings {
  public:
-  // Add inserts at the sorted place when Sorted is set.
+  /// Add inserts at the sorted place when Sorted is set.
   std::int32_t Add(String Value) override;
   void Sort();
   bool Sorted() const { return FSorted; }

@@ -1,14 +1,15 @@
-// Variant: a tagged value that holds one of the runtime's basic kinds (integers of several
-// widths, single and double floats, currency, booleans, single-byte and UTF-16 text) or
-// one of the two markers "empty" (never assigned) and "null" (no value), and converts it
-// to text and numbers the way the runtime does.
-//
-//   kez::Variant v = std::int16_t{7};       // VarType() == kez::varSmallint
-//   v.ToString();                           // u"7"
-//   kez::Variant t = kez::AnsiString("2.5");
-//   t.ToDouble();                           // 2.5
-//   kez::Variant(u"abc").ToDouble();        // raises EConvertError
-//   kez::Null().IsNull();                   // true
+/// @file
+/// Variant: a tagged value that holds one of the runtime's basic kinds (integers of several
+/// widths, single and double floats, currency, booleans, single-byte and UTF-16 text) or
+/// one of the two markers "empty" (never assigned) and "null" (no value), and converts it
+/// to text and numbers the way the runtime does.
+///
+///   kez::Variant v = std::int16_t{7};       // VarType() == kez::varSmallint
+///   v.ToString();                           // u"7"
+///   kez::Variant t = kez::AnsiString("2.5");
+///   t.ToDouble();                           // 2.5
+///   kez::Variant(u"abc").ToDouble();        // raises EConvertError
+///   kez::Null().IsNull();                   // true
 #pragma once
 
 #include <cstdint>
@@ -19,7 +20,7 @@
 
 namespace kez {
 
-// The runtime's variant type codes.
+/// The runtime's variant type codes.
 using TVarType = std::uint16_t;
 inline constexpr TVarType varEmpty = 0;
 inline constexpr TVarType varNull = 1;
@@ -37,10 +38,10 @@ inline constexpr TVarType varInt64 = 20;     // 64-bit signed
 inline constexpr TVarType varString = 256;   // single-byte text (AnsiString)
 inline constexpr TVarType varUString = 258;  // UTF-16 text (String)
 
-// Currency
-// A fixed-point amount with four decimals, held as the amount times 10000 (so 1.5 is
-// Scaled 15000). FromDouble rounds to the nearest step of 0.0001 (ties to even) and raises
-// EConvertError for NaN, infinities and amounts outside the 64-bit range.
+/// Currency
+/// A fixed-point amount with four decimals, held as the amount times 10000 (so 1.5 is
+/// Scaled 15000). FromDouble rounds to the nearest step of 0.0001 (ties to even) and raises
+/// EConvertError for NaN, infinities and amounts outside the 64-bit range.
 struct Currency {
   std::int64_t Scaled = 0;
 
@@ -50,10 +51,10 @@ struct Currency {
   friend bool operator==(Currency, Currency) = default;
 };
 
-// Variant
-// A value and its type code. Constructed from a C++ value, the kind follows the C++ type
-// exactly (std::int16_t gives varSmallint, std::uint32_t varLongWord, a char text
-// varString, a char16_t text varUString, and so on); the default is empty.
+/// Variant
+/// A value and its type code. Constructed from a C++ value, the kind follows the C++ type
+/// exactly (std::int16_t gives varSmallint, std::uint32_t varLongWord, a char text
+/// varString, a char16_t text varUString, and so on); the default is empty.
 class Variant {
  public:
   Variant() = default;
@@ -72,71 +73,71 @@ class Variant {
   Variant(const char* Value) : FValue(std::in_place_type<AnsiString>, Value) {}
   Variant(String Value) : FValue(std::in_place_type<String>, std::move(Value)) {}
   Variant(const char16_t* Value) : FValue(std::in_place_type<String>, Value) {}
-  // Other pointers would silently become booleans.
+  /// Other pointers would silently become booleans.
   Variant(const void*) = delete;
 
-  // MakeNull
-  // The null value (also reachable as kez::Null()).
+  /// MakeNull
+  /// The null value (also reachable as kez::Null()).
   static Variant MakeNull();
 
-  // VarType
-  // The type code of the value held (one of the var... constants above).
+  /// VarType
+  /// The type code of the value held (one of the var... constants above).
   TVarType VarType() const;
   bool IsEmpty() const { return FValue.index() == 0; }
   bool IsNull() const { return FValue.index() == 1; }
 
-  // ToString
-  // The standard conversion to text: empty and null give the empty text; integers their
-  // decimal text; doubles FloatToStr (15 significant digits); singles the same with 7
-  // significant digits; currency its amount with at most four decimals and no trailing
-  // zeros ("1.5"); booleans "True" / "False"; single-byte text is widened from
-  // Windows-1252.
+  /// ToString
+  /// The standard conversion to text: empty and null give the empty text; integers their
+  /// decimal text; doubles FloatToStr (15 significant digits); singles the same with 7
+  /// significant digits; currency its amount with at most four decimals and no trailing
+  /// zeros ("1.5"); booleans "True" / "False"; single-byte text is widened from
+  /// Windows-1252.
   String ToString() const;
 
-  // ToDouble
-  // The standard conversion to a 64-bit float: empty gives 0, booleans -1 (true) and 0,
-  // numbers their value, texts are read as StrToFloat reads them ("." as separator,
-  // blanks around allowed). Null and a text that is not a number raise EConvertError
-  // "Could not convert variant of type (<kind>) into type (Double)".
+  /// ToDouble
+  /// The standard conversion to a 64-bit float: empty gives 0, booleans -1 (true) and 0,
+  /// numbers their value, texts are read as StrToFloat reads them ("." as separator,
+  /// blanks around allowed). Null and a text that is not a number raise EConvertError
+  /// "Could not convert variant of type (<kind>) into type (Double)".
   double ToDouble() const;
 
-  // ToInt32 / ToInt64
-  // The standard conversion to an integer: empty gives 0, booleans -1 and 0. Integer kinds
-  // that do not fit are cut to their low bits (as the runtime's integer conversion does);
-  // floats and currency are rounded to the nearest integer (ties to even). Texts are read
-  // as integers, else as floats and rounded. Null, a text that is not a number, and a
-  // float that is not finite or outside the target range raise EConvertError
-  // "Could not convert variant of type (<kind>) into type (Integer)" (or "(Int64)").
+  /// ToInt32 / ToInt64
+  /// The standard conversion to an integer: empty gives 0, booleans -1 and 0. Integer kinds
+  /// that do not fit are cut to their low bits (as the runtime's integer conversion does);
+  /// floats and currency are rounded to the nearest integer (ties to even). Texts are read
+  /// as integers, else as floats and rounded. Null, a text that is not a number, and a
+  /// float that is not finite or outside the target range raise EConvertError
+  /// "Could not convert variant of type (<kind>) into type (Integer)" (or "(Int64)").
   std::int32_t ToInt32() const;
   std::int64_t ToInt64() const;
 
-  // ToCurrency
-  // The value as currency: integers and floats converted (see Currency::FromDouble), texts
-  // read as ToDouble reads them. Failures raise EConvertError as ToDouble does.
+  /// ToCurrency
+  /// The value as currency: integers and floats converted (see Currency::FromDouble), texts
+  /// read as ToDouble reads them. Failures raise EConvertError as ToDouble does.
   Currency ToCurrency() const;
 
-  // ToBoolean
-  // Numbers give true when not zero; texts "True"/"False" in any letter case or a number;
-  // empty gives false. Null and other texts raise EConvertError.
+  /// ToBoolean
+  /// Numbers give true when not zero; texts "True"/"False" in any letter case or a number;
+  /// empty gives false. Null and other texts raise EConvertError.
   bool ToBoolean() const;
 
-  // ToAnsiString
-  // Single-byte text as held; any other kind as ToString narrowed to Windows-1252.
+  /// ToAnsiString
+  /// Single-byte text as held; any other kind as ToString narrowed to Windows-1252.
   AnsiString ToAnsiString() const;
 
-  // operator==
-  // Equal when both are empty, both null, both texts with the same characters (the two
-  // text kinds compare alike after widening), both booleans of the same value, or both
-  // numbers of the same value (integers compared exactly, floats and currency as 64-bit
-  // floats). Values of different families (a number and a text, a boolean and a number)
-  // are never equal; NaN equals nothing.
+  /// operator==
+  /// Equal when both are empty, both null, both texts with the same characters (the two
+  /// text kinds compare alike after widening), both booleans of the same value, or both
+  /// numbers of the same value (integers compared exactly, floats and currency as 64-bit
+  /// floats). Values of different families (a number and a text, a boolean and a number)
+  /// are never equal; NaN equals nothing.
   friend bool operator==(const Variant& A, const Variant& B);
 
  private:
   struct NullTag {
     friend bool operator==(NullTag, NullTag) { return true; }
   };
-  // The alternatives in an order of their own; VarType maps them to the codes.
+  /// The alternatives in an order of their own; VarType maps them to the codes.
   using Storage = std::variant<std::monostate, NullTag, std::int8_t, std::uint8_t, std::int16_t,
                                std::uint16_t, std::int32_t, std::uint32_t, std::int64_t, float,
                                double, Currency, bool, AnsiString, String>;
@@ -145,14 +146,14 @@ class Variant {
   [[noreturn]] void ConvertError(const char* Target) const;
 };
 
-// Null / Unassigned
-// The null variant and the empty one.
+/// Null / Unassigned
+/// The null variant and the empty one.
 Variant Null();
 inline Variant Unassigned() { return Variant(); }
 
-// VarTypeName
-// The runtime's name of a type code ("Smallint", "Double", "String", "UnicodeString", ...),
-// used in conversion messages; unknown codes give "Unknown".
+/// VarTypeName
+/// The runtime's name of a type code ("Smallint", "Double", "String", "UnicodeString", ...),
+/// used in conversion messages; unknown codes give "Unknown".
 String VarTypeName(TVarType Code);
 
 }  // namespace kez
