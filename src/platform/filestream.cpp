@@ -2,7 +2,6 @@
 // pending writes (so that byte-by-byte scanners and line writers do not make a system call
 // per byte).
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -15,6 +14,7 @@
 #include "kez/platform/exceptions.hpp"
 #include "kez/platform/path.hpp"
 #include "kez/platform/stream.hpp"
+#include "platform/sharemode.hpp"
 #include "platform/stream_detail.hpp"
 
 namespace kez {
@@ -116,12 +116,12 @@ TFileStream::TFileStream(StringView FileName, std::uint16_t Mode) : FFileName(Fi
     FHandle = -1;
   }
   if (FHandle >= 0) {
-    const std::uint16_t share = Mode & 0x00F0;
-    int lock = 0;
-    if (share == fmShareExclusive) lock = LOCK_EX;
-    if (share == fmShareDenyWrite || share == fmShareDenyRead) lock = LOCK_SH;
-    if (lock != 0 && ::flock(FHandle, lock | LOCK_NB) != 0) {
-      err = errno;
+    // Every open claims its access and share mode, so it is refused when another holder
+    // denies what it asks for, whatever share flags this open itself names.
+    const bool canRead = (flags & O_ACCMODE) != O_WRONLY;
+    const int shareErr = detail::ClaimShare(FHandle, canRead, FCanWrite, Mode & 0x00F0);
+    if (shareErr != 0) {
+      err = shareErr;
       ::close(FHandle);
       FHandle = -1;
     }

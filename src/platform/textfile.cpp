@@ -15,6 +15,7 @@
 #include "kez/platform/path.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "platform/encoding_internal.hpp"
+#include "platform/sharemode.hpp"
 #include "platform/stream_detail.hpp"
 
 namespace kez {
@@ -149,14 +150,28 @@ bool TFileVar::OpenWith(int Flags, const char* StdioMode) {
   if (!FAssigned) return Fail(ioNotAssigned);
   std::string path;
   if (!NativeName(FName, (Flags & O_CREAT) != 0, path)) return false;
+  // The file is emptied only once the share claim below is granted.
+  const bool truncate = (Flags & O_TRUNC) != 0;
+  Flags &= ~O_TRUNC;
   const int fd = (Flags & O_CREAT) != 0 ? OpenToCreate(path, Flags | O_CLOEXEC)
                                         : ::open(path.c_str(), Flags | O_CLOEXEC, 0666);
   if (fd < 0) return Fail(CodeFromErrno(errno, path));
   // A folder opens for reading only (writing it fails with EISDIR): refuse it here.
   struct stat st {};
-  if ((Flags & O_ACCMODE) == O_RDONLY && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  const bool statted = ::fstat(fd, &st) == 0;
+  if ((Flags & O_ACCMODE) == O_RDONLY && statted && S_ISDIR(st.st_mode)) {
     ::close(fd);
     return Fail(ioAccessDenied);
+  }
+  int err = detail::ClaimShare(fd, (Flags & O_ACCMODE) != O_WRONLY,
+                               (Flags & O_ACCMODE) != O_RDONLY,
+                               (Flags & O_CREAT) != 0 ? 0 : FileMode & 0xF0);
+  if (err == 0 && truncate && statted && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
+    err = errno;
+  }
+  if (err != 0) {
+    ::close(fd);
+    return Fail(CodeFromErrno(err, path));
   }
   FFile = ::fdopen(fd, StdioMode);
   if (FFile == nullptr) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "kez/platform/textfile.hpp"
 #include "test_support.hpp"
 
 namespace kez {
@@ -132,8 +133,69 @@ TEST(FileStream, ExclusiveOpenKeepsOthersOut) {
   EXPECT_THROW(TFileStream(name, fmOpenRead | fmShareDenyWrite), EFOpenError);
   // A refused create must not have emptied the holder's file.
   EXPECT_THROW(TFileStream(name, fmCreate | fmShareExclusive), EFCreateError);
+  // Nor may an open that names no share mode, or one that denies nothing, empty it.
+  EXPECT_THROW(TFileStream(name, fmCreate), EFCreateError);
+  EXPECT_THROW(TFileStream(name, fmCreate | fmShareDenyNone), EFCreateError);
+  EXPECT_THROW(TFileStream(name, fmOpenRead | fmShareDenyNone), EFOpenError);
+  TextFile text;
+  text.Assign(name);
+  EXPECT_THROW(text.Rewrite(), EInOutError);
   EXPECT_EQ(test::ReadBytes(dir.NativeFile("locked.bin")), "keep");
-  TFileStream unshared(name, fmOpenRead | fmShareDenyNone);  // asks for no lock
+}
+
+// Each row: what the first holder opened with, what the second asks for, and whether the
+// second is admitted.
+struct ShareCase {
+  std::uint16_t First, Second;
+  bool Admitted;
+};
+
+class FileStreamShare : public ::testing::TestWithParam<ShareCase> {};
+
+TEST_P(FileStreamShare, EveryOpenHonoursTheOtherHoldersMode) {
+  TempDir dir;
+  const String name = dir.File("shared.bin");
+  test::WriteBytes(dir.NativeFile("shared.bin"), "data");
+  {
+    TFileStream first(name, GetParam().First);
+    bool admitted = true;
+    try {
+      TFileStream second(name, GetParam().Second);
+    } catch (const EStreamError&) {
+      admitted = false;
+    }
+    EXPECT_EQ(admitted, GetParam().Admitted);
+    if (!admitted) EXPECT_EQ(test::ReadBytes(dir.NativeFile("shared.bin")), "data");
+  }
+  // Once the first holder has gone, its claim has gone with it.
+  TFileStream again(name, GetParam().Second);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, FileStreamShare,
+    ::testing::Values(ShareCase{fmOpenRead | fmShareDenyWrite, fmOpenRead, true},
+                      ShareCase{fmOpenRead | fmShareDenyWrite, fmOpenWrite, false},
+                      ShareCase{fmOpenRead | fmShareDenyWrite, fmCreate, false},
+                      ShareCase{fmOpenRead | fmShareDenyRead, fmOpenWrite, true},
+                      ShareCase{fmOpenRead | fmShareDenyRead, fmOpenRead, false},
+                      ShareCase{fmOpenRead, fmOpenRead | fmShareExclusive, false},
+                      ShareCase{fmOpenRead, fmOpenReadWrite | fmShareDenyWrite, true},
+                      ShareCase{fmOpenWrite, fmOpenRead | fmShareDenyWrite, false},
+                      ShareCase{fmOpenWrite, fmOpenWrite | fmShareDenyRead, true},
+                      ShareCase{fmOpenWrite, fmOpenWrite, true},
+                      ShareCase{fmOpenReadWrite | fmShareDenyNone, fmOpenRead | fmShareDenyNone,
+                                true}));
+
+TEST(FileStream, TextFilesTakePartInSharing) {
+  TempDir dir;
+  const String name = dir.File("t.txt");
+  TextFile writer;
+  writer.Assign(name);
+  writer.Rewrite();
+  // The text file writes: an open that denies writing is refused, a plain reader is not.
+  EXPECT_THROW(TFileStream(name, fmOpenRead | fmShareDenyWrite), EFOpenError);
+  TFileStream reader(name, fmOpenRead);
+  writer.Close();
 }
 
 TEST(MemoryStream, LoadsAndSavesFiles) {

@@ -133,10 +133,14 @@ inline constexpr std::uint16_t fmShareDenyNone = 0x0040;
 /// TFileStream
 /// A stream over a file. fmCreate creates or truncates the file for reading and writing;
 /// otherwise the low bits choose read, write or read-write access to an existing file.
-/// Sharing: fmShareExclusive takes an exclusive advisory lock (flock), fmShareDenyWrite and
-/// fmShareDenyRead a shared one, so two kez streams honour each other's wishes; a lock that
-/// cannot be had fails the open. fmCreate truncates only once the lock is held, so a create
-/// that is refused leaves the other holder's file as it was. A name that no file can have
+/// Sharing: every open, with share flags or without, honours the share modes of the other
+/// opens of the file (file streams and text files, in this and other kez processes): it is
+/// refused when another holder denies the access it asks for (fmShareExclusive denies
+/// reading and writing, fmShareDenyWrite writing, fmShareDenyRead reading), or when its own
+/// share mode denies an access another holder has. fmShareCompat and fmShareDenyNone deny
+/// nothing. The modes are advisory locks: programs outside the library do not see them.
+/// fmCreate empties the file only once its claim is granted, so a create that is refused
+/// leaves the other holder's file as it was. A name that no file can have
 /// (see FileNameFault) opens nothing. Failures raise EFOpenError
 /// "Cannot open file "<name>". <reason>" or EFCreateError "Cannot create file "<name>".
 /// <reason>".
