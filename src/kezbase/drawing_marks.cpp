@@ -64,6 +64,10 @@ class TMarkPainter {
     }
   }
 
+  // The pen's dot at a point: a line one pixel long, whose end point is left out. (A line
+  // from the point to itself paints nothing on this canvas.)
+  void PenDot(std::int64_t Dx, std::int64_t Dy) { Line(Dx, Dy, Dx + 1, Dy); }
+
   void Dot(std::int64_t Dx, std::int64_t Dy) {
     const TPoint p = P(Dx, Dy);
     C.SetPixels(p.X, p.Y, C.Pen().Color());
@@ -177,7 +181,7 @@ void DrawGeometricMark(TMarkPainter& M, std::uint8_t Mark, bool Printer) {
       if (Printer) {
         for (int i = 1; i <= 7; ++i) {
           for (int j = 1; j <= 7; ++j) {
-            if (i % 2 == j % 2) M.Line(i - 4, j - 4, i - 4, j - 4);
+            if (i % 2 == j % 2) M.PenDot(i - 4, j - 4);
           }
         }
       } else {

@@ -225,6 +225,8 @@ void TCanvas::MoveTo(std::int32_t X, std::int32_t Y) {
 }
 
 void TCanvas::LineTo(std::int32_t X, std::int32_t Y) {
+  // A line leaves its end point out, so a line of length 0 has no pixels at all.
+  if (X == FPenPos.X && Y == FPenPos.Y) return;
   const TRaster r = Raster();
   detail::DrawLine({r.Data, r.Width, r.Height, r.Stride}, FPen, FPenPos.X, FPenPos.Y, X, Y,
                    FDashPhase);

@@ -60,6 +60,59 @@ INSTANTIATE_TEST_SUITE_P(
                                       ".g......g.", ".g......g.", ".gggggggg.", ".........."},
                                  test::kGreen}));
 
+// The frame sequence on a picture, with the canvas's line rule: a line leaves out its end
+// point, so a line to the pen position itself paints nothing. Only axis-parallel lines occur.
+class ModelFrame {
+ public:
+  explicit ModelFrame(int W, int H) : FRows(static_cast<std::size_t>(H), std::string(W, '.')) {}
+  void Pen(char C) { FPen = C; }
+  void MoveTo(int X, int Y) { FX = X, FY = Y; }
+  void LineTo(int X, int Y) {
+    const int dx = (X > FX) - (X < FX), dy = (Y > FY) - (Y < FY);
+    for (int x = FX, y = FY; x != X || y != Y; x += dx, y += dy) {
+      if (y >= 0 && y < static_cast<int>(FRows.size()) && x >= 0 &&
+          x < static_cast<int>(FRows[0].size())) {
+        FRows[y][x] = FPen;
+      }
+    }
+    MoveTo(X, Y);
+  }
+  Rows FRows;
+
+ private:
+  char FPen = '.';
+  int FX = 0, FY = 0;
+};
+
+TEST(DrawFrame, SmallFramesAgreeWithTheLineModel) {
+  // fsRaised: outer yellow / red, inner cyan / blue.
+  for (int l = 0; l <= 2; ++l) {
+    for (int t = 0; t <= 2; ++t) {
+      for (int r = l - 1; r <= l + 3; ++r) {
+        for (int b = t - 1; b <= t + 3; ++b) {
+          TBitmap bmp;
+          test::Prepare(bmp, 7, 7);
+          DrawFrame(bmp.Canvas(), fsRaised, l, t, r, b, test::kYellow, test::kCyan, test::kBlue,
+                    test::kRed, test::kGreen);
+          ModelFrame m(7, 7);
+          m.Pen('y'), m.MoveTo(l, b), m.LineTo(l, t), m.LineTo(r + 1, t);
+          m.MoveTo(r, t + 1), m.Pen('r'), m.LineTo(r, b), m.LineTo(l - 1, b);
+          m.Pen('c'), m.MoveTo(l + 1, b - 1), m.LineTo(l + 1, t + 1), m.LineTo(r, t + 1);
+          m.MoveTo(r - 1, t + 2), m.Pen('b'), m.LineTo(r - 1, b - 1), m.LineTo(l, b - 1);
+          ASSERT_EQ(test::Picture(bmp.Canvas(), 0, 0, 6, 6), m.FRows)
+              << l << "," << t << "," << r << "," << b;
+        }
+      }
+    }
+  }
+  // A 2 x 2 frame keeps the outer ring's colours in its top-left and bottom-right corners.
+  TBitmap bmp;
+  test::Prepare(bmp, 2, 2);
+  DrawFrame(bmp.Canvas(), fsRaised, 0, 0, 1, 1, test::kYellow, test::kCyan, test::kBlue, test::kRed,
+            test::kGreen);
+  EXPECT_EQ(test::Picture(bmp.Canvas(), 0, 0, 1, 1), (Rows{"yc", "br"}));
+}
+
 TEST(DrawFrame, NoneAndUnknownStylesDrawNothing) {
   TBitmap bmp;
   test::Prepare(bmp, 10, 8);
@@ -82,6 +135,11 @@ TEST(DrawRectangle, IncludesRightAndBottomAndFillsNothing) {
   EXPECT_EQ(test::Picture(bmp.Canvas(), 0, 0, 5, 4),
             (Rows{"......", ".####.", ".#..#.", ".####.", "......"}));
   EXPECT_EQ(bmp.Canvas().PenPos(), (TPoint{1, 1}));
+  // A rectangle of no size is a path of zero-length lines: nothing.
+  TBitmap dot;
+  test::Prepare(dot, 8, 8);
+  DrawRectangle(dot.Canvas(), 5, 5, 5, 5);
+  EXPECT_EQ(test::CountNonWhite(dot.Canvas()), 0);
 }
 
 TEST(FontIsTrueType, InstalledAndMissingFonts) {

@@ -4,8 +4,9 @@
 /// pixel:
 ///
 /// - MoveTo/LineTo draws from the pen position towards the end point and leaves the end point
-///   out. A one-pixel line steps along its longer axis; on the other axis it takes the nearest
-///   pixel, a tie going away from the start.
+///   out, so a LineTo to the pen position itself paints nothing. A one-pixel line steps along
+///   its longer axis; on the other axis it takes the nearest pixel, a tie going away from the
+///   start.
 /// - Rectangle and Ellipse take two corners (x1, y1, x2, y2) in either order and paint the
 ///   pixels from the smaller to one less than the larger coordinate: the right and bottom
 ///   edge are left out. The outline is drawn in the pen, the interior filled by the brush.
