@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "kez/platform/path.hpp"
 #include "kez/platform/sysutils.hpp"
@@ -50,7 +51,12 @@ void TBitmap::SetSize(std::int32_t AWidth, std::int32_t AHeight) {
     throw EInvalidGraphic(u"Bitmap size " + IntToStr(AWidth) + u" x " + IntToStr(AHeight) +
                           u" is too large");
   }
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(AWidth) * AHeight, kWhite);
+  std::vector<std::uint32_t> pixels;
+  try {
+    pixels.assign(static_cast<std::size_t>(AWidth) * AHeight, kWhite);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory(u"Out of memory");
+  }
   const std::int32_t keepW = std::min(AWidth, FWidth), keepH = std::min(AHeight, FHeight);
   for (std::int32_t y = 0; y < keepH; ++y) {
     std::copy_n(FPixels.data() + static_cast<std::size_t>(y) * FWidth, keepW,
@@ -87,7 +93,11 @@ void TBitmap::SaveToFile(StringView FileName) const {
 void TBitmap::Assign(TPersistent* Source) {
   if (auto* bitmap = dynamic_cast<TBitmap*>(Source)) {
     if (bitmap == this) return;
-    FPixels = bitmap->FPixels;
+    try {
+      FPixels = bitmap->FPixels;
+    } catch (const std::bad_alloc&) {
+      throw EOutOfMemory(u"Out of memory");
+    }
     FWidth = bitmap->FWidth;
     FHeight = bitmap->FHeight;
     return;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -161,13 +162,26 @@ void TPrinter::CheckPrinting() const {
   if (!FPrinting) throw EPrinter(u"Printer is not currently printing");
 }
 
+namespace {
+
+bool PageFits(double WidthMM, double HeightMM, std::int32_t Dpi) {
+  return std::int64_t{Pixels(WidthMM, Dpi)} * Pixels(HeightMM, Dpi) <= kMaxPagePixels;
+}
+
+String PaperText(double WidthMM, double HeightMM) {
+  return FloatToStr(WidthMM) + u" x " + FloatToStr(HeightMM) + u" mm";
+}
+
+}  // namespace
+
 void TPrinter::SetResolution(std::int32_t PixelsPerInch) {
   CheckIdle();
-  if (PixelsPerInch < 36 || PixelsPerInch > 1200 ||
-      std::int64_t{Pixels(FPaperWidthMM, PixelsPerInch)} * Pixels(FPaperHeightMM, PixelsPerInch) >
-          kMaxPagePixels) {
-    throw EPrinter(u"Printer resolution " + IntToStr(PixelsPerInch) +
-                   u" pixels per inch is out of range");
+  const String resolution =
+      u"Printer resolution " + IntToStr(PixelsPerInch) + u" pixels per inch is out of range";
+  if (PixelsPerInch < 36 || PixelsPerInch > 1200) throw EPrinter(resolution + u" (36 to 1200)");
+  if (!PageFits(FPaperWidthMM, FPaperHeightMM, PixelsPerInch)) {
+    throw EPrinter(resolution + u" for paper of " + PaperText(FPaperWidthMM, FPaperHeightMM) +
+                   u": the page would have more than 134217728 pixels");
   }
   FPixelsPerInch = PixelsPerInch;
   FCanvas->Font().SetPixelsPerInch(PixelsPerInch);
@@ -176,10 +190,11 @@ void TPrinter::SetResolution(std::int32_t PixelsPerInch) {
 void TPrinter::SetPaperSize(double WidthMM, double HeightMM) {
   CheckIdle();
   const bool sides = WidthMM >= 10 && WidthMM <= 2000 && HeightMM >= 10 && HeightMM <= 2000;
-  if (!sides || std::int64_t{Pixels(WidthMM, FPixelsPerInch)} * Pixels(HeightMM, FPixelsPerInch) >
-                    kMaxPagePixels) {
-    throw EPrinter(u"Paper size " + FloatToStr(WidthMM) + u" x " + FloatToStr(HeightMM) +
-                   u" mm is out of range");
+  if (!sides) throw EPrinter(u"Paper size " + PaperText(WidthMM, HeightMM) + u" is out of range");
+  if (!PageFits(WidthMM, HeightMM, FPixelsPerInch)) {
+    throw EPrinter(u"Paper size " + PaperText(WidthMM, HeightMM) + u" is out of range at " +
+                   IntToStr(FPixelsPerInch) +
+                   u" pixels per inch: the page would have more than 134217728 pixels");
   }
   FPaperWidthMM = WidthMM;
   FPaperHeightMM = HeightMM;
@@ -214,7 +229,11 @@ void TPrinter::BeginDoc() {
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, StringToUtf8(FTitle).c_str());
   }
   cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "kez");
-  FCanvas->FPixels.assign(static_cast<std::size_t>(w) * h, kWhite);
+  try {
+    FCanvas->FPixels.assign(static_cast<std::size_t>(w) * h, kWhite);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory(u"Out of memory");
+  }
   FCanvas->FWidth = w;
   FCanvas->FHeight = h;
   FDocument = std::move(document);

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "canvas_picture.hpp"
@@ -38,6 +42,45 @@ TEST(Bitmap, SizesAtTheirLimits) {
   EXPECT_EQ(bmp.Height(), 3);
   EXPECT_EQ(bmp.ScanLine(3), nullptr);
   EXPECT_EQ(bmp.ScanLine(-1), nullptr);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+TEST(Bitmap, MemoryThatCannotBeHadIsOutOfMemory) {
+  if (kAddressSanitizer) GTEST_SKIP() << "the sanitizer's shadow memory needs the address space";
+  // In a child whose address space allows about 256 MB more than it uses, the largest
+  // bitmap (512 MB of pixels) cannot be had.
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    long pages = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+      if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+      std::fclose(f);
+    }
+    const rlim_t room = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + (256u << 20);
+    const rlimit limit{room, room};
+    if (pages == 0 || ::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(99);
+    TBitmap bmp;
+    bmp.SetSize(10, 10);
+    try {
+      bmp.SetSize(16384, 8192);
+    } catch (const EOutOfMemory&) {
+      ::_exit(bmp.Width() == 10 && bmp.Height() == 10 ? 0 : 2);
+    } catch (...) {
+      ::_exit(3);
+    }
+    ::_exit(1);
+  }
+  int status = -1;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(Bitmap, ResizingKeepsPixelsAndPaintsNewOnesWhite) {

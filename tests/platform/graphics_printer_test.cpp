@@ -171,8 +171,26 @@ TEST_F(PrinterTest, ResolutionPaperAndOrientation) {
   EXPECT_EQ(p.PageHeight(), 283);
   p.SetOrientation(poPortrait);
   EXPECT_EQ(p.PageWidth(), 283);
-  p.SetPaperSize(210, 297);
+  // The whole range on small paper; on A4 what a page held in memory allows, and the
+  // message says that the paper is the bound.
+  p.SetResolution(1200);
+  EXPECT_THROW_MSG(p.SetPaperSize(210, 297), EPrinter,
+                   u"Paper size 210 x 297 mm is out of range at 1200 pixels per inch: the page "
+                   u"would have more than 134217728 pixels");
   p.SetResolution(300);
+  p.SetPaperSize(210, 297);
+  EXPECT_THROW_MSG(p.SetResolution(1200), EPrinter,
+                   u"Printer resolution 1200 pixels per inch is out of range for paper of "
+                   u"210 x 297 mm: the page would have more than 134217728 pixels");
+  p.SetResolution(1178);
+  EXPECT_THROW(p.SetResolution(1179), EPrinter);
+  EXPECT_THROW_MSG(p.SetResolution(1201), EPrinter,
+                   u"Printer resolution 1201 pixels per inch is out of range (36 to 1200)");
+  p.SetPaperSize(215.9, 279.4);  // Letter
+  p.SetResolution(1198);
+  EXPECT_THROW(p.SetResolution(1199), EPrinter);
+  p.SetResolution(300);
+  p.SetPaperSize(210, 297);
   EXPECT_EQ(p.Canvas().Font().PixelsPerInch(), 300);
   EXPECT_EQ(p.PageWidth(), 2480);
 }

@@ -29,7 +29,8 @@ class EInvalidGraphic : public Exception {
 /// A new bitmap is empty (0 x 0). Resizing keeps the pixels that stay inside and paints
 /// new ones white. A negative width or height is taken as 0; a side above 65535 or more than
 /// 2^27 pixels in all raises EInvalidGraphic "Bitmap size W x H is too large" and leaves the
-/// bitmap as it was.
+/// bitmap as it was. When the memory for the pixels cannot be had, SetSize (and Assign)
+/// raise EOutOfMemory "Out of memory" and leave the bitmap as it was.
 class TBitmap : public TPersistent {
  public:
   TBitmap();

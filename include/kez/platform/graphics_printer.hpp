@@ -50,7 +50,7 @@ class TPrinter : public TObject {
   /// BeginDoc
   /// Opens a document: creates its PDF file and a white first page. Raises EPrinter when a
   /// document is open already, EInOutError (naming the path) when the file cannot be
-  /// created.
+  /// created, EOutOfMemory when the page raster cannot be had.
   void BeginDoc();
   /// NewPage: finishes the page and starts a white one. EPrinter when no document is open.
   void NewPage();
@@ -71,11 +71,17 @@ class TPrinter : public TObject {
   std::int32_t PageHeight() const;
   std::int32_t PixelsPerInch() const { return FPixelsPerInch; }
 
-  /// SetResolution: 36 to 1200 pixels per inch, else EPrinter.
+  /// SetResolution
+  /// 36 to 1200 pixels per inch, as long as the page of the paper set has at most 2^27
+  /// (134217728) pixels, for the page is held in memory whole (4 bytes a pixel): A4 works up
+  /// to 1178, Letter up to 1198 pixels per inch, smaller paper up to 1200. Else EPrinter,
+  /// naming the paper size where that is the bound ("Printer resolution 1200 pixels per inch
+  /// is out of range for paper of 210 x 297 mm: the page would have more than 134217728
+  /// pixels").
   void SetResolution(std::int32_t PixelsPerInch);
   /// SetPaperSize
   /// The sheet in millimetres, portrait (A4 is 210 x 297). Each side from 10 mm to 2000 mm,
-  /// and at most 2^27 page pixels at the resolution, else EPrinter.
+  /// and at most 2^27 page pixels at the resolution, else EPrinter naming the size.
   void SetPaperSize(double WidthMM, double HeightMM);
   TPrinterOrientation Orientation() const { return FOrientation; }
   void SetOrientation(TPrinterOrientation Value);
