@@ -12,11 +12,13 @@
 #include <cstring>
 #include <limits>
 
+#include "filesys/linescan.hpp"
 #include "filesys/readfull.hpp"
 #include "kez/platform/exceptions.hpp"
 #include "kez/platform/filesystem.hpp"
 #include "kez/platform/path.hpp"
 #include "kez/platform/sysutils.hpp"
+#include "stringl/chars_internal.hpp"
 
 namespace kez {
 
@@ -63,10 +65,21 @@ std::int32_t CountLines(TextFile& F, const TFeedbackProc& FeedBack) {
   }));
 }
 
+// The result of ReadLastNLinesOfTextFile from the Kept lines (at most N, the last line
+// last) of a file of Count lines: empty entries first where the file has fewer than N lines.
+// So that a huge N cannot demand memory for empty entries, at most the larger of Count and
+// a million entries.
+std::vector<String> PadLastLines(std::vector<String> Kept, std::int32_t N, std::int64_t Count) {
+  constexpr std::int64_t kPaddingLimit = 1'000'000;
+  const std::int64_t entries = std::min<std::int64_t>(N, std::max(Count, kPaddingLimit));
+  const auto pad = static_cast<std::size_t>(entries - static_cast<std::int64_t>(Kept.size()));
+  Kept.insert(Kept.begin(), pad, String());
+  return Kept;
+}
+
 std::vector<String> LastLines(TextFile& F, std::int32_t N, std::int32_t& LineCount) {
   // The ring keeps single-byte lines, reusing their storage; only the kept ones are
   // converted at the end.
-  constexpr std::int64_t kPaddingLimit = 1'000'000;
   std::vector<AnsiString> ring;
   std::size_t next = 0;
   const std::int64_t count = ForEachLine(F, [&](std::int64_t) {
@@ -79,14 +92,23 @@ std::vector<String> LastLines(TextFile& F, std::int32_t N, std::int32_t& LineCou
     next = (next + 1) % ring.size();
   });
   LineCount = Saturated(count);
-  const std::int64_t entries = std::min<std::int64_t>(N, std::max(count, kPaddingLimit));
-  std::vector<String> result(
-      static_cast<std::size_t>(entries - static_cast<std::int64_t>(ring.size())));
-  result.reserve(static_cast<std::size_t>(entries));
+  std::vector<String> kept;
+  kept.reserve(ring.size());
   for (std::size_t i = 0; i < ring.size(); ++i) {
-    result.push_back(AnsiToString(ring[(next + i) % ring.size()]));
+    kept.push_back(AnsiToString(ring[(next + i) % ring.size()]));
   }
-  return result;
+  return PadLastLines(std::move(kept), N, count);
+}
+
+// Whether a named file can be read in blocks beside the text-file layer: a name the layer
+// takes, of a file that does not start with a UTF-8 byte-order mark (such a file is decoded
+// by the layer). Seekable asks for a regular file as well.
+bool ReadsInBlocks(StringView FileName, const detail::BlockInput* Input, bool Seekable) {
+  if (Input == nullptr) return FileNameFault(FileName) == nfNone;
+  if (Seekable && !Input->Seekable()) return false;
+  unsigned char bom[3] = {};
+  return !Input->Seekable() || ::pread(Input->Fd(), bom, 3, 0) != 3 ||
+         !(bom[0] == 0xEF && bom[1] == 0xBB && bom[2] == 0xBF);
 }
 
 // Where a text of the file lies: stat of the native name, following links.
@@ -208,6 +230,18 @@ std::vector<String> ReadLastNLinesOfTextFile(StringView FileName, std::int32_t N
                                              std::int32_t& LineCount) {
   LineCount = 0;
   if (N < 1) return {};
+  if (ReadsInBlocks(FileName, nullptr, true)) {
+    const detail::BlockInput input(NativeFileName(FileName));
+    if (ReadsInBlocks(FileName, &input, true)) {
+      const std::int64_t count = detail::CountLines(input.Fd(), nullptr);
+      std::vector<String> kept;
+      for (const std::string& line : detail::LastLinesOf(input.Fd(), N)) {
+        kept.push_back(AnsiToString(line));
+      }
+      LineCount = Saturated(count);
+      return PadLastLines(std::move(kept), N, count);
+    }
+  }
   InputFile f(FileName);
   return LastLines(f.File(), N, LineCount);
 }
@@ -220,6 +254,14 @@ std::int32_t CountLinesInTextFile(TextFile& F, const TFeedbackProc& FeedBack) {
 }
 
 std::int32_t CountLinesInTextFile(StringView FileName, const TFeedbackProc& FeedBack) {
+  if (ReadsInBlocks(FileName, nullptr, false)) {
+    const detail::BlockInput input(NativeFileName(FileName));
+    std::function<void(std::int64_t)> milestone;
+    if (FeedBack) {
+      milestone = [&](std::int64_t Count) { FeedBack(nullptr, static_cast<double>(Count), 0); };
+    }
+    return Saturated(detail::CountLines(input.Fd(), milestone));
+  }
   InputFile f(FileName);
   return CountLines(f.File(), FeedBack);
 }
@@ -227,14 +269,15 @@ std::int32_t CountLinesInTextFile(StringView FileName, const TFeedbackProc& Feed
 std::int32_t DetectStringInFile(StringView FileName, StringView Text, bool IgnoreCase,
                                 std::int32_t Limit) {
   if (Text.empty() || Limit < 1) return 0;
+  // The lines are searched folded in place, the text folded once.
   const String text = IgnoreCase ? LowerCase(Text) : String(Text);
+  const detail::SubstringFinder finder(text, IgnoreCase);
   InputFile f(FileName);
   std::int64_t count = 0;
   String line;
   while (count < Limit && !f.File().Eof()) {
     f.File().ReadLn(line);
-    if (IgnoreCase) line = LowerCase(line);
-    const std::size_t at = line.find(text);
+    const std::size_t at = finder.Find(line, 0);
     if (at != String::npos) {
       count += static_cast<std::int64_t>(at) + 1;
       return count <= Limit ? static_cast<std::int32_t>(count) : 0;
@@ -249,11 +292,13 @@ std::int32_t FindFirstMatchInTextFile(StringView FileName, StringView Text, bool
   Line.clear();
   if (Text.empty()) return 0;
   const String text = IgnoreCase ? AnsiLowerCase(Text) : String(Text);
+  const detail::SubstringFinder finder(text);
   InputFile f(FileName);
   String line;
   while (!f.File().Eof()) {
     f.File().ReadLn(line);
-    const std::size_t at = (IgnoreCase ? AnsiLowerCase(line) : line).find(text);
+    const String lowered = IgnoreCase ? AnsiLowerCase(line) : String();
+    const std::size_t at = finder.Find(IgnoreCase ? StringView(lowered) : StringView(line), 0);
     if (at != String::npos) {
       Line = line;
       return Saturated(static_cast<std::int64_t>(at) + 1);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "kez/platform/exceptions.hpp"
@@ -143,6 +145,42 @@ TEST(LineReaders, AgreeWithTheModelOnRandomFiles) {
       EXPECT_EQ(last[i], at < 0 ? String() : AnsiToString(model[at]));
     }
     EXPECT_EQ(CountLinesInTextFile(tmp.File("r.txt"), nullptr), count);
+  }
+}
+
+TEST(LineReaders, LongLinesAcrossReadBlocksAndFifos) {
+  TempDir tmp;
+  std::mt19937 rng(3);
+  std::string bytes;
+  while (bytes.size() < 900'000) {
+    bytes.append(rng() % 4 == 0 ? rng() % 70'000 : rng() % 40, static_cast<char>('a' + rng() % 3));
+    bytes += rng() % 3 == 0 ? "\r\n" : rng() % 2 == 0 ? "\n" : "\r";
+  }
+  const std::vector<std::string> model = ModelLines(bytes);
+  WriteBytes(tmp.NativeFile("long.txt"), bytes);
+  for (const std::int32_t n : {1, 9, 5000}) {
+    std::int32_t count = -1;
+    const std::vector<String> last = ReadLastNLinesOfTextFile(tmp.File("long.txt"), n, count);
+    ASSERT_EQ(count, static_cast<std::int32_t>(model.size()));
+    ASSERT_EQ(last.size(), static_cast<std::size_t>(n));
+    for (std::int32_t i = 0; i < n; ++i) {
+      const std::int64_t at = static_cast<std::int64_t>(model.size()) - n + i;
+      ASSERT_EQ(last[i], at < 0 ? String() : AnsiToString(model[at])) << n << " " << i;
+    }
+  }
+  // A FIFO is read once, front to back, by either function.
+  ASSERT_EQ(::mkfifo(tmp.NativeFile("fifo").c_str(), 0600), 0);
+  for (int round = 0; round < 2; ++round) {
+    std::thread writer([&] { WriteBytes(tmp.NativeFile("fifo"), bytes); });
+    std::int32_t count = -1;
+    if (round == 0) {
+      const std::vector<String> last = ReadLastNLinesOfTextFile(tmp.File("fifo"), 2, count);
+      EXPECT_EQ(last.back(), AnsiToString(model.back()));
+    } else {
+      count = CountLinesInTextFile(tmp.File("fifo"), nullptr);
+    }
+    writer.join();
+    EXPECT_EQ(count, static_cast<std::int32_t>(model.size()));
   }
 }
 
@@ -306,7 +344,8 @@ struct AscStreamModel {
     if (Pos < Bytes.size() && (Bytes[Pos] == '-' || Bytes[Pos] == '+')) ++Pos;
     std::int64_t magnitude = 0;
     while (Pos < Bytes.size() && Bytes[Pos] >= '0' && Bytes[Pos] <= '9') {
-      magnitude = std::min<std::int64_t>(std::int64_t{1} << 32, magnitude * 10 + Bytes[Pos++] - '0');
+      magnitude =
+          std::min<std::int64_t>(std::int64_t{1} << 32, magnitude * 10 + Bytes[Pos++] - '0');
     }
     const bool endedByLineFeed = Pos < Bytes.size() && Bytes[Pos] == '\n';
     if (Pos < Bytes.size()) ++Pos;
@@ -351,8 +390,9 @@ struct AscStreamModel {
 
 TEST(ReadHeaderOfASC, StreamFormAgreesWithTheModelOnRandomBytes) {
   const std::vector<std::string> pieces = {
-      "\n", "\r\n", "\r", " ", "  ", "\t", "-", "+", "0", "7", "42", "2147483647", "2147483648",
-      "99999999999", "true", "TRUE", "false", "FALSE", "TRUEx", "maybe", "x", "c"};
+      "\n",    "\r\n",  "\r",         " ",          "  ",          "\t",   "-",    "+",     "0",
+      "7",     "42",    "2147483647", "2147483648", "99999999999", "true", "TRUE", "false", "FALSE",
+      "TRUEx", "maybe", "x",          "c"};
   std::mt19937 rng(11);
   for (int round = 0; round < 3000; ++round) {
     AscStreamModel model;
@@ -394,6 +434,52 @@ TEST(SearchingFiles, PositionsLimitsAndCase) {
   EXPECT_EQ(FindFirstMatchInTextFile(tmp.File("t.txt"), u"zz", true, line), 0);
   EXPECT_EQ(line, u"");
   EXPECT_THROW(DetectStringInFile(tmp.File("missing"), u"a", false, 9), EInOutError);
+}
+
+// Where a search text first lies, by the rules of DetectStringInFile, from the lines.
+std::int32_t ModelDetect(const std::vector<std::string>& Lines, std::string Text, bool Fold,
+                         std::int64_t Limit) {
+  const auto fold = [&](std::string s) {
+    if (Fold) {
+      for (char& c : s) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    }
+    return s;
+  };
+  Text = fold(Text);
+  std::int64_t count = 0;
+  for (const std::string& line : Lines) {
+    if (count >= Limit) break;
+    const std::size_t at = fold(line).find(Text);
+    if (at != std::string::npos) {
+      count += static_cast<std::int64_t>(at) + 1;
+      return count <= Limit ? static_cast<std::int32_t>(count) : 0;
+    }
+    count += static_cast<std::int64_t>(line.size());
+  }
+  return 0;
+}
+
+TEST(SearchingFiles, AgreeWithTheModelOnRepetitiveText) {
+  TempDir tmp;
+  std::mt19937 rng(5);
+  for (int round = 0; round < 150; ++round) {
+    std::string bytes(rng() % 300, 'a');
+    for (char& c : bytes) c = "aaAbB\n"[rng() % 6];
+    std::string text(rng() % 12 + 1, 'a');
+    for (char& c : text) c = "aAb"[rng() % 3];
+    WriteBytes(tmp.NativeFile("s.txt"), bytes);
+    const bool fold = rng() % 2 == 0;
+    const std::int32_t limit = static_cast<std::int32_t>(rng() % 400);
+    ASSERT_EQ(DetectStringInFile(tmp.File("s.txt"), AnsiToString(text), fold, limit),
+              ModelDetect(ModelLines(bytes), text, fold, limit))
+        << bytes << " / " << text;
+    String line;
+    const std::int32_t at =
+        FindFirstMatchInTextFile(tmp.File("s.txt"), AnsiToString(text), fold, line);
+    if (!fold && at > 0) {
+      EXPECT_EQ(StringToAnsi(line).find(text) + 1, static_cast<std::size_t>(at));
+    }
+  }
 }
 
 TEST(ReadNextWordInTextFile, WordsBetweenBlanksAndControlCharacters) {
