@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "kez/platform/filesystem.hpp"
 #include "kez/platform/sysutils.hpp"
@@ -66,21 +67,62 @@ bool IsRootDir(StringView Path) {
 
 String AbridgeFilePath(StringView Path, std::int32_t MaxLength) {
   const char16_t sep = Path.find(u'\\') != StringView::npos ? u'\\' : u'/';
-  String text(Path);
-  std::size_t p = text.find(sep);
-  if (p == String::npos) return text;
-  const std::int64_t limit = MaxLength;
-  while (static_cast<std::int64_t>(text.size()) >= limit) {
-    const std::size_t q = text.find(sep, p + 1);
-    if (q == String::npos) break;
-    text.replace(p + 1, q - p - 1, u"..");
-    p += 3;
+  const std::size_t first = Path.find(sep);
+  if (first == StringView::npos) return String(Path);
+  // Directories are replaced from the left by ".." while the text is MaxLength or longer;
+  // the length is followed as a number and the text built once.
+  String text(Path.substr(0, first + 1));
+  std::int64_t length = static_cast<std::int64_t>(Path.size());
+  std::size_t p = first;  // the separator before the next directory to replace
+  while (length >= MaxLength) {
+    const std::size_t q = Path.find(sep, p + 1);
+    if (q == StringView::npos) break;
+    length += 2 - static_cast<std::int64_t>(q - p - 1);
+    text += u"..";
+    text += sep;
+    p = q;
   }
+  text += Path.substr(p + 1);
   return text;
 }
 
-String DOSToWinPath(StringView Path) {
+namespace {
+
+// The full form of Path: made absolute, with "." components dropped and each ".." taking
+// the component before it away (never the drive or the root). Empty components stay.
+String FullPath(StringView Path) {
   const String full = ExpandFileName(Path);
+  std::size_t rootEnd = 0;
+  if (full.size() >= 2 && full[1] == u':') rootEnd = 2;
+  while (rootEnd < full.size() && IsSeparator(full[rootEnd])) ++rootEnd;
+  String result = full.substr(0, rootEnd);
+  std::vector<std::size_t> starts;  // where each kept component starts in result
+  std::size_t pos = rootEnd;
+  while (pos <= full.size()) {
+    std::size_t end = pos;
+    while (end < full.size() && !IsSeparator(full[end])) ++end;
+    const StringView part = StringView(full).substr(pos, end - pos);
+    const bool last = end >= full.size();
+    if (part == u"." || part == u"..") {
+      if (part == u".." && !starts.empty()) {
+        result.resize(starts.back());
+        starts.pop_back();
+      }
+    } else {
+      starts.push_back(result.size());
+      result += part;
+      if (!last) result += full[end];
+    }
+    if (last) break;
+    pos = end + 1;
+  }
+  return result;
+}
+
+}  // namespace
+
+String DOSToWinPath(StringView Path) {
+  const String full = FullPath(Path);
   String result;
   std::size_t pos = 0;
   if (full.size() >= 2 && full[1] == u':') {

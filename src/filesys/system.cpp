@@ -31,7 +31,7 @@ char LowerAscii(char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C + 32
 String GetEnviroVar(StringView Name) {
   const std::string name = StringToUtf8(Name);
   if (name.empty() || name.find_first_of(std::string("=\0", 2)) != std::string::npos) return {};
-  if (const char* exact = std::getenv(name.c_str())) return Utf8ToString(exact);
+  // Every entry is looked at; the last that matches ignoring case wins.
   const char* found = nullptr;
   for (char** e = environ; e != nullptr && *e != nullptr; ++e) {
     const char* entry = *e;

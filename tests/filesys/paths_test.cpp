@@ -7,6 +7,8 @@
 
 #include <climits>
 #include <filesystem>
+#include <iterator>
+#include <random>
 #include <string>
 
 #include "desktop_env.hpp"
@@ -71,6 +73,33 @@ TEST(AbridgeFilePath, ReplacesDirectoriesFromTheLeft) {
   }
 }
 
+// The shortening loop as its rule reads: replace the next directory with ".." while the
+// text is too long, in the text itself.
+String ModelAbridge(StringView Path, std::int32_t Max) {
+  const char16_t sep = Path.find(u'\\') != StringView::npos ? u'\\' : u'/';
+  String text(Path);
+  std::size_t p = text.find(sep);
+  if (p == String::npos) return text;
+  while (static_cast<std::int64_t>(text.size()) >= Max) {
+    const std::size_t q = text.find(sep, p + 1);
+    if (q == String::npos) break;
+    text.replace(p + 1, q - p - 1, u"..");
+    p += 3;
+  }
+  return text;
+}
+
+TEST(AbridgeFilePath, AgreesWithTheModelOnRandomPaths) {
+  std::mt19937 rng(11);
+  const char16_t alphabet[] = {u'a', u'b', u'.', u'\\', u'/', u':'};
+  for (int round = 0; round < 3000; ++round) {
+    String path(rng() % 24, u'a');
+    for (char16_t& c : path) c = alphabet[rng() % std::size(alphabet)];
+    const auto max = static_cast<std::int32_t>(rng() % 30) - 2;
+    ASSERT_EQ(AbridgeFilePath(path, max), ModelAbridge(path, max)) << U8(path) << " " << max;
+  }
+}
+
 TEST(IsDOS83Path, CharactersAndPieceLengths) {
   EXPECT_TRUE(IsDOS83Path(u"C:\\PROGRA~1\\README.TXT"));
   EXPECT_TRUE(IsDOS83Path(u""));
@@ -113,6 +142,15 @@ TEST(DOSToWinPath, CorrectsLetterCaseOfEachComponent) {
   EXPECT_EQ(DOSToWinPath(base + u"DATA\\S*\\X.TXT"), base + u"Data\\S*\\X.TXT");
   EXPECT_EQ(DOSToWinPath(base + u"Data\\"), base + u"Data\\");
   EXPECT_EQ(DOSToWinPath(u"C:\\"), u"C:\\");
+  // The path is made full first: "." goes, ".." takes the component before it.
+  EXPECT_EQ(DOSToWinPath(base + u"DATA\\.\\SUB\\..\\sub\\OTHER.TXT"),
+            base + u"Data\\Sub\\Other.txt");
+  EXPECT_EQ(DOSToWinPath(base + u"data/./sub/../../Data/sub/"), base + u"Data/Sub/");
+  EXPECT_EQ(DOSToWinPath(u"C:\\..\\.\\.."), u"C:\\");
+  const fs::path here = fs::current_path();
+  fs::current_path(tmp.Path() / "Data");
+  EXPECT_EQ(DOSToWinPath(u"./SUB/../sub/other.txt"), base + u"Data/Sub/Other.txt");
+  fs::current_path(here);
 }
 
 // Sets an environment variable for one test and restores the previous state.
@@ -141,10 +179,11 @@ class ScopedEnv {
   bool FHad = false;
 };
 
-TEST(GetEnviroVar, ExactMatchThenIgnoringCaseNeverPrefixes) {
+TEST(GetEnviroVar, LastEntryMatchingIgnoringCaseWinsNeverPrefixes) {
   const ScopedEnv a("KEZ_TEST_PATH", "upper"), b("kez_test_path", "lower");
   const ScopedEnv c("Kez_Test_Only", "mixed");
-  EXPECT_EQ(GetEnviroVar(u"KEZ_TEST_PATH"), u"upper");
+  // Both spellings are in the environment; the later entry answers for either.
+  EXPECT_EQ(GetEnviroVar(u"KEZ_TEST_PATH"), u"lower");
   EXPECT_EQ(GetEnviroVar(u"kez_test_path"), u"lower");
   EXPECT_EQ(GetEnviroVar(u"KEZ_TEST_ONLY"), u"mixed");
   EXPECT_EQ(GetEnviroVar(u"KEZ_TEST_PAT"), u"");

@@ -49,8 +49,9 @@ bool IsRootDir(StringView Path);
 String AbridgeFilePath(StringView Path, std::int32_t MaxLength);
 
 /// DOSToWinPath
-/// The full path (a relative one is taken in the current directory) with each component
-/// spelt as it is on disk: on Linux the long form of a name is its spelling, so the letter
+/// The full path (a relative one is taken in the current directory, "." components are
+/// dropped and each ".." removes the component before it, never the drive or the root) with
+/// each component spelt as it is on disk: on Linux the long form of a name is its spelling, so the letter
 /// case of every component found is corrected (an exact match wins over one that differs in
 /// case). Components are separated as in the input. When a component is not found (or holds
 /// a wildcard), the result is the part converted so far followed by the rest unchanged.
@@ -93,11 +94,11 @@ String GetWindowsDir();
 String GetTempDir();
 
 /// GetEnviroVar
-/// The value of an environment variable, or empty when it is not set. Linux variables
-/// differ by case: an exact match wins; otherwise a variable whose name equals Name
-/// ignoring ASCII case is taken (the last such one in the environment). A name that is
+/// The value of an environment variable, or empty when it is not set. Every entry whose
+/// name equals Name ignoring ASCII case matches, and the last such entry in the environment
+/// wins, so "DUP" and "dup" give the same value even where Linux holds both. A name that is
 /// only a prefix of a variable's name (PAT for PATH) matches nothing. An empty name or
-/// one holding "=" gives the empty text. Values are read as UTF-8.
+/// one holding "=" gives the empty text. Values are read as UTF-8 by Utf8ToString.
 String GetEnviroVar(StringView Name);
 
 /// GetProgAssoc
