@@ -16,6 +16,7 @@
 
 #include "kez/platform/graphics_printer.hpp"
 #include "kez/platform/path.hpp"
+#include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "platform/graphics_files.hpp"
 
@@ -127,16 +128,28 @@ class TPrinter::TPrinterCanvas : public TCanvas {
   }
 };
 
-// The open PDF document.
+// The open PDF document. Cairo hands the document over in pieces to WriteChunk, which
+// puts them in a new file beside the target; that file replaces the target only once the
+// whole document is written and flushed, so a failure leaves a previous file of the name
+// as it was and nothing beside it.
 class TPrinter::TDocument {
  public:
-  explicit TDocument(cairo_surface_t* Surface, std::string Path)
-      : FSurface(Surface), FPath(std::move(Path)) {}
-  ~TDocument() { cairo_surface_destroy(FSurface); }
+  TDocument(StringView Target, std::string Path) : FSaver(Target), FPath(std::move(Path)) {}
+  ~TDocument() {
+    // Destroying an unfinished surface writes its rest; the saver, destroyed after it,
+    // then removes the unfinished file.
+    if (FSurface != nullptr) cairo_surface_destroy(FSurface);
+  }
   TDocument(const TDocument&) = delete;
   TDocument& operator=(const TDocument&) = delete;
 
-  cairo_surface_t* FSurface;
+  static cairo_status_t WriteChunk(void* Closure, const unsigned char* Data, unsigned int Length) {
+    auto* document = static_cast<TDocument*>(Closure);
+    return document->FSaver.Write(Data, Length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+  }
+
+  cairo_surface_t* FSurface = nullptr;
+  TFileSaver FSaver;
   std::string FPath;
 };
 
@@ -217,13 +230,17 @@ void TPrinter::BeginDoc() {
     path = named;
   }
   const std::int32_t w = PageWidth(), h = PageHeight();
-  errno = 0;
-  cairo_surface_t* surface =
-      cairo_pdf_surface_create(path.c_str(), w * 72.0 / FPixelsPerInch, h * 72.0 / FPixelsPerInch);
-  const int err = errno;
-  auto document = std::make_unique<TDocument>(surface, path);
+  // The name the host gave goes to the saver as it was given; a dated name is already the
+  // operating system's.
+  auto document = std::make_unique<TDocument>(
+      path == named ? StringView(FFileName) : StringView(Utf8ToString(path)), path);
+  if (document->FSaver.Error() != 0) RaiseWriteError(path, document->FSaver.Error(), nullptr);
+  document->FSurface = cairo_pdf_surface_create_for_stream(
+      &TDocument::WriteChunk, document.get(), w * 72.0 / FPixelsPerInch, h * 72.0 / FPixelsPerInch);
+  cairo_surface_t* surface = document->FSurface;
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    RaiseWriteError(path, err, cairo_status_to_string(cairo_surface_status(surface)));
+    RaiseWriteError(path, document->FSaver.Error(),
+                    cairo_status_to_string(cairo_surface_status(surface)));
   }
   if (!FTitle.empty()) {
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, StringToUtf8(FTitle).c_str());
@@ -261,7 +278,9 @@ void TPrinter::FinishPage() {
   cairo_surface_finish(image);
   cairo_surface_destroy(image);
   const cairo_status_t status = cairo_surface_status(FDocument->FSurface);
-  if (status != CAIRO_STATUS_SUCCESS) RaiseWriteError(path, errno, cairo_status_to_string(status));
+  if (status != CAIRO_STATUS_SUCCESS) {
+    RaiseWriteError(path, FDocument->FSaver.Error(), cairo_status_to_string(status));
+  }
   if (FPngPages) {
     std::string png = path;
     if (png.size() >= 4 && png.compare(png.size() - 4, 4, ".pdf") == 0) png.resize(png.size() - 4);
@@ -292,12 +311,13 @@ void TPrinter::EndDoc() {
   CheckPrinting();
   try {
     FinishPage();
-    errno = 0;
+    TFileSaver& saver = FDocument->FSaver;
     cairo_surface_finish(FDocument->FSurface);
     const cairo_status_t status = cairo_surface_status(FDocument->FSurface);
-    if (status != CAIRO_STATUS_SUCCESS) {
-      RaiseWriteError(FDocument->FPath, errno, cairo_status_to_string(status));
+    if (status != CAIRO_STATUS_SUCCESS || saver.Error() != 0) {
+      RaiseWriteError(FDocument->FPath, saver.Error(), cairo_status_to_string(status));
     }
+    if (!saver.Commit()) RaiseWriteError(FDocument->FPath, saver.Error(), nullptr);
   } catch (...) {
     CloseDocument();
     throw;
@@ -307,9 +327,7 @@ void TPrinter::EndDoc() {
 
 void TPrinter::Abort() {
   if (!FPrinting) return;
-  const std::string path = FDocument->FPath;
-  CloseDocument();
-  ::unlink(path.c_str());
+  CloseDocument();  // the unfinished document is removed; a previous file stays
   FAborted = true;
 }
 

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -159,6 +164,60 @@ TEST_F(PrinterTest, UnwritableDocumentNamesThePath) {
     EXPECT_NE(e.Message().find(name), String::npos) << e.what();
   }
   EXPECT_FALSE(p.Printing());
+}
+
+// Runs Body in a child process whose files may grow to Limit bytes at most; the child's
+// exit status (0 when Body returned 0).
+template <typename Fn>
+int WithFileSizeLimit(rlim_t Limit, Fn&& Body) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails with EFBIG instead
+    const rlimit limit{Limit, Limit};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(99);
+    ::_exit(Body());
+  }
+  int status = -1;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
+}
+
+TEST_F(PrinterTest, FailedWritesAreReportedAndKeepThePreviousFile) {
+  test::WriteBytes(dir.NativeFile("doc.pdf"), "previous");
+  const String name = dir.File("doc.pdf");
+  const int status = WithFileSizeLimit(20000, [&] {
+    TPrinter& p = Printer();
+    p.SetResolution(100);
+    p.SetFileName(name);
+    p.BeginDoc();
+    // Noise, which no compression makes small.
+    std::uint32_t seed = 1;
+    for (std::int32_t y = 0; y < p.PageHeight(); ++y) {
+      for (std::int32_t x = 0; x < p.PageWidth(); ++x) {
+        seed = seed * 134775813u + 1;
+        p.Canvas().SetPixels(x, y, seed >> 8);
+      }
+    }
+    try {
+      p.EndDoc();
+    } catch (const EInOutError& e) {
+      return e.Message().find(name) != String::npos && !p.Printing() ? 0 : 2;
+    }
+    return 1;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("doc.pdf")), "previous");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+  // A document that is written replaces the previous file whole; an aborted one leaves it.
+  TPrinter& p = Printer();
+  p.SetFileName(name);
+  p.BeginDoc();
+  p.Abort();
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("doc.pdf")), "previous");
+  p.BeginDoc();
+  p.EndDoc();
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("doc.pdf")).rfind("%PDF-", 0), 0u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(PrinterTest, ResolutionPaperAndOrientation) {

@@ -48,18 +48,23 @@ class TPrinter : public TObject {
   TCanvas& Canvas();
 
   /// BeginDoc
-  /// Opens a document: creates its PDF file and a white first page. Raises EPrinter when a
-  /// document is open already, EInOutError (naming the path) when the file cannot be
-  /// created, EOutOfMemory when the page raster cannot be had.
+  /// Opens a document and a white first page. The PDF is written to a new file beside its
+  /// target (a symbolic link is followed to the file it names) and takes the target's place
+  /// only when EndDoc has written and flushed all of it, so until then, and after any
+  /// failure, a previous file of that name is untouched and nothing is left beside it.
+  /// Raises EPrinter when a document is open already, EInOutError (naming the path) when the
+  /// file cannot be created, EOutOfMemory when the page raster cannot be had.
   void BeginDoc();
   /// NewPage: finishes the page and starts a white one. EPrinter when no document is open.
   void NewPage();
   /// EndDoc
-  /// Finishes the last page and closes the document. EPrinter when no document is open;
-  /// EInOutError naming the path when the PDF or a page image cannot be written (the
-  /// document is closed all the same).
+  /// Finishes the last page and puts the document in place. EPrinter when no document is
+  /// open; EInOutError naming the path when any part of the PDF or a page image cannot be
+  /// written (a full disk, a file-size limit), in which case the document is closed, its
+  /// unfinished file removed and a previous file of the name kept.
   void EndDoc();
-  /// Abort: drops the open document and removes its file; nothing when none is open.
+  /// Abort: drops the open document and its unfinished file (a previous file of the name
+  /// stays); nothing when none is open.
   void Abort();
 
   bool Printing() const { return FPrinting; }
