@@ -17,6 +17,7 @@
 #include "kez/platform/exceptions.hpp"
 #include "kez/platform/filesystem.hpp"
 #include "kez/platform/path.hpp"
+#include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "stringl/chars_internal.hpp"
 
@@ -117,22 +118,83 @@ bool StatFile(StringView FileName, struct stat& St) {
   return ::stat(NativeFileName(FileName).c_str(), &St) == 0;
 }
 
-// Copies In to Out so that every CR is followed by LF.
-void CopyWithCRLF(TextFile& In, TextFile& Out) {
-  AnsiString buf;
+// Converts the bytes of In so that every CR is followed by LF, handing the result to Out
+// in blocks. AfterCR carries a CR that ended the previous block.
+template <typename Sink>
+void CopyWithCRLF(int In, Sink&& Out) {
+  std::vector<char> in(256 * 1024), out;
+  out.reserve(2 * in.size() + 1);
   bool afterCR = false;
-  while (!In.Eof()) {
-    const unsigned char c = CharToAnsiChar(In.ReadChar());
-    if (afterCR && c != '\n') buf.push_back('\n');
-    buf.push_back(static_cast<char>(c));
-    afterCR = c == '\r';
-    if (buf.size() >= 65536) {
-      Out.WriteAnsi(buf);
-      buf.clear();
+  for (;;) {
+    bool failed = false;
+    const std::size_t n = ReadFull(In, in.data(), in.size(), failed);
+    if (failed) RaiseIOErrorFromErrno(errno);
+    if (n == 0) break;
+    out.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+      const char c = in[i];
+      if (afterCR && c != '\n') out.push_back('\n');
+      out.push_back(c);
+      afterCR = c == '\r';
     }
+    Out(out.data(), out.size());
   }
-  if (afterCR) buf.push_back('\n');
-  Out.WriteAnsi(buf);
+  if (afterCR) Out("\n", 1);
+}
+
+// Writes all of Data to Fd at its position; false with errno when the file refuses.
+bool WriteAllTo(int Fd, const char* Data, std::size_t Count) {
+  while (Count > 0) {
+    const ssize_t n = ::write(Fd, Data, Count);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return false;
+    }
+    Data += n;
+    Count -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The conversion where no new file can be made beside the output (a folder the process
+// may not write): converted into an unnamed temporary file first, then copied back over
+// the output's own contents, so the output keeps its inode.
+void ConvertInPlace(int In, StringView OutFile) {
+  const char* tmpEnv = std::getenv("TMPDIR");
+  const std::string tmpDir = tmpEnv != nullptr && *tmpEnv != '\0' ? tmpEnv : "/tmp";
+  const int temp = ::open(tmpDir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (temp < 0) RaiseIOErrorFromErrno(errno);
+  const auto closeTemp = [&] { ::close(temp); };
+  try {
+    CopyWithCRLF(In, [&](const char* Data, std::size_t Count) {
+      if (!WriteAllTo(temp, Data, Count)) RaiseIOErrorFromErrno(errno);
+    });
+    const int out = ::open(NativeFileName(OutFile).c_str(), O_WRONLY | O_CLOEXEC);
+    if (out < 0) RaiseIOErrorFromErrno(errno);
+    std::vector<char> buf(256 * 1024);
+    std::int64_t length = 0;
+    bool ok = ::lseek(temp, 0, SEEK_SET) == 0;
+    while (ok) {
+      bool failed = false;
+      const std::size_t n = ReadFull(temp, buf.data(), buf.size(), failed);
+      if (failed || n == 0) {
+        ok = !failed;
+        break;
+      }
+      ok = WriteAllTo(out, buf.data(), n);
+      length += static_cast<std::int64_t>(n);
+    }
+    const int err = errno;
+    if (ok) ok = ::ftruncate(out, static_cast<off_t>(length)) == 0 && ::fsync(out) == 0;
+    const int err2 = ok ? 0 : errno != 0 ? errno : err;
+    ::close(out);
+    if (!ok) RaiseIOErrorFromErrno(err2);
+  } catch (...) {
+    closeTemp();
+    throw;
+  }
+  closeTemp();
 }
 
 void AppendLines(StringView FileName, const std::function<void(TextFile&)>& Write) {
@@ -176,35 +238,26 @@ TTextfileType CheckTextFileType(StringView FileName) {
 }
 
 void EnsureCRLFInFile(StringView InFile, StringView OutFile) {
-  struct stat in {
-  }, out{};
-  const bool same = StatFile(InFile, in) && StatFile(OutFile, out) && in.st_dev == out.st_dev &&
-                    in.st_ino == out.st_ino;
-  InputFile input(InFile);
-  if (!same) {
-    TextFile output(OutFile);
-    output.Rewrite();
-    CopyWithCRLF(input.File(), output);
-    output.Close();
+  if (FileNameFault(InFile) != nfNone) RaiseIOErrorFromErrno(ENOENT);
+  const detail::BlockInput input(NativeFileName(InFile));
+  // An output the process may not write is refused, as opening it for writing would be,
+  // though a new file could take its place.
+  if (FileNameFault(OutFile) == nfNone &&
+      ::faccessat(AT_FDCWD, NativeFileName(OutFile).c_str(), W_OK, AT_EACCESS) != 0 &&
+      errno != ENOENT) {
+    RaiseIOErrorFromErrno(errno);
+  }
+  TFileSaver save(OutFile);
+  if (save.Error() == EACCES || save.Error() == EPERM) {
+    // No new file can be made beside the output.
+    ConvertInPlace(input.Fd(), OutFile);
     return;
   }
-  // Same file: write a new one beside it and put it in its place.
-  const std::string target = NativeFileName(InFile);
-  std::string temp = target + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) RaiseIOErrorFromErrno(errno);
-  ::fchmod(fd, in.st_mode & 07777);
-  ::close(fd);
-  try {
-    TextFile output(Utf8ToString(temp));
-    output.Rewrite();
-    CopyWithCRLF(input.File(), output);
-    output.Close();
-    if (::rename(temp.c_str(), target.c_str()) != 0) RaiseIOErrorFromErrno(errno);
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
-  }
+  if (save.Error() != 0) RaiseIOErrorFromErrno(save.Error());
+  CopyWithCRLF(input.Fd(), [&](const char* Data, std::size_t Count) {
+    if (!save.Write(Data, Count)) RaiseIOErrorFromErrno(save.Error());
+  });
+  if (!save.Commit()) RaiseIOErrorFromErrno(save.Error());
 }
 
 void AppendToTextFile(StringView FileName, StringView Line) {

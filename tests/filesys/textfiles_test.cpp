@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -88,6 +89,91 @@ TEST(EnsureCRLFInFile, SameFileUnderAnyNameIsConvertedInPlace) {
   ASSERT_EQ(::stat(tmp.NativeFile("data.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   EXPECT_EQ(std::distance(fs::directory_iterator(tmp.Path()), fs::directory_iterator()), 2);
+}
+
+TEST(EnsureCRLFInFile, ResultGoesWhereTheOutputNameLeads) {
+  TempDir tmp;
+  // A hard link as output: that name gets the text; the other link keeps the old one.
+  WriteBytes(tmp.NativeFile("data.txt"), "a\rb");
+  fs::create_hard_link(tmp.Path() / "data.txt", tmp.Path() / "hard.txt");
+  EnsureCRLFInFile(tmp.File("data.txt"), tmp.File("hard.txt"));
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("hard.txt")), "a\r\nb");
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("data.txt")), "a\rb");
+  // A symbolic link as input, its target as output; then the link as both.
+  WriteBytes(tmp.NativeFile("real.txt"), "x\ry");
+  fs::create_symlink(tmp.Path() / "real.txt", tmp.Path() / "link.txt");
+  EnsureCRLFInFile(tmp.File("link.txt"), tmp.File("real.txt"));
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("real.txt")), "x\r\ny");
+  WriteBytes(tmp.NativeFile("real.txt"), "\r\r");
+  EnsureCRLFInFile(tmp.File("link.txt"), tmp.File("link.txt"));
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("real.txt")), "\r\n\r\n");
+  EXPECT_TRUE(fs::is_symlink(tmp.Path() / "link.txt"));
+  // A name of the longest length a folder takes, converted in place.
+  for (const std::size_t length : {249u, 255u}) {
+    const std::string name(length, 'n');
+    WriteBytes(tmp.NativeFile(name), "l\r");
+    EnsureCRLFInFile(tmp.File(name), tmp.File(name));
+    EXPECT_EQ(ReadBytes(tmp.NativeFile(name)), "l\r\n");
+    fs::remove(tmp.Path() / name);
+  }
+  // An output the process may not write stays as it is.
+  if (::geteuid() != 0) {
+    WriteBytes(tmp.NativeFile("locked.txt"), "keep");
+    ::chmod(tmp.NativeFile("locked.txt").c_str(), 0444);
+    EXPECT_THROW(EnsureCRLFInFile(tmp.File("data.txt"), tmp.File("locked.txt")), EInOutError);
+    EXPECT_EQ(ReadBytes(tmp.NativeFile("locked.txt")), "keep");
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(tmp.Path()), fs::directory_iterator()),
+            ::geteuid() != 0 ? 5 : 4);
+}
+
+// Runs Body in a child process as the ordinary user 65534 when the tests run as root
+// (as the test's own user otherwise); the child's exit status.
+template <typename Fn>
+int AsOrdinaryUser(Fn&& Body) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
+    ::_exit(Body());
+  }
+  int status = -1;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
+}
+
+TEST(EnsureCRLFInFile, InPlaceKeepsOwnerModeAndWorksInAReadOnlyFolder) {
+  TempDir tmp;
+  fs::create_directory(tmp.Path() / "ro");
+  const std::string file = tmp.NativeFile("ro/f.txt");
+  WriteBytes(file, "p\rq");
+  ::chmod(file.c_str(), 0664);
+  if (::geteuid() == 0) {
+    // As root: the owner and group of another user survive the replacement.
+    ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+    EnsureCRLFInFile(tmp.File("ro/f.txt"), tmp.File("ro/f.txt"));
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    EXPECT_EQ(st.st_mode & 0777, 0664u);
+    EXPECT_EQ(ReadBytes(file), "p\r\nq");
+    WriteBytes(file, "p\rq");
+    ASSERT_EQ(::chown((tmp.Path() / "ro").c_str(), 65534, 65534), 0);
+    ::chmod(tmp.Path().c_str(), 0755);
+  }
+  ::chmod((tmp.Path() / "ro").c_str(), 0555);
+  const String name = tmp.File("ro/f.txt");
+  const int status = AsOrdinaryUser([&] {
+    try {
+      EnsureCRLFInFile(name, name);
+    } catch (const Exception&) {
+      return 1;
+    }
+    return ReadBytes(file) == "p\r\nq" ? 0 : 2;
+  });
+  ::chmod((tmp.Path() / "ro").c_str(), 0755);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(std::distance(fs::directory_iterator(tmp.Path() / "ro"), fs::directory_iterator()), 1);
 }
 
 TEST(AppendToTextFile, CreatesOrAppendsNeverTruncates) {

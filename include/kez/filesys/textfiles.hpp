@@ -45,9 +45,19 @@ TTextfileType CheckTextFileType(StringView FileName);
 /// Copies InFile to OutFile (created or overwritten) so that every carriage return is
 /// followed by a line feed: a, CR, b becomes a, CR, LF, b; CR CR becomes CR LF CR LF; a
 /// final CR gets its LF; a line feed without a carriage return stays as it is, so does
-/// every other byte. When both names lead to the same file, the copy is written to a new
-/// file beside it that then replaces it (keeping its permissions), so the input is never
-/// cut short. Opening and writing failures raise EInOutError.
+/// every other byte. The bytes are copied as they are, whatever their encoding.
+///
+/// The result goes where OutFile leads: a symbolic link is followed to the file it names
+/// and that file is replaced, never the link. The converted text is written to a new file
+/// beside that file, which then takes its place with its mode, owner and group (where the
+/// process may set them), so InFile and OutFile may name the same file (by the same name,
+/// a link or a hard link) and a failure leaves the previous output as it was. Replacing
+/// gives the output a new inode: other hard links to the old output keep the old text.
+/// Where no file can be made beside the output (a folder the process may not write), the
+/// text is converted into a temporary file elsewhere and copied back over the output's own
+/// contents: the output keeps its inode (so every hard link sees the new text), but a
+/// failure while copying back can leave it cut short. Opening, reading and writing failures
+/// raise EInOutError.
 void EnsureCRLFInFile(StringView InFile, StringView OutFile);
 
 /// AppendToTextFile
