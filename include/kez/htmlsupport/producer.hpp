@@ -46,8 +46,9 @@ class THtmlProducer : public TComponent {
   void SetOnHTMLTag(TOnHTMLTagEvent Handler) { FOnHTMLTag = std::move(Handler); }
 
   /// ReadTemplateFromFile
-  /// The template becomes the file's lines (Windows-1252 text; CR LF, LF or CR line ends),
-  /// each followed by CR LF, the last one too. Errors raise EInOutError; the template is then
+  /// The template becomes the file's lines as the text-file layer reads them (lines end at
+  /// CR LF or LF; a lone CR stays in its line as a character), each followed by CR LF, the
+  /// last one too. Errors raise EInOutError; the template is then
   /// left as it was.
   void ReadTemplateFromFile(StringView FName);
 
