@@ -87,7 +87,7 @@ String ComparablePath(StringView Path) {
     path = drive ? Walk(utf8.substr(0, 2) + "/", utf8.substr(2), false) : Walk("/", utf8, false);
   }
   if (EndsAsFolder(Path) && path.back() != '/') path += '/';
-  return AnsiLowerCase(Utf8ToString(path));
+  return AnsiLowerCase(NativeToString(path));
 }
 
 }  // namespace kez::detail

@@ -1,4 +1,5 @@
 // Windows-1252 and UTF-8 conversions.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 
@@ -6,6 +7,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "kez/platform/path.hpp"
 #include "kez/platform/types.hpp"
 #include "platform/encoding_internal.hpp"
 
@@ -163,7 +165,12 @@ String ToString(std::string_view Latin1) {
   return r;
 }
 
-String Utf8ToString(std::string_view Text) {
+namespace {
+
+// UTF-8 to UTF-16. A byte that does not start a valid sequence becomes U+FFFD, or with
+// Escape the lone surrogate U+DC00 + byte; decoding goes on at the next byte.
+template <bool Escape>
+String DecodeUtf8(std::string_view Text) {
   String r;
   r.reserve(Text.size());
   const auto* p = reinterpret_cast<const unsigned char*>(Text.data());
@@ -195,7 +202,7 @@ String Utf8ToString(std::string_view Text) {
       if (ok) {
         len = need + 1;
       } else {
-        cp = 0xFFFD;
+        cp = Escape ? 0xDC00 + c : 0xFFFD;
         len = 1;
       }
     }
@@ -211,7 +218,10 @@ String Utf8ToString(std::string_view Text) {
   return r;
 }
 
-std::string StringToUtf8(StringView Text) {
+// UTF-16 to UTF-8. An unpaired surrogate becomes U+FFFD, or with Escape, when it is one of
+// U+DC80-U+DCFF, the byte it stands for.
+template <bool Escape>
+std::string EncodeUtf8(StringView Text) {
   std::string r;
   r.reserve(Text.size());
   for (std::size_t i = 0; i < Text.size(); ++i) {
@@ -220,6 +230,9 @@ std::string StringToUtf8(StringView Text) {
         Text[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (Text[i + 1] - 0xDC00);
       ++i;
+    } else if (Escape && cp >= 0xDC80 && cp <= 0xDCFF) {
+      r.push_back(static_cast<char>(cp - 0xDC00));
+      continue;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
@@ -240,6 +253,22 @@ std::string StringToUtf8(StringView Text) {
     }
   }
   return r;
+}
+
+}  // namespace
+
+String Utf8ToString(std::string_view Text) { return DecodeUtf8<false>(Text); }
+
+std::string StringToUtf8(StringView Text) { return EncodeUtf8<false>(Text); }
+
+String NativeToString(std::string_view Bytes) { return DecodeUtf8<true>(Bytes); }
+
+std::string StringToNative(StringView Text) { return EncodeUtf8<true>(Text); }
+
+bool IsNativeText(StringView Text) {
+  const bool plain =
+      std::none_of(Text.begin(), Text.end(), [](char16_t c) { return c >= 0xD800 && c <= 0xDFFF; });
+  return plain || NativeToString(StringToNative(Text)) == Text;
 }
 
 }  // namespace kez

@@ -85,16 +85,24 @@ bool DirectoryExists(StringView FileName) {
   return attr >= 0 && (attr & faDirectory) != 0;
 }
 
-bool DeleteFile(StringView FileName) {
-  const std::string native = NativeFileName(FileName);
+bool detail::DeleteEntry(int DirFd, const char* Name) {
   struct stat st {};
-  if (native.empty() || ::lstat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  // A read-only file is protected from deletion, as the read-only attribute promises.
-  if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
+  if (::fstatat(DirFd, Name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  if (S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    return false;
+  }
+  if (IsWriteProtected(st)) {
     errno = EACCES;
     return false;
   }
-  return ::unlink(native.c_str()) == 0;
+  return ::unlinkat(DirFd, Name, 0) == 0;
+}
+
+bool DeleteFile(StringView FileName) {
+  const std::string native = NativeFileName(FileName);
+  if (native.empty() || native.back() == '/') return false;
+  return detail::DeleteEntry(AT_FDCWD, native.c_str());
 }
 
 bool RemoveDir(StringView DirName) {
@@ -127,7 +135,7 @@ String ExpandFileName(StringView FileName) {
   if (absolute) return String(FileName);
   char buf[4096];
   if (::getcwd(buf, sizeof buf) == nullptr) return String(FileName);
-  String dir = Utf8ToString(buf);
+  String dir = NativeToString(buf);
   if (dir.empty() || dir.back() != u'/') dir += u'/';
   return dir + String(FileName);
 }

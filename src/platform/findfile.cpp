@@ -10,6 +10,7 @@
 
 #include "kez/platform/filesystem.hpp"
 #include "kez/platform/path.hpp"
+#include "platform/folderwalk.hpp"
 #include "platform/fsinternal.hpp"
 
 namespace kez {
@@ -27,6 +28,11 @@ struct FindState {
 };
 
 std::size_t NameStart(StringView Path) {
+  if (IsVerbatimFileName(Path)) {
+    const std::size_t slash = Path.find_last_of(u'/');
+    return slash == StringView::npos || slash < kVerbatimPrefix.size() ? kVerbatimPrefix.size()
+                                                                       : slash + 1;
+  }
   const std::size_t sep = Path.find_last_of(u"\\/");
   if (sep != StringView::npos) return sep + 1;
   // "C:name" names a file in the drive's root.
@@ -35,7 +41,7 @@ std::size_t NameStart(StringView Path) {
 }
 
 std::string NativeDirOf(StringView DirPart) {
-  if (DirPart.empty()) return ".";
+  if (DirPart.empty() || DirPart == kVerbatimPrefix) return ".";
   std::string native = NativeFileName(DirPart);
   return native.empty() ? std::string() : native;
 }
@@ -74,17 +80,6 @@ namespace {
 
 char16_t Fold(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-  const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const char x = fold(a[i]), y = fold(b[i]);
-    if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-  }
-  if (a.size() != b.size()) return a.size() < b.size();
-  return a < b;
-}
-
 }  // namespace
 
 bool MatchesMask(StringView Name, StringView Mask) {
@@ -122,19 +117,16 @@ int FindFirst(StringView Path, std::int32_t Attr, TSearchRec& F) {
   if (dir.empty()) return fePathNotFound;
   auto state = std::make_shared<detail::FindState>();
   state->DirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (state->DirFd < 0) return fePathNotFound;
-  const int listFd = ::dup(state->DirFd);
-  if (listFd < 0) return fePathNotFound;
-  DIR* d = ::fdopendir(listFd);
-  if (d == nullptr) {
-    ::close(listFd);
-    return fePathNotFound;
+  std::vector<detail::FolderEntry> entries;
+  if (state->DirFd < 0 || !detail::ListFolder(state->DirFd, true, entries)) return fePathNotFound;
+  const detail::EntryMatcher matcher(entries, mask);
+  // "." and ".." lead the listing, as they sort before every other name.
+  for (const char* dot : {".", ".."}) {
+    if (matcher.Matches({dot, DT_DIR})) state->Names.emplace_back(dot);
   }
-  while (dirent* e = ::readdir(d)) {
-    if (MatchesMask(Utf8ToString(e->d_name), mask)) state->Names.emplace_back(e->d_name);
+  for (auto& e : entries) {
+    if (matcher.Matches(e)) state->Names.push_back(std::move(e.Name));
   }
-  ::closedir(d);
-  std::sort(state->Names.begin(), state->Names.end(), LessIgnoringCase);
   state->Exclude = ~Attr & (faHidden | faSysFile | faVolumeID | faDirectory);
   F.ExcludeAttr = state->Exclude;
   F.FindHandle = std::move(state);
@@ -156,7 +148,7 @@ int FindNext(TSearchRec& F) {
     // An entry removed since the listing is passed over.
     if (!detail::StatAt(s->DirFd, name.c_str(), st, attr)) continue;
     if ((attr & s->Exclude) != 0) continue;
-    F.Name = Utf8ToString(name);
+    F.Name = NativeToString(name);
     F.Attr = attr;
     F.Size = static_cast<std::int64_t>(st.st_size);
     F.ModTime = st.st_mtim;

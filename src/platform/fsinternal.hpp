@@ -12,7 +12,7 @@
 namespace kez::detail {
 
 // Where the name part of a library path starts: after the last "\" or "/", or after a
-// drive "X:" that has no separator.
+// drive "X:" that has no separator; in the verbatim form after the last "/" (or the prefix).
 std::size_t NameStart(StringView Path);
 
 // The native directory of a directory part ("" is the current directory); empty when the
@@ -21,5 +21,23 @@ std::string NativeDirOf(StringView DirPart);
 
 // lstat of Name in DirFd with the library's attributes; false when it does not exist.
 bool StatAt(int DirFd, const char* Name, struct stat& St, std::int32_t& Attr);
+
+// IsWriteProtected
+// Whether an entry is protected by the read-only attribute: a file or folder, not a
+// symbolic link, without the owner's write permission. Deleting and overwriting refuse
+// such entries, for root too.
+inline bool IsWriteProtected(const struct stat& St) {
+  return !S_ISLNK(St.st_mode) && (St.st_mode & S_IWUSR) == 0;
+}
+
+// DeleteEntry
+// Deletes the file or symbolic link Name of the open folder DirFd; never a folder, nor a
+// read-only file (errno EACCES). False, with errno set, on failure.
+bool DeleteEntry(int DirFd, const char* Name);
+
+// TrashEntry
+// Moves the entry Name of the open folder DirFd, whose path is NativeDir, to the desktop's
+// trash as MoveFileToTrash does.
+bool TrashEntry(int DirFd, const std::string& NativeDir, const std::string& Name);
 
 }  // namespace kez::detail

@@ -171,7 +171,7 @@ bool MapName(StringView FileName, std::string& Path) {
   for (auto& c : name) {
     if (c == u'\\') c = u'/';
   }
-  Path = StringToUtf8(name);
+  Path = StringToNative(name);
   if (!prefix.empty()) {
     while (!Path.empty() && Path.front() == '/') Path.erase(0, 1);
     if (prefix.back() != '/') prefix += '/';
@@ -228,10 +228,28 @@ bool SplitFolderAndLeaf(StringView FileName, std::string& Path, std::string& Dir
   return true;
 }
 
+// True for a name in the verbatim form; Path is then the exact path it names, or
+// kNoSuchPath for a name that no file can have.
+bool VerbatimPath(StringView FileName, std::string& Path) {
+  if (!IsVerbatimFileName(FileName)) return false;
+  Path = FileNameFault(FileName) == nfNone ? StringToNative(FileName.substr(kVerbatimPrefix.size()))
+                                           : std::string(kNoSuchPath);
+  return true;
+}
+
 }  // namespace
 
+bool IsVerbatimFileName(StringView FileName) { return FileName.starts_with(kVerbatimPrefix); }
+
+String VerbatimFileName(std::string_view NativePath) {
+  return String(kVerbatimPrefix) + NativeToString(NativePath);
+}
+
 TFileNameFault FileNameFault(StringView FileName) {
-  if (FileName.find(u'\0') != StringView::npos) return nfInvalidCharacter;
+  if (FileName.find(u'\0') != StringView::npos || !IsNativeText(FileName)) {
+    return nfInvalidCharacter;
+  }
+  if (IsVerbatimFileName(FileName)) return nfNone;
   if (FileName.size() >= 2 && FileName[1] == u':' && DriveIndex(FileName[0]) >= 0 &&
       DriveTable()[static_cast<std::size_t>(DriveIndex(FileName[0]))].empty()) {
     return nfUnmappedDrive;
@@ -241,6 +259,7 @@ TFileNameFault FileNameFault(StringView FileName) {
 
 std::string NativeFileName(StringView FileName) {
   std::string path;
+  if (VerbatimPath(FileName, path)) return path;
   if (!MapName(FileName, path)) return kNoSuchPath;
   if (path.empty() || Exists(path)) return path;
   return MatchComponents(path);
@@ -248,6 +267,7 @@ std::string NativeFileName(StringView FileName) {
 
 std::string NativeFileNameToCreate(StringView FileName) {
   std::string path, dir, leaf;
+  if (VerbatimPath(FileName, path)) return path;
   if (!SplitFolderAndLeaf(FileName, path, dir, leaf)) return kNoSuchPath;
   if (path.empty() || Exists(path)) return path;
   if (leaf.empty() || leaf == "." || leaf == "..") return dir + leaf;
@@ -262,6 +282,7 @@ int OpenToCreate(const std::string& Path, int Flags) {
 
 std::string NativeFileNameAsSpelt(StringView FileName) {
   std::string path, dir, leaf;
+  if (VerbatimPath(FileName, path)) return path;
   if (!SplitFolderAndLeaf(FileName, path, dir, leaf)) return kNoSuchPath;
   return dir + leaf;
 }

@@ -4,12 +4,14 @@
 #include <fcntl.h>
 #include <gio/gio.h>
 #include <stdio.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <string>
 
 #include "kez/platform/filesystem.hpp"
 #include "kez/platform/path.hpp"
+#include "platform/fsinternal.hpp"
 
 namespace kez {
 
@@ -42,26 +44,38 @@ std::string ShortenedName(const std::string& Name, int Attempt) {
 
 }  // namespace
 
-bool MoveFileToTrash(StringView FileName) {
-  const std::string native = NativeFileName(FileName);
-  if (native.empty()) return false;
-  if (Trash(native)) return true;
-  const auto slash = native.rfind('/');
-  const std::string dir = slash == std::string::npos ? std::string() : native.substr(0, slash + 1);
-  const std::string name = native.substr(dir.size());
-  if (name.size() <= kLongestTrashableName) return false;
+bool detail::TrashEntry(int DirFd, const std::string& NativeDir, const std::string& Name) {
+  std::string dir = NativeDir;
+  if (!dir.empty() && dir.back() != '/') dir += '/';
+  if (Name.size() <= kLongestTrashableName) return Trash(dir + Name);
+  // Renamed before it is trashed: trashed under its long name, the file would go without a
+  // record the desktop can restore it from.
   for (int attempt = 1; attempt <= 100; ++attempt) {
-    const std::string shorter = dir + ShortenedName(name, attempt);
-    if (::renameat2(AT_FDCWD, native.c_str(), AT_FDCWD, shorter.c_str(), RENAME_NOREPLACE) != 0) {
+    const std::string shorter = ShortenedName(Name, attempt);
+    if (::renameat2(DirFd, Name.c_str(), DirFd, shorter.c_str(), RENAME_NOREPLACE) != 0) {
       if (errno == EEXIST) continue;
       return false;
     }
-    if (Trash(shorter)) return true;
+    if (Trash(dir + shorter)) return true;
     // Not trashable after all: the file gets its name back.
-    (void)::renameat2(AT_FDCWD, shorter.c_str(), AT_FDCWD, native.c_str(), RENAME_NOREPLACE);
+    (void)::renameat2(DirFd, shorter.c_str(), DirFd, Name.c_str(), RENAME_NOREPLACE);
     return false;
   }
   return false;
+}
+
+bool MoveFileToTrash(StringView FileName) {
+  const std::string native = NativeFileName(FileName);
+  const auto slash = native.rfind('/');
+  const std::string dir =
+      slash == std::string::npos ? std::string(".") : native.substr(0, slash + 1);
+  const std::string name = native.substr(slash == std::string::npos ? 0 : slash + 1);
+  if (name.empty()) return false;
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = detail::TrashEntry(fd, dir, name);
+  ::close(fd);
+  return ok;
 }
 
 }  // namespace kez

@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "kez/platform/path.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
@@ -28,8 +29,8 @@ TEST(Encoding, UnrepresentableCharactersBecomeQuestionMarks) {
 // random places, must convert exactly as character by character.
 TEST(Encoding, WholeTextsConvertAsSingleCharacters) {
   std::mt19937 rng(7);
-  const char16_t wide[] = {u'a', u'\u00E9', u'\u20AC', u'\u0081', u'\u4E2D', u'\u0178', 0,
-                           u'\u00FF', u'\u0100', u'\u007F', u'\u0080'};
+  const char16_t wide[] = {u'a', u'\u00E9', u'\u20AC', u'\u0081', u'\u4E2D', u'\u0178',
+                           0,    u'\u00FF', u'\u0100', u'\u007F', u'\u0080'};
   for (int round = 0; round < 2000; ++round) {
     const std::size_t length = rng() % 50;
     const bool plain = round % 3 == 0;  // mostly ASCII, the vector path's own case
@@ -63,6 +64,40 @@ TEST(Encoding, MalformedUtf8BecomesReplacementCharacters) {
   EXPECT_EQ(Utf8ToString("\xE2\x28\xA1"), u"\uFFFD(\uFFFD");
   EXPECT_EQ(Utf8ToString("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong
   EXPECT_EQ(StringToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");  // lone surrogate
+}
+
+TEST(Encoding, NativeBytesRoundTripLosslessly) {
+  // Undecodable bytes become U+DC00 + byte and come back; valid UTF-8 decodes as usual.
+  EXPECT_EQ(NativeToString("a\xFF\xC3"), u"a\xDCFF\xDCC3");
+  EXPECT_EQ(NativeToString("caf\xC3\xA9"), u"caf\u00E9");
+  EXPECT_EQ(StringToNative(u"a\xDCFF\xDCC3"), "a\xFF\xC3");
+  EXPECT_EQ(StringToNative(u"\xDC41\xD800"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_TRUE(IsNativeText(u"x\xDC80\xDCFF\U0001F600"));
+  EXPECT_FALSE(IsNativeText(u"\xD800"));
+  EXPECT_FALSE(IsNativeText(u"\xDC41"));        // an ASCII byte is never escaped
+  EXPECT_FALSE(IsNativeText(u"\xDCC3\xDCA9"));  // these two bytes spell U+00E9
+
+  // Against the model: each byte string comes back whole, and the text differs from the
+  // replacing decoder only where that one gives U+FFFD for an undecodable byte.
+  std::mt19937 gen(7);
+  for (int round = 0; round < 20000; ++round) {
+    std::string bytes(gen() % 12, '\0');
+    for (char& b : bytes) {
+      const unsigned r = gen() % 8;  // bias towards lead and continuation bytes
+      b = static_cast<char>(r < 2 ? 0x80 | (gen() % 64) : r < 4 ? 0xC0 | (gen() % 64) : gen());
+    }
+    const String text = NativeToString(bytes);
+    ASSERT_EQ(StringToNative(text), bytes);
+    ASSERT_TRUE(IsNativeText(text));
+    String replaced = text;
+    for (char16_t& c : replaced) {
+      if (c >= 0xDC80 && c <= 0xDCFF && (c & 0xFC00) == 0xDC00) {
+        const bool paired = &c != replaced.data() && (*(&c - 1) & 0xFC00) == 0xD800;
+        if (!paired) c = 0xFFFD;
+      }
+    }
+    ASSERT_EQ(replaced, Utf8ToString(bytes));
+  }
 }
 
 }  // namespace

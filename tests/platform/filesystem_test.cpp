@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "kez/platform/path.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "test_support.hpp"
 
@@ -106,6 +107,24 @@ TEST(FindFirst, UpperCasedDirectoryPartIsFound) {
   const auto found = List(UpperCase(tmp.File("Data\\sub\\")) + u"*.TXT", faAnyFile);
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].first, u"report.txt");
+}
+
+TEST(FindFirst, NamesFromDiskComeBackExactly) {
+  TempDir tmp;
+  for (const char* f : {"R.TXT", "r.txt", "a\\b.txt", "\xFF.txt", "new\nline.txt"}) {
+    WriteBytes(tmp.NativeFile(f), f);
+  }
+  // An exact spelling finds that entry alone; another spelling finds both twins.
+  EXPECT_EQ(List(tmp.File("r.txt"), faAnyFile).size(), 1u);
+  EXPECT_EQ(List(tmp.File("R.TXT"), faAnyFile).at(0).first, u"R.TXT");
+  EXPECT_EQ(List(tmp.File("R.txt"), faAnyFile).size(), 2u);
+  // Every name listed reaches its own file again, verbatim inside the folder.
+  const auto found = List(tmp.File("*.txt"), faAnyFile);
+  ASSERT_EQ(found.size(), 5u);
+  for (const auto& [name, attr] : found) {
+    const String full = VerbatimFileName(tmp.Path().string() + "/") + name;
+    EXPECT_EQ(test::ReadBytes(NativeFileName(full)), StringToNative(name));
+  }
 }
 
 TEST(FileAttr, ReadOnlyTimesAndKinds) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "kez/platform/filesystem.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "kez/platform/textfile.hpp"
 #include "test_support.hpp"
@@ -29,6 +30,46 @@ TEST(NativeFileName, FindsExistingNamesIgnoringCase) {
   // A name that does not exist keeps its own spelling where nothing matches.
   EXPECT_EQ(NativeFileName(Utf8ToString(dir.Path().string()) + u"/data/New.txt"),
             (dir.Path() / "Data" / "New.txt").string());
+}
+
+TEST(NativeFileName, VerbatimFormNamesTheExactPath) {
+  test::TempDir dir;
+  std::filesystem::create_directories(dir.Path() / "Data");
+  const std::string root = dir.Path().string();
+  // No separator mapping, no drive, no letter-case fallback.
+  EXPECT_EQ(NativeFileName(u"\\\\?\\/tmp/a\\b"), "/tmp/a\\b");
+  EXPECT_EQ(NativeFileName(u"\\\\?\\C:x"), "C:x");
+  EXPECT_EQ(NativeFileName(VerbatimFileName(root + "/DATA")), root + "/DATA");
+  EXPECT_EQ(NativeFileNameToCreate(VerbatimFileName(root + "/DATA")), root + "/DATA");
+  EXPECT_EQ(NativeFileName(VerbatimFileName(root + "/\xFF")), root + "/\xFF");
+  EXPECT_TRUE(IsVerbatimFileName(VerbatimFileName("x")));
+  EXPECT_FALSE(IsVerbatimFileName(u"\\\\server\\x"));
+
+  // A file whose name holds "\" and a byte that is not UTF-8 is reached through both forms.
+  const std::string odd = root + "/Data/a\\b\xFF";
+  test::WriteBytes(odd, "odd");
+  EXPECT_TRUE(FileExists(VerbatimFileName(odd)));
+  // The ordinary form takes its backslash as a separator.
+  EXPECT_FALSE(FileExists(NativeToString(root) + u"/Data/a\\b\xDCFF"));
+  EXPECT_TRUE(DeleteFile(VerbatimFileName(odd)));
+  EXPECT_FALSE(std::filesystem::exists(odd));
+
+  // Names no byte string has name nothing, in either form.
+  EXPECT_EQ(FileNameFault(u"a\xD800"), nfInvalidCharacter);
+  EXPECT_EQ(FileNameFault(u"\\\\?\\/a\xDCC3\xDCA9"), nfInvalidCharacter);
+  EXPECT_EQ(FileNameFault(u"\\\\?\\Z:/a"), nfNone);
+  EXPECT_EQ(FileNameFault(u"\\\\?\\/a\xDCFF"), nfNone);
+}
+
+TEST(NativeFileName, NamesThatAreNotUtf8ReachTheirFiles) {
+  test::TempDir dir;
+  const std::string name = dir.NativeFile("caf\xE9 \xFF.txt");
+  test::WriteBytes(name, "latin");
+  const String text = NativeToString(dir.Path().string()) + u"\\caf\xDCE9 \xDCFF.txt";
+  EXPECT_EQ(NativeFileName(text), name);
+  EXPECT_TRUE(FileExists(text));
+  EXPECT_TRUE(DeleteFile(text));
+  EXPECT_FALSE(std::filesystem::exists(name));
 }
 
 TEST(NativeFileName, DriveTableCanBeExtended) {

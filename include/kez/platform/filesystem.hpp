@@ -71,7 +71,10 @@ bool MatchesMask(StringView Name, StringView Mask);
 /// when Attr includes that attribute; read-only, archive and symbolic-link entries always
 /// are. The directory is read once when the search starts, and its entries are given sorted
 /// by name ignoring ASCII case (then ordinally), so that callers may rename or delete what
-/// they have found while the search goes on. "." and ".." are listed as directories.
+/// they have found while the search goes on. A last component without "*" or "?" that an
+/// entry has with its exact spelling finds that entry alone (of "R.TXT" and "r.txt",
+/// "r.txt" finds only "r.txt"); otherwise it finds every entry equal ignoring case. "." and
+/// ".." are listed as directories.
 /// Results: 0 for an entry, feFileNotFound when nothing matches, fePathNotFound when the
 /// directory cannot be read, feNoMoreFiles at the end. FindClose releases the search; it is
 /// also released when the record is destroyed or reused.

@@ -8,18 +8,53 @@
 /// so upper-cased directory parts find their files as on a case-insensitive file system.
 ///
 ///   kez::NativeFileName(u"C:\\tmp\\DATA\\x.txt")   // "/tmp/data/x.txt" if that exists
+///
+/// Text maps to the bytes of a Linux name losslessly (see NativeToString): a byte that is
+/// not UTF-8 is the character U+DC00 + byte, so every name read from disk names its file
+/// again.
+///
+/// The verbatim form "\\?\" followed by a Linux path names exactly that path: no "\" is a
+/// separator there, no drive is mapped and letter case is never ignored, so a caller can
+/// name any file, one called "a\b" or "C:" included ("\\?\/tmp/a\b"). A relative path
+/// after the prefix is taken in the current folder. Every file operation of the library
+/// takes this form, and the tree walks give it back for names that the ordinary form
+/// cannot reach.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "kez/platform/types.hpp"
 
 namespace kez {
 
+/// NativeToString / StringToNative
+/// The lossless mapping between the operating system's byte strings (file names, the
+/// current folder, environment variables) and text. Valid UTF-8 is decoded as by
+/// Utf8ToString; every byte 0xXY that is not part of a valid UTF-8 sequence becomes the
+/// lone surrogate U+DCXY, and StringToNative turns each such surrogate back into its byte,
+/// so every byte string survives NativeToString followed by StringToNative.
+/// StringToNative writes the other unpaired surrogates as U+FFFD; IsNativeText tells
+/// whether a text maps back exactly, which a text holding such a surrogate, an escape
+/// below U+DC80, or escapes that together spell valid UTF-8 does not.
+String NativeToString(std::string_view Bytes);
+std::string StringToNative(StringView Text);
+bool IsNativeText(StringView Text);
+
+/// The prefix of the verbatim form.
+inline constexpr StringView kVerbatimPrefix = u"\\\\?\\";
+
+/// IsVerbatimFileName / VerbatimFileName
+/// Whether a name is in the verbatim form; the verbatim name of a Linux path.
+bool IsVerbatimFileName(StringView FileName);
+String VerbatimFileName(std::string_view NativePath);
+
 /// TFileNameFault / FileNameFault
 /// Why no file can have a name: a NUL character in it (which the operating system would
-/// take as its end), or a drive letter the drive table does not map.
+/// take as its end), a character that no byte string maps to (an unpaired surrogate other
+/// than the escapes U+DC80-U+DCFF, or escapes that together spell valid UTF-8, see
+/// IsNativeText), or a drive letter the drive table does not map.
 enum TFileNameFault : std::uint8_t { nfNone, nfInvalidCharacter, nfUnmappedDrive };
 TFileNameFault FileNameFault(StringView FileName);
 
