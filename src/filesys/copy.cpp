@@ -1,4 +1,5 @@
 // File copy with progress feedback, the process-wide copy state, tree copy.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 
 #include "filesys/readfull.hpp"
 #include "filesys/search.hpp"
+#include "filesys/treenames.hpp"
 #include "kez/filesys/dirs.hpp"
 #include "kez/filesys/trees.hpp"
 #include "kez/platform/exceptions.hpp"
@@ -18,6 +20,8 @@
 #include "kez/platform/path.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "kez/stringl/chars.hpp"
+#include "platform/folderwalk.hpp"
+#include "platform/fsinternal.hpp"
 
 namespace kez {
 namespace {
@@ -121,49 +125,40 @@ bool KernelCopy(int In, int Out, std::int64_t Size, std::int64_t& Copied, int& S
   }
 }
 
-}  // namespace
-
-void AbortAnyFileCopying() { gAbort.store(true); }
-
-int FileCopyFeedBk(StringView Source, StringView Dest, bool CopyAttributes,
-                   const TFileCopyFeedBack& FeedBack) {
-  gAbort.store(false);
+// Copies the open source In to the destination OpenDest gives, as FileCopyFeedBk
+// describes: the feedback from the start, the destination created only once the source
+// can be copied, never the source itself nor a read-only file overwritten.
+template <typename OpenFn>
+int CopyOpenFile(int In, bool CopyAttributes, const TFileCopyFeedBack& FeedBack,
+                 OpenFn&& OpenDest) {
   int status = fcSuccess;
-  String dest(Dest);
-  if (DirExists(dest)) {
-    dest = EnsureTrailingBkSlash(dest) + String(Source.substr(detail::NameStart(Source)));
-  }
-  const std::string nativeSource = NativeFileName(Source);
-  const Fd in(::open(nativeSource.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (in.Get() < 0) RaiseIOErrorFromErrno(errno);
   struct stat src {};
-  const bool readable = ::fstat(in.Get(), &src) == 0;
+  const bool readable = ::fstat(In, &src) == 0;
   if (readable && S_ISDIR(src.st_mode)) RaiseIOErrorFromErrno(EISDIR);
   const std::int64_t size = readable ? static_cast<std::int64_t>(src.st_size) : 0;
   if (FeedBack) FeedBack(0, size);
 
   // Only regular files: a pipe or device could block or never end.
   if (!readable || !S_ISREG(src.st_mode)) status = fcOpenSourceFailed;
-  if (readable) ::fcntl(in.Get(), F_SETFL, ::fcntl(in.Get(), F_GETFL) & ~O_NONBLOCK);
-  const std::string nativeDest = NativeFileName(dest);
+  if (readable) ::fcntl(In, F_SETFL, ::fcntl(In, F_GETFL) & ~O_NONBLOCK);
   // Opened without truncation: when it is the source under another name it stays intact.
-  // Nothing is created unless the source can be copied. An empty destination (a new file
-  // above all) is not truncated: on ext4 a truncation to zero makes close flush the whole
-  // copy to the disk at once, which made copies a third slower than cp.
-  const Fd out(
-      status == fcSuccess ? ::open(nativeDest.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666) : -1);
+  // An empty destination (a new file above all) is not truncated: on ext4 a truncation to
+  // zero makes close flush the whole copy to the disk at once, which made copies a third
+  // slower than cp.
+  const Fd out(status == fcSuccess ? OpenDest() : -1);
   struct stat dst {};
-  if (status == fcSuccess && (out.Get() < 0 || ::fstat(out.Get(), &dst) != 0 ||
-                              (dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) ||
-                              (S_ISREG(dst.st_mode) && dst.st_size > 0 &&
-                               ::ftruncate(out.Get(), 0) != 0))) {
+  if (status == fcSuccess &&
+      (out.Get() < 0 || ::fstat(out.Get(), &dst) != 0 ||
+       (dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) ||
+       (S_ISREG(dst.st_mode) && detail::IsWriteProtected(dst)) ||
+       (S_ISREG(dst.st_mode) && dst.st_size > 0 && ::ftruncate(out.Get(), 0) != 0))) {
     status = fcCreateDestFailed;
   }
 
   std::int64_t copied = 0;
   if (status == fcSuccess) {
-    if (FeedBack || !KernelCopy(in.Get(), out.Get(), size, copied, status)) {
-      status = CopyChunks(in.Get(), out.Get(), size, FeedBack, copied);
+    if (FeedBack || !KernelCopy(In, out.Get(), size, copied, status)) {
+      status = CopyChunks(In, out.Get(), size, FeedBack, copied);
     }
   }
   if (status == fcSuccess && !gAbort.load()) {
@@ -175,6 +170,24 @@ int FileCopyFeedBk(StringView Source, StringView Dest, bool CopyAttributes,
   return status;
 }
 
+}  // namespace
+
+void AbortAnyFileCopying() { gAbort.store(true); }
+
+int FileCopyFeedBk(StringView Source, StringView Dest, bool CopyAttributes,
+                   const TFileCopyFeedBack& FeedBack) {
+  gAbort.store(false);
+  String dest(Dest);
+  if (DirExists(dest)) {
+    dest = EnsureTrailingBkSlash(dest) + String(Source.substr(detail::NameStart(Source)));
+  }
+  const Fd in(::open(NativeFileName(Source).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (in.Get() < 0) RaiseIOErrorFromErrno(errno);
+  return CopyOpenFile(in.Get(), CopyAttributes, FeedBack, [&] {
+    return ::open(NativeFileName(dest).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  });
+}
+
 namespace {
 
 void TreeFileFeedBack(std::int64_t Bytes, std::int64_t Size) {
@@ -183,54 +196,40 @@ void TreeFileFeedBack(std::int64_t Bytes, std::int64_t Size) {
   if (gTree.FeedBack) gTree.FeedBack(Bytes, Size, gTree.CurrentName, gTree.Count);
 }
 
-struct Identity {
-  dev_t Dev = 0;
-  ino_t Ino = 0;
-  bool Known = false;
-};
-
-Identity IdentityOf(StringView Name) {
-  struct stat st {};
-  Identity id;
-  if (::lstat(NativeFileName(Name).c_str(), &st) == 0) id = {st.st_dev, st.st_ino, true};
-  return id;
-}
-
-void CopyLink(const String& From, const String& To) {
+// Recreates the symbolic link Name of the folder From in the folder To, unless To already
+// has an entry of that name.
+void CopyLink(int From, int To, const std::string& Name) {
   std::vector<char> target(4096);
-  const ssize_t n = ::readlink(NativeFileName(From).c_str(), target.data(), target.size());
+  const ssize_t n = ::readlinkat(From, Name.c_str(), target.data(), target.size());
   if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return;
   target[static_cast<std::size_t>(n)] = '\0';
-  (void)::symlink(target.data(), NativeFileName(To).c_str());
+  (void)::symlinkat(target.data(), To, Name.c_str());
 }
 
-void CopyTree(const String& Source, const String& Dest, bool CopyAttributes, Identity& Skip) {
-  if (!ForceDirectories(Dest)) return;
-  // The destination root is known once it exists; a copy into its own source passes it by.
-  if (!Skip.Known) Skip = IdentityOf(Dest);
-  ForEachEntry(Source + u"*.*", faAnyFile, [&](const TSearchRec& F) {
-    if (gAbort.load()) return false;
-    if (F.Name == u"." || F.Name == u"..") return true;
-    const String from = Source + F.Name;
-    if ((F.Attr & faSymLink) != 0) {
-      CopyLink(from, Dest + F.Name);
-    } else if ((F.Attr & faDirectory) != 0) {
-      const Identity id = IdentityOf(from);
-      if (!(id.Known && id.Dev == Skip.Dev && id.Ino == Skip.Ino)) {
-        CopyTree(from + u"\\", Dest + F.Name + u"\\", CopyAttributes, Skip);
-      }
-    } else if ((F.Attr & faSysFile) == 0) {
-      gTree.CurrentName = Dest + F.Name;
-      if (gTree.Count < std::numeric_limits<std::int32_t>::max()) ++gTree.Count;
-      try {
-        FileCopyFeedBk(from, gTree.CurrentName, CopyAttributes, TreeFileFeedBack);
-      } catch (const EInOutError&) {
-        // Gone or unreadable since the listing: skipped like any file that fails.
-      }
-      if (gTree.FeedBack) gTree.FeedBack(gTree.Bytes, gTree.Size, gTree.CurrentName, gTree.Count);
-    }
-    return true;
-  });
+// Copies the regular file Name of the folder From to the same name in the folder To. No
+// link in To is ever followed: a new file is created exclusively, an existing entry is
+// opened without following it (a link there makes the copy fail).
+void CopyTreeFile(int From, int To, const std::string& Name, bool CopyAttributes) {
+  const Fd in(::openat(From, Name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+  if (in.Get() < 0) return;  // gone or unreadable since the listing: skipped
+  const TFileCopyFeedBack feedBack =
+      gTree.FeedBack ? TFileCopyFeedBack(TreeFileFeedBack) : TFileCopyFeedBack();
+  gTree.Bytes = gTree.Size = 0;
+  try {
+    CopyOpenFile(in.Get(), CopyAttributes, feedBack, [&] {
+      const int flags = O_WRONLY | O_CLOEXEC | O_NOFOLLOW;
+      const int fd = ::openat(To, Name.c_str(), flags | O_CREAT | O_EXCL, 0666);
+      return fd >= 0 || errno != EEXIST ? fd : ::openat(To, Name.c_str(), flags);
+    });
+  } catch (const EInOutError&) {
+    // A folder swapped in since the listing: skipped like any file that fails.
+  }
+}
+
+// The destination folder Name inside the open folder To, made when missing; never a link.
+detail::OpenFolder DestFolder(int To, const std::string& Name) {
+  if (::mkdirat(To, Name.c_str(), 0777) != 0 && errno != EEXIST) return detail::OpenFolder();
+  return detail::OpenFolder::Sub(To, Name);
 }
 
 String WithTrailingSeparator(StringView Dir) {
@@ -239,17 +238,11 @@ String WithTrailingSeparator(StringView Dir) {
   return d;
 }
 
-void DelTree(const String& Dir, String& Result) {
-  ForEachEntry(Dir + u"*.*", faAnyFile, [&](const TSearchRec& F) {
-    if (F.Name == u"." || F.Name == u"..") return true;
-    if ((F.Attr & faDirectory) != 0 && (F.Attr & faSymLink) == 0) {
-      DelTree(Dir + F.Name + u"\\", Result);
-    } else if (!DeleteFile(Dir + F.Name)) {
-      Result = Dir + F.Name;
-    }
-    return Result.empty();
-  });
-  if (Result.empty() && !RemoveDir(Dir)) Result = Dir;
+// The caller's folder name without its trailing separators (the root keeps its own).
+std::string NativeFolderPath(StringView Dir) {
+  std::string native = NativeFileName(Dir);
+  while (native.size() > 1 && native.back() == '/') native.pop_back();
+  return native;
 }
 
 }  // namespace
@@ -261,19 +254,82 @@ void CopyFileTree(StringView Source, StringView Dest, bool CopyAttributes,
   gAbort.store(false);
   const String source = WithTrailingSeparator(Source);
   const String dest = WithTrailingSeparator(Dest);
-  if (UpperCase(source) == UpperCase(dest)) return;
-  Identity skip;
-  CopyTree(source, dest, CopyAttributes, skip);
+  if (UpperCase(source) == UpperCase(dest) || !ForceDirectories(dest)) return;
+  const std::string nativeDest = NativeFolderPath(dest);
+  detail::TreeWalk walk(detail::OpenFolder::Named(source), true);
+  detail::FolderChain to(detail::OpenFolder::AtPath(nativeDest));
+  if (!walk.Ok() || !to.Ok()) return;
+  // A copy into its own source passes the destination by.
+  const dev_t skipDev = to.Dev();
+  const ino_t skipIno = to.Ino();
+  detail::TreeNames names(dest, nativeDest, false);
+  while (!gAbort.load()) {
+    const detail::FolderEntry* e = walk.Next();
+    if (e == nullptr) {
+      if (walk.Depth() == 0 || !walk.Leave() || !to.Pop()) break;
+      names.Pop();
+      continue;
+    }
+    if (e->Type == DT_LNK) {
+      CopyLink(walk.Fd(), to.Fd(), e->Name);
+    } else if (e->Type == DT_DIR) {
+      struct stat st {};
+      if (::fstatat(walk.Fd(), e->Name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+          (st.st_dev == skipDev && st.st_ino == skipIno)) {
+        continue;
+      }
+      detail::OpenFolder sub = DestFolder(to.Fd(), e->Name);
+      if (!sub.IsOpen() || !walk.Enter(e->Name)) continue;
+      if (!to.Push(std::move(sub))) break;
+      names.Push(e->Name);
+    } else if (e->Type == DT_REG) {
+      gTree.CurrentName = names.Of(e->Name);
+      if (gTree.Count < std::numeric_limits<std::int32_t>::max()) ++gTree.Count;
+      CopyTreeFile(walk.Fd(), to.Fd(), e->Name, CopyAttributes);
+      if (gTree.FeedBack) gTree.FeedBack(gTree.Bytes, gTree.Size, gTree.CurrentName, gTree.Count);
+    }
+  }
 }
 
 String DelDirTree(StringView Dir) {
-  String result;
-  if (!Dir.empty()) DelTree(WithTrailingSeparator(Dir), result);
-  return result;
+  if (Dir.empty()) return String();
+  const String dir = WithTrailingSeparator(Dir);
+  const std::string native = NativeFolderPath(Dir);
+  struct stat st {};
+  if (::lstat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
+    // A link (to a folder or not) is deleted itself, never what it points to.
+    return S_ISLNK(st.st_mode) && ::unlink(native.c_str()) == 0 ? String() : dir;
+  }
+  detail::TreeWalk walk(
+      detail::OpenFolder(::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)),
+      true);
+  detail::TreeNames names(dir, native, false);
+  while (walk.Ok()) {
+    const detail::FolderEntry* e = walk.Next();
+    if (e == nullptr) {
+      if (walk.Depth() == 0) break;
+      const std::string done = walk.Name();
+      const String failed = names.Folder();
+      if (!walk.Leave() || ::unlinkat(walk.Fd(), done.c_str(), AT_REMOVEDIR) != 0) return failed;
+      names.Pop();
+    } else if (e->Type == DT_DIR) {
+      if (walk.Enter(e->Name)) {
+        names.Push(e->Name);
+      } else if (::unlinkat(walk.Fd(), e->Name.c_str(), AT_REMOVEDIR) != 0) {
+        return names.Of(e->Name) + u"\\";
+      }
+    } else if (!detail::DeleteEntry(walk.Fd(), e->Name.c_str())) {
+      return names.Of(e->Name);
+    }
+  }
+  if (!walk.Ok() || ::rmdir(native.c_str()) != 0) return dir;
+  return String();
 }
 
 std::int32_t DeleteFiles(StringView Mask) {
-  return ForEachFileOfMask(Mask, [](const String& Name) { return DeleteFile(Name); });
+  return ForEachFileOfMask(Mask, [](int Fd, const std::string&, const std::string& Name) {
+    return detail::DeleteEntry(Fd, Name.c_str());
+  });
 }
 
 }  // namespace kez

@@ -9,7 +9,6 @@
 
 #include "kez/platform/filesystem.hpp"
 #include "kez/platform/path.hpp"
-#include "kez/stringl/chars.hpp"
 
 namespace kez {
 namespace {
@@ -44,7 +43,8 @@ char16_t DriveLetter(std::uint8_t Drive) { return static_cast<char16_t>(u'A' + D
 
 bool DirIsReadOnly(StringView Dir) {
   int err = 0;
-  const Probe p = ProbeDirectory(NativeFileName(EnsureTrailingBkSlash(Dir)), err);
+  // "" is the current folder.
+  const Probe p = ProbeDirectory(Dir.empty() ? std::string(".") : NativeFileName(Dir), err);
   if (p == Probe::NotDeleted) RaiseIOErrorFromErrno(err);
   return p == Probe::NotCreated;
 }

@@ -1,44 +1,43 @@
-// The directory listing every tree operation of the file-system unit is built on.
+// Choosing the files a mask names, for the operations of the file-system unit that act on
+// file sets (not installed).
 #pragma once
 
+#include <limits>
+#include <string>
+#include <vector>
+
 #include "kez/platform/filesystem.hpp"
+#include "kez/platform/path.hpp"
+#include "platform/folderwalk.hpp"
 #include "platform/fsinternal.hpp"
 
 namespace kez {
 
-// ForEachEntry
-// Calls Visit for each entry FindFirst/FindNext give for Path and Attr, until Visit
-// returns false. The search is closed on every path, exceptions included.
-template <typename Fn>
-void ForEachEntry(StringView Path, std::int32_t Attr, Fn&& Visit) {
-  TSearchRec F;
-  if (FindFirst(Path, Attr, F) != 0) return;
-  struct Closer {
-    TSearchRec& F;
-    ~Closer() { FindClose(F); }
-  } closer{F};
-  do {
-    if (!Visit(static_cast<const TSearchRec&>(F))) break;
-  } while (FindNext(F) == 0);
-}
-
 // ForEachFileOfMask
-// The files a mask names for deletion or the trash: the mask is expanded to a full name,
-// and names starting with ".", volume labels and directories are passed over. Visit gets
-// the full name of each file and returns whether it handled it; the result counts those
-// (up to 2^31 - 1).
+// The files a mask names for deletion or the trash: the mask is expanded to a full name
+// and its folder opened; of the entries its last component names (a name without
+// wildcards that exists with its exact spelling names that entry alone), those starting
+// with "." and folders (links to folders included) are passed over. Visit gets the open
+// folder, its native path and the exact name of each file, and returns whether it handled
+// it; the result counts those (up to 2^31 - 1).
 template <typename Fn>
 std::int32_t ForEachFileOfMask(StringView Mask, Fn&& Visit) {
   const String full = ExpandFileName(Mask);
-  const String path = full.substr(0, detail::NameStart(full));
+  const std::size_t cut = detail::NameStart(full);
+  const std::string dir = detail::NativeDirOf(full.substr(0, cut));
+  const detail::OpenFolder folder = detail::OpenFolder::AtPath(dir);
+  std::vector<detail::FolderEntry> entries;
+  if (dir.empty() || !folder.IsOpen() || !detail::ListFolder(folder.Fd(), true, entries)) return 0;
+  const detail::EntryMatcher matcher(entries, StringView(full).substr(cut));
   std::int32_t count = 0;
-  ForEachEntry(full, faAnyFile, [&](const TSearchRec& F) {
-    if (F.Name.empty() || F.Name[0] == u'.' || (F.Attr & (faVolumeID | faDirectory)) != 0) {
-      return true;
+  for (const auto& e : entries) {
+    if (e.Name[0] == '.' || !matcher.Matches(e) || detail::IsFolderEntry(folder.Fd(), e)) {
+      continue;
     }
-    if (Visit(path + F.Name) && count < 0x7FFFFFFF) ++count;
-    return true;
-  });
+    if (Visit(folder.Fd(), dir, e.Name) && count < std::numeric_limits<std::int32_t>::max()) {
+      ++count;
+    }
+  }
   return count;
 }
 

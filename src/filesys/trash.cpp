@@ -1,13 +1,13 @@
 // Files to the recycle bin.
 #include "filesys/search.hpp"
 #include "kez/filesys/trees.hpp"
-#include "kez/platform/filesystem.hpp"
 
 namespace kez {
 
 std::int32_t MoveToRecycleBin(StringView Mask) {
-  return ForEachFileOfMask(
-      Mask, [](const String& Name) { return FileGetAttr(Name) >= 0 && MoveFileToTrash(Name); });
+  return ForEachFileOfMask(Mask, [](int Fd, const std::string& Dir, const std::string& Name) {
+    return detail::TrashEntry(Fd, Dir, Name);
+  });
 }
 
 }  // namespace kez

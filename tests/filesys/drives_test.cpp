@@ -95,6 +95,16 @@ TEST(DirIsReadOnly, ProbesWithoutTouchingWhatIsThere) {
   EXPECT_EQ(std::distance(fs::directory_iterator(tmp.Path()), fs::directory_iterator()), 3);
 }
 
+TEST(DirIsReadOnly, EmptyNameIsTheCurrentFolder) {
+  TempDir tmp;
+  const fs::path before = fs::current_path();
+  fs::current_path(tmp.Path());
+  const bool readOnly = DirIsReadOnly(u"");
+  fs::current_path(before);
+  EXPECT_FALSE(readOnly);
+  EXPECT_TRUE(fs::is_empty(tmp.Path()));
+}
+
 TEST(DirIsReadOnly, WriteProtectedDirectory) {
   if (::geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
   TempDir tmp;

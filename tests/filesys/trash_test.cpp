@@ -50,5 +50,40 @@ TEST_F(Trash, LongestNamesAreMoved) {
   EXPECT_TRUE(found);
 }
 
+TEST_F(Trash, EveryTrashedFileHasACompleteRecord) {
+  // Names whose record name (the name plus ".trashinfo") would be too long for the
+  // file system are shortened before they are trashed.
+  TempDir tmp;
+  for (const std::size_t length : {200u, 201u, 237u, 245u, 246u, 255u}) {
+    const std::string name = std::string(length - 4, 'q') + ".dat";
+    WriteBytes(tmp.NativeFile(name), name);
+  }
+  EXPECT_EQ(MoveToRecycleBin(tmp.File("q*")), 6);
+  EXPECT_TRUE(fs::is_empty(tmp.Path()));
+  int records = 0;
+  for (const auto& e : fs::directory_iterator(TrashDir() / "info")) {
+    if (e.path().filename().string().rfind("qqqq", 0) != 0) continue;
+    ++records;
+    const std::string info = ReadBytes(e.path().string());
+    EXPECT_NE(info.find("\nPath="), std::string::npos) << e.path();
+    EXPECT_NE(info.find("\nDeletionDate="), std::string::npos) << e.path();
+    const std::string stem = e.path().stem().string();
+    EXPECT_TRUE(fs::exists(TrashDir() / "files" / stem)) << stem;
+  }
+  EXPECT_EQ(records, 6);
+}
+
+TEST_F(Trash, NamesFromDiskAreNotPaths) {
+  TempDir tmp;
+  fs::create_directory(tmp.Path() / "sub");
+  WriteBytes(tmp.NativeFile("sub/inner.txt"), "inner");
+  WriteBytes(tmp.NativeFile("sub\\inner.txt"), "odd");
+  WriteBytes(tmp.NativeFile("x\xFF.txt"), "latin");
+  EXPECT_EQ(MoveToRecycleBin(tmp.File("*.txt")), 2);
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("sub/inner.txt")), "inner");
+  EXPECT_FALSE(fs::exists(tmp.Path() / "sub\\inner.txt"));
+  EXPECT_FALSE(fs::exists(tmp.Path() / "x\xFF.txt"));
+}
+
 }  // namespace
 }  // namespace kez

@@ -128,6 +128,26 @@ TEST(FileCopyFeedBk, FailuresLeaveTheDestinationAlone) {
   EXPECT_EQ(ReadBytes(tmp.NativeFile("keep")), "precious");
 }
 
+TEST(FileCopyFeedBk, ReadOnlyDestinationIsRefusedAsDeletionRefusesIt) {
+  // As root too: the read-only attribute protects a file from being overwritten just as
+  // from being deleted.
+  TempDir tmp;
+  WriteBytes(tmp.NativeFile("src"), "new");
+  WriteBytes(tmp.NativeFile("ro"), "old");
+  ::chmod(tmp.NativeFile("ro").c_str(), 0444);
+  EXPECT_FALSE(DeleteFile(tmp.File("ro")));
+  EXPECT_EQ(FileCopyFeedBk(tmp.File("src"), tmp.File("ro"), false, nullptr), fcCreateDestFailed);
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("ro")), "old");
+  // A tree copy leaves such a file alone as well.
+  fs::create_directory(tmp.Path() / "from");
+  WriteBytes(tmp.NativeFile("from/ro"), "new");
+  fs::create_directory(tmp.Path() / "to");
+  fs::copy_file(tmp.Path() / "ro", tmp.Path() / "to" / "ro");
+  ::chmod(tmp.NativeFile("to/ro").c_str(), 0444);
+  CopyFileTree(tmp.File("from"), tmp.File("to"), false, nullptr);
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("to/ro")), "old");
+}
+
 TEST(FileCopyFeedBk, AbortFromTheFeedbackStopsAfterTheChunk) {
   TempDir tmp;
   const std::string data = Pattern(5 * 8192 + 100);

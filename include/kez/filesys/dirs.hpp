@@ -6,9 +6,13 @@
 ///   kez::ScanFilesToStrList(u"C:\\data\\*.txt", true, &list, nullptr);
 ///   // list holds C:\DATA\report.txt, C:\DATA\SUB\notes.txt, ...
 ///
-/// Masks are wildcard patterns (see MatchesMask in kez/platform/filesystem.hpp). No scan
-/// follows a symbolic link to a directory, so every scan ends and never leaves the tree.
-/// Entries of one directory are visited sorted by name ignoring ASCII case.
+/// Masks are wildcard patterns (see MatchesMask in kez/platform/filesystem.hpp); a mask
+/// without wildcards that an entry has with its exact spelling names that entry alone. No
+/// scan follows a symbolic link to a directory, so every scan ends and never leaves the
+/// tree. Entries of one directory are visited sorted by name ignoring ASCII case. Scans hold
+/// each folder open and use the names they read from it exactly, so twins that differ only
+/// in letter case, and names holding "\" or "..", are each visited once, as themselves.
+/// The work grows linearly with the tree, whatever its depth.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +33,8 @@ using TScanFilesFeedback = std::function<void(const String& CurrentDir, std::int
 bool DirExists(StringView Dir);
 
 /// DirEmpty
-/// True when Dir holds no entries besides "." and ".."; also true when it does not exist.
+/// True when Dir holds no entries besides "." and ".."; also true when it does not exist
+/// or cannot be read.
 bool DirEmpty(StringView Dir);
 
 /// ScanFilesToStrList
@@ -38,7 +43,10 @@ bool DirEmpty(StringView Dir);
 /// mask followed by the name as it is on disk (C:\DATA\SUB\report.txt). Does nothing when
 /// List is null; the list is not cleared. Feedback (may be empty) is called on entering
 /// each directory. Upper-casing changes ASCII letters only, which the case-insensitive
-/// lookup of directory parts undoes.
+/// lookup of directory parts undoes. Where it cannot (a folder beside a twin that differs
+/// only in letter case) or a name holds "\", the name is listed in the verbatim form of
+/// its exact path instead ("\\?\/data/sub/a\b.txt", see kez/platform/path.hpp), so every
+/// name listed leads back to its file.
 void ScanFilesToStrList(StringView Mask, bool Subdirectories, TStrings* List,
                         const TScanFilesFeedback& Feedback);
 
@@ -51,14 +59,16 @@ std::int32_t CountFiles(StringView Mask, bool Subdirectories, const TScanFilesFe
 /// (one without any attribute besides the directory one), to the upper-cased (Upper) or
 /// lower-cased name. Only the name changes, never the directory part, and an existing entry
 /// is never replaced: a name that is taken, or any other failed rename, raises EInOutError.
-/// Names already in the wanted case are left alone.
+/// Names already in the wanted case are left alone. Each entry is renamed inside the
+/// folder it was read from, whatever its name holds.
 void SetAllFilenameCase(StringView Mask, bool Upper);
 
 /// FileDetect
 /// Looks for a plain file matching the name part of FileName in its directory, then
 /// depth-first in each plain subdirectory (one without hidden, read-only or other
 /// attributes). The result is the upper-cased directory where it was found followed by the
-/// name as it is on disk, or empty when there is none.
+/// name as it is on disk (in the verbatim form where that would not lead back to it, as
+/// ScanFilesToStrList gives it), or empty when there is none.
 String FileDetect(StringView FileName);
 
 }  // namespace kez

@@ -16,7 +16,8 @@
 namespace kez {
 
 /// DirIsReadOnly
-/// True when no file can be created in Dir (also when it does not exist). The probe file
+/// True when no file can be created in Dir (also when it does not exist; "" is the current
+/// folder). The probe file
 /// "$%$LO%$.$$$" is created exclusively (an entry of that name, or a link, is never opened,
 /// followed or replaced: a numbered name is tried instead) and deleted again; a probe that
 /// cannot be deleted raises EInOutError. As root, permission bits do not make a directory

@@ -9,6 +9,13 @@
 /// One copy state is shared by the whole process (the abort flag, and during a tree copy the
 /// current file and counts), so only one copy runs at a time. AbortAnyFileCopying may be
 /// called from a feedback or from another thread.
+///
+/// The tree operations hold each folder open and use every name they read from it exactly
+/// as the disk spells it, relative to that folder: a name holding "\" or "..", or one that
+/// differs from another only in letter case, names that entry alone and never leads out of
+/// the tree. Names they report are the caller's folder followed by the path below it, or,
+/// where a name holds "\", the verbatim form of the exact path (see kez/platform/path.hpp),
+/// so that every reported name can be handed back to the library.
 #pragma once
 
 #include <cstdint>
@@ -44,8 +51,9 @@ inline constexpr int fcReadFailed = -4;
 /// CopyAttributes its permissions, always writable by the owner.
 /// Results: 0 success (also after AbortAnyFileCopying, which leaves a shortened copy that
 /// keeps its own time), -1 the source is not a regular file or cannot be read, -2 the
-/// destination cannot be created or is the source itself under another name (which is
-/// then left untouched), -3 a write failed (short writes included), -4 a read failed.
+/// destination cannot be created, is a read-only file (refused as DeleteFile refuses it,
+/// for root too) or is the source itself under another name (which is then left
+/// untouched), -3 a write failed (short writes included), -4 a read failed.
 /// A source that does not exist raises EInOutError. The destination is created only once
 /// the source is open, so a failed copy leaves an existing destination alone. Without a
 /// feedback the kernel copies the data (copy_file_range) where it can.
@@ -62,29 +70,37 @@ void AbortAnyFileCopying();
 /// Copies every file and directory below Source into Dest (created with its parents).
 /// Symbolic links are recreated, not followed; devices, pipes and sockets are skipped, and so
 /// is Dest itself when it lies inside Source. FeedBack (may be empty) is called from each
-/// file's feedback and once more after each file. Names equal ignoring ASCII case do
-/// nothing. Files that fail to copy are skipped silently.
+/// file's feedback and once more after each file, with the destination's name of the file.
+/// A Source and Dest equal ignoring ASCII case do nothing. Entries are copied under their
+/// exact names, so twins that differ only in letter case stay apart. No link in the
+/// destination is ever followed: a new file is created exclusively, and an entry already
+/// there is opened without following it, so a link in its place (or a read-only file)
+/// makes that file fail. Files that fail to copy are skipped silently. The work grows
+/// linearly with the tree, whatever its depth.
 void CopyFileTree(StringView Source, StringView Dest, bool CopyAttributes,
                   const TTreeCopyFeedBack& FeedBack);
 
 /// DelDirTree
 /// Deletes Dir with everything below it and returns the first path whose deletion failed
 /// (a directory with its trailing "\"), or empty. Deletion stops at that failure. A
-/// symbolic link is deleted itself, never what it points to. Read-only files are not
-/// deleted (they fail). An empty argument does nothing.
+/// symbolic link is deleted itself, never what it points to, Dir included (with or without
+/// a trailing separator). Read-only files are not deleted (they fail). An empty argument
+/// does nothing.
 String DelDirTree(StringView Dir);
 
 /// DeleteFiles
 /// Deletes the files matching Mask (relative masks are taken in the current directory),
 /// skipping directories and names that start with "." and read-only files; returns how
-/// many were deleted.
+/// many were deleted. A last component without wildcards that a file has with its exact
+/// spelling names that file alone.
 std::int32_t DeleteFiles(StringView Mask);
 
 /// MoveToRecycleBin
 /// Moves the files matching Mask (chosen as DeleteFiles chooses them) to the desktop's
-/// trash, from where the desktop can restore them, and returns how many were moved. Names
-/// of any length are passed whole. A file that cannot be trashed (no trash folder can be
-/// made on its volume) stays where it is and is not counted; it is never deleted instead.
+/// trash, from where the desktop can restore them, and returns how many were moved. A name
+/// too long to have its record beside it in the trash is shortened first (see
+/// MoveFileToTrash), so every trashed file has one. A file that cannot be trashed (no trash folder
+/// can be made on its volume) stays where it is and is not counted; it is never deleted instead.
 std::int32_t MoveToRecycleBin(StringView Mask);
 
 }  // namespace kez
