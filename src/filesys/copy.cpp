@@ -170,6 +170,17 @@ int CopyOpenFile(int In, bool CopyAttributes, const TFileCopyFeedBack& FeedBack,
   return status;
 }
 
+// Dir ending in a separator: "/" in the verbatim form, where "\\" is part of a name.
+String WithTrailingSeparator(StringView Dir) {
+  String d(Dir);
+  const bool verbatim = IsVerbatimFileName(d);
+  if (verbatim && d.size() == kVerbatimPrefix.size()) return d;  // the current folder
+  if (!d.empty() && d.back() != u'/' && (verbatim || d.back() != u'\\')) {
+    d += verbatim ? u'/' : u'\\';
+  }
+  return d;
+}
+
 }  // namespace
 
 void AbortAnyFileCopying() { gAbort.store(true); }
@@ -179,7 +190,7 @@ int FileCopyFeedBk(StringView Source, StringView Dest, bool CopyAttributes,
   gAbort.store(false);
   String dest(Dest);
   if (DirExists(dest)) {
-    dest = EnsureTrailingBkSlash(dest) + String(Source.substr(detail::NameStart(Source)));
+    dest = WithTrailingSeparator(dest) + String(Source.substr(detail::NameStart(Source)));
   }
   const Fd in(::open(NativeFileName(Source).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (in.Get() < 0) RaiseIOErrorFromErrno(errno);
@@ -230,12 +241,6 @@ void CopyTreeFile(int From, int To, const std::string& Name, bool CopyAttributes
 detail::OpenFolder DestFolder(int To, const std::string& Name) {
   if (::mkdirat(To, Name.c_str(), 0777) != 0 && errno != EEXIST) return detail::OpenFolder();
   return detail::OpenFolder::Sub(To, Name);
-}
-
-String WithTrailingSeparator(StringView Dir) {
-  String d(Dir);
-  if (!d.empty() && d.back() != u'\\' && d.back() != u'/') d += u'\\';
-  return d;
 }
 
 // The caller's folder name without its trailing separators (the root keeps its own).

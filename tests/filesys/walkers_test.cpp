@@ -286,6 +286,25 @@ TEST(Walkers, RandomTreesAgainstTheModel) {
   }
 }
 
+// Folders named in the verbatim form: a backslash there is part of a name.
+TEST(Walkers, VerbatimArguments) {
+  TempDir tmp;
+  const fs::path odd = tmp.Path() / "x\\y";
+  fs::create_directory(odd);
+  WriteOwnPath(odd / "in.txt");
+  const fs::path copy = tmp.Path() / "c\\d";
+  CopyFileTree(VerbatimFileName(odd.string()), VerbatimFileName(copy.string()), false, nullptr);
+  EXPECT_EQ(ReadBytes((copy / "in.txt").string()), (odd / "in.txt").string());
+  fs::remove(copy / "in.txt");
+  EXPECT_EQ(FileCopyFeedBk(VerbatimFileName((odd / "in.txt").string()),
+                           VerbatimFileName(copy.string()), false, nullptr),
+            fcSuccess);
+  EXPECT_EQ(CountFiles(VerbatimFileName(copy.string()) + u"/*.txt", true, nullptr), 1);
+  EXPECT_EQ(DelDirTree(VerbatimFileName(odd.string())), u"");
+  EXPECT_EQ(DelDirTree(VerbatimFileName(copy.string() + "/")), u"");
+  EXPECT_TRUE(fs::is_empty(tmp.Path()));
+}
+
 struct Case {
   const char* Name;
   Outcome (*Run)(const fs::path&);
