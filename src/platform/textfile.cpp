@@ -1,4 +1,4 @@
-// The text-file layer and untyped files, over stdio with both failure modes.
+// The text-file layer and untyped files, over file descriptors with both failure modes.
 #include "kez/platform/textfile.hpp"
 
 #include <fcntl.h>
@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "kez/platform/exceptions.hpp"
 #include "kez/platform/path.hpp"
@@ -26,6 +27,170 @@ namespace {
 
 // Block writes from this size on are checked against the file system's free room first.
 constexpr std::int64_t kLongWrite = 64 * 1024;
+
+// A text file's buffer; one grown by a very long line is given back after it.
+constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kLargeBuffer = std::size_t{1} << 20;
+
+constexpr char kBOM[] = "\xEF\xBB\xBF";
+
+// read(2) retried when a signal interrupts it: the count read, 0 at the end, -1 on failure.
+ssize_t ReadSome(int Fd, char* Buffer, std::size_t Count) {
+  for (;;) {
+    const ssize_t n = ::read(Fd, Buffer, Count);
+    if (n >= 0 || errno != EINTR) return n;
+  }
+}
+
+// Writes all Count bytes, also when the system takes fewer at a time or a signal interrupts;
+// returns how many were written (fewer only on a failure, errno then tells it).
+std::size_t WriteAll(int Fd, const char* Data, std::size_t Count) {
+  std::size_t done = 0;
+  while (done < Count) {
+    const ssize_t n = ::write(Fd, Data + done, Count - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (n == 0) {
+      errno = ENOSPC;
+      break;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+bool IsHighSurrogate(char16_t C) { return C >= 0xD800 && C <= 0xDBFF; }
+bool IsLowSurrogate(char16_t C) { return C >= 0xDC00 && C <= 0xDFFF; }
+// An unpaired U+DC80-U+DCFF stands for a byte that is not UTF-8.
+bool IsEscapedByte(char16_t C) { return C >= 0xDC80 && C <= 0xDCFF; }
+
+constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+
+// Decodes the UTF-8 character at P (N > 0 bytes available): its code point and length. A
+// byte that does not start a complete, shortest, valid sequence is one character U+DCXY.
+std::size_t DecodeUtf8(const unsigned char* P, std::size_t N, char32_t& Cp) {
+  const unsigned char c = P[0];
+  if (c < 0x80) {
+    Cp = c;
+    return 1;
+  }
+  std::size_t need = 0;
+  char32_t minimum = 0;
+  if ((c & 0xE0) == 0xC0) {
+    need = 1, Cp = c & 0x1F, minimum = 0x80;
+  } else if ((c & 0xF0) == 0xE0) {
+    need = 2, Cp = c & 0x0F, minimum = 0x800;
+  } else if ((c & 0xF8) == 0xF0) {
+    need = 3, Cp = c & 0x07, minimum = 0x10000;
+  }
+  bool ok = need > 0 && need < N;
+  for (std::size_t k = 1; ok && k <= need; ++k) {
+    ok = (P[k] & 0xC0) == 0x80;
+    Cp = (Cp << 6) | (P[k] & 0x3F);
+  }
+  if (ok && Cp >= minimum && Cp <= 0x10FFFF && (Cp < 0xD800 || Cp > 0xDFFF)) return need + 1;
+  Cp = 0xDC00 + c;
+  return 1;
+}
+
+// Out becomes the UTF-8 Bytes as text (undecodable bytes as U+DCXY).
+void AssignUtf8(String& Out, std::string_view Bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(Bytes.data());
+  const std::size_t n = Bytes.size();
+  std::size_t i = 0;
+  while (i < n && p[i] < 0x80) ++i;
+  if (i == n) {  // ASCII is the same in both encodings
+    detail::AssignAnsi(Out, Bytes);
+    return;
+  }
+  Out.resize(i);
+  for (std::size_t k = 0; k < i; ++k) Out[k] = p[k];
+  while (i < n) {
+    char32_t cp;
+    i += DecodeUtf8(p + i, n - i, cp);
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      Out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      Out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      Out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+}
+
+// Writes the UTF-8 of Count characters to Out (room for 3 bytes each) and returns the byte
+// count, or kNone for an unpaired surrogate that stands for no byte.
+std::size_t EncodeUtf8(const char16_t* Chars, std::size_t Count, char* Out) {
+  char* o = Out;
+  for (std::size_t i = 0; i < Count; ++i) {
+    char32_t cp = Chars[i];
+    if (cp < 0x80) {
+      *o++ = static_cast<char>(cp);
+      continue;
+    }
+    if (IsHighSurrogate(Chars[i]) && i + 1 < Count && IsLowSurrogate(Chars[i + 1])) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (Chars[i + 1] - 0xDC00);
+      ++i;
+    } else if (IsEscapedByte(Chars[i])) {
+      *o++ = static_cast<char>(cp - 0xDC00);
+      continue;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      return kNone;
+    }
+    if (cp < 0x800) {
+      *o++ = static_cast<char>(0xC0 | (cp >> 6));
+    } else if (cp < 0x10000) {
+      *o++ = static_cast<char>(0xE0 | (cp >> 12));
+      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    } else {
+      *o++ = static_cast<char>(0xF0 | (cp >> 18));
+      *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    }
+    *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return static_cast<std::size_t>(o - Out);
+}
+
+// Writes the Windows-1252 bytes of Count characters to Out and returns Count, or kNone when
+// one of them has no byte there.
+std::size_t EncodeAnsi(const char16_t* Chars, std::size_t Count, char* Out) {
+  detail::NarrowToAnsi(Chars, Count, Out);
+  // A character without a byte became '?': only a real '?' may stand there.
+  for (const char* q = Out; (q = static_cast<const char*>(std::memchr(q, '?', Out + Count - q)));
+       ++q) {
+    if (Chars[q - Out] != u'?') return kNone;
+  }
+  return Count;
+}
+
+// The first character of Text that the encoding cannot hold, or kNone.
+std::size_t FirstUnholdable(StringView Text, bool Utf8) {
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    const char16_t c = Text[i];
+    if (Utf8) {
+      if (c < 0xD800 || c > 0xDFFF || IsEscapedByte(c)) continue;
+      if (IsHighSurrogate(c) && i + 1 < Text.size() && IsLowSurrogate(Text[i + 1])) {
+        ++i;
+        continue;
+      }
+      return i;
+    }
+    unsigned char b;
+    if (!CharToAnsiCharExact(c, b)) return i;
+  }
+  return kNone;
+}
+
+String UnholdableMessage(char16_t Ch, bool Utf8) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  String code = u"U+";
+  for (int shift = 12; shift >= 0; shift -= 4) code.push_back(kHex[(Ch >> shift) & 0xF]);
+  return IOErrorText(ioWriteError) + u": the character " + code + u" cannot be stored in " +
+         (Utf8 ? u"UTF-8 (an unpaired surrogate)" : u"Windows-1252");
+}
 
 // rename(2) that never replaces an existing entry (atomically where the file system can).
 bool RenameNoReplace(const std::string& from, const std::string& to) {
@@ -101,15 +266,11 @@ String IOErrorText(int Code) {
 
 // ---- TFileVar --------------------------------------------------------------------------
 
+bool TextNeedsUtf8(StringView Text) { return FirstUnholdable(Text, false) != kNone; }
+
 TFileVar::~TFileVar() {
-  if (FFile == nullptr) return;
-  const bool failedBefore = std::ferror(FFile) != 0;
-  if (std::fclose(FFile) != 0 && !failedBefore) {
-    // A destructor cannot report in either error mode; say so rather than lose text unseen.
-    std::fprintf(stderr, "kez: text could not be written to \"%s\": %s\n",
-                 StringToUtf8(FName).c_str(), std::strerror(errno));
-  }
-  FFile = nullptr;
+  if (FFd >= 0) ::close(FFd);
+  FFd = -1;
 }
 
 void TFileVar::Assign(StringView FileName) {
@@ -125,8 +286,9 @@ int TFileVar::IOResult() {
   return code;
 }
 
-bool TFileVar::Fail(int Code) {
-  if (FErrorMode == iemRaise) throw EInOutError(IOErrorText(Code), Code);
+bool TFileVar::Fail(int Code, const String& Message) {
+  if (FErrorMode == iemRaise)
+    throw EInOutError(Message.empty() ? IOErrorText(Code) : Message, Code);
   if (FPending == 0) FPending = Code;
   return false;
 }
@@ -144,7 +306,7 @@ bool TFileVar::NativeName(StringView Name, bool ToCreate, std::string& Path) {
   return true;
 }
 
-bool TFileVar::OpenWith(int Flags, const char* StdioMode) {
+bool TFileVar::OpenWith(int Flags) {
   if (!Ready()) return false;
   if (!CloseHandle()) return Fail(ioWriteError);
   if (!FAssigned) return Fail(ioNotAssigned);
@@ -173,20 +335,16 @@ bool TFileVar::OpenWith(int Flags, const char* StdioMode) {
     ::close(fd);
     return Fail(CodeFromErrno(err, path));
   }
-  FFile = ::fdopen(fd, StdioMode);
-  if (FFile == nullptr) {
-    const int err = errno;
-    ::close(fd);
-    return Fail(CodeFromErrno(err, path));
-  }
+  FFd = fd;
   return true;
 }
 
 bool TFileVar::CloseHandle() {
-  if (FFile == nullptr) return true;
-  const bool ok = std::fclose(FFile) == 0;
-  FFile = nullptr;
-  return ok;
+  if (FFd < 0) return true;
+  const bool written = WriteBuffered();
+  const bool closed = ::close(FFd) == 0 || errno == EINTR;
+  FFd = -1;
+  return written && closed;
 }
 
 void TFileVar::Erase() {
@@ -240,117 +398,200 @@ void TFileVar::Rename(StringView NewName) {
 
 // ---- TextFile --------------------------------------------------------------------------
 
-TextFile::~TextFile() = default;
-
-void TextFile::Open(int Flags, const char* StdioMode, Mode NewMode) {
-  if (!Ready()) return;  // a pending error leaves the file as it is
-  FMode = mClosed;
-  if (OpenWith(Flags, StdioMode)) FMode = NewMode;
+TextFile::~TextFile() {
+  if (FFd < 0 || FMode != mOutput) return;
+  if (!WriteBuffered()) {
+    // A destructor cannot report in either error mode; say so rather than lose text unseen.
+    std::fprintf(stderr, "kez: text could not be written to \"%s\": %s\n",
+                 StringToUtf8(FName).c_str(), std::strerror(errno));
+  }
+  FEnd = 0;
 }
 
-void TextFile::Reset() { Open(O_RDONLY, "rb", mInput); }
+TTextEncoding TextFile::Encoding() {
+  if (FFd < 0) return FEncoding;
+  if (FMode == mInput && !FBOMChecked && Ready()) DetectBOM();
+  if (!FUtf8) return teAnsi;
+  return FEncoding == teUtf8NoBOM ? teUtf8NoBOM : teUtf8;
+}
 
-void TextFile::Rewrite() { Open(O_WRONLY | O_CREAT | O_TRUNC, "wb", mOutput); }
+void TextFile::Open(int Flags, Mode NewMode) {
+  if (!Ready()) return;  // a pending error leaves the file as it is
+  if (FFd >= 0) {
+    Close();  // text the file could not store is reported first
+    if (!Ready()) return;
+  }
+  FMode = mClosed;
+  if (!OpenWith(Flags)) return;
+  FMode = NewMode;
+  if (FCap != kBufferSize) {
+    FBuf = std::make_unique<char[]>(kBufferSize);
+    FCap = kBufferSize;
+  }
+  FPos = FEnd = 0;
+  FPendingChar = 0;
+  FUtf8 = FEncoding != teAnsi;
+  FBOMChecked = NewMode != mInput;
+  if (NewMode != mOutput) return;
+  if ((Flags & O_APPEND) == 0) {
+    if (FEncoding == teUtf8) PutBytes(std::string_view(kBOM, 3));
+    return;
+  }
+  struct stat st {};
+  const bool empty = ::fstat(FFd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+  if (empty && FEncoding == teUtf8) {
+    PutBytes(std::string_view(kBOM, 3));
+  } else if (!empty && StartsWithBOM()) {
+    FUtf8 = true;
+  }
+}
 
-void TextFile::Append() { Open(O_WRONLY | O_APPEND, "ab", mOutput); }
+bool TextFile::StartsWithBOM() {
+  // The file is open for writing only: look at its start through a reading handle of the
+  // same file. Where none can be had, the chosen encoding stands.
+  const std::string self = "/proc/self/fd/" + std::to_string(FFd);
+  const int fd = ::open(self.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char head[3];
+  ssize_t n;
+  do {
+    n = ::pread(fd, head, 3, 0);
+  } while (n < 0 && errno == EINTR);
+  ::close(fd);
+  return n == 3 && std::memcmp(head, kBOM, 3) == 0;
+}
+
+void TextFile::DetectBOM() {
+  FBOMChecked = true;
+  if (!Fill(3)) return;
+  if (FEnd - FPos >= 3 && std::memcmp(FBuf.get() + FPos, kBOM, 3) == 0) {
+    FPos += 3;
+    FUtf8 = true;
+  }
+}
+
+void TextFile::Reset() { Open(O_RDONLY, mInput); }
+
+void TextFile::Rewrite() { Open(O_WRONLY | O_CREAT | O_TRUNC, mOutput); }
+
+void TextFile::Append() { Open(O_WRONLY | O_APPEND, mOutput); }
+
+bool TextFile::WriteBuffered() {
+  if (FMode != mOutput) return true;
+  bool ok = FPendingChar == 0;  // the first half of a character was never completed
+  FPendingChar = 0;
+  if (FEnd > 0) {
+    ok = WriteAll(FFd, FBuf.get(), FEnd) == FEnd && ok;
+    FEnd = 0;
+  }
+  return ok;
+}
 
 void TextFile::Close() {
-  if (!Ready() || FFile == nullptr) return;
-  const bool writeFailed = std::fflush(FFile) != 0 || std::ferror(FFile) != 0;
-  CloseHandle();
+  if (!Ready() || FFd < 0) return;
   const bool wasOutput = FMode == mOutput;
+  const bool ok = CloseHandle();
   FMode = mClosed;
-  if (writeFailed && wasOutput) Fail(ioWriteError);
+  FPos = FEnd = 0;
+  if (FCap > kBufferSize) {  // a buffer grown by a long line is not kept
+    FBuf.reset();
+    FCap = 0;
+  }
+  if (!ok && wasOutput) Fail(ioWriteError);
+}
+
+bool TextFile::FlushBuffer() {
+  if (FEnd == 0) return true;
+  const bool ok = WriteAll(FFd, FBuf.get(), FEnd) == FEnd;
+  FEnd = 0;
+  return ok || Fail(ioWriteError);
 }
 
 void TextFile::Flush() {
   if (!Ready() || FMode != mOutput) return;
-  if (std::fflush(FFile) != 0) Fail(ioWriteError);
+  FlushBuffer();
 }
 
 bool TextFile::CheckInput() {
   if (!Ready()) return false;
-  if (FFile == nullptr) return Fail(ioNotOpen);
+  if (FFd < 0) return Fail(ioNotOpen);
   if (FMode != mInput) return Fail(ioNotOpenForInput);
-  return true;
+  if (!FBOMChecked) DetectBOM();
+  return Ready();
 }
 
 bool TextFile::CheckOutput() {
   if (!Ready()) return false;
-  if (FFile == nullptr) return Fail(ioNotOpen);
+  if (FFd < 0) return Fail(ioNotOpen);
   if (FMode != mOutput) return Fail(ioNotOpenForOutput);
   return true;
 }
 
-int TextFile::PeekByte() {
-#if defined(__GLIBC__)
-  // A byte waiting in the stdio buffer is looked at in place, as getc_unlocked itself reads
-  // it: Eof before every line would otherwise pay for ungetc and its lock.
-  if (FFile->_IO_read_ptr < FFile->_IO_read_end)
-    return static_cast<unsigned char>(*FFile->_IO_read_ptr);
-#endif
-  const int c = getc_unlocked(FFile);
-  if (c == EOF) {
-    if (std::ferror(FFile)) Fail(ioReadError);
-    return EOF;
-  }
-  ungetc(c, FFile);
-  return c;
-}
-
-int TextFile::GetByte() {
-  const int c = getc_unlocked(FFile);
-  if (c == EOF && std::ferror(FFile)) Fail(ioReadError);
-  return c;
-}
-
-namespace {
-
-// Reads the next line, in the stdio buffer or a getdelim buffer, and gives it without its
-// line end (valid until the next read): a line ends at LF, a CR right before it belongs to
-// the line end, any other CR is a character of the line. False at the end of the file or on
-// a read error. A getdelim buffer grown past 1 MiB by an earlier long line is given back.
-bool NextLine(std::FILE* File, char*& Data, std::size_t& Size, std::string_view& Line) {
-  const auto cutLineEnd = [&](const char* Begin, std::size_t Length) {
-    if (Length > 0 && Begin[Length - 1] == '\n') {
-      --Length;
-      if (Length > 0 && Begin[Length - 1] == '\r') --Length;
+bool TextFile::Fill(std::size_t Want) {
+  while (FEnd - FPos < Want) {
+    if (FPos > 0) {
+      std::memmove(FBuf.get(), FBuf.get() + FPos, FEnd - FPos);
+      FEnd -= FPos;
+      FPos = 0;
     }
-    Line = std::string_view(Begin, Length);
-  };
-#if defined(__GLIBC__)
-  // A line that lies whole in the stdio buffer is taken where it is: moving the read
-  // pointer past it is what getc_unlocked does byte by byte. This saves getdelim's copy and
-  // lock on most lines; the rest go through getdelim.
-  char* const begin = File->_IO_read_ptr;
-  if (begin < File->_IO_read_end) {
-    if (auto* lf = static_cast<char*>(std::memchr(begin, '\n', File->_IO_read_end - begin))) {
-      File->_IO_read_ptr = lf + 1;
-      cutLineEnd(begin, static_cast<std::size_t>(lf + 1 - begin));
-      return true;
+    if (FEnd == FCap) {  // a line longer than the buffer
+      auto bigger = std::make_unique<char[]>(FCap * 2);
+      std::memcpy(bigger.get(), FBuf.get(), FEnd);
+      FBuf = std::move(bigger);
+      FCap *= 2;
     }
+    // Every call asks the file again: a reader at the end sees what was appended since.
+    const ssize_t n = ReadSome(FFd, FBuf.get() + FEnd, FCap - FEnd);
+    if (n < 0) return Fail(ioReadError);
+    if (n == 0) return true;
+    FEnd += static_cast<std::size_t>(n);
   }
-#endif
-  if (Size > (std::size_t{1} << 20)) {
-    std::free(Data);
-    Data = nullptr;
-    Size = 0;
-  }
-  const ssize_t n = ::getdelim(&Data, &Size, '\n', File);
-  if (n < 0) return false;
-  cutLineEnd(Data, static_cast<std::size_t>(n));
   return true;
 }
 
-}  // namespace
+int TextFile::PeekByte() {
+  if (FPos == FEnd && (!Fill(1) || FPos == FEnd)) return EOF;
+  return static_cast<unsigned char>(FBuf[FPos]);
+}
 
-TextFile::LineBuffer::~LineBuffer() { std::free(Data); }
+int TextFile::GetByte() {
+  const int c = PeekByte();
+  if (c != EOF) ++FPos;
+  return c;
+}
 
 bool TextFile::ReadLine(std::string_view& Line) {
   if (!CheckInput()) return false;
-  if (NextLine(FFile, FLine.Data, FLine.Size, Line)) return true;
-  if (std::ferror(FFile)) Fail(ioReadError);
-  return false;
+  if (FCap > kLargeBuffer && FEnd - FPos <= kBufferSize) {
+    // The buffer grown by a very long line is given back.
+    auto normal = std::make_unique<char[]>(kBufferSize);
+    std::memcpy(normal.get(), FBuf.get() + FPos, FEnd - FPos);
+    FBuf = std::move(normal);
+    FCap = kBufferSize;
+    FEnd -= FPos;
+    FPos = 0;
+  }
+  std::size_t scanned = 0;
+  for (;;) {
+    const char* begin = FBuf.get() + FPos;
+    const std::size_t have = FEnd - FPos;
+    if (const auto* lf =
+            static_cast<const char*>(std::memchr(begin + scanned, '\n', have - scanned))) {
+      std::size_t length = static_cast<std::size_t>(lf - begin);
+      FPos += length + 1;
+      if (length > 0 && begin[length - 1] == '\r') --length;
+      Line = std::string_view(begin, length);
+      return true;
+    }
+    scanned = have;
+    if (!Fill(have + 1)) return false;
+    if (FEnd - FPos == have) {  // the last line has no line end
+      if (have == 0) return false;
+      Line = std::string_view(FBuf.get() + FPos, have);
+      FPos = FEnd;
+      return true;
+    }
+  }
 }
 
 void TextFile::ReadLnAnsi(AnsiString& Line) {
@@ -361,10 +602,12 @@ void TextFile::ReadLnAnsi(AnsiString& Line) {
 
 void TextFile::ReadLn(String& Line) {
   std::string_view line;
-  if (ReadLine(line)) {
-    detail::AssignAnsi(Line, line);  // into the text's own room: no allocation per line
-  } else {
+  if (!ReadLine(line)) {
     Line.clear();
+  } else if (FUtf8) {
+    AssignUtf8(Line, line);
+  } else {
+    detail::AssignAnsi(Line, line);  // into the text's own room: no allocation per line
   }
 }
 
@@ -375,27 +618,46 @@ void TextFile::ReadLn() {
 
 char16_t TextFile::ReadChar() {
   if (!CheckInput()) return u'\x1A';
-  const int c = GetByte();
-  return c == EOF ? u'\x1A' : AnsiCharToChar(static_cast<unsigned char>(c));
+  if (FPendingChar != 0) {
+    const char16_t c = FPendingChar;
+    FPendingChar = 0;
+    return c;
+  }
+  if (!FUtf8) {
+    const int c = GetByte();
+    return c == EOF ? u'\x1A' : AnsiCharToChar(static_cast<unsigned char>(c));
+  }
+  if (FEnd - FPos < 4 && !Fill(4)) return u'\x1A';
+  if (FPos == FEnd) return u'\x1A';
+  char32_t cp;
+  FPos += DecodeUtf8(reinterpret_cast<const unsigned char*>(FBuf.get() + FPos), FEnd - FPos, cp);
+  if (cp < 0x10000) return static_cast<char16_t>(cp);
+  cp -= 0x10000;
+  FPendingChar = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+  return static_cast<char16_t>(0xD800 + (cp >> 10));
 }
 
 std::int32_t TextFile::ReadInteger() {
   if (!CheckInput()) return 0;
-  int c = GetByte();
-  while (c == ' ' || c == '\t' || c == '\r' || c == '\n') c = GetByte();
-  if (c == EOF) return 0;
-  String text;
-  while (c != EOF && c != ' ' && c != '\t' && c != '\r' && c != '\n') {
-    text.push_back(AnsiCharToChar(static_cast<unsigned char>(c)));
-    c = GetByte();
+  const auto isBlank = [](int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  int c = PeekByte();
+  while (isBlank(c)) {
+    ++FPos;
+    c = PeekByte();
   }
-  if (c != EOF) ungetc(c, FFile);
+  if (c == EOF) return 0;
+  std::string token;
+  while (c != EOF && !isBlank(c)) {
+    token.push_back(static_cast<char>(c));
+    ++FPos;
+    c = PeekByte();
+  }
   // Only plain decimal digits with an optional sign count as a number here.
-  std::size_t i = (!text.empty() && (text[0] == u'+' || text[0] == u'-')) ? 1 : 0;
-  bool digitsOnly = i < text.size();
-  for (; i < text.size(); ++i) digitsOnly = digitsOnly && text[i] >= u'0' && text[i] <= u'9';
+  std::size_t i = (token[0] == '+' || token[0] == '-') ? 1 : 0;
+  bool digitsOnly = i < token.size();
+  for (; i < token.size(); ++i) digitsOnly = digitsOnly && token[i] >= '0' && token[i] <= '9';
   std::int32_t value = 0;
-  if (!digitsOnly || !TryStrToInt(text, value)) {
+  if (!digitsOnly || !TryStrToInt(AnsiToString(token), value)) {
     Fail(ioInvalidNumeric);
     return 0;
   }
@@ -404,74 +666,112 @@ std::int32_t TextFile::ReadInteger() {
 
 bool TextFile::Eof() {
   if (!Ready()) return true;
-  if (FFile == nullptr) {
+  if (FFd < 0) {
     Fail(ioNotOpen);
     return true;
   }
   if (FMode != mInput) return true;
+  if (!FBOMChecked) DetectBOM();
+  if (FPendingChar != 0) return false;
   return PeekByte() == EOF;
 }
 
 std::int64_t TextFile::RemainingBytes() {
-  if (!Ready() || FFile == nullptr || FMode != mInput) return 0;
+  if (!Ready() || FFd < 0 || FMode != mInput) return 0;
+  if (!FBOMChecked) DetectBOM();
   struct stat st {};
-  const long pos = std::ftell(FFile);
-  if (pos < 0 || ::fstat(fileno(FFile), &st) != 0) return 0;
-  return st.st_size > pos ? st.st_size - pos : 0;
+  if (::fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode)) return kRemainingUnknown;
+  const off_t pos = ::lseek(FFd, 0, SEEK_CUR);
+  if (pos < 0) return kRemainingUnknown;
+  const auto buffered = static_cast<std::int64_t>(FEnd - FPos);
+  return std::max<std::int64_t>(st.st_size - pos, 0) + buffered;
 }
 
 bool TextFile::EoLn() {
   if (!CheckInput()) return true;
   const int c = PeekByte();
   if (c != '\r') return c == EOF || c == '\n';
-  // A CR ends the line only before an LF; look one byte further and put both back (the
-  // C library keeps more than one pushed-back byte).
-  getc_unlocked(FFile);
-  const int next = getc_unlocked(FFile);
-  if (next != EOF) ungetc(next, FFile);
-  ungetc('\r', FFile);
-  return next == '\n';
+  // A CR ends the line only before an LF.
+  if (!Fill(2)) return true;
+  return FEnd - FPos >= 2 && FBuf[FPos + 1] == '\n';
+}
+
+void TextFile::PutBytes(std::string_view Bytes) {
+  if (Bytes.size() <= FCap - FEnd) {
+    std::memcpy(FBuf.get() + FEnd, Bytes.data(), Bytes.size());
+    FEnd += Bytes.size();
+    return;
+  }
+  if (!FlushBuffer()) return;
+  if (Bytes.size() < FCap) {
+    std::memcpy(FBuf.get(), Bytes.data(), Bytes.size());
+    FEnd = Bytes.size();
+  } else if (WriteAll(FFd, Bytes.data(), Bytes.size()) != Bytes.size()) {
+    Fail(ioWriteError);
+  }
 }
 
 void TextFile::WriteAnsi(std::string_view Bytes) {
+  if (CheckOutput()) PutBytes(Bytes);
+}
+
+void TextFile::PutText(StringView Text, std::string_view Tail) {
   if (!CheckOutput()) return;
-  if (!Bytes.empty() && std::fwrite(Bytes.data(), 1, Bytes.size(), FFile) != Bytes.size())
-    Fail(ioWriteError);
-}
-
-namespace {
-
-// Hands Text in the code page, followed by Tail, to Put in pieces converted in a buffer on
-// the stack, so that writing a text allocates nothing; a short text goes in one piece.
-template <class PutFn>
-void PutAnsi(StringView Text, std::string_view Tail, PutFn&& Put) {
-  constexpr std::size_t kPiece = 4096;
-  char buffer[kPiece + 2];
-  std::size_t done = 0;
-  do {
-    const std::size_t n = std::min(kPiece, Text.size() - done);
-    detail::NarrowToAnsi(Text.data() + done, n, buffer);
-    done += n;
-    std::size_t length = n;
-    if (done == Text.size() && !Tail.empty() && Tail.size() <= sizeof buffer - n) {
-      std::memcpy(buffer + n, Tail.data(), Tail.size());
-      length += Tail.size();
-      Tail = {};
+  if (FPendingChar != 0) {  // the first half of a character, and no second half follows
+    const char16_t first = FPendingChar;
+    FPendingChar = 0;
+    Fail(ioWriteError, UnholdableMessage(first, FUtf8));
+    return;
+  }
+  const std::size_t perChar = FUtf8 ? 3 : 1;
+  // A text that goes out in several pieces is checked whole first, so that a character the
+  // file cannot hold stops it before any piece reaches the file; one that fits the buffer
+  // is checked as it is converted and taken back.
+  if (Text.size() > (FCap - FEnd) / perChar) {
+    const std::size_t bad = FirstUnholdable(Text, FUtf8);
+    if (bad != kNone) {
+      Fail(ioWriteError, UnholdableMessage(Text[bad], FUtf8));
+      return;
     }
-    Put(std::string_view(buffer, length));  // an empty text still checks the file
-  } while (done < Text.size());
-  if (!Tail.empty()) Put(Tail);
+  }
+  const std::size_t start = FEnd;
+  std::size_t done = 0;
+  while (done < Text.size()) {
+    const std::size_t left = Text.size() - done;
+    if ((FCap - FEnd) / perChar < std::min<std::size_t>(left, 2)) {
+      if (!FlushBuffer()) return;
+    }
+    std::size_t n = std::min(left, (FCap - FEnd) / perChar);
+    if (n < left && IsHighSurrogate(Text[done + n - 1])) --n;  // keep a pair together
+    char* out = FBuf.get() + FEnd;
+    const std::size_t bytes =
+        FUtf8 ? EncodeUtf8(Text.data() + done, n, out) : EncodeAnsi(Text.data() + done, n, out);
+    if (bytes == kNone) {
+      FEnd = start;
+      Fail(ioWriteError,
+           UnholdableMessage(Text[done + FirstUnholdable(Text.substr(done, n), FUtf8)], FUtf8));
+      return;
+    }
+    FEnd += bytes;
+    done += n;
+  }
+  if (!Tail.empty()) PutBytes(Tail);
 }
 
-}  // namespace
-
-void TextFile::Write(StringView Text) {
-  PutAnsi(Text, {}, [&](std::string_view Piece) { WriteAnsi(Piece); });
-}
+void TextFile::Write(StringView Text) { PutText(Text, {}); }
 
 void TextFile::Write(char16_t Ch) {
-  const char b = static_cast<char>(CharToAnsiChar(Ch));
-  WriteAnsi(std::string_view(&b, 1));
+  if (FUtf8 && FPendingChar == 0 && IsHighSurrogate(Ch)) {
+    if (CheckOutput()) FPendingChar = Ch;  // the second half comes with the next call
+    return;
+  }
+  if (FPendingChar != 0 && IsLowSurrogate(Ch)) {
+    const char16_t pair[2] = {FPendingChar, Ch};
+    FPendingChar = 0;
+    PutText(StringView(pair, 2), {});
+    return;
+  }
+  PutText(StringView(&Ch, 1), {});
 }
 
 void TextFile::WriteInteger(std::int64_t Value, int Width) {
@@ -496,9 +796,7 @@ void TextFile::WriteReal(Extended Value, int Width, int Decimals) {
   WriteAnsi(text);
 }
 
-void TextFile::WriteLn(StringView Text) {
-  PutAnsi(Text, "\r\n", [&](std::string_view Piece) { WriteAnsi(Piece); });
-}
+void TextFile::WriteLn(StringView Text) { PutText(Text, "\r\n"); }
 
 // ---- UntypedFile -----------------------------------------------------------------------
 
@@ -507,64 +805,68 @@ UntypedFile::~UntypedFile() = default;
 void UntypedFile::Reset() {
   switch (FileMode & 3) {
     case 0:
-      OpenWith(O_RDONLY, "rb");
+      OpenWith(O_RDONLY);
       break;
     case 1:
-      OpenWith(O_WRONLY, "wb");
+      OpenWith(O_WRONLY);
       break;
     default:
-      OpenWith(O_RDWR, "r+b");
+      OpenWith(O_RDWR);
       break;
   }
 }
 
-void UntypedFile::Rewrite() { OpenWith(O_RDWR | O_CREAT | O_TRUNC, "w+b"); }
+void UntypedFile::Rewrite() { OpenWith(O_RDWR | O_CREAT | O_TRUNC); }
 
 void UntypedFile::Close() {
-  if (!Ready() || FFile == nullptr) return;
-  const bool failed = std::fflush(FFile) != 0;
-  CloseHandle();
-  if (failed) Fail(ioWriteError);
+  if (!Ready() || FFd < 0) return;
+  if (!CloseHandle()) Fail(ioWriteError);
 }
 
 std::int64_t UntypedFile::BlockRead(void* Buffer, std::int64_t Count) {
   if (!Ready()) return 0;
-  if (FFile == nullptr) return Fail(ioNotOpen), 0;
+  if (FFd < 0) return Fail(ioNotOpen), 0;
   if (Count <= 0) return 0;
-  const std::size_t n = std::fread(Buffer, 1, static_cast<std::size_t>(Count), FFile);
-  if (n < static_cast<std::size_t>(Count) && std::ferror(FFile)) {
-    std::clearerr(FFile);
-    Fail(ioReadError);
+  auto* out = static_cast<char*>(Buffer);
+  std::int64_t done = 0;
+  while (done < Count) {
+    const ssize_t n = ReadSome(FFd, out + done, static_cast<std::size_t>(Count - done));
+    if (n < 0) {
+      Fail(ioReadError);
+      break;
+    }
+    if (n == 0) break;
+    done += n;
   }
-  return static_cast<std::int64_t>(n);
+  return done;
 }
 
 std::int64_t UntypedFile::BlockWrite(const void* Buffer, std::int64_t Count) {
   if (!Ready()) return 0;
-  if (FFile == nullptr) return Fail(ioNotOpen), 0;
+  if (FFd < 0) return Fail(ioNotOpen), 0;
   if (Count <= 0) return 0;
-  if (Count >= kLongWrite && !detail::RoomFor(fileno(FFile), std::ftell(FFile), Count)) {
+  if (Count >= kLongWrite && !detail::RoomFor(FFd, ::lseek(FFd, 0, SEEK_CUR), Count)) {
     Fail(ioWriteError);
     return 0;
   }
-  const std::size_t n = std::fwrite(Buffer, 1, static_cast<std::size_t>(Count), FFile);
+  const std::size_t n =
+      WriteAll(FFd, static_cast<const char*>(Buffer), static_cast<std::size_t>(Count));
   if (n < static_cast<std::size_t>(Count)) Fail(ioWriteError);
   return static_cast<std::int64_t>(n);
 }
 
 std::int64_t UntypedFile::FileSize() {
   if (!Ready()) return 0;
-  if (FFile == nullptr) return Fail(ioNotOpen), 0;
-  std::fflush(FFile);
+  if (FFd < 0) return Fail(ioNotOpen), 0;
   struct stat st {};
-  if (::fstat(fileno(FFile), &st) != 0) return 0;
+  if (::fstat(FFd, &st) != 0) return 0;
   return st.st_size;
 }
 
 bool UntypedFile::Eof() {
   if (!Ready()) return true;
-  if (FFile == nullptr) return Fail(ioNotOpen), true;
-  const long pos = std::ftell(FFile);
+  if (FFd < 0) return Fail(ioNotOpen), true;
+  const off_t pos = ::lseek(FFd, 0, SEEK_CUR);
   return pos < 0 || pos >= FileSize();
 }
 

@@ -8,10 +8,16 @@
 ///   f.WriteLn(u"first line");
 ///   f.Close();
 ///
-/// On disk the text is Windows-1252, one byte per character (characters outside that code
-/// page are written as '?'); written lines end with CR LF, and reading takes CR LF and LF
-/// as line ends. A lone CR is an ordinary character of its line, so a text holding one
-/// reads back as it was written.
+/// Encodings. On disk the text is Windows-1252 by default, one byte per character, or UTF-8
+/// (see TTextEncoding and SetEncoding). A file that starts with the UTF-8 byte-order mark is
+/// read as UTF-8 whatever was chosen, and Append to such a file continues in UTF-8. A
+/// character the open file cannot hold (one outside Windows-1252 in a Windows-1252 file) is
+/// a write error (101) in the file's error mode; nothing of that text is written. Written
+/// lines end with CR LF, and reading takes CR LF and LF as line ends. A lone CR is an
+/// ordinary character of its line, so a text holding one reads back as it was written.
+///
+/// The layer keeps its own buffer over the file descriptor. A read that has reached the end
+/// of the file and is asked again reads on: lines appended to the file later are read.
 ///
 /// Failure modes. Every operation can fail. In the raising mode (the default) a failure
 /// raises EInOutError carrying the error code at once. In the deferred mode a failure
@@ -32,7 +38,7 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -58,6 +64,26 @@ inline constexpr int ioInvalidNumeric = 106;
 inline constexpr int ioInvalidName = 123;
 
 enum TIOErrorMode : std::uint8_t { iemRaise, iemDeferred };
+
+/// TTextEncoding
+/// How a text file stores its characters: teAnsi, Windows-1252 (one byte each; the default);
+/// teUtf8, UTF-8 with a byte-order mark written at the start of a file that Rewrite creates
+/// (or that Append finds empty); teUtf8NoBOM, UTF-8 without the mark (a reader must then ask
+/// for UTF-8 itself). In UTF-8 every character a text can hold is stored; bytes of a file that
+/// are not UTF-8 read as U+DC80-U+DCFF (byte 0xXY as U+DCXY), and such an unpaired character
+/// is written back as its byte, so every file reads and writes back unchanged. Any other
+/// unpaired surrogate cannot be stored (write error 101).
+enum TTextEncoding : std::uint8_t { teAnsi, teUtf8, teUtf8NoBOM };
+
+/// TextNeedsUtf8
+/// True when Text holds a character that Windows-1252 lacks: a writer that creates a whole
+/// file chooses teUtf8 for it.
+bool TextNeedsUtf8(StringView Text);
+
+/// kRemainingUnknown
+/// What RemainingBytes answers where the bytes left cannot be told (a pipe, a FIFO, a
+/// terminal): never 0, which means "nothing left".
+inline constexpr std::int64_t kRemainingUnknown = -1;
 
 /// IOErrorText
 /// The message of an error code, as EInOutError carries it ("File not found", ...).
@@ -93,26 +119,29 @@ class TFileVar {
   void Erase();
   void Rename(StringView NewName);
 
-  bool IsOpen() const { return FFile != nullptr; }
+  bool IsOpen() const { return FFd >= 0; }
 
  protected:
   ~TFileVar();
-  /// Opens the bound file with open(2) flags and the matching stdio mode; false after
-  /// reporting the failure.
-  bool OpenWith(int Flags, const char* StdioMode);
+  /// Opens the bound file with open(2) flags; false after reporting the failure. Every
+  /// open of both file kinds goes through here.
+  bool OpenWith(int Flags);
   /// The operating system's path for Name (ToCreate: as a file to create); false after
   /// reporting a name that no file can have.
   bool NativeName(StringView Name, bool ToCreate, std::string& Path);
-  /// Closes the handle; false when text still buffered could not be written.
+  /// Writes out what is buffered and closes the handle; false when either fails.
   bool CloseHandle();
-  /// Reports a failure in the chosen mode; always returns false.
-  bool Fail(int Code);
+  /// Writes out what a derived file still buffers; false when the file refuses it.
+  virtual bool WriteBuffered() { return true; }
+  /// Reports a failure in the chosen mode; always returns false. Message replaces the
+  /// code's standard text in the raised exception.
+  bool Fail(int Code, const String& Message = {});
   /// True when operations may proceed (no pending error); otherwise they are skipped.
   bool Ready() const { return FPending == 0; }
 
   String FName;
   bool FAssigned = false;
-  std::FILE* FFile = nullptr;
+  int FFd = -1;
   int FPending = 0;
   TIOErrorMode FErrorMode = iemRaise;
 };
@@ -124,6 +153,14 @@ class TextFile : public TFileVar {
   TextFile() = default;
   explicit TextFile(StringView FileName) { Assign(FileName); }
   ~TextFile();
+
+  /// SetEncoding / Encoding
+  /// SetEncoding chooses the encoding for the next Reset, Rewrite or Append (an open file
+  /// keeps its own). Encoding is the open file's encoding (after Reset or Append it is
+  /// teUtf8 for a file with the byte-order mark; a Reset of such a file detects the mark on
+  /// the first read), or the chosen one while the file is closed.
+  void SetEncoding(TTextEncoding Encoding) { FEncoding = Encoding; }
+  TTextEncoding Encoding();
 
   /// Reset / Rewrite / Append / Close / Flush
   /// Open for reading (the file must exist), create or overwrite, open for appending at
@@ -143,12 +180,13 @@ class TextFile : public TFileVar {
   /// skips the line.
   void ReadLn(String& Line);
   void ReadLn();
-  /// ReadLnAnsi: the same, as the line's bytes.
+  /// ReadLnAnsi: the same, as the line's bytes as they are on disk (in a UTF-8 file, UTF-8).
   void ReadLnAnsi(AnsiString& Line);
 
   /// ReadChar
   /// Reads one character; line-end characters are delivered as they are. At the end of
-  /// the file it gives Ctrl-Z (code 26), as the runtime does.
+  /// the file it gives Ctrl-Z (code 26), as the runtime does. A character beyond U+FFFF in
+  /// a UTF-8 file comes as its two surrogates, one per call.
   char16_t ReadChar();
 
   /// ReadInteger
@@ -164,15 +202,19 @@ class TextFile : public TFileVar {
   bool EoLn();
 
   /// RemainingBytes
-  /// The number of bytes between the reading position and the end of the file (0 when the
-  /// file is not open for reading). Readers use it to refuse headers that promise more than
-  /// the file holds.
+  /// The number of bytes between the reading position and the end of a regular file (0 when
+  /// the file is not open for reading). Where that cannot be told (a pipe, a FIFO, standard
+  /// input, a terminal) it is kRemainingUnknown (-1), never 0. Readers use it to refuse
+  /// headers that promise more than the file holds, and a memory budget where it is unknown.
   std::int64_t RemainingBytes();
 
   /// Write / WriteLn
   /// Write a text, a character, an integer right-aligned to Width, or a real number in the
   /// layout of FloatToStrLayout(Value, Width, Decimals); WriteLn ends the line with CR LF.
-  /// An integer's padding is written in pieces, however wide the field.
+  /// An integer's padding is written in pieces, however wide the field. A text with a
+  /// character the file cannot hold is error 101 and none of it is written. In a UTF-8 file
+  /// a character beyond U+FFFF may be written by Write(char16_t) as its two surrogates, one
+  /// per call. WriteAnsi writes bytes as they are, whatever the encoding.
   void Write(StringView Text);
   void Write(char16_t Ch);
   void WriteAnsi(std::string_view Bytes);
@@ -182,27 +224,39 @@ class TextFile : public TFileVar {
 
  private:
   enum Mode : std::uint8_t { mClosed, mInput, mOutput };
-  void Open(int Flags, const char* StdioMode, Mode NewMode);
+  void Open(int Flags, Mode NewMode);
   bool CheckInput();
   bool CheckOutput();
+  /// Makes at least Want bytes wait in the buffer where the file still has them; false
+  /// after reporting a read error.
+  bool Fill(std::size_t Want);
   int PeekByte();
   int GetByte();
   /// The next line without its line end, in a buffer valid until the next read; false at
   /// the end of the file or after reporting a failure.
   bool ReadLine(std::string_view& Line);
-
-  /// The line buffer of getdelim; one grown by a very long line is given back after it.
-  struct LineBuffer {
-    char* Data = nullptr;
-    std::size_t Size = 0;
-    LineBuffer() = default;
-    LineBuffer(const LineBuffer&) = delete;
-    LineBuffer& operator=(const LineBuffer&) = delete;
-    ~LineBuffer();
-  };
+  bool WriteBuffered() override;
+  /// Writes out the buffered bytes; false after reporting a failure.
+  bool FlushBuffer();
+  /// Puts bytes into the output buffer (or straight to the file when they are many).
+  void PutBytes(std::string_view Bytes);
+  /// Puts Text (and then Tail, bytes) in the file's encoding.
+  void PutText(StringView Text, std::string_view Tail);
+  /// Reads the byte-order mark of a file opened by Reset, once, before the first read.
+  void DetectBOM();
+  /// The file behind the descriptor starts with the UTF-8 byte-order mark.
+  bool StartsWithBOM();
 
   Mode FMode = mClosed;
-  LineBuffer FLine;
+  TTextEncoding FEncoding = teAnsi;  // chosen for the next open
+  bool FUtf8 = false;                // the open file is UTF-8
+  bool FBOMChecked = true;
+  char16_t FPendingChar = 0;  // the second surrogate of a character read, or the
+                              // first of one being written
+  std::unique_ptr<char[]> FBuf;
+  std::size_t FCap = 0;
+  std::size_t FPos = 0;  // reading: next byte; writing: unused
+  std::size_t FEnd = 0;  // reading: end of the bytes read; writing: bytes waiting
 };
 
 /// UntypedFile

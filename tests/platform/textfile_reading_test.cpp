@@ -1,0 +1,163 @@
+// Reading text files through the layer's own buffer: lines across buffer ends compared with
+// a model, a reader that reads on after the end, pipes and FIFOs.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "kez/platform/textfile.hpp"
+#include "test_support.hpp"
+
+namespace kez {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+// The lines of a file: each ends at LF, a CR right before the LF belongs to the line end,
+// and bytes after the last LF are one more line.
+std::vector<std::string> ModelLines(const std::string& Bytes) {
+  std::vector<std::string> lines;
+  std::string current;
+  for (char c : Bytes) {
+    if (c != '\n') {
+      current.push_back(c);
+      continue;
+    }
+    if (!current.empty() && current.back() == '\r') current.pop_back();
+    lines.push_back(current);
+    current.clear();
+  }
+  if (!current.empty()) lines.push_back(current);
+  return lines;
+}
+
+std::vector<std::string> ReadLines(TextFile& F) {
+  std::vector<std::string> lines;
+  while (!F.Eof()) {
+    AnsiString line;
+    F.ReadLnAnsi(line);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST(TextFileReading, RandomFilesSplitIntoTheModelsLines) {
+  // Files of a few hundred kilobytes, so that lines straddle the buffer's ends, with short
+  // lines, CRs in every place and now and then a line longer than the buffer.
+  TempDir dir;
+  std::mt19937 random(7);
+  for (int round = 0; round < 12; ++round) {
+    std::string bytes;
+    const std::size_t size = 1 + random() % 300'000;
+    while (bytes.size() < size) {
+      const unsigned kind = random() % 100;
+      if (kind < 3) {
+        bytes.append(70'000 + random() % 100'000, 'L');
+      } else if (kind < 30) {
+        bytes.push_back('\r');
+      } else if (kind < 60) {
+        bytes.push_back('\n');
+      } else {
+        bytes.append(random() % 50, static_cast<char>('a' + random() % 26));
+      }
+    }
+    WriteBytes(dir.NativeFile("r.txt"), bytes);
+    TextFile f(dir.File("r.txt"));
+    f.Reset();
+    ASSERT_EQ(ReadLines(f), ModelLines(bytes)) << "round " << round;
+  }
+}
+
+TEST(TextFileReading, AReaderAtTheEndReadsLinesAppendedLater) {
+  TempDir dir;
+  WriteBytes(dir.NativeFile("log.txt"), "one\r\n");
+  TextFile reader(dir.File("log.txt"));
+  reader.Reset();
+  String line;
+  reader.ReadLn(line);
+  EXPECT_EQ(line, u"one");
+  EXPECT_TRUE(reader.Eof());
+  reader.ReadLn(line);
+  EXPECT_EQ(line, u"");
+
+  TextFile writer(dir.File("log.txt"));
+  writer.Append();
+  writer.WriteLn(u"two");
+  writer.Close();
+  EXPECT_FALSE(reader.Eof());
+  reader.ReadLn(line);
+  EXPECT_EQ(line, u"two");
+  EXPECT_TRUE(reader.Eof());
+  EXPECT_EQ(reader.RemainingBytes(), 0);
+}
+
+TEST(TextFileReading, RemainingBytesCountsWhatIsBufferedToo) {
+  TempDir dir;
+  WriteBytes(dir.NativeFile("r.txt"), "12345\r\nabc\r\n");
+  TextFile f(dir.File("r.txt"));
+  EXPECT_EQ(f.RemainingBytes(), 0);  // not open
+  f.Reset();
+  EXPECT_EQ(f.RemainingBytes(), 12);
+  f.ReadLn();
+  EXPECT_EQ(f.RemainingBytes(), 5);
+}
+
+// A FIFO in a fresh folder, written by a thread in small pieces with pauses, so that the
+// reader meets short reads and an empty pipe before the end.
+class FifoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Path = Dir.NativeFile("fifo");
+    ASSERT_EQ(::mkfifo(Path.c_str(), 0600), 0);
+  }
+  void StartWriter(std::string Bytes) {
+    Writer = std::thread([this, Bytes = std::move(Bytes)] {
+      const int fd = ::open(Path.c_str(), O_WRONLY);
+      if (fd < 0) return;
+      for (std::size_t at = 0; at < Bytes.size(); at += 7) {
+        const std::size_t n = std::min<std::size_t>(7, Bytes.size() - at);
+        if (::write(fd, Bytes.data() + at, n) != static_cast<ssize_t>(n)) break;
+        if (at % 70 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      ::close(fd);
+    });
+  }
+  void TearDown() override {
+    if (Writer.joinable()) Writer.join();
+  }
+  TempDir Dir;
+  std::string Path;
+  std::thread Writer;
+};
+
+TEST_F(FifoTest, LinesComeWholeAndTheSizeLeftIsUnknownNotZero) {
+  std::string bytes = "\xEF\xBB\xBF";
+  std::vector<std::string> lines;
+  for (int i = 0; i < 60; ++i) {
+    lines.push_back("line " + std::to_string(i) + " \xE4\xB8\xAD");
+    bytes += lines.back() + "\r\n";
+  }
+  StartWriter(bytes);
+  TextFile f(Dir.File("fifo"));
+  f.Reset();
+  EXPECT_EQ(f.RemainingBytes(), kRemainingUnknown);
+  EXPECT_EQ(f.Encoding(), teUtf8);
+  std::vector<std::string> read;
+  while (!f.Eof()) {
+    String line;
+    f.ReadLn(line);
+    read.push_back(StringToUtf8(line));
+  }
+  EXPECT_EQ(read, lines);
+}
+
+}  // namespace
+}  // namespace kez
