@@ -74,16 +74,17 @@ bool DecimalToInt(StringView text, std::int32_t& value) {
   return true;
 }
 
-// How many cells a value block may claim without a value line behind each: the cells of a
-// block are empty texts unless a line fills them, so a short file may describe a large,
-// empty matrix, but a few bytes must not make the reader allocate gigabytes. Beyond this
-// allowance every cell must be backed by a byte still to be read.
-constexpr std::int64_t kFreeCells = std::int64_t{1} << 20;
-
+// Whether a value block may claim its cells. The cells of a block are empty texts unless a
+// line fills them, so a short file may describe a large, sparse matrix (and the writer
+// leaves empty cells out): a block is taken while its cells fit a memory budget, and beyond
+// it only when every further cell is backed by a byte still to be read. A few bytes thus
+// never make the reader allocate gigabytes, yet every matrix up to the budget loads back,
+// from a file or through a pipe.
 bool ValueBlockFits(TextFile& f, std::int32_t nFeats, std::int32_t nObjs) {
   // A matrix without features still counts its objects, which a later InsertFeature fills.
   const std::int64_t cells = std::int64_t{std::max(nFeats, 1)} * nObjs;
-  return cells <= kFreeCells || cells - kFreeCells <= f.RemainingBytes();
+  const std::int64_t freeCells = kReadBudget / static_cast<std::int64_t>(sizeof(String));
+  return cells <= freeCells || f.MayAnnounce(cells - freeCells, sizeof(String));
 }
 
 // A description text cut to its longest length; blanks the cut leaves at the end go too, as
@@ -145,7 +146,7 @@ void TFeatureMatrix::SaveToOpenFile(TextFile& f) const {
       chunk.push_back(' ');
       AppendDecimal(chunk, o + 1);
       chunk.push_back(' ');
-      chunk += StringToAnsi(value);
+      if (!f.EncodeText(value, chunk)) f.Write(value);  // raises: the file cannot hold it
       chunk.append("\r\n");
       if (chunk.size() >= kWriteChunk) {
         f.WriteAnsi(chunk);
@@ -159,9 +160,22 @@ void TFeatureMatrix::SaveToOpenFile(TextFile& f) const {
 
 void TFeatureMatrix::Save(StringView FName) const {
   TextFile f(FName);
+  if (NeedsUtf8()) f.SetEncoding(teUtf8);
   f.Rewrite();
   SaveToOpenFile(f);
   f.Close();
+}
+
+bool TFeatureMatrix::NeedsUtf8() const {
+  for (const TFeatProps& p : FFeatProps) {
+    if (TextNeedsUtf8(p.PresetValues)) return true;
+  }
+  for (const auto& column : FFeatVals) {
+    for (const String& value : column) {
+      if (TextNeedsUtf8(value)) return true;
+    }
+  }
+  return false;
 }
 
 // ---- Reading ------------------------------------------------------------------------------
@@ -264,7 +278,7 @@ void TFeatureMatrix::ReadValues(TextFile& f, std::int32_t nFeats, std::int32_t n
     std::int32_t fix = 0, obj = 0;
     if (!ScanIntegerAt(bytes, pos, fix) || !ScanIntegerAt(bytes, pos, obj) || !InRange(fix, obj))
       throw MalformedFile{};
-    Cell(fix, obj) = AnsiToString(StripBlanks(bytes.substr(pos)));
+    f.DecodeText(StripBlanks(bytes.substr(pos)), Cell(fix, obj));
   }
 }
 

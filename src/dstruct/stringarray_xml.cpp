@@ -46,6 +46,7 @@ void TStringArray::WriteToOpenXMLFile(TextFile& OutFile, bool CreateHeader,
 
 void TStringArray::SaveAsXMLFile(StringView FName, StringView DataID) const {
   TextFile f(FName);
+  if (TextNeedsUtf8(DataID)) f.SetEncoding(teUtf8);
   f.Rewrite();
   WriteToOpenXMLFile(f, true, DataID);
   f.Close();
@@ -67,8 +68,9 @@ bool TStringArray::ReadXMLBlock(TextFile& InFile, StringView DataID) {
           if (count != 0 || !detail::AttrInt(attributes, u"val", 1, INT32_MAX, count)) return false;
           if (cols == 0 || rows == 0) return true;
           // A block this library writes holds an item of more than one byte for every cell,
-          // so a table larger than the rest of the file is a damaged or hostile count.
-          if ((cols + 1) * rows > InFile.RemainingBytes()) return false;
+          // so a table larger than the rest of the file is a damaged or hostile count; where
+          // the rest cannot be told (a pipe), a memory budget bounds the table instead.
+          if (!InFile.MayAnnounce((cols + 1) * rows, sizeof(std::uint32_t))) return false;
           loaded = std::make_unique<TStringArray>(nullptr);
           loaded->SetAllocRowsBy(FAllocRowsBy);
           loaded->FBlockLimit = FBlockLimit;

@@ -79,7 +79,7 @@ std::vector<String> PadLastLines(std::vector<String> Kept, std::int32_t N, std::
 }
 
 std::vector<String> LastLines(TextFile& F, std::int32_t N, std::int32_t& LineCount) {
-  // The ring keeps single-byte lines, reusing their storage; only the kept ones are
+  // The ring keeps the lines' bytes, reusing their storage; only the kept ones are
   // converted at the end.
   std::vector<AnsiString> ring;
   std::size_t next = 0;
@@ -96,7 +96,7 @@ std::vector<String> LastLines(TextFile& F, std::int32_t N, std::int32_t& LineCou
   std::vector<String> kept;
   kept.reserve(ring.size());
   for (std::size_t i = 0; i < ring.size(); ++i) {
-    kept.push_back(AnsiToString(ring[(next + i) % ring.size()]));
+    F.DecodeText(ring[(next + i) % ring.size()], kept.emplace_back());
   }
   return PadLastLines(std::move(kept), N, count);
 }

@@ -204,10 +204,12 @@ bool TColorArray::ReadFromOpenTextFile(TextFile& f, bool AdjustSize) {
   if (!header) return false;
   if (AdjustSize && last >= 1) {
     // Every entry line takes at least one byte, and an array cannot grow past what the file
-    // could describe: a header asking for more is refused before anything is allocated.
+    // could describe: a header asking for more is refused before anything is allocated
+    // (through a pipe, whose rest cannot be told, one asking for more than a memory budget).
     const std::int64_t count = static_cast<std::int64_t>(last) - first + 1;
-    const std::int64_t remaining = f.RemainingBytes();
-    if (count > remaining || (last > FNColors && last > remaining)) return false;
+    if (!f.MayAnnounce(count, sizeof(TColor)) ||
+        (last > FNColors && !f.MayAnnounce(last, sizeof(TColor))))
+      return false;
     try {
       Resize(last);
     } catch (const EKEZColArrayError&) {

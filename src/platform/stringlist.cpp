@@ -71,6 +71,8 @@ void TStrings::LoadFromFile(StringView FileName) {
 
 void TStrings::SaveToFile(StringView FileName) const {
   TextFile f(FileName);
+  if (std::any_of(FItems.begin(), FItems.end(), [](const String& s) { return TextNeedsUtf8(s); }))
+    f.SetEncoding(teUtf8);
   f.Rewrite();
   for (const auto& s : FItems) f.WriteLn(s);
   f.Close();

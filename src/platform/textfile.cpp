@@ -602,18 +602,25 @@ void TextFile::ReadLnAnsi(AnsiString& Line) {
 
 void TextFile::ReadLn(String& Line) {
   std::string_view line;
-  if (!ReadLine(line)) {
-    Line.clear();
-  } else if (FUtf8) {
-    AssignUtf8(Line, line);
+  if (ReadLine(line)) {
+    DecodeText(line, Line);  // into the text's own room: no allocation per line
   } else {
-    detail::AssignAnsi(Line, line);  // into the text's own room: no allocation per line
+    Line.clear();
   }
 }
 
 void TextFile::ReadLn() {
   std::string_view line;
   ReadLine(line);
+}
+
+std::int64_t TextFile::ReadBlock(void* Buffer, std::int64_t Count) {
+  if (!CheckInput() || Count <= 0) return 0;
+  if (FPos == FEnd && !Fill(1)) return 0;
+  const auto n = static_cast<std::size_t>(std::min<std::int64_t>(Count, FEnd - FPos));
+  std::memcpy(Buffer, FBuf.get() + FPos, n);
+  FPos += n;
+  return static_cast<std::int64_t>(n);
 }
 
 char16_t TextFile::ReadChar() {
@@ -687,6 +694,14 @@ std::int64_t TextFile::RemainingBytes() {
   return std::max<std::int64_t>(st.st_size - pos, 0) + buffered;
 }
 
+bool TextFile::MayAnnounce(std::int64_t Count, std::int64_t ItemBytes) {
+  if (Count < 0) return false;
+  const std::int64_t remaining = RemainingBytes();
+  if (remaining != kRemainingUnknown) return Count <= remaining;
+  if (!Ready() || FFd < 0 || FMode != mInput) return false;
+  return Count <= kReadBudget / std::max<std::int64_t>(ItemBytes, 1);
+}
+
 bool TextFile::EoLn() {
   if (!CheckInput()) return true;
   const int c = PeekByte();
@@ -756,6 +771,23 @@ void TextFile::PutText(StringView Text, std::string_view Tail) {
     done += n;
   }
   if (!Tail.empty()) PutBytes(Tail);
+}
+
+bool TextFile::EncodeText(StringView Text, std::string& Bytes) const {
+  const std::size_t old = Bytes.size();
+  Bytes.resize(old + Text.size() * (FUtf8 ? 3 : 1));
+  const std::size_t n = FUtf8 ? EncodeUtf8(Text.data(), Text.size(), Bytes.data() + old)
+                              : EncodeAnsi(Text.data(), Text.size(), Bytes.data() + old);
+  Bytes.resize(n == kNone ? old : old + n);
+  return n != kNone;
+}
+
+void TextFile::DecodeText(std::string_view Bytes, String& Text) const {
+  if (FUtf8) {
+    AssignUtf8(Text, Bytes);
+  } else {
+    detail::AssignAnsi(Text, Bytes);
+  }
 }
 
 void TextFile::Write(StringView Text) { PutText(Text, {}); }

@@ -604,5 +604,18 @@ TEST(GetFileSize, ExactNamesAndLargeFiles) {
   EXPECT_EQ(GetFileSize(tmp.File("sparse.bin")), INT_MAX);
 }
 
+TEST(TextFilesInUtf8, CrLfRepairKeepsTheBytesAndLastLinesAreDecoded) {
+  test::TempDir tmp;
+  const std::string text = "\xEF\xBB\xBF" + StringToUtf8(u"\u4E2D\r\u0394\rx\n\U0001F600\r\n");
+  test::WriteBytes(tmp.NativeFile("in"), text);
+  EnsureCRLFInFile(tmp.File("in"), tmp.File("out"));
+  EXPECT_EQ(test::ReadBytes(tmp.NativeFile("out")),
+            "\xEF\xBB\xBF" + StringToUtf8(u"\u4E2D\r\n\u0394\r\nx\n\U0001F600\r\n"));
+  std::int32_t count = 0;
+  const auto last = ReadLastNLinesOfTextFile(tmp.File("out"), 2, count);
+  EXPECT_EQ(count, 4);
+  EXPECT_EQ(last, (std::vector<String>{u"x", u"\U0001F600"}));
+}
+
 }  // namespace
 }  // namespace kez

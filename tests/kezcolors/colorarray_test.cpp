@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "kez/kezcolors.hpp"
+#include "pipe_feed.hpp"
 #include "test_support.hpp"
 
 namespace kez {
@@ -320,6 +321,28 @@ TEST(NamedColors, AgreeWithTheX11Database) {
     ++checked;
   }
   EXPECT_GT(checked, 400);
+}
+
+TEST(ColorArrayFile, AStoredArrayLoadsBackThroughAFifoAndAPipe) {
+  TempDir dir;
+  TColorArray a(nullptr);
+  a.Resize(1500);
+  for (std::int32_t i = 1; i <= 1500; ++i) a.SetColorElem(i, static_cast<TColor>(i * 4099));
+  ASSERT_TRUE(a.StoreOnFile(1, 1500, dir.File("a.pal")));
+  for (auto kind : {test::PipeFeed::Fifo, test::PipeFeed::Pipe}) {
+    TempDir feedDir;
+    test::PipeFeed feed(feedDir, ReadBytes(dir.NativeFile("a.pal")), kind);
+    TColorArray back(nullptr);
+    back.Resize(3);
+    ASSERT_TRUE(back.LoadFromFile(feed.Name(), true));
+    ASSERT_EQ(back.Size(), 1500);
+    for (std::int32_t i = 1; i <= 1500; ++i) ASSERT_EQ(back[i], a[i]) << i;
+  }
+  // Where the size left cannot be told, a header beyond the memory budget is refused.
+  test::PipeFeed hostile(dir, "1 2147483647\n000000FF\n", test::PipeFeed::Pipe);
+  TColorArray c(nullptr);
+  EXPECT_FALSE(c.LoadFromFile(hostile.Name(), true));
+  EXPECT_EQ(c.Size(), 1000);
 }
 
 }  // namespace

@@ -1,17 +1,13 @@
 // Reading text files through the layer's own buffer: lines across buffer ends compared with
 // a model, a reader that reads on after the end, pipes and FIFOs.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "kez/platform/textfile.hpp"
+#include "pipe_feed.hpp"
 #include "test_support.hpp"
 
 namespace kez {
@@ -108,55 +104,35 @@ TEST(TextFileReading, RemainingBytesCountsWhatIsBufferedToo) {
   EXPECT_EQ(f.RemainingBytes(), 12);
   f.ReadLn();
   EXPECT_EQ(f.RemainingBytes(), 5);
+  EXPECT_TRUE(f.MayAnnounce(5, 1000));
+  EXPECT_FALSE(f.MayAnnounce(6, 1));
+  EXPECT_FALSE(f.MayAnnounce(-1, 1));
 }
 
-// A FIFO in a fresh folder, written by a thread in small pieces with pauses, so that the
-// reader meets short reads and an empty pipe before the end.
-class FifoTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Path = Dir.NativeFile("fifo");
-    ASSERT_EQ(::mkfifo(Path.c_str(), 0600), 0);
-  }
-  void StartWriter(std::string Bytes) {
-    Writer = std::thread([this, Bytes = std::move(Bytes)] {
-      const int fd = ::open(Path.c_str(), O_WRONLY);
-      if (fd < 0) return;
-      for (std::size_t at = 0; at < Bytes.size(); at += 7) {
-        const std::size_t n = std::min<std::size_t>(7, Bytes.size() - at);
-        if (::write(fd, Bytes.data() + at, n) != static_cast<ssize_t>(n)) break;
-        if (at % 70 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
-      ::close(fd);
-    });
-  }
-  void TearDown() override {
-    if (Writer.joinable()) Writer.join();
-  }
-  TempDir Dir;
-  std::string Path;
-  std::thread Writer;
-};
-
-TEST_F(FifoTest, LinesComeWholeAndTheSizeLeftIsUnknownNotZero) {
+TEST(TextFileReading, FromAFifoOrAPipeLinesComeWholeAndTheSizeLeftIsUnknownNotZero) {
   std::string bytes = "\xEF\xBB\xBF";
   std::vector<std::string> lines;
   for (int i = 0; i < 60; ++i) {
     lines.push_back("line " + std::to_string(i) + " \xE4\xB8\xAD");
     bytes += lines.back() + "\r\n";
   }
-  StartWriter(bytes);
-  TextFile f(Dir.File("fifo"));
-  f.Reset();
-  EXPECT_EQ(f.RemainingBytes(), kRemainingUnknown);
-  EXPECT_EQ(f.Encoding(), teUtf8);
-  std::vector<std::string> read;
-  while (!f.Eof()) {
-    String line;
-    f.ReadLn(line);
-    read.push_back(StringToUtf8(line));
+  for (auto kind : {test::PipeFeed::Fifo, test::PipeFeed::Pipe}) {
+    TempDir dir;
+    test::PipeFeed feed(dir, bytes, kind);
+    TextFile f(feed.Name());
+    f.Reset();
+    EXPECT_EQ(f.RemainingBytes(), kRemainingUnknown);
+    EXPECT_FALSE(f.MayAnnounce(kReadBudget + 1, 1));
+    EXPECT_TRUE(f.MayAnnounce(kReadBudget / 4, 4));
+    EXPECT_EQ(f.Encoding(), teUtf8);
+    std::vector<std::string> read;
+    while (!f.Eof()) {
+      String line;
+      f.ReadLn(line);
+      read.push_back(StringToUtf8(line));
+    }
+    EXPECT_EQ(read, lines);
   }
-  EXPECT_EQ(read, lines);
 }
 
 }  // namespace

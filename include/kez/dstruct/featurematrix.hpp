@@ -284,13 +284,16 @@ class TFeatureMatrix : public TComponent {
   // back empty), and a value holding a line break does not read back as one value.
 
   /// Save
-  /// Creates or overwrites the file FName and writes the matrix into it. I/O failures raise
-  /// EInOutError (the file may be left partly written).
+  /// Creates or overwrites the file FName and writes the matrix into it: in Windows-1252, or
+  /// in UTF-8 (with its byte-order mark, which Load recognises) when a value or a preset list
+  /// holds a character Windows-1252 lacks. I/O failures raise EInOutError (the file may be
+  /// left partly written).
   void Save(StringView FName) const;
 
   /// SaveToOpenFile
   /// Writes the matrix at the current position of a text file open for writing, so that it
-  /// can be one section of a larger file. I/O failures raise EInOutError, whatever error
+  /// can be one section of a larger file, in the file's encoding (a character the file
+  /// cannot hold is error 101). I/O failures raise EInOutError, whatever error
   /// mode the file is in (the mode is restored afterwards); an error still pending on a file
   /// in the deferred mode is raised (and thereby cleared) before anything is written.
   void SaveToOpenFile(TextFile& f) const;
@@ -316,11 +319,11 @@ class TFeatureMatrix : public TComponent {
   ///
   /// Sizes in the file never make the reader allocate more than the file backs. A
   /// description block takes storage once its 6 * n records have been read (one that breaks
-  /// off takes no effect, so the matrix is left without its features). A value block may announce up
-  /// to 2^20 cells (features times objects, at least one feature counted) that no line fills; beyond
-  /// that each cell must be matched by a byte still to be read, else the block is an error and the
-  /// matrix keeps its descriptions with no objects. So a file of 1000 x 1000 empty values reads
-  /// back, one of 1 x 700000000 empty values does not.
+  /// off takes no effect, so the matrix is left without its features). A value block may announce
+  /// up to 2^20 cells (features times objects, at least one feature counted) that no line fills;
+  /// beyond that each cell must be matched by a byte still to be read, else the block is an error
+  /// and the matrix keeps its descriptions with no objects. So a file of 1000 x 1000 empty values
+  /// reads back, one of 1 x 700000000 empty values does not.
   ///
   /// Fires OnChange when it clears the matrix and when it is done. Never raises.
   std::int32_t LoadFromOpenFile(TextFile& f);
@@ -348,6 +351,8 @@ class TFeatureMatrix : public TComponent {
   /// Reshapes the storage keeping the common part; false (matrix unchanged) when the shape
   /// is negative, too large or cannot be allocated. Fires nothing.
   bool Reshape(std::int32_t NFeats, std::int32_t NObjs);
+  /// True when a value or a preset list holds a character Windows-1252 lacks.
+  bool NeedsUtf8() const;
   /// The matrix's own errors.
   [[noreturn]] void Fail(StringView Text) const;
   [[noreturn]] void FailFeature(std::int32_t fix, StringView Text) const;

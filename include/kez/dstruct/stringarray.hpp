@@ -280,7 +280,9 @@ class TStringArray : public TComponent {
 
   /// SaveAsXMLFile
   /// Creates (or overwrites) the file FName with the header line <?xml version="1.0"?> and
-  /// the table's block. Errors of the file raise EInOutError.
+  /// the table's block, in Windows-1252, or in UTF-8 with its byte-order mark (which the
+  /// readers recognise) when DataID holds a character Windows-1252 lacks. Errors of the file
+  /// raise EInOutError.
   void SaveAsXMLFile(StringView FName, StringView DataID) const;
 
   /// WriteToOpenXMLFile

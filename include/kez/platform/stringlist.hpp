@@ -44,6 +44,8 @@ class TStrings : public TPersistent {
 
   /// LoadFromFile / SaveToFile
   /// Read or write the entries as lines of a text file (raising EInOutError on failure).
+  /// SaveToFile writes Windows-1252, or UTF-8 with its byte-order mark when an entry holds
+  /// a character Windows-1252 lacks; LoadFromFile reads both.
   void LoadFromFile(StringView FileName);
   void SaveToFile(StringView FileName) const;
 

@@ -85,6 +85,11 @@ bool TextNeedsUtf8(StringView Text);
 /// terminal): never 0, which means "nothing left".
 inline constexpr std::int64_t kRemainingUnknown = -1;
 
+/// kReadBudget
+/// The memory (256 MiB) a reader may set aside for what a file's header announces where it
+/// cannot check the announcement against the bytes the file still holds.
+inline constexpr std::int64_t kReadBudget = std::int64_t{256} << 20;
+
 /// IOErrorText
 /// The message of an error code, as EInOutError carries it ("File not found", ...).
 String IOErrorText(int Code);
@@ -183,6 +188,11 @@ class TextFile : public TFileVar {
   /// ReadLnAnsi: the same, as the line's bytes as they are on disk (in a UTF-8 file, UTF-8).
   void ReadLnAnsi(AnsiString& Line);
 
+  /// ReadBlock
+  /// Reads up to Count bytes as they are on disk (a byte-order mark at the start is not
+  /// part of the text and is skipped); returns how many, 0 at the end.
+  std::int64_t ReadBlock(void* Buffer, std::int64_t Count);
+
   /// ReadChar
   /// Reads one character; line-end characters are delivered as they are. At the end of
   /// the file it gives Ctrl-Z (code 26), as the runtime does. A character beyond U+FFFF in
@@ -207,6 +217,21 @@ class TextFile : public TFileVar {
   /// input, a terminal) it is kRemainingUnknown (-1), never 0. Readers use it to refuse
   /// headers that promise more than the file holds, and a memory budget where it is unknown.
   std::int64_t RemainingBytes();
+
+  /// MayAnnounce
+  /// Whether a header may announce Count items, each written as at least one byte still to
+  /// be read and taking ItemBytes of memory: Count <= RemainingBytes() where that is known;
+  /// where it is not (a pipe), Count * ItemBytes within kReadBudget. False for a negative
+  /// Count or a file not open for reading.
+  bool MayAnnounce(std::int64_t Count, std::int64_t ItemBytes);
+
+  /// EncodeText / DecodeText
+  /// Text as the open file's bytes, appended to Bytes, and bytes of the file as text: for
+  /// writers that gather lines for WriteAnsi and readers that take ReadLnAnsi's bytes apart.
+  /// EncodeText returns false, Bytes unchanged, when a character cannot be held (Write then
+  /// reports it in the file's error mode).
+  bool EncodeText(StringView Text, std::string& Bytes) const;
+  void DecodeText(std::string_view Bytes, String& Text) const;
 
   /// Write / WriteLn
   /// Write a text, a character, an integer right-aligned to Width, or a real number in the
