@@ -634,8 +634,11 @@ char16_t TextFile::ReadChar() {
     const int c = GetByte();
     return c == EOF ? u'\x1A' : AnsiCharToChar(static_cast<unsigned char>(c));
   }
-  if (FEnd - FPos < 4 && !Fill(4)) return u'\x1A';
-  if (FPos == FEnd) return u'\x1A';
+  // Only the bytes the lead byte asks for are waited for (a terminal gives no more).
+  const int lead = PeekByte();
+  if (lead == EOF) return u'\x1A';
+  const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  if (FEnd - FPos < length && !Fill(length)) return u'\x1A';
   char32_t cp;
   FPos += DecodeUtf8(reinterpret_cast<const unsigned char*>(FBuf.get() + FPos), FEnd - FPos, cp);
   if (cp < 0x10000) return static_cast<char16_t>(cp);

@@ -49,8 +49,8 @@ class PipeFeed {
         ::close(fd);  // the writer's next write fails and it stops
       }
     }
+    if (FReadEnd >= 0) ::close(FReadEnd);  // a writer left with a full pipe stops too
     if (FWriter.joinable()) FWriter.join();
-    if (FReadEnd >= 0) ::close(FReadEnd);
   }
   PipeFeed(const PipeFeed&) = delete;
   PipeFeed& operator=(const PipeFeed&) = delete;
