@@ -15,9 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
                           [&](kez::TextFile& f) { return read(f, a); }))
     return 0;
   kez::TColorArray back(nullptr);
-  kezfuzz::CheckTextRoundTrip(a, back, read, [](kez::TextFile& File, kez::TColorArray& A) {
-    A.WriteToOpenTextFile(File, 1, A.Size());
-  });
-  if (!back.IsEqual(a)) std::abort();
+  const bool checked =
+      kezfuzz::CheckTextRoundTrip(a, back, read, [](kez::TextFile& File, kez::TColorArray& A) {
+        A.WriteToOpenTextFile(File, 1, A.Size());
+      });
+  if (checked && !back.IsEqual(a)) std::abort();
   return 0;
 }
