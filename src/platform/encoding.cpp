@@ -165,6 +165,64 @@ String ToString(std::string_view Latin1) {
   return r;
 }
 
+std::size_t detail::DecodeUtf8Char(const unsigned char* P, std::size_t N, char32_t& Cp) {
+  const unsigned char c = P[0];
+  if (c < 0x80) {
+    Cp = c;
+    return 1;
+  }
+  std::size_t need = 0;
+  char32_t minimum = 0;
+  if ((c & 0xE0) == 0xC0) {
+    need = 1, Cp = c & 0x1F, minimum = 0x80;
+  } else if ((c & 0xF0) == 0xE0) {
+    need = 2, Cp = c & 0x0F, minimum = 0x800;
+  } else if ((c & 0xF8) == 0xF0) {
+    need = 3, Cp = c & 0x07, minimum = 0x10000;
+  }
+  bool ok = need > 0 && need < N;
+  for (std::size_t k = 1; ok && k <= need; ++k) {
+    ok = (P[k] & 0xC0) == 0x80;
+    Cp = (Cp << 6) | (P[k] & 0x3F);
+  }
+  if (ok && Cp >= minimum && Cp <= 0x10FFFF && (Cp < 0xD800 || Cp > 0xDFFF)) return need + 1;
+  Cp = 0xDC00 + c;
+  return 1;
+}
+
+std::size_t detail::EncodeUtf8Char(char32_t Cp, char* Out) {
+  if (Cp < 0x80) {
+    Out[0] = static_cast<char>(Cp);
+    return 1;
+  }
+  if (Cp < 0x800) {
+    Out[0] = static_cast<char>(0xC0 | (Cp >> 6));
+    Out[1] = static_cast<char>(0x80 | (Cp & 0x3F));
+    return 2;
+  }
+  if (Cp < 0x10000) {
+    Out[0] = static_cast<char>(0xE0 | (Cp >> 12));
+    Out[1] = static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
+    Out[2] = static_cast<char>(0x80 | (Cp & 0x3F));
+    return 3;
+  }
+  Out[0] = static_cast<char>(0xF0 | (Cp >> 18));
+  Out[1] = static_cast<char>(0x80 | ((Cp >> 12) & 0x3F));
+  Out[2] = static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
+  Out[3] = static_cast<char>(0x80 | (Cp & 0x3F));
+  return 4;
+}
+
+void detail::AppendUtf16(String& Out, char32_t Cp) {
+  if (Cp >= 0x10000) {
+    Cp -= 0x10000;
+    Out.push_back(static_cast<char16_t>(0xD800 + (Cp >> 10)));
+    Out.push_back(static_cast<char16_t>(0xDC00 + (Cp & 0x3FF)));
+  } else {
+    Out.push_back(static_cast<char16_t>(Cp));
+  }
+}
+
 namespace {
 
 // UTF-8 to UTF-16. A byte that does not start a valid sequence becomes U+FFFD, or with
@@ -175,45 +233,11 @@ String DecodeUtf8(std::string_view Text) {
   r.reserve(Text.size());
   const auto* p = reinterpret_cast<const unsigned char*>(Text.data());
   const std::size_t n = Text.size();
-  std::size_t i = 0;
-  while (i < n) {
-    const unsigned char c = p[i];
-    char32_t cp = 0xFFFD;
-    std::size_t len = 1;
-    if (c < 0x80) {
-      cp = c;
-    } else {
-      std::size_t need = 0;
-      char32_t minimum = 0;
-      if ((c & 0xE0) == 0xC0)
-        need = 1, cp = c & 0x1F, minimum = 0x80;
-      else if ((c & 0xF0) == 0xE0)
-        need = 2, cp = c & 0x0F, minimum = 0x800;
-      else if ((c & 0xF8) == 0xF0)
-        need = 3, cp = c & 0x07, minimum = 0x10000;
-      bool ok = need > 0;
-      for (std::size_t k = 1; ok && k <= need; ++k) {
-        if (i + k >= n || (p[i + k] & 0xC0) != 0x80)
-          ok = false;
-        else
-          cp = (cp << 6) | (p[i + k] & 0x3F);
-      }
-      if (ok && (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
-      if (ok) {
-        len = need + 1;
-      } else {
-        cp = Escape ? 0xDC00 + c : 0xFFFD;
-        len = 1;
-      }
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      r.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      r.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      r.push_back(static_cast<char16_t>(cp));
-    }
-    i += len;
+  for (std::size_t i = 0; i < n;) {
+    char32_t cp;
+    i += detail::DecodeUtf8Char(p + i, n - i, cp);
+    if (!Escape && cp >= 0xDC80 && cp <= 0xDCFF) cp = 0xFFFD;
+    detail::AppendUtf16(r, cp);
   }
   return r;
 }
@@ -224,6 +248,7 @@ template <bool Escape>
 std::string EncodeUtf8(StringView Text) {
   std::string r;
   r.reserve(Text.size());
+  char bytes[4];
   for (std::size_t i = 0; i < Text.size(); ++i) {
     char32_t cp = Text[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < Text.size() && Text[i + 1] >= 0xDC00 &&
@@ -236,21 +261,7 @@ std::string EncodeUtf8(StringView Text) {
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
-    if (cp < 0x80) {
-      r.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      r.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      r.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      r.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      r.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      r.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      r.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      r.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      r.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      r.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    r.append(bytes, detail::EncodeUtf8Char(cp, bytes));
   }
   return r;
 }

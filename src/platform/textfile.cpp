@@ -68,33 +68,6 @@ bool IsEscapedByte(char16_t C) { return C >= 0xDC80 && C <= 0xDCFF; }
 
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
-// Decodes the UTF-8 character at P (N > 0 bytes available): its code point and length. A
-// byte that does not start a complete, shortest, valid sequence is one character U+DCXY.
-std::size_t DecodeUtf8(const unsigned char* P, std::size_t N, char32_t& Cp) {
-  const unsigned char c = P[0];
-  if (c < 0x80) {
-    Cp = c;
-    return 1;
-  }
-  std::size_t need = 0;
-  char32_t minimum = 0;
-  if ((c & 0xE0) == 0xC0) {
-    need = 1, Cp = c & 0x1F, minimum = 0x80;
-  } else if ((c & 0xF0) == 0xE0) {
-    need = 2, Cp = c & 0x0F, minimum = 0x800;
-  } else if ((c & 0xF8) == 0xF0) {
-    need = 3, Cp = c & 0x07, minimum = 0x10000;
-  }
-  bool ok = need > 0 && need < N;
-  for (std::size_t k = 1; ok && k <= need; ++k) {
-    ok = (P[k] & 0xC0) == 0x80;
-    Cp = (Cp << 6) | (P[k] & 0x3F);
-  }
-  if (ok && Cp >= minimum && Cp <= 0x10FFFF && (Cp < 0xD800 || Cp > 0xDFFF)) return need + 1;
-  Cp = 0xDC00 + c;
-  return 1;
-}
-
 // Out becomes the UTF-8 Bytes as text (undecodable bytes as U+DCXY).
 void AssignUtf8(String& Out, std::string_view Bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(Bytes.data());
@@ -109,14 +82,8 @@ void AssignUtf8(String& Out, std::string_view Bytes) {
   for (std::size_t k = 0; k < i; ++k) Out[k] = p[k];
   while (i < n) {
     char32_t cp;
-    i += DecodeUtf8(p + i, n - i, cp);
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      Out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      Out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      Out.push_back(static_cast<char16_t>(cp));
-    }
+    i += detail::DecodeUtf8Char(p + i, n - i, cp);
+    detail::AppendUtf16(Out, cp);
   }
 }
 
@@ -139,17 +106,7 @@ std::size_t EncodeUtf8(const char16_t* Chars, std::size_t Count, char* Out) {
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       return kNone;
     }
-    if (cp < 0x800) {
-      *o++ = static_cast<char>(0xC0 | (cp >> 6));
-    } else if (cp < 0x10000) {
-      *o++ = static_cast<char>(0xE0 | (cp >> 12));
-      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    } else {
-      *o++ = static_cast<char>(0xF0 | (cp >> 18));
-      *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    }
-    *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+    o += detail::EncodeUtf8Char(cp, o);
   }
   return static_cast<std::size_t>(o - Out);
 }
@@ -640,7 +597,7 @@ char16_t TextFile::ReadChar() {
   const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
   if (FEnd - FPos < length && !Fill(length)) return u'\x1A';
   char32_t cp;
-  FPos += DecodeUtf8(reinterpret_cast<const unsigned char*>(FBuf.get() + FPos), FEnd - FPos, cp);
+  FPos += detail::DecodeUtf8Char(reinterpret_cast<const unsigned char*>(FBuf.get() + FPos), FEnd - FPos, cp);
   if (cp < 0x10000) return static_cast<char16_t>(cp);
   cp -= 0x10000;
   FPendingChar = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
