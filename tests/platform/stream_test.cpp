@@ -165,7 +165,9 @@ TEST_P(FileStreamShare, EveryOpenHonoursTheOtherHoldersMode) {
       admitted = false;
     }
     EXPECT_EQ(admitted, GetParam().Admitted);
-    if (!admitted) EXPECT_EQ(test::ReadBytes(dir.NativeFile("shared.bin")), "data");
+    if (!admitted) {
+      EXPECT_EQ(test::ReadBytes(dir.NativeFile("shared.bin")), "data");
+    }
   }
   // Once the first holder has gone, its claim has gone with it.
   TFileStream again(name, GetParam().Second);
