@@ -101,21 +101,27 @@ std::vector<String> LastLines(TextFile& F, std::int32_t N, std::int32_t& LineCou
   return PadLastLines(std::move(kept), N, count);
 }
 
-// Whether a named file can be read in blocks beside the text-file layer: a name the layer
-// takes, of a file that does not start with a UTF-8 byte-order mark (such a file is decoded
-// by the layer). Seekable asks for a regular file as well.
-bool ReadsInBlocks(StringView FileName, const detail::BlockInput* Input, bool Seekable) {
-  if (Input == nullptr) return FileNameFault(FileName) == nfNone;
-  if (Seekable && !Input->Seekable()) return false;
-  unsigned char bom[3] = {};
-  return !Input->Seekable() || ::pread(Input->Fd(), bom, 3, 0) != 3 ||
-         !(bom[0] == 0xEF && bom[1] == 0xBB && bom[2] == 0xBF);
-}
-
 // Where a text of the file lies: stat of the native name, following links.
 bool StatFile(StringView FileName, struct stat& St) {
   if (FileNameFault(FileName) != nfNone) return false;
   return ::stat(NativeFileName(FileName).c_str(), &St) == 0;
+}
+
+// Whether a named file can be read in blocks beside the text-file layer: a name the layer
+// takes, of a file that does not start with a UTF-8 byte-order mark (such a file is decoded
+// by the layer). Seekable asks for a regular file as well. Without an open Input the answer
+// comes from the name alone: a FIFO must not be opened and closed again before it is read,
+// or its writer is left without a reader and dies of SIGPIPE.
+bool ReadsInBlocks(StringView FileName, const detail::BlockInput* Input, bool Seekable) {
+  if (Input == nullptr) {
+    struct stat st {};
+    return FileNameFault(FileName) == nfNone &&
+           (!Seekable || (StatFile(FileName, st) && S_ISREG(st.st_mode)));
+  }
+  if (Seekable && !Input->Seekable()) return false;
+  unsigned char bom[3] = {};
+  return !Input->Seekable() || ::pread(Input->Fd(), bom, 3, 0) != 3 ||
+         !(bom[0] == 0xEF && bom[1] == 0xBB && bom[2] == 0xBF);
 }
 
 // Converts the bytes of In so that every CR is followed by LF, handing the result to Out
