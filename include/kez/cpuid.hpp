@@ -5,11 +5,13 @@
 /// and an estimate of its clock rate. The functions keep no state: every call asks the
 /// processor afresh.
 ///
+/// @code
 ///   kez::CPU_VendorString()                          // u"GenuineIntel", u"AuthenticAMD", ...
 ///   kez::CPU_Family()                                // the raw 4-bit field, 15 on newer AMD
 ///   (kez::CPU_FeatureSet() >> kez::cpuft_simd2) & 1  // 1 with SSE2
 ///   kez::CPUFeatureNames[kez::cpuft_simd2]           // u"SSE2 (WNI) instructions"
 ///   kez::CPU_Speed(200)                              // about 2100.0 on a 2.1 GHz processor
+/// @endcode
 ///
 /// The queries that execute CPUID raise EKEZCpuIdError with a plain message (no component
 /// prefix): "Cannot acquire CPU information (CPUID not supported)" where the processor has no

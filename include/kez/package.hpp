@@ -6,8 +6,10 @@
 /// Finalize; the calls nest: every unit keeps a run counter, starts on the first Initialize
 /// and stops on the matching last Finalize.
 ///
+/// @code
 ///   kez::Initialize();   // nothing happens: the library started when it was loaded
 ///   kez::Finalize();     // balances the call above
+/// @endcode
 #pragma once
 
 #include <cstdint>

@@ -5,8 +5,10 @@
 /// its full precision: the literals have the L suffix and more digits than the format holds,
 /// so the compiler rounds them once, straight to long double, never through double.
 ///
+/// @code
 ///   kez::Extended area = kez::uc_PiH * 2 * r * r;
 ///   double lnf = kez::uc_LnFactorial[20];   // ln(20!)
+/// @endcode
 #pragma once
 
 #include <limits>

@@ -3,12 +3,14 @@
 /// typed reading of the values and an XML-like block format on byte streams. Included
 /// through kez/dstruct.hpp.
 ///
+/// @code
 ///   kez::TAssocArray a(nullptr);
 ///   a.Add(u"Width", std::int32_t{640});
 ///   a.Add(u"Ratio", kez::AnsiString("1,5"));
 ///   a.ResolveAsInt(u"WIDTH");        // 640 (IgnoreCase is on by default)
 ///   a.ResolveAsNumber(u"ratio");     // 1.5
 ///   a.Resolve(u"missing").IsNull();  // true
+/// @endcode
 ///
 /// Entries keep the order in which they were added (1 ... NumEntries) until Remove moves the
 /// last entry into the removed one's slot. Lookups behave as a scan of the entries in order
@@ -130,11 +132,13 @@ class TAssocArray : public TComponent {
   /// WriteToXMLStream
   /// Writes the table as one block at the stream's position, preceded by the header line
   /// <?xml version="1.0"?> when CreateHeader is true. Lines end with CR LF; the block is
+  /// @code
   ///   <assocarray sig="kez" vers="1.0" id="DataID">
   ///     <numentries val="2"/>
   ///     <assoc key="width" type="3" val="640"/>
   ///     <assoc key="name" type="258" val="a%22b%0D%0A"/>
   ///   </assocarray>
+  /// @endcode
   /// one assoc item per entry in entry order, type being the variant type code. Values: the
   /// decimal integer for the integer kinds; the shortest decimal that reads back to the same
   /// float for singles and doubles ("$" and the hexadecimal bit image for NaN and

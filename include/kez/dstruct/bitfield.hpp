@@ -4,16 +4,20 @@
 /// read and written bit by bit. Both combine with a partner through a TLogicOp. Included
 /// through kez/dstruct.hpp.
 ///
+/// @code
 ///   auto* bits = new kez::TBitFld(owner);   // Size 1000: positions 0 .. 1000
 ///   bits->SetBit(0, true);
 ///   bits->SetBit(1000, true);
 ///   bits->CountTrueBits();                  // 2
 ///   bits->FirstTrueBit();                   // 0
+/// @endcode
 ///
+/// @code
 ///   auto* mat = new kez::TByteMatrix(owner);
 ///   mat->Resize(3, 2);                      // columns 1..3, rows 1..2
 ///   mat->SetByte(1, 2, 0x81);
 ///   mat->Bit(1, 2, 7);                      // true
+/// @endcode
 #pragma once
 
 #include <cstdint>

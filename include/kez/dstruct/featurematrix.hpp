@@ -2,6 +2,7 @@
 /// TFeatureMatrix: a set of objects described by a set of typed features, with a description
 /// record per feature and a line-oriented text file format. Included through kez/dstruct.hpp.
 ///
+/// @code
 ///   kez::TFeatureMatrix m(nullptr);
 ///   m.Resize(2, 3);                                 // 2 features, 3 objects
 ///   kez::TFeatProps p = m.GetFeatProps(1);
@@ -11,6 +12,7 @@
 ///   m.SetFeatValDouble(1, 2, 12.5);                 // stored as the text "12.5"
 ///   m.GetFeatValDouble(1, 2);                       // 12.5
 ///   m.Save(u"objects.txt");
+/// @endcode
 ///
 /// Values are held as text whatever the kind of their feature; the kind decides which typed
 /// writes are allowed, how texts are checked and what a cleared value is ("0" for integer
@@ -19,7 +21,7 @@
 /// outside it do nothing. Numbers as text always use "." as the decimal separator, whatever
 /// the process locale, so files read back the same everywhere.
 ///
-/// Errors are EKEZDStructError worded "Component \"<Name>\": <text>".
+/// Errors are EKEZDStructError worded `Component "<Name>": <text>`.
 #pragma once
 
 #include <cstdint>
@@ -199,7 +201,7 @@ class TFeatureMatrix : public TComponent {
   /// Stores FloatToStr(FeatVal) (general form, 15 significant digits, ".") into an fkDouble
   /// or fkString feature; other kinds raise "feature is not a floating point or string
   /// type". An fkDouble feature refuses NaN and infinities, whose texts would fail its own
-  /// test: "feature value \"NAN\" is not a valid floating point number".
+  /// test: `feature value "NAN" is not a valid floating point number`.
   void SetFeatValDouble(std::int32_t fix, std::int32_t obj, double FeatVal);
 
   /// SetFeatValTriState
@@ -211,8 +213,8 @@ class TFeatureMatrix : public TComponent {
   /// Stores FeatVal as it is, checked by the kind: fkUndefined raises "feature <fix> is
   /// undefined"; fkInteger takes an integer text within 64 bits or the empty text, fkDouble
   /// a text that starts with a number or the empty text, fkTriState "true", "false" (any
-  /// case of A-Z) or the empty text, and raise "feature value \"<FeatVal>\" is not a valid
-  /// integer number" / "... floating point number" / "... tri-state value" otherwise;
+  /// case of A-Z) or the empty text, and raise `feature value "<FeatVal>" is not a valid
+  /// integer number` / `... floating point number` / `... tri-state value` otherwise;
   /// fkString takes anything.
   void SetFeatValStr(std::int32_t fix, std::int32_t obj, StringView FeatVal);
 

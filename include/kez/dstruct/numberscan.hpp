@@ -3,10 +3,12 @@
 /// "," as separators and an exponent (how TAssocArray reads numbers held as text, and how the
 /// feature matrix tests floating-point texts), and the lenient integer scan.
 ///
+/// @code
 ///   kez::ScanNumberText(" 1,5e2x").Value      // 150 (stops at "x")
 ///   kez::ScanNumberText("1.2.3").Valid        // false: a second separator is an error
 ///   kez::ScanNumberText("1,5", false).Value   // 1 ("," ends the number when not accepted)
 ///   kez::ScanIntegerText("  -42abc")          // -42
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -47,9 +49,11 @@ TNumberScanResult ScanNumberText(StringView Text, bool AcceptComma = true);
 /// sign and at least one digit; nothing else, blanks included. False for any other text.
 /// The value is the nearest double; a number beyond the double range is not an error but
 /// reads as an infinity of its sign, one too small for it as a zero of its sign.
+/// @code
 ///   double v;
 ///   TryParseDecimal(u"1e400", v);   // true, v == +infinity
 ///   TryParseDecimal(u"1e", v);      // false
+/// @endcode
 bool TryParseDecimal(StringView Text, double& Value);
 
 /// ScanIntegerText
@@ -65,9 +69,11 @@ std::int32_t ScanIntegerText(StringView Text);
 /// there are none). Instead of wrapping around, a value outside the 32-bit range makes the
 /// result false (Value is then 0); otherwise the result is true and Value holds the number
 /// (0 when there are no digits).
+/// @code
 ///   std::size_t pos = 0; std::int32_t v;
 ///   ScanIntegerAt(u"3 12 x", pos, v);   // v == 3, pos == 1
 ///   ScanIntegerAt(u"3 12 x", pos, v);   // v == 12, pos == 4
+/// @endcode
 bool ScanIntegerAt(StringView Text, std::size_t& Pos, std::int32_t& Value);
 bool ScanIntegerAt(std::string_view Text, std::size_t& Pos, std::int32_t& Value);
 

@@ -4,16 +4,21 @@
 /// TRLEncoder, a block-oriented run-length encoder and decoder. None has a change event.
 /// Included through kez/dstruct.hpp.
 ///
+/// @code
 ///   kez::TFifo fifo(nullptr);            // holds up to Size - 1 = 255 bytes
 ///   fifo.PutByte(7);
 ///   std::uint8_t b;
 ///   fifo.GetByte(b);                     // b == 7
+/// @endcode
 ///
+/// @code
 ///   kez::TStringAccu words(nullptr);
 ///   for (auto w : {u"to", u"be", u"or", u"not", u"to", u"be"}) words.Add(w);
 ///   words.Size();                        // 4
 ///   words.Count(1);                      // 2 ("to")
+/// @endcode
 ///
+/// @code
 ///   kez::TRLEncoder rle(nullptr);        // blocks of BufLeng = 256 bytes
 ///   std::vector<std::uint8_t> block(rle.BufLeng());
 ///   rle.Reset();
@@ -26,6 +31,7 @@
 ///   }
 ///   std::int32_t n;
 ///   do Emit(block.data(), n = rle.Finish(block)); while (n == rle.BufLeng());
+/// @endcode
 #pragma once
 
 #include <cstddef>

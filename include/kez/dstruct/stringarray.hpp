@@ -9,6 +9,7 @@
 /// extra column in front of the data columns. Every row and data column carries a byte of
 /// client data (RowAttrib, ColAttrib).
 ///
+/// @code
 ///   kez::TStringArray table(nullptr);
 ///   table.Resize(2, 3);
 ///   table.SetString(1, 1, "pear");
@@ -16,6 +17,7 @@
 ///   table.SetString(2, 2, "3,5");
 ///   table.Sort(1, 0, true);          // shows "", "Apple", "pear" (A-Z compared in lower case)
 ///   double v = table.AsNumber(2, 2);  // 3.5: "," reads as a decimal point
+/// @endcode
 ///
 /// Cell text is Windows-1252 (ShortString), at most 255 characters; longer texts are cut to
 /// their first 255 bytes. Out-of-range reads give the empty text (attributes 0) and

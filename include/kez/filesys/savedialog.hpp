@@ -8,6 +8,7 @@
 /// handler (a dialog of its own, or a fixed answer for unattended use). The questions go to
 /// the OnForbiddenDir and OnOverwrite handlers.
 ///
+/// @code
 ///   auto* dlg = new kez::TUnivSaveDialog(owner);
 ///   dlg->SetParameters(u"filter=\"Tables|*.csv|Text|*.txt\" ext=csv caption=\"Export\"");
 ///   dlg->SetForbiddenDir(u"/etc");
@@ -15,18 +16,21 @@
 ///     reply = AskUser(name) ? kez::mrYes : kez::mrNo;   // mrCancel gives up
 ///   });
 ///   if (dlg->Execute()) Save(dlg->FileName());           // report.csv, never in /etc
+/// @endcode
 ///
 /// Parameters is an attribute text (name=value pairs, values with blanks in double quotes, as
 /// ScanForXMLAttrib reads them). The standard dialog reads:
+/// @code
 ///   filter      file types: display name and mask alternating, separated by "|"
 ///               ("Tables|*.csv|Text|*.txt"); an odd last token is ignored
 ///   ext         extension forced onto the chosen name, without the dot (empty: none)
 ///   caption     the dialog's title
 ///   initialdir  the folder the dialog starts in
+/// @endcode
 /// Applications may keep their own parameters there too and read them with
 /// ExtractParamAsString, ExtractParamAsInt and ExtractParamAsDouble.
 ///
-/// Errors are EKEZFileSysError with the message "Component \"<Name>\": <text>".
+/// Errors are EKEZFileSysError with the message `Component "<Name>": <text>`.
 #pragma once
 
 #include <cstdint>

@@ -3,9 +3,11 @@
 /// lines, the last lines, counting lines, searching, the next word, the header of ASC data
 /// files, and a file's size.
 ///
+/// @code
 ///   std::int32_t count = 0;
 ///   std::vector<kez::String> tail = kez::ReadLastNLinesOfTextFile(u"app.log", 20, count);
 ///   kez::AppendToTextFile(u"app.log", u"started");
+/// @endcode
 ///
 /// Files go through the text-file layer (kez/platform/textfile.hpp): Windows-1252 text,
 /// lines read up to LF or CR LF, written with CR LF. Its EInOutError reports files that
@@ -36,8 +38,8 @@ enum TTextfileType : std::uint8_t {
 /// CheckTextFileType
 /// The kind of text from the first four bytes (missing bytes of a shorter file count as
 /// 0): EF BB BF UTF-8, FF FE 00 00 and 00 00 FE FF UTF-32, FF FE and FE FF UTF-16 (so a
-/// file of just FF FE is UTF-32 little-endian), the three characters "{", "\" and "r" (the
-/// start of "{\rtf") RTF, anything else tftUnknown. The file is only read. A file that
+/// file of just FF FE is UTF-32 little-endian), the three characters "{", `\` and "r" (the
+/// start of `"{\rtf"`) RTF, anything else tftUnknown. The file is only read. A file that
 /// cannot be opened (or a directory) raises EInOutError.
 TTextfileType CheckTextFileType(StringView FileName);
 

@@ -2,11 +2,13 @@
 /// THtmlProducer: an HTML template whose "<#name params>" tags are replaced by text that the
 /// application supplies through an event.
 ///
+/// @code
 ///   kez::THtmlProducer p(nullptr);
 ///   p.ReadTemplateFromFile(u"page.tpl");
 ///   p.SetOnHTMLTag(handler);
 ///   p.Convert();
 ///   p.WriteConvertedHTMLToFile(u"page.html");
+/// @endcode
 #pragma once
 
 #include <cstdint>

@@ -5,12 +5,14 @@
 /// fields when it paints and repaints when their OnChange fires. Included through
 /// kez/kezbase.hpp.
 ///
+/// @code
 ///   kez::TCustomTextLabel label;
 ///   label.SetOnChange([&](kez::TObject*) { chart.Invalidate(); });
 ///   label.SetTxtLblCaption(u"Peak\tload");     // stored as "Peak load"
 ///   label.WriteToOpenXMLFile(file, true, u"peak", 2);
 ///   ...
 ///   if (other.ReadFromOpenXMLFile(file, u"PEAK")) { ... }   // identifiers ignore case
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -198,6 +200,7 @@ class TCustomTextLabel : public TPersistent {
   /// Writes the label as one element at the current position of File (open for writing),
   /// one item per line, every line but the empty second one indented by Indent blanks
   /// (clamped to 1..255):
+  /// @code
   ///   [<?xml version="1.0"?>]                       (only when CreateHeader is set)
   ///   (an empty line)
   ///   <!-- TCustomTextLabel / Orvantium -->
@@ -214,6 +217,7 @@ class TCustomTextLabel : public TPersistent {
   ///     <font name="DejaVu Sans" size=8 color=$000000 style="fsBold fsItalic" />
   ///     <style val=tlsimple />
   ///   </custtextlbl>
+  /// @endcode
   /// Identifier, caption and font name are written exactly as held, without escaping: a
   /// caption that holds "</caption>" does not read back whole. Errors of the file raise its
   /// EInOutError at once.

@@ -5,9 +5,11 @@
 /// The member names, their order and their ordinals are part of the interface: the suite's
 /// XML-like files store the words of the xml... tables, and the words equal the member names.
 ///
+/// @code
 ///   kez::xmlFrameStyle[kez::fsLowered]            // u"fsLowered"
 ///   kez::ResolveCSVDelimiter(u';')                 // kez::csvSemicolon
 ///   kez::AnsiToString(kez::MonthShort[kez::lgGerman][3])   // u"Mär"
+/// @endcode
 ///
 /// Word tables of the enumerations hold library text (UTF-16 views of static literals). The
 /// calendar and number words and the language names are short single-byte strings of fixed
@@ -209,8 +211,10 @@ extern constinit bool AbortMathProc;
 /// The slot for the computations' progress callback, empty at load. A std::function cannot
 /// be constant-initialized, so the slot lives behind this accessor and is ready even for
 /// code that runs during static start-up:
+/// @code
 ///   kez::MathFeedBackProc() = [](double state) { ... };
 ///   if (kez::MathFeedBackProc()) kez::MathFeedBackProc()(kez::ProcStat);
+/// @endcode
 FeedBackProcType& MathFeedBackProc();
 
 // ---------------------------------------------------------------------------------------

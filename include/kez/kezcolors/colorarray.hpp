@@ -2,9 +2,11 @@
 /// TColorArray, the predefined palettes and the named colours. Included through
 /// kez/kezcolors.hpp.
 ///
+/// @code
 ///   kez::TColorArray palette(nullptr);           // 1000 entries of the rainbow palette
 ///   palette.FillByInterpolation(0, {kez::clBlack, kez::clWhite});
 ///   palette.StoreOnFile(1, 1000, u"grey.pal");
+/// @endcode
 #pragma once
 
 #include <array>

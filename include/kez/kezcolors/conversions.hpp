@@ -8,8 +8,10 @@
 /// rounds to the nearest integer with ties to even. No input raises or leaves the model's
 /// range: a NaN counts as 0 where a value is clamped, infinities clamp like other values.
 ///
+/// @code
 ///   kez::InterpolateColor(kez::clBlack, kez::clWhite, 0.5)   // 0x007F7F7F
 ///   kez::ColorToHexStr(0x000000FF)                            // u"000000FF" (pure red)
+/// @endcode
 #pragma once
 
 #include <cstdint>

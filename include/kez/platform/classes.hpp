@@ -2,9 +2,11 @@
 /// The object model the components stand on: TObject, TPersistent (Assign/AssignTo) and
 /// TComponent (owner, Name, Tag).
 ///
+/// @code
 ///   auto* owner = new kez::TComponent(nullptr);
 ///   auto* child = new SomeComponent(owner);   // owner deletes child when it is deleted
 ///   delete owner;
+/// @endcode
 #pragma once
 
 #include <cstdint>

@@ -5,11 +5,13 @@
 /// otherwise answers as if the user had cancelled. Hosts with their own user interface, and
 /// tests, install a backend of their own with SetSaveDialogBackend.
 ///
+/// @code
 ///   kez::TSaveDialog dlg(nullptr);
 ///   dlg.AddFilter(u"Text files", u"*.txt");
 ///   dlg.SetTitle(u"Save report");
 ///   if (dlg.Execute()) Save(dlg.FileName());
 ///   else if (kez::CommDlgExtendedError() != 0) ...   // the dialog failed, not cancelled
+/// @endcode
 #pragma once
 
 #include <cstdint>

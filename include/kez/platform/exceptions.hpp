@@ -2,7 +2,9 @@
 /// The runtime's exception classes. Every error the library raises derives from Exception,
 /// which carries one message text; what() gives it as UTF-8.
 ///
+/// @code
 ///   try { ... } catch (const kez::Exception& e) { std::puts(e.what()); }
+/// @endcode
 #pragma once
 
 #include <exception>

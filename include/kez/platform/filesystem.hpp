@@ -1,14 +1,16 @@
 /// @file
 /// Directory search, file attributes and times, and the small file operations the library's
-/// file-system unit is built on. Names are library file names (see path.hpp): "\" and "/"
+/// file-system unit is built on. Names are library file names (see path.hpp): `\` and "/"
 /// both separate, a drive letter maps through the drive table, and directory parts are
 /// found ignoring ASCII case.
 ///
+/// @code
 ///   kez::TSearchRec rec;
 ///   if (kez::FindFirst(u"C:\\tmp\\*.TXT", kez::faAnyFile, rec) == 0) {
 ///     do { /* rec.Name, rec.Size, rec.Attr */ } while (kez::FindNext(rec) == 0);
 ///     kez::FindClose(rec);
 ///   }
+/// @endcode
 ///
 /// Attributes on Linux: faReadOnly when the owner has no write permission, faHidden for
 /// names starting with ".", faSysFile for devices, pipes and sockets, faDirectory, faArchive

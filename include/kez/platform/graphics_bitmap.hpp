@@ -2,10 +2,12 @@
 /// TBitmap: a raster of 24-bit colour pixels in memory with a canvas to draw on, saved as a
 /// BMP or PNG file.
 ///
+/// @code
 ///   kez::TBitmap bmp;
 ///   bmp.SetSize(64, 32);                       // white
 ///   bmp.Canvas().Ellipse(0, 0, 64, 32);
 ///   bmp.SaveToFile(u"/tmp/oval.png");          // PNG by the extension, BMP otherwise
+/// @endcode
 #pragma once
 
 #include <cstdint>

@@ -20,11 +20,13 @@
 /// - Drawing outside the canvas is clipped; reading a pixel outside gives 0x1FFFFFFF (no
 ///   colour).
 ///
+/// @code
 ///   kez::TBitmap bmp;
 ///   bmp.SetSize(20, 20);
 ///   bmp.Canvas().Pen().SetColor(0x0000FF);       // red
 ///   bmp.Canvas().MoveTo(0, 0);
 ///   bmp.Canvas().LineTo(10, 0);                   // pixels (0,0) .. (9,0)
+/// @endcode
 #pragma once
 
 #include <cstddef>

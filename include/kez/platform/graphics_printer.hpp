@@ -3,6 +3,7 @@
 /// if asked, as one PNG image per page. That is what "print" gives on Linux: a PDF to open,
 /// keep or send to a printer.
 ///
+/// @code
 ///   kez::TPrinter& p = kez::Printer();
 ///   p.SetFileName(u"/tmp/report.pdf");         // or a folder; empty: the documents folder
 ///   p.BeginDoc();
@@ -10,6 +11,7 @@
 ///   p.NewPage();
 ///   p.Canvas().Rectangle(300, 300, 900, 600);
 ///   p.EndDoc();                                // /tmp/report.pdf with two A4 pages
+/// @endcode
 #pragma once
 
 #include <cstdint>

@@ -3,10 +3,12 @@
 /// text backgrounds, and the font for text. Each tool is a small persistent object that tells
 /// its OnChange handler about every change and copies itself with Assign.
 ///
+/// @code
 ///   kez::TFont font;
 ///   font.SetName(u"DejaVu Serif");
 ///   font.SetSize(10);                  // Height() == -13 at 96 pixels per inch
 ///   font.SetStyle({kez::fsBold});
+/// @endcode
 #pragma once
 
 #include <cstdint>

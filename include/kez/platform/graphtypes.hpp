@@ -3,9 +3,11 @@
 /// code name: integer points and rectangles, horizontal text alignment, font-style flags and
 /// their set, pen and brush styles, and the resolution of system-colour references.
 ///
+/// @code
 ///   kez::TPoint p{10, 20};
 ///   kez::TAlignment a = kez::taCenter;
 ///   kez::TFontStyles s{kez::fsBold, kez::fsUnderline};   // s.Contains(kez::fsBold)
+/// @endcode
 #pragma once
 
 #include <cstdint>

@@ -1,21 +1,23 @@
 /// @file
 /// How the library's Windows-style file names reach the Linux file system.
 ///
-/// "\" and "/" are both separators. A leading drive "X:" maps through a drive table (by
+/// `\` and "/" are both separators. A leading drive "X:" maps through a drive table (by
 /// default only C: is mapped, to "/"); hosts may map more with SetDriveRoot. A drive the
 /// table does not map names no file. A name is
 /// looked up exactly first; when that fails, each component is matched ignoring ASCII case,
 /// so upper-cased directory parts find their files as on a case-insensitive file system.
 ///
+/// @code
 ///   kez::NativeFileName(u"C:\\tmp\\DATA\\x.txt")   // "/tmp/data/x.txt" if that exists
+/// @endcode
 ///
 /// Text maps to the bytes of a Linux name losslessly (see NativeToString): a byte that is
 /// not UTF-8 is the character U+DC00 + byte, so every name read from disk names its file
 /// again.
 ///
-/// The verbatim form "\\?\" followed by a Linux path names exactly that path: no "\" is a
+/// The verbatim form `\\?\` followed by a Linux path names exactly that path: no `\` is a
 /// separator there, no drive is mapped and letter case is never ignored, so a caller can
-/// name any file, one called "a\b" or "C:" included ("\\?\/tmp/a\b"). A relative path
+/// name any file, one called `"a\b"` or "C:" included (`"\\?\/tmp/a\b"`). A relative path
 /// after the prefix is taken in the current folder. Every file operation of the library
 /// takes this form, and the tree walks give it back for names that the ordinary form
 /// cannot reach.

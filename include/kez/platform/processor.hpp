@@ -7,9 +7,11 @@
 /// is false and ExecuteCpuid and ReadTimeStampCounter give zeros, so code built on them still
 /// builds and runs.
 ///
+/// @code
 ///   if (kez::CpuidFlagToggles()) vendorRegs = kez::ExecuteCpuid(0);
 ///   const std::uint32_t t0 = kez::GetTickCount();
 ///   while (kez::GetTickCount() - t0 < 50) {}      // wraps safely: compare differences
+/// @endcode
 #pragma once
 
 #include <cstdint>

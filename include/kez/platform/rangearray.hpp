@@ -2,8 +2,10 @@
 /// RangeArray: a fixed array whose index runs over a given range, for the exported tables
 /// that are indexed by an enumeration, by months 1-12 or by rows 1-466.
 ///
+/// @code
 ///   constexpr kez::RangeArray<int, 1, 3> t{{10, 20, 30}};
 ///   t[1] == 10; t[3] == 30; for (int v : t) ...
+/// @endcode
 #pragma once
 
 #include <array>

@@ -1,10 +1,12 @@
 /// @file
 /// Byte streams: the abstract TStream and its memory, file and string kinds.
 ///
+/// @code
 ///   kez::TMemoryStream m;
 ///   m.WriteBuffer("abc", 3);
 ///   m.SetPosition(0);
 ///   char c; m.Read(&c, 1);            // 'a'
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -142,8 +144,8 @@ inline constexpr std::uint16_t fmShareDenyNone = 0x0040;
 /// fmCreate empties the file only once its claim is granted, so a create that is refused
 /// leaves the other holder's file as it was. A name that no file can have
 /// (see FileNameFault) opens nothing. Failures raise EFOpenError
-/// "Cannot open file "<name>". <reason>" or EFCreateError "Cannot create file "<name>".
-/// <reason>".
+/// `Cannot open file "<name>". <reason>` or EFCreateError `Cannot create file "<name>".
+/// <reason>`.
 ///
 /// Writing. Short writes are gathered in a 64 KiB buffer, so many small writes cost about
 /// what stdio's fwrite costs. A Write on a stream opened without write access writes

@@ -1,10 +1,12 @@
 /// @file
 /// TStrings / TStringList: an ordered list of texts, 0-based as the runtime's lists are.
 ///
+/// @code
 ///   kez::TStringList list;
 ///   list.Add(u"beta"); list.Add(u"alpha");
 ///   list.Sort();                  // alpha, beta
 ///   list.Text();                  // u"alpha\r\nbeta\r\n"
+/// @endcode
 #pragma once
 
 #include <cstdint>

@@ -2,10 +2,12 @@
 /// The runtime's number/text conversions and case changes. All number conversions are
 /// locale-independent: "." is the decimal separator whatever the process locale.
 ///
+/// @code
 ///   kez::IntToStr(-42)             // u"-42"
 ///   kez::StrToFloat(u"1.5e3")      // 1500.0
 ///   kez::FloatToStr(0.1)           // u"0.1"
 ///   kez::FloatToStrLayout(1250, 12, -1)   // u" 1.250E+0003"
+/// @endcode
 #pragma once
 
 #include <cstdint>

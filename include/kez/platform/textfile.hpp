@@ -3,10 +3,12 @@
 /// appending, read and written line by line or item by item; and an untyped file for block
 /// reads of raw bytes.
 ///
+/// @code
 ///   kez::TextFile f(u"out.txt");
 ///   f.Rewrite();
 ///   f.WriteLn(u"first line");
 ///   f.Close();
+/// @endcode
 ///
 /// Encodings. On disk the text is Windows-1252 by default, one byte per character, or UTF-8
 /// (see TTextEncoding and SetEncoding). A file that starts with the UTF-8 byte-order mark is

@@ -2,8 +2,10 @@
 /// Basic text and number types shared by every unit, and the conversions between the
 /// library's UTF-16 text and the single-byte (Windows-1252) and UTF-8 encodings.
 ///
+/// @code
 ///   kez::String s = kez::AnsiToString("caf\xE9");   // u"café"
 ///   kez::AnsiString a = kez::StringToAnsi(s);       // "caf\xE9" again
+/// @endcode
 #pragma once
 
 #include <cstdint>

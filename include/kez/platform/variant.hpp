@@ -4,12 +4,14 @@
 /// one of the two markers "empty" (never assigned) and "null" (no value), and converts it
 /// to text and numbers the way the runtime does.
 ///
+/// @code
 ///   kez::Variant v = std::int16_t{7};       // VarType() == kez::varSmallint
 ///   v.ToString();                           // u"7"
 ///   kez::Variant t = kez::AnsiString("2.5");
 ///   t.ToDouble();                           // 2.5
 ///   kez::Variant(u"abc").ToDouble();        // raises EConvertError
 ///   kez::Null().IsNull();                   // true
+/// @endcode
 #pragma once
 
 #include <cstdint>

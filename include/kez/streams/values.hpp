@@ -2,10 +2,12 @@
 /// Writers of 8-bit text and the binary images of numbers, and the binary readers.
 /// Included through kez/streams.hpp.
 ///
+/// @code
 ///   kez::WriteDoubleToStream(m, 2.5);      // 8 bytes, little-endian
 ///   m.SetPosition(0);
 ///   bool failed;
 ///   double d = kez::ReadDoubleFromStream(m, failed);   // 2.5, failed == false
+/// @endcode
 #pragma once
 
 #include <cstdint>

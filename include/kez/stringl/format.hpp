@@ -5,12 +5,14 @@
 /// tri-state words, keyword lookup, number lists and time spans. The decimal separator is
 /// always "." unless a function is told to write ",".
 ///
+/// @code
 ///   kez::strff(1.5, 8, 2)              // u"    1.50"
 ///   kez::strff(-1.5, -8, 2)            // u"-0001.50"   (negative width: zero padding)
 ///   kez::strff(12340, 10, -2)          // u" 1.234E+04" (compact scientific)
 ///   kez::FormatData(1e9, 12, 0)        // scientific, the value does not fit 9 digits
 ///   kez::TriStateToStr(kez::tsTrue, 2) // u"yes"
 ///   kez::StringIx(u"b", {u"a", u"b"})  // 2
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -75,8 +77,10 @@ String FormatData(double Value, std::int32_t Width, std::int32_t Decimals);
 /// e is exact even where the logarithm rounds across a power of ten (999.9999999999999 has
 /// three digits before the point). The form with Strip set removes the leading and
 /// trailing blanks.
+/// @code
 ///   SigDigStr(123.456, 8, 4)         // u"   123.5"
 ///   SigDigStr(0.00012345, 8, 3)      // u" 1.23E-04"
+/// @endcode
 String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits);
 String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits, bool Strip);
 
@@ -85,8 +89,10 @@ String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits, bool Str
 /// fixed for magnitudes above 0.1 and below 10^(Precision - 1), the compact scientific
 /// layout otherwise (strff(Value, Precision + 6, -2)); an exact 0 is strff(0, 1,
 /// Precision - 1). With Comma set every "." becomes ",".
+/// @code
 ///   AutoFormatData(123.456, 4)   // u"123.5"
 ///   AutoFormatData(0.05, 4)      // u"5.000E-02"
+/// @endcode
 String AutoFormatData(double Value, std::int32_t Precision);
 String AutoFormatData(double Value, std::int32_t Precision, bool Comma);
 
@@ -116,7 +122,9 @@ String BinString(bool Flag, StringView Text1, StringView Text2);
 /// StringIx
 /// The 1-based index of the first entry of List equal to Text, 0 if none. The form with
 /// CaseSensitive clear compares both sides with the ASCII letters lower-cased.
+/// @code
 ///   StringIx(u"Beta", false, {u"alpha", u"beta"})   // 2
+/// @endcode
 std::int32_t StringIx(StringView Text, std::span<const String> List);
 std::int32_t StringIx(StringView Text, std::span<const StringView> List);
 std::int32_t StringIx(StringView Text, std::initializer_list<StringView> List);
@@ -151,7 +159,9 @@ std::int32_t NumberedPos(StringView SubStr, StringView Text, std::int32_t Start,
 /// Ch (the alignment character, as the decimal point) lands in Column: Column - p blanks go
 /// in front when Ch is at position p < Column. A text without Ch counts p as 0 and gets
 /// Column blanks. Column is clamped to at most 4096.
+/// @code
 ///   SortableNumericString(u"3.25", u'.', 4)   // u"  3.25"
+/// @endcode
 String SortableNumericString(StringView Text, char16_t Ch, std::int32_t Column);
 
 /// TimeString

@@ -6,9 +6,11 @@
 /// process and built at load time from ScrambleDefaultSeed, so two runs of any program
 /// scramble alike until someone calls InitScramble.
 ///
+/// @code
 ///   kez::String secret = kez::Scramble(u"password");
 ///   kez::DeScramble(secret);                 // u"password"
 ///   kez::UUEncodeStr(u"Cat");                // u"#0V%T\n"
+/// @endcode
 #pragma once
 
 #include <cstdint>
