@@ -152,8 +152,10 @@ String CPU_VendorString();
 
 /// CPU_Signature / CPU_FeatureSet
 /// Leaf 1's EAX (family, model, stepping, type) / EDX (the bits of TCPUFeatures).
+///@{
 std::uint32_t CPU_Signature();
 std::uint32_t CPU_FeatureSet();
+///@}
 
 /// CPU_ExtendedFeatureSet
 /// EDX of extended leaf 0x80000001 (AMD's extended feature bits, on Intel a few of them).
@@ -169,6 +171,7 @@ std::int32_t CPU_BrandID();
 /// 16-19, stepping bits 0-3. Each field is returned raw: the extended fields are not added to
 /// the base ones (0x00B00F21 is family 15 with extended family 11, where Linux shows 26). A
 /// signature of 0 gives 0 (false) for each.
+///@{
 std::int32_t CPU_Type();
 bool CPU_OverDrive();
 std::int32_t CPU_Family();
@@ -183,6 +186,7 @@ std::int32_t CPU_ExFamily(std::uint32_t Signature);
 std::int32_t CPU_Model(std::uint32_t Signature);
 std::int32_t CPU_ExModel(std::uint32_t Signature);
 std::int32_t CPU_Stepping(std::uint32_t Signature);
+///@}
 
 /// CPU_SerialNumber
 /// 24 upper-case hexadecimal digits: the signature (leaf 1's EAX), then EDX and ECX of

@@ -49,16 +49,20 @@ class TAssocArray : public TComponent {
   /// half its size when that is more, so that filling it stays fast, and a step beyond both
   /// the size and 65536 entries is cut to that, so that no setting claims memory up front.
   /// Values of 0 or less are stored as 1.
+  ///@{
   std::int32_t Granularity() const { return FGranularity; }
   void SetGranularity(std::int32_t Value);
+  ///@}
 
   /// IgnoreCase / SetIgnoreCase
   /// When true (the default), keys are compared with the letters A-Z lower-cased on both
   /// sides and Add stores its key lower-cased. Switching it does not change stored keys;
   /// entries whose keys become equal under the new rule stay, and lookups find the first of
   /// them.
+  ///@{
   bool IgnoreCase() const { return FIgnoreCase; }
   void SetIgnoreCase(bool Value);
+  ///@}
 
   /// DataID / SetDataID
   /// The identifier of the table in XML streams; the in-memory operations ignore it.
@@ -110,16 +114,20 @@ class TAssocArray : public TComponent {
   /// stores the key exactly as written (not lower-cased) and does nothing outside the
   /// range; it does not check that the new key is unique (a duplicate is found only after
   /// the earlier entry that holds it).
+  ///@{
   String GetKeys(std::int32_t ix) const;
   String Keys(std::int32_t ix) const { return GetKeys(ix); }
   void SetKeys(std::int32_t ix, StringView v);
+  ///@}
 
   /// GetValues / SetValues / Values
   /// The value of entry ix; a variant holding the empty text (varUString) outside the
   /// range. SetValues does nothing outside the range.
+  ///@{
   Variant GetValues(std::int32_t ix) const;
   Variant Values(std::int32_t ix) const { return GetValues(ix); }
   void SetValues(std::int32_t ix, const Variant& v);
+  ///@}
 
   /// AddXMLAttributes
   /// Adds every pair name="value" of an attribute text (the grammar of ScanForXMLAttrib) as

@@ -50,8 +50,10 @@ class TBitFld : public TComponent {
   /// The highest valid position. Values of 0 or less, and the current value, are ignored.
   /// Otherwise the storage is resized, keeping the bytes that remain and zero-filling new
   /// ones; an allocation failure raises "not enough memory on heap" and keeps the old field.
+  ///@{
   std::int32_t Size() const { return FSize; }
   void SetSize(std::int32_t Value);
+  ///@}
 
   /// Bit / GetBit / SetBit / ToggleBit
   /// The bit at position ix (0 .. Size); false and no effect outside that range.
@@ -62,8 +64,10 @@ class TBitFld : public TComponent {
 
   /// Clear: every storage byte to zero. Invert: complements bytes 0 .. Size div 8 (so bits
   /// above Size in the last of them flip too; the spare byte stays).
+  ///@{
   void Clear();
   void Invert();
+  ///@}
 
   /// CountTrueBits: the number of true positions in 0 .. Size. A field of the largest Size
   /// with every position true has 2^31 of them, one more than the result can hold: it gives
@@ -145,9 +149,11 @@ class TByteMatrix : public TComponent {
   void SetNrOfRows(std::int32_t Value);
 
   /// Byte / GetByte / SetByte: the byte at (col, row); 0 and no effect outside the matrix.
+  ///@{
   std::uint8_t Byte(std::int32_t col, std::int32_t row) const { return GetByte(col, row); }
   std::uint8_t GetByte(std::int32_t col, std::int32_t row) const;
   void SetByte(std::int32_t col, std::int32_t row, std::uint8_t Value);
+  ///@}
 
   /// Bit / GetBit / SetBit / ToggleBit: bit ixBit (0 .. 7) of the byte at (col, row); false
   /// and no effect outside the matrix or for ixBit outside 0 .. 7.
@@ -163,8 +169,10 @@ class TByteMatrix : public TComponent {
 
   /// MirrorColumns: column i swaps with column NrOfColumns + 1 - i; MirrorRows does the same
   /// for the rows. Both raise OnChange, even when nothing moves (a single column or row).
+  ///@{
   void MirrorColumns();
   void MirrorRows();
+  ///@}
 
   /// CombineWith
   /// Applies op to every byte, with second's byte at the same place as the argument. Does
@@ -175,8 +183,10 @@ class TByteMatrix : public TComponent {
   void Changed();
 
   /// OnChange / SetOnChange: the handler raised after each modification.
+  ///@{
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  ///@}
 
   /// Assign: from a TByteMatrix, its sizes, all bytes and its OnChange handler (without
   /// raising it); other sources go to the inherited Assign.

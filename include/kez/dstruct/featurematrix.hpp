@@ -60,12 +60,14 @@ enum TFeatPropItem : std::uint8_t {
 /// The words of the feature-matrix file: the block keywords (written after "#"), the kind
 /// names indexed by TFeatKind, and the property names indexed by TFeatPropItem. The reader
 /// compares all of them ignoring the case of A-Z.
+///@{
 inline constexpr TWordTable<3> FeatFileKeywords = {u"featdef", u"featvals", u"featend"};
 inline constexpr TWordTable<5> FeatKindNames = {u"fkUndefined", u"fkInteger", u"fkDouble",
                                                 u"fkString", u"fkTriState"};
 inline constexpr TWordTable<7> FeatPropNames = {u"fplFeatNum", u"fplFeatName", u"fplFeatKind",
                                                 u"fplComment", u"fplPresets",  u"fplSorted",
                                                 u"fplGUIElem"};
+///@}
 
 /// TFeatProps
 /// The description of one feature. FeatName and Comment are Windows-1252 texts of at most 20
@@ -104,12 +106,14 @@ class TFeatureMatrix : public TComponent {
   /// The number of features and of objects. Setting one keeps the other and works as
   /// Resize; a negative count is ignored, and a shape whose storage cannot be obtained
   /// raises "not enough memory on heap" with the matrix unchanged.
+  ///@{
   std::int32_t NFeatures() const { return FNFeats; }
   std::int32_t GetNFeats() const { return FNFeats; }
   void SetNFeats(std::int32_t n);
   std::int32_t NObjects() const { return FNObjs; }
   std::int32_t GetNObjs() const { return FNObjs; }
   void SetNObjs(std::int32_t n);
+  ///@}
 
   /// Resize
   /// Sets both counts. Descriptions and values of the features and objects present in both
@@ -129,8 +133,10 @@ class TFeatureMatrix : public TComponent {
   /// GetFeatProps / FeatProps
   /// A copy of the description of feature fix; outside 1 ... NFeatures a record as set by
   /// ClearFeatProps.
+  ///@{
   TFeatProps GetFeatProps(std::int32_t fix) const;
   TFeatProps FeatProps(std::int32_t fix) const { return GetFeatProps(fix); }
+  ///@}
 
   /// SetFeatProps
   /// Replaces the description of feature fix and fires OnChange; nothing outside
@@ -143,8 +149,10 @@ class TFeatureMatrix : public TComponent {
   /// The index of the first feature whose FeatName equals Name ignoring the case of A-Z;
   /// -1 if none. The String form compares the Windows-1252 image of Name (a Name with a
   /// character outside that code page matches nothing).
+  ///@{
   std::int32_t FindFeatName(std::string_view Name) const;
   std::int32_t FindFeatName(StringView Name) const;
+  ///@}
 
   /// FindFeatNum
   /// The index of the first feature whose FeatNum is Num; -1 if none.
@@ -156,17 +164,21 @@ class TFeatureMatrix : public TComponent {
   /// GetFeatValStr / FeatVal
   /// The stored text, whatever the kind. A feature of kind fkUndefined raises
   /// "feature <fix> is undefined".
+  ///@{
   String GetFeatValStr(std::int32_t fix, std::int32_t obj) const;
   String FeatVal(std::int32_t fix, std::int32_t obj) const { return GetFeatValStr(fix, obj); }
+  ///@}
 
   /// GetFeatValInt / FeatValAsInt
   /// The stored text as a 64-bit integer, whatever the kind. A text that is not an integer
   /// text (optional sign then digits, no blanks, "+" or "-" alone failing) or whose value
   /// lies outside 64 bits raises "feature is not an integer".
+  ///@{
   std::int64_t GetFeatValInt(std::int32_t fix, std::int32_t obj) const;
   std::int64_t FeatValAsInt(std::int32_t fix, std::int32_t obj) const {
     return GetFeatValInt(fix, obj);
   }
+  ///@}
 
   /// GetFeatValDouble / FeatValAsDouble
   /// The stored text as a double, whatever the kind. The text must start with a number
@@ -174,19 +186,23 @@ class TFeatureMatrix : public TComponent {
   /// "feature is not a floating point number"; it is then converted by StrToFloat, which
   /// raises EConvertError for a text that starts with a number but goes on with other
   /// characters ("1.5abc").
+  ///@{
   double GetFeatValDouble(std::int32_t fix, std::int32_t obj) const;
   double FeatValAsDouble(std::int32_t fix, std::int32_t obj) const {
     return GetFeatValDouble(fix, obj);
   }
+  ///@}
 
   /// GetFeatValTriState / FeatValAsTriState
   /// The stored text as a tri-state value, whatever the kind: "true" and "false" in any
   /// case of A-Z give tsTrue and tsFalse, the empty text tsUndefined; any other text raises
   /// "feature is not a tri-state value".
+  ///@{
   TTriState GetFeatValTriState(std::int32_t fix, std::int32_t obj) const;
   TTriState FeatValAsTriState(std::int32_t fix, std::int32_t obj) const {
     return GetFeatValTriState(fix, obj);
   }
+  ///@}
 
   // ---- Typed writing --------------------------------------------------------------------
   // Outside the matrix nothing happens and nothing is raised; a successful write fires
@@ -227,8 +243,10 @@ class TFeatureMatrix : public TComponent {
   bool Fill(std::int32_t fix, StringView FeatVal);
   /// Fill (integer): the feature must be of kind fkInteger, else
   /// "feature <fix> is not an integer number".
+  ///@{
   bool Fill(std::int32_t fix, std::int64_t FeatVal);
   bool Fill(std::int32_t fix, std::int32_t FeatVal) { return Fill(fix, std::int64_t{FeatVal}); }
+  ///@}
   /// Fill (double): kind fkDouble, else "feature <fix> is not floating point number"; NaN
   /// and infinities are refused as by SetFeatValDouble.
   bool Fill(std::int32_t fix, double FeatVal);
@@ -260,8 +278,10 @@ class TFeatureMatrix : public TComponent {
   /// ClearObject / ClearFeature
   /// Every value of object obj / of feature feat becomes the cleared value of its kind;
   /// fires OnChange. Nothing out of range.
+  ///@{
   void ClearObject(std::int32_t obj);
   void ClearFeature(std::int32_t feat);
+  ///@}
 
   /// CopyObject
   /// Copies all values of object Source to object Target; fires OnChange. Nothing when
@@ -334,9 +354,11 @@ class TFeatureMatrix : public TComponent {
 
   /// OnChange / SetOnChange, Changed
   /// The change event, called by Changed with this matrix as Sender.
+  ///@{
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
   void Changed();
+  ///@}
 
   /// Assign
   /// From a TFeatureMatrix: copies the counts, descriptions, values and the OnChange

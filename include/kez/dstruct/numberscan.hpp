@@ -40,8 +40,10 @@ struct TNumberScanResult {
 /// with no digits after it reads as ".0" ("5." is 5, "." is 0), and an "E" that has no
 /// exponent digits after it is ignored ("3E" and "3E+x" are 3). The value is the nearest
 /// double, clamped to +-1.7e308. Single-byte texts are read byte by byte.
+///@{
 TNumberScanResult ScanNumberText(std::string_view Text, bool AcceptComma = true);
 TNumberScanResult ScanNumberText(StringView Text, bool AcceptComma = true);
+///@}
 
 /// TryParseDecimal
 /// Reads a whole text as a decimal number: an optional sign, digits with an optional "."
@@ -60,8 +62,10 @@ bool TryParseDecimal(StringView Text, double& Value);
 /// Reads a decimal integer from the start of Text: leading blanks are skipped, one "-" or
 /// "+" is taken, then digits are accumulated up to the first other character, wrapping
 /// around in 32 bits as a 32-bit integer register would. A text without digits gives 0.
+///@{
 std::int32_t ScanIntegerText(std::string_view Text);
 std::int32_t ScanIntegerText(StringView Text);
+///@}
 
 /// ScanIntegerAt
 /// The same scan from position Pos (0-based) of Text, for reading several numbers in a row:
@@ -74,7 +78,9 @@ std::int32_t ScanIntegerText(StringView Text);
 ///   ScanIntegerAt(u"3 12 x", pos, v);   // v == 3, pos == 1
 ///   ScanIntegerAt(u"3 12 x", pos, v);   // v == 12, pos == 4
 /// @endcode
+///@{
 bool ScanIntegerAt(StringView Text, std::size_t& Pos, std::int32_t& Value);
 bool ScanIntegerAt(std::string_view Text, std::size_t& Pos, std::int32_t& Value);
+///@}
 
 }  // namespace kez

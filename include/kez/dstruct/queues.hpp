@@ -58,8 +58,10 @@ class TFifo : public TComponent {
   /// value are ignored. A new length keeps the waiting bytes in order; when the new ring holds
   /// fewer than are waiting, the oldest are dropped, as ForceByte would drop them. An
   /// allocation failure raises "FIFO structure too large" and keeps the old ring.
+  ///@{
   std::int32_t Size() const { return FLength; }
   void SetSize(std::int32_t Value);
+  ///@}
 
   /// PutByte: appends b and returns true; false, changing nothing, when full.
   bool PutByte(std::uint8_t b);
@@ -114,8 +116,10 @@ class TStringAccu : public TComponent {
   void Add(const String& s);
 
   /// Elem / GetString: the ix-th distinct string (1-based); empty for ix outside 1 .. Size.
+  ///@{
   String Elem(std::int32_t ix) const { return GetString(ix); }
   String GetString(std::int32_t ix) const;
+  ///@}
 
   /// Count / GetCount: how often the ix-th string was added; 0 for ix outside 1 .. Size.
   std::int32_t Count(std::int32_t ix) const { return GetCount(ix); }
@@ -164,8 +168,10 @@ class TRLEncoder : public TComponent {
   /// Waiting bytes and the run and decoder state are kept, so the length may change
   /// mid-stream; the next block has the new length. Setting it allocates nothing: the
   /// buffer grows as bytes wait, so any length up to the largest int32 may be set.
+  ///@{
   std::int32_t BufLeng() const { return FBufLeng; }
   void SetBufLeng(std::int32_t Value);
+  ///@}
 
   /// WaitingBytes: the number of encoded or decoded bytes not yet handed out.
   std::int64_t WaitingBytes() const { return static_cast<std::int64_t>(FBufPoi); }

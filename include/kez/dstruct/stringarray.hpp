@@ -60,8 +60,10 @@ class TStringArray : public TComponent {
   /// GetString / Elem
   /// The text of cell (c, r); empty for an empty cell and outside columns 0 ... NrOfColumns
   /// or rows 1 ... NrOfRows.
+  ///@{
   ShortString GetString(std::int32_t c, std::int32_t r) const;
   ShortString Elem(std::int32_t c, std::int32_t r) const { return GetString(c, r); }
+  ///@}
 
   /// SetString
   /// Stores s (cut to 255 bytes) in cell (c, r) and fires OnChange; out of range it does
@@ -78,8 +80,10 @@ class TStringArray : public TComponent {
   /// with an optional point, optional exponent; no "INF"/"NAN") raises EKEZDStructError
   /// "Class TStringArray: invalid numeric string: [c,r]: <text as stored>". A number beyond
   /// the double range ("1e400") is read, as an infinity of its sign.
+  ///@{
   double GetAsNumber(std::int32_t c, std::int32_t r) const;
   double AsNumber(std::int32_t c, std::int32_t r) const { return GetAsNumber(c, r); }
+  ///@}
 
   /// GetAsInteger / AsInteger
   /// As GetAsNumber (so "2.5", "1e3" and "1e400" are accepted), then clamped to
@@ -101,8 +105,10 @@ class TStringArray : public TComponent {
   /// True when every cell of column ACol (rows 1 ... NrOfRows), or of row ARow (data columns
   /// 1 ... NrOfColumns; column 0 is not looked at), is empty or blanks only. Other white
   /// space counts as content. Out-of-range columns and rows are empty.
+  ///@{
   bool ColumnEmpty(std::int32_t ACol) const;
   bool RowEmpty(std::int32_t ARow) const;
+  ///@}
 
   // ---- Attributes -----------------------------------------------------------------------
 
@@ -140,8 +146,10 @@ class TStringArray : public TComponent {
 
   /// SetNrCols / SetNrRows
   /// Resize with the other dimension unchanged (the result is dropped).
+  ///@{
   void SetNrCols(std::int32_t Value);
   void SetNrRows(std::int32_t Value);
+  ///@}
 
   /// SetAllocRowsBy
   /// The allocation unit: the rows the table counts as allocated are NrOfRows rounded up to
@@ -207,12 +215,14 @@ class TStringArray : public TComponent {
   /// otherwise both are clamped to that range. Rows: both -1 means all rows, otherwise both
   /// are clamped to 1 ... NrOfRows (a single -1 becomes 1). Bounds may come in either
   /// order. On a match sets Col and row and returns true; otherwise leaves them alone.
+  ///@{
   bool FindCell(StringView FindStr, bool MatchCase, std::int32_t ColLow, std::int32_t ColHigh,
                 std::int32_t RowLow, std::int32_t RowHigh, std::int32_t& Col,
                 std::int32_t& row) const;
   bool FindCellExact(StringView FindStr, bool MatchCase, std::int32_t ColLow, std::int32_t ColHigh,
                      std::int32_t RowLow, std::int32_t RowHigh, std::int32_t& Col,
                      std::int32_t& row) const;
+  ///@}
 
   /// FindCellInSortedColumn
   /// Binary search for a cell equal to FindStr in column ColIx (clamped to 0 ...

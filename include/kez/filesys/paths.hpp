@@ -87,8 +87,10 @@ String EnsureDefaultFileExt(StringView FileName, StringView DefaultExt);
 /// GetSystemDir / GetWindowsDir
 /// The folders that play these roles on Linux, without a trailing separator: "/usr/lib"
 /// (the system's shared libraries) and "/usr" (the system's own installation).
+///@{
 String GetSystemDir();
 String GetWindowsDir();
+///@}
 
 /// GetTempDir
 /// The folder for temporary files with a trailing "/": TMPDIR when it is set and not

@@ -39,8 +39,10 @@ class THtmlProducer : public TComponent {
   ~THtmlProducer() override;
 
   /// Template / SetTemplate
+  ///@{
   const String& Template() const { return FTemplate; }
   void SetTemplate(StringView Value);
+  ///@}
 
   /// OnHTMLTag / SetOnHTMLTag
   /// Without a handler Convert returns the template unchanged.

@@ -172,9 +172,11 @@ class TCustomTextLabel : public TPersistent {
   /// The label's own font. SetTxtLblFont copies the attributes of Value into it (TFont's
   /// Assign); the label keeps its object and the caller keeps Value. Changes made through
   /// Font() directly do not notify.
+  ///@{
   TFont& Font() { return *FFont; }
   const TFont& Font() const { return *FFont; }
   void SetTxtLblFont(const TFont& Value);
+  ///@}
 
   /// SetTxtLblCaption: stores Value with every control character (code below 32) but the
   /// line feed replaced by a blank.

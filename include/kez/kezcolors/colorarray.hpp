@@ -64,8 +64,10 @@ extern const std::array<TColor, 145> X11Colors;
 /// AllKEZColorNames / AllKEZColors
 /// The 466 named colours, rows 1-466: the 16 web colours and three standard ones, then the
 /// colours of the X Window System database in alphabetical order of their names.
+///@{
 extern const RangeArray<StringView, 1, 466> AllKEZColorNames;
 extern const RangeArray<TColor, 1, 466> AllKEZColors;
+///@}
 
 /// ObtainColorName
 /// The name of the first named colour equal to c in all 32 bits, or ColorToHexStr(c).
@@ -82,8 +84,10 @@ class TColorArray : public TComponent {
 
   /// Size / SetSize
   /// The number of entries. SetSize ignores values of 0 or less and the current size.
+  ///@{
   std::int32_t Size() const { return FNColors; }
   void SetSize(std::int32_t Value);
+  ///@}
 
   /// Resize
   /// true without change for the current size, false for n < 1; otherwise resizes (kept
@@ -108,10 +112,12 @@ class TColorArray : public TComponent {
   /// the last entry is the last colour. With DiscreteLevels > 0 the array is cut into that
   /// many bands of one colour each. One colour fills every entry with it; no colour changes
   /// nothing.
+  ///@{
   void FillByInterpolation(std::int32_t DiscreteLevels, std::span<const TColor> Colors);
   void FillByInterpolation(std::int32_t DiscreteLevels, std::initializer_list<TColor> Colors) {
     FillByInterpolation(DiscreteLevels, std::span<const TColor>(Colors.begin(), Colors.size()));
   }
+  ///@}
 
   /// MirrorColors: reverses the order. InvertColors: InvertColor of every entry.
   void MirrorColors();
@@ -144,8 +150,10 @@ class TColorArray : public TComponent {
   /// WriteToOpenTextFile / StoreOnFile
   /// Write entries FirstElem..LastElem (exchanged if reversed, clamped to 1..Size); false when
   /// a write fails (the error is swallowed). StoreOnFile creates or overwrites the file.
+  ///@{
   bool WriteToOpenTextFile(TextFile& f, std::int32_t FirstElem, std::int32_t LastElem);
   bool StoreOnFile(std::int32_t FirstElem, std::int32_t LastElem, StringView FileName);
+  ///@}
 
   /// ReadFromOpenTextFile / LoadFromFile
   /// Read a range written as above. With AdjustSize the array is first resized to LastElem
@@ -157,8 +165,10 @@ class TColorArray : public TComponent {
   /// more entry lines than the rest of the file could hold (one byte each at least), or for a
   /// size beyond both the current size and the rest of the file's length, gives false before
   /// anything is resized. OnChange is raised once more at the end.
+  ///@{
   bool ReadFromOpenTextFile(TextFile& f, bool AdjustSize);
   bool LoadFromFile(StringView FileName, bool AdjustSize);
+  ///@}
 
   /// OnChange / SetOnChange
   const TNotifyEvent& OnChange() const { return FOnChange; }

@@ -84,9 +84,11 @@ class TSaveDialog : public TCommonDialog {
 
   /// Filters / AddFilter / ClearFilters
   /// The file types in the order shown.
+  ///@{
   const std::vector<TFileFilter>& Filters() const { return FFilters; }
   void AddFilter(String DisplayName, String Mask);
   void ClearFilters() { FFilters.clear(); }
+  ///@}
 
   /// Title / InitialDir / FileName
   const String& Title() const { return FTitle; }
@@ -111,8 +113,10 @@ class TSaveDialog : public TCommonDialog {
   /// TypedFileName / SetTypedFileName
   /// The text of the name box while the dialog is shown; empty otherwise. Execute starts it
   /// as FileName.
+  ///@{
   const String& TypedFileName() const { return FTypedFileName; }
   void SetTypedFileName(String Value) { FTypedFileName = std::move(Value); }
+  ///@}
 
   /// SelectFileType
   /// For backends: the user selected file type Index (1-based). Sets FilterIndex and raises

@@ -80,9 +80,11 @@ bool MatchesMask(StringView Name, StringView Mask);
 /// Results: 0 for an entry, feFileNotFound when nothing matches, fePathNotFound when the
 /// directory cannot be read, feNoMoreFiles at the end. FindClose releases the search; it is
 /// also released when the record is destroyed or reused.
+///@{
 int FindFirst(StringView Path, std::int32_t Attr, TSearchRec& F);
 int FindNext(TSearchRec& F);
 void FindClose(TSearchRec& F);
+///@}
 
 /// FileGetAttr
 /// The attributes of a file or directory (of a symbolic link itself, not its target), or -1
@@ -98,8 +100,10 @@ int FileSetAttr(StringView FileName, std::int32_t Attr);
 /// FileGetModTime / FileSetModTime
 /// The modification time of an entry (not following a symbolic link); false when it does
 /// not exist or cannot be changed.
+///@{
 bool FileGetModTime(StringView FileName, std::timespec& Time);
 bool FileSetModTime(StringView FileName, const std::timespec& Time);
+///@}
 
 /// FileExists / DirectoryExists
 /// Whether an entry that is not a directory / a directory (a link to one included) exists.
@@ -111,10 +115,12 @@ bool DirectoryExists(StringView FileName);
 /// protects it as it does elsewhere), remove an empty directory, create
 /// one directory, create a directory with every missing parent. Results tell success;
 /// ForceDirectories is true when the directory exists afterwards.
+///@{
 bool DeleteFile(StringView FileName);
 bool RemoveDir(StringView DirName);
 bool CreateDir(StringView DirName);
 bool ForceDirectories(StringView DirName);
+///@}
 
 /// ExpandFileName
 /// A relative name (no drive, no leading separator) put after the current directory;
@@ -156,8 +162,10 @@ bool MoveFileToTrash(StringView FileName);
 /// the desktop assigns to a file name by its name alone, or empty when it knows none.
 /// DesktopOpenCommand gives the command line of the default application for a MIME type,
 /// or empty when none is set. Neither changes anything.
+///@{
 String DesktopContentType(StringView FileName);
 String DesktopOpenCommand(StringView MimeType);
+///@}
 
 /// RaiseIOErrorFromErrno
 /// Raises EInOutError for a failed system call on a file, with the runtime's error code

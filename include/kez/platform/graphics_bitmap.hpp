@@ -45,8 +45,10 @@ class TBitmap : public TPersistent {
   void SetSize(std::int32_t AWidth, std::int32_t AHeight);
 
   /// Canvas: the bitmap's own canvas (96 pixels per inch, like the screen).
+  ///@{
   TCanvas& Canvas();
   const TCanvas& Canvas() const;
+  ///@}
 
   /// ScanLine: the pixels of row Y as 0x00RRGGBB values, Width() of them; null for a row
   /// outside the bitmap.

@@ -57,8 +57,10 @@ class TCanvas : public TPersistent {
   const TFont& Font() const { return FFont; }
 
   /// PenPos / SetPenPos: where the next LineTo starts (MoveTo sets it too).
+  ///@{
   TPoint PenPos() const { return FPenPos; }
   void SetPenPos(TPoint Value) { MoveTo(Value.X, Value.Y); }
+  ///@}
 
   /// ClipRect
   /// The drawable area, (0, 0, width, height); empty while the canvas has no pixels (a
@@ -68,8 +70,10 @@ class TCanvas : public TPersistent {
   /// Pixels / SetPixels
   /// One pixel's colour (high byte 0), or 0x1FFFFFFF outside the canvas; setting a pixel
   /// outside does nothing.
+  ///@{
   TColor Pixels(std::int32_t X, std::int32_t Y) const;
   void SetPixels(std::int32_t X, std::int32_t Y, TColor Color);
+  ///@}
 
   void MoveTo(std::int32_t X, std::int32_t Y);
   /// LineTo draws with the pen and moves the pen position to (X, Y). The dash pattern of a
@@ -82,10 +86,12 @@ class TCanvas : public TPersistent {
   void Rectangle(const TRect& R) { Rectangle(R.Left, R.Top, R.Right, R.Bottom); }
   void Ellipse(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t Y2);
   /// Polygon: fewer than two points draw nothing. The pen position is not moved.
+  ///@{
   void Polygon(std::span<const TPoint> Points);
   void Polygon(std::initializer_list<TPoint> Points) {
     Polygon(std::span<const TPoint>(Points.begin(), Points.size()));
   }
+  ///@}
   /// FillRect fills R (right and bottom edge left out) with the brush, without outline.
   void FillRect(const TRect& R);
 
@@ -99,8 +105,10 @@ class TCanvas : public TPersistent {
   /// The advance of Text and the height of its cell (ascent plus descent of the face) in
   /// this canvas's pixels, from the same face TextOut draws with; an empty text is 0 wide and
   /// one cell high.
+  ///@{
   std::int32_t TextWidth(StringView Text) const;
   std::int32_t TextHeight(StringView Text) const;
+  ///@}
 
   /// Draw
   /// Copies the pixels of Source with its top-left corner at (X, Y), clipped to the canvas.

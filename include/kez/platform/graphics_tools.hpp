@@ -104,8 +104,10 @@ class TFont : public TGraphicsObject {
 
   /// PixelsPerInch / SetPixelsPerInch
   /// The resolution Size is measured at; values below 1 are ignored.
+  ///@{
   std::int32_t PixelsPerInch() const { return FPixelsPerInch; }
   void SetPixelsPerInch(std::int32_t Value);
+  ///@}
 
   /// Assign
   /// Copies name, styles, colour and Height of another font. When the two resolutions

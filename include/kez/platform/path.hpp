@@ -40,17 +40,21 @@ namespace kez {
 /// StringToNative writes the other unpaired surrogates as U+FFFD; IsNativeText tells
 /// whether a text maps back exactly, which a text holding such a surrogate, an escape
 /// below U+DC80, or escapes that together spell valid UTF-8 does not.
+///@{
 String NativeToString(std::string_view Bytes);
 std::string StringToNative(StringView Text);
 bool IsNativeText(StringView Text);
+///@}
 
 /// The prefix of the verbatim form.
 inline constexpr StringView kVerbatimPrefix = u"\\\\?\\";
 
 /// IsVerbatimFileName / VerbatimFileName
 /// Whether a name is in the verbatim form; the verbatim name of a Linux path.
+///@{
 bool IsVerbatimFileName(StringView FileName);
 String VerbatimFileName(std::string_view NativePath);
+///@}
 
 /// TFileNameFault / FileNameFault
 /// Why no file can have a name: a NUL character in it (which the operating system would
@@ -88,8 +92,10 @@ std::string NativeFileNameAsSpelt(StringView FileName);
 /// SetDriveRoot / DriveRoot
 /// Map a drive letter (A-Z, either case) to a directory; an empty root removes the mapping.
 /// DriveRoot gives the mapping, empty when the letter is not mapped.
+///@{
 void SetDriveRoot(char16_t Letter, std::string Root);
 std::string DriveRoot(char16_t Letter);
+///@}
 
 /// LogicalDrivesMask
 /// Bit n set when drive letter 'A' + n is mapped.

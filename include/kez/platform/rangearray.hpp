@@ -26,8 +26,10 @@ struct RangeArray {
   /// operator[]
   /// The element at index i, First <= i <= Last. Outside that range the behaviour is that
   /// of std::array's operator[] (checked in debug builds by the standard library).
+  ///@{
   constexpr const T& operator[](long i) const { return Items[static_cast<std::size_t>(i - First)]; }
   constexpr T& operator[](long i) { return Items[static_cast<std::size_t>(i - First)]; }
+  ///@}
 
   constexpr std::size_t size() const { return kCount; }
   constexpr auto begin() const { return Items.begin(); }

@@ -44,8 +44,10 @@ class TStream : public TObject {
   /// ReadBuffer / WriteBuffer
   /// Move exactly Count bytes or raise EReadError ("Stream read error") / EWriteError
   /// ("Stream write error"). A Count of 0 or less does nothing.
+  ///@{
   void ReadBuffer(void* Buffer, std::int64_t Count);
   void WriteBuffer(const void* Buffer, std::int64_t Count);
+  ///@}
 
   std::int64_t Position() { return Seek(0, soCurrent); }
   void SetPosition(std::int64_t Pos) { Seek(Pos, soBeginning); }
@@ -54,8 +56,10 @@ class TStream : public TObject {
   /// The length in bytes. SetSize truncates or extends (with zero bytes); the position
   /// stays where it was unless it lay past the new end, then it moves to the end. A negative
   /// size raises EStreamError; streams that cannot change their size raise it too.
+  ///@{
   virtual std::int64_t Size();
   virtual void SetSize(std::int64_t NewSize);
+  ///@}
 
   /// Flush
   /// Hands bytes the stream still holds back (a file stream's write buffer) to their
@@ -84,8 +88,10 @@ class TMemoryStream : public TStream {
 
   /// Memory
   /// The stream's bytes (Size() of them); valid until the next write or resize.
+  ///@{
   std::uint8_t* Memory() { return FData.data(); }
   const std::uint8_t* Memory() const { return FData.data(); }
+  ///@}
 
   /// Clear
   /// Empties the stream and sets the position to 0.
@@ -95,10 +101,12 @@ class TMemoryStream : public TStream {
   /// Replace the contents with the whole of another stream or file (position 0 after), or
   /// write the whole contents out. File errors raise EFOpenError / EFCreateError; a file
   /// that cannot take the bytes (disk full) raises EWriteError from SaveToFile.
+  ///@{
   void LoadFromStream(TStream& Source);
   void SaveToStream(TStream& Dest);
   void LoadFromFile(StringView FileName);
   void SaveToFile(StringView FileName);
+  ///@}
 
  protected:
   std::vector<std::uint8_t> FData;

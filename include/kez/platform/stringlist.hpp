@@ -41,15 +41,19 @@ class TStrings : public TPersistent {
 
   /// Text / SetText
   /// All entries, each followed by CR LF; SetText splits at CR LF, LF or CR.
+  ///@{
   String Text() const;
   void SetText(StringView Value);
+  ///@}
 
   /// LoadFromFile / SaveToFile
   /// Read or write the entries as lines of a text file (raising EInOutError on failure).
   /// SaveToFile writes Windows-1252, or UTF-8 with its byte-order mark when an entry holds
   /// a character Windows-1252 lacks; LoadFromFile reads both.
+  ///@{
   void LoadFromFile(StringView FileName);
   void SaveToFile(StringView FileName) const;
+  ///@}
 
   /// Assign copies the entries of another TStrings.
   void Assign(TPersistent* Source) override;

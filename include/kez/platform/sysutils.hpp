@@ -24,8 +24,10 @@ String IntToStr(std::int64_t Value);
 /// The integer of a decimal text, or of a hexadecimal one written "$1F" or "0x1F". Blanks
 /// around the number are allowed. Anything else, or a value outside the type, raises
 /// EConvertError "'<text>' is not a valid integer value".
+///@{
 std::int32_t StrToInt(StringView Text);
 std::int64_t StrToInt64(StringView Text);
+///@}
 
 /// TryStrToInt / TryStrToInt64 / StrToIntDef
 /// As StrToInt, reporting failure through the result instead of raising.
@@ -38,9 +40,11 @@ std::int32_t StrToIntDef(StringView Text, std::int32_t Default);
 /// "." fraction, an optional exponent ("E" or "e", optional sign, digits); "INF", "NAN" in
 /// any case are accepted too. The nearest double is returned. Anything else raises
 /// EConvertError "'<text>' is not a valid floating point value" (or gives false).
+///@{
 double StrToFloat(StringView Text);
 bool TryStrToFloat(StringView Text, double& Value);
 bool TryStrToFloat(StringView Text, Extended& Value);
+///@}
 
 /// FloatToStr
 /// The general form with 15 significant digits, rounded to nearest: fixed notation when the

@@ -81,8 +81,10 @@ String FormatData(double Value, std::int32_t Width, std::int32_t Decimals);
 ///   SigDigStr(123.456, 8, 4)         // u"   123.5"
 ///   SigDigStr(0.00012345, 8, 3)      // u" 1.23E-04"
 /// @endcode
+///@{
 String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits);
 String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits, bool Strip);
+///@}
 
 /// AutoFormatData
 /// A compact text without blanks with Precision (clamped to 2..16) significant digits:
@@ -93,8 +95,10 @@ String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits, bool Str
 ///   AutoFormatData(123.456, 4)   // u"123.5"
 ///   AutoFormatData(0.05, 4)      // u"5.000E-02"
 /// @endcode
+///@{
 String AutoFormatData(double Value, std::int32_t Precision);
 String AutoFormatData(double Value, std::int32_t Precision, bool Comma);
+///@}
 
 /// BoolToStr
 /// The word of a flag in one of eight pairs chosen by Mode: 0 "TRUE"/"FALSE", 1 "T"/"F",
@@ -125,12 +129,14 @@ String BinString(bool Flag, StringView Text1, StringView Text2);
 /// @code
 ///   StringIx(u"Beta", false, {u"alpha", u"beta"})   // 2
 /// @endcode
+///@{
 std::int32_t StringIx(StringView Text, std::span<const String> List);
 std::int32_t StringIx(StringView Text, std::span<const StringView> List);
 std::int32_t StringIx(StringView Text, std::initializer_list<StringView> List);
 std::int32_t StringIx(StringView Text, bool CaseSensitive, std::span<const String> List);
 std::int32_t StringIx(StringView Text, bool CaseSensitive, std::span<const StringView> List);
 std::int32_t StringIx(StringView Text, bool CaseSensitive, std::initializer_list<StringView> List);
+///@}
 
 /// CreateParList
 /// A list text "[a,b,c]" of the values, integers in plain decimal, reals by
@@ -138,6 +144,7 @@ std::int32_t StringIx(StringView Text, bool CaseSensitive, std::initializer_list
 /// with MaxCount, a MaxCount above 0 and below the number of values writes only the first
 /// MaxCount of them followed by "..." ("[1,2,...]"). With Comma set one "," follows the
 /// "]". An empty list gives "[]".
+///@{
 String CreateParList(const std::vector<std::int32_t>& Values, bool Comma, std::int32_t MaxCount);
 String CreateParList(std::span<const std::int32_t> Values, bool Comma);
 String CreateParList(std::initializer_list<std::int32_t> Values, bool Comma);
@@ -145,6 +152,7 @@ String CreateParList(const std::vector<double>& Values, bool Comma, std::int32_t
                      std::int32_t Precision);
 String CreateParList(std::span<const double> Values, bool Comma);
 String CreateParList(std::initializer_list<double> Values, bool Comma);
+///@}
 
 /// NumberedPos
 /// The 1-based position in Text of the N-th occurrence of SubStr, searching from Start (a

@@ -121,16 +121,20 @@ class TGrep : public TComponent {
   /// is set and the compilation fails, raises EKEZStringlError with the component message
   /// "error in regular expression - " followed by the error's text. The tokens and LastError
   /// then keep the state of the failed compilation (the tokens read before the error).
+  ///@{
   const String& RegExp() const { return FRegExpStr; }
   void SetRegExp(StringView Value);
+  ///@}
 
   /// IgnoreCase / SetIgnoreCase
   /// Case-insensitive matching of the letters A-Z: pattern and input are lower-cased (ASCII
   /// letters) before use. Writing it recompiles the pattern; an error is only recorded in
   /// LastError, never raised here. Character codes (`"\#41"`) are decoded after the
   /// lower-casing, so `"\#41"` stays an upper-case "A" and never matches with IgnoreCase.
+  ///@{
   bool IgnoreCase() const { return FIgnoreCase; }
   void SetIgnoreCase(bool Value);
+  ///@}
 
   /// SearchStartPos / SetSearchStartPos
   /// The 1-based input position where MatchString starts looking. Values below 1 search
@@ -140,8 +144,10 @@ class TGrep : public TComponent {
 
   /// StopOnError / SetStopOnError
   /// Whether writing RegExp raises on a compilation error.
+  ///@{
   bool StopOnError() const { return FStopOnError; }
   void SetStopOnError(bool Value) { FStopOnError = Value; }
+  ///@}
 
   /// RegExpToken / GetRegExpToken
   /// A copy of token regix, regix limited to NrOfRegExpTokens at the top and to 1 at the
@@ -153,10 +159,12 @@ class TGrep : public TComponent {
   /// Position of the first and of the last character of the last match (an empty match
   /// ends one before it starts); the number of tokens in use (0 to 64); the error code of
   /// the last compilation.
+  ///@{
   std::int32_t MatchStartPos() const { return FMatchStartPos; }
   std::int32_t MatchEndPos() const { return FMatchEndPos; }
   std::int32_t NrOfRegExpTokens() const { return FLengRegExp; }
   int LastError() const { return FError; }
+  ///@}
 
   /// CompileRegExp
   /// Compiles Text into the tokens and returns the error code (0 when it compiled), also

@@ -36,9 +36,11 @@ namespace kez {
 /// and "b": counting the run of escapes (rather than looking at one character) lets a field
 /// end with the escape character. With an empty Delimiter the escapes only undergo the
 /// first pass. Work is linear in the text.
+///@{
 std::int32_t Tokenize(StringView Text, StringView Delimiter, std::vector<String>& Tokens);
 std::int32_t Tokenize(StringView Text, StringView Delimiter, char16_t Escape,
                       std::vector<String>& Tokens);
+///@}
 
 /// ExtractSubString
 /// The field with 0-based index N of Text cut at Delimiter: field 0 is before the first
@@ -53,9 +55,11 @@ String ExtractSubString(StringView Text, std::int32_t N, StringView Delimiter);
 /// single character at Pos when it is a separator itself. Empty for a Pos outside the
 /// text. The second form also gives the first and last position of the result (both Pos
 /// for a separator, both 0 for a Pos outside the text).
+///@{
 String ExtractWordFromString(StringView Text, std::int32_t Pos);
 String ExtractWordFromString(StringView Text, std::int32_t Pos, std::int32_t& First,
                              std::int32_t& Last);
+///@}
 
 /// ReadLnString
 /// The next line of Text from Pos on; Pos moves behind the line end. Characters below code
@@ -76,8 +80,10 @@ String ProcessHexChars(StringView Text);
 /// FindFirstNonBlank / FindFirstDigit
 /// The position of the first character that is not a blank (code 32), or that is "0".."9";
 /// 0 if there is none.
+///@{
 std::int32_t FindFirstNonBlank(StringView Text);
 std::int32_t FindFirstDigit(StringView Text);
+///@}
 
 /// TQuotedStrState
 /// The states of ParseQuotedName: before the name (vsStart), inside quotes (vs1stQuote),
