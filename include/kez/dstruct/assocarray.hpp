@@ -66,8 +66,10 @@ class TAssocArray : public TComponent {
 
   /// DataID / SetDataID
   /// The identifier of the table in XML streams; the in-memory operations ignore it.
+  ///@{
   const String& DataID() const { return FDataID; }
   void SetDataID(String Value) { FDataID = std::move(Value); }
+  ///@}
 
   /// Add
   /// Stores Value under Key (lower-cased first when IgnoreCase). An existing entry with an

@@ -57,10 +57,12 @@ class TBitFld : public TComponent {
 
   /// Bit / GetBit / SetBit / ToggleBit
   /// The bit at position ix (0 .. Size); false and no effect outside that range.
+  ///@{
   bool Bit(std::int32_t ix) const { return GetBit(ix); }
   bool GetBit(std::int32_t ix) const;
   void SetBit(std::int32_t ix, bool Value);
   void ToggleBit(std::int32_t ix);
+  ///@}
 
   /// Clear: every storage byte to zero. Invert: complements bytes 0 .. Size div 8 (so bits
   /// above Size in the last of them flip too; the spare byte stays).
@@ -157,12 +159,14 @@ class TByteMatrix : public TComponent {
 
   /// Bit / GetBit / SetBit / ToggleBit: bit ixBit (0 .. 7) of the byte at (col, row); false
   /// and no effect outside the matrix or for ixBit outside 0 .. 7.
+  ///@{
   bool Bit(std::int32_t col, std::int32_t row, std::int32_t ixBit) const {
     return GetBit(col, row, ixBit);
   }
   bool GetBit(std::int32_t col, std::int32_t row, std::int32_t ixBit) const;
   void SetBit(std::int32_t col, std::int32_t row, std::int32_t ixBit, bool Value);
   void ToggleBit(std::int32_t col, std::int32_t row, std::int32_t ixBit);
+  ///@}
 
   /// Fill: every byte := Value, then OnChange.
   void Fill(std::uint8_t Value);

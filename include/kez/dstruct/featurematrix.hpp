@@ -74,13 +74,13 @@ inline constexpr TWordTable<7> FeatPropNames = {u"fplFeatNum", u"fplFeatName", u
 /// and 60 bytes (the matrix cuts longer ones when it stores them); GUIElem is the client's
 /// editing element, never saved nor interpreted.
 struct TFeatProps {
-  std::int32_t FeatNum = 0;
-  ShortString FeatName;
-  TFeatKind FeatKind = fkUndefined;
-  ShortString Comment;
-  String PresetValues;
-  bool Sorted = false;
-  void* GUIElem = nullptr;
+  std::int32_t FeatNum = 0;  ///< The feature's number as the file writes it.
+  ShortString FeatName;  ///< The feature's name (at most 20 bytes).
+  TFeatKind FeatKind = fkUndefined;  ///< The kind of the feature's values.
+  ShortString Comment;  ///< A remark on the feature (at most 60 bytes).
+  String PresetValues;  ///< The values offered for the feature, as one text.
+  bool Sorted = false;  ///< Whether the offered values are kept sorted.
+  void* GUIElem = nullptr;  ///< The client's editing element (never saved).
 };
 
 /// ClearFeatProps
@@ -94,7 +94,7 @@ class TFeatureMatrix : public TComponent {
  public:
   /// The longest FeatName and Comment a description holds.
   static constexpr std::size_t kMaxFeatNameLength = 20;
-  static constexpr std::size_t kMaxCommentLength = 60;
+  static constexpr std::size_t kMaxCommentLength = 60;  ///< The longest Comment, in bytes.
 
   /// Create: no features, no objects, no handler.
   explicit TFeatureMatrix(TComponent* AOwner);

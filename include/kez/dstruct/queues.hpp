@@ -122,8 +122,10 @@ class TStringAccu : public TComponent {
   ///@}
 
   /// Count / GetCount: how often the ix-th string was added; 0 for ix outside 1 .. Size.
+  ///@{
   std::int32_t Count(std::int32_t ix) const { return GetCount(ix); }
   std::int32_t GetCount(std::int32_t ix) const;
+  ///@}
 
   /// Clear: forgets every string.
   void Clear();

@@ -88,8 +88,10 @@ class TStringArray : public TComponent {
   /// GetAsInteger / AsInteger
   /// As GetAsNumber (so "2.5", "1e3" and "1e400" are accepted), then clamped to
   /// -2147483647 ... 2147483647 and rounded to the nearest integer, halves to even.
+  ///@{
   std::int32_t GetAsInteger(std::int32_t c, std::int32_t r) const;
   std::int32_t AsInteger(std::int32_t c, std::int32_t r) const { return GetAsInteger(c, r); }
+  ///@}
 
   /// Fill
   /// Stores s in every cell (columns 0 ... NrOfColumns, each over rows 1 ... NrOfRows), one

@@ -46,8 +46,10 @@ class THtmlProducer : public TComponent {
 
   /// OnHTMLTag / SetOnHTMLTag
   /// Without a handler Convert returns the template unchanged.
+  ///@{
   const TOnHTMLTagEvent& OnHTMLTag() const { return FOnHTMLTag; }
   void SetOnHTMLTag(TOnHTMLTagEvent Handler) { FOnHTMLTag = std::move(Handler); }
+  ///@}
 
   /// ReadTemplateFromFile
   /// The template becomes the file's lines as the text-file layer reads them (lines end at

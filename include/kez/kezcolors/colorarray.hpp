@@ -120,8 +120,10 @@ class TColorArray : public TComponent {
   ///@}
 
   /// MirrorColors: reverses the order. InvertColors: InvertColor of every entry.
+  ///@{
   void MirrorColors();
   void InvertColors();
+  ///@}
 
   /// ColorToIndex
   /// The index of the entry nearest to c (RGBColorDistance), its distance in Distance. Only a
@@ -171,8 +173,10 @@ class TColorArray : public TComponent {
   ///@}
 
   /// OnChange / SetOnChange
+  ///@{
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  ///@}
 
   /// Changed
   /// Raises OnChange (if a handler is set); callers use it to announce a batch of changes.

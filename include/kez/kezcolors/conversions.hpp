@@ -103,8 +103,10 @@ void CMYtoRGB(double c, double m, double y, std::uint8_t& r, std::uint8_t& g, st
 /// CMYtoCMYK / CMYKtoCMY
 /// c, m, y clamped to [0, 1], k = their minimum, each reduced by k; back, each increased by k
 /// and clamped to [0, 1].
+///@{
 void CMYtoCMYK(double& c, double& m, double& y, double& k);
 void CMYKtoCMY(double& c, double& m, double& y, double k);
+///@}
 
 /// HSItoRGB
 /// Hue in degrees (below 0, from 360 on, infinite or NaN taken as 0), saturation and

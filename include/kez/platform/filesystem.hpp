@@ -107,8 +107,10 @@ bool FileSetModTime(StringView FileName, const std::timespec& Time);
 
 /// FileExists / DirectoryExists
 /// Whether an entry that is not a directory / a directory (a link to one included) exists.
+///@{
 bool FileExists(StringView FileName);
 bool DirectoryExists(StringView FileName);
+///@}
 
 /// DeleteFile / RemoveDir / CreateDir / ForceDirectories
 /// Delete a file or symbolic link (never a directory, nor a read-only file: the attribute

@@ -31,9 +31,11 @@ std::int64_t StrToInt64(StringView Text);
 
 /// TryStrToInt / TryStrToInt64 / StrToIntDef
 /// As StrToInt, reporting failure through the result instead of raising.
+///@{
 bool TryStrToInt(StringView Text, std::int32_t& Value);
 bool TryStrToInt64(StringView Text, std::int64_t& Value);
 std::int32_t StrToIntDef(StringView Text, std::int32_t Default);
+///@}
 
 /// StrToFloat / TryStrToFloat
 /// The value of a decimal text: optional blanks, an optional sign, digits with an optional

@@ -64,13 +64,13 @@ struct Currency {
 /// varString, a char16_t text varUString, and so on); the default is empty.
 class Variant {
  public:
-  ///@{
   /// Variant(...)
   /// The empty variant, or one that holds Value with the type code of its C++ type: std::int8_t
   /// varShortInt, std::uint8_t varByte, std::int16_t varSmallint, std::uint16_t varWord,
   /// std::int32_t varInteger, std::uint32_t varLongWord, std::int64_t varInt64, float varSingle,
   /// double varDouble, Currency varCurrency, bool varBoolean, a char text varString, a char16_t
   /// text varUString.
+  ///@{
   Variant() = default;
   Variant(std::int8_t Value) : FValue(std::in_place_type<std::int8_t>, Value) {}
   Variant(std::uint8_t Value) : FValue(std::in_place_type<std::uint8_t>, Value) {}

@@ -139,8 +139,10 @@ class TGrep : public TComponent {
   /// SearchStartPos / SetSearchStartPos
   /// The 1-based input position where MatchString starts looking. Values below 1 search
   /// from position 1.
+  ///@{
   std::int32_t SearchStartPos() const { return FSrcStartPos; }
   void SetSearchStartPos(std::int32_t Value) { FSrcStartPos = Value; }
+  ///@}
 
   /// StopOnError / SetStopOnError
   /// Whether writing RegExp raises on a compilation error.
@@ -152,8 +154,10 @@ class TGrep : public TComponent {
   /// RegExpToken / GetRegExpToken
   /// A copy of token regix, regix limited to NrOfRegExpTokens at the top and to 1 at the
   /// bottom (so with no tokens it is the cleared token 1).
+  ///@{
   TGrepToken GetRegExpToken(std::int32_t regix) const;
   TGrepToken RegExpToken(std::int32_t regix) const { return GetRegExpToken(regix); }
+  ///@}
 
   /// MatchStartPos / MatchEndPos / NrOfRegExpTokens / LastError
   /// Position of the first and of the last character of the last match (an empty match
