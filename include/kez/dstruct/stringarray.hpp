@@ -40,11 +40,15 @@ namespace kez {
 using TBeforeSortExchgEvent =
     std::function<void(TObject* Sender, const String& InString, String& OutString)>;
 
+/// TStringArray
+/// The table of short single-byte texts that this header describes: cells (column, row) with column
+/// 0 in front of the data columns, rows reached through a sortable row-order index, and a byte of
+/// client data per row and data column.
 class TStringArray : public TComponent {
  public:
   /// The pool's block size in bytes, and the most blocks a 16-bit block number can address.
   static constexpr std::int32_t kPoolBlockSize = 32768;
-  static constexpr std::int32_t kMaxPoolBlocks = 65535;
+  static constexpr std::int32_t kMaxPoolBlocks = 65535;  ///< The most pool blocks.
   /// The longest text a cell holds.
   static constexpr std::size_t kMaxCellLength = 255;
 
@@ -118,20 +122,27 @@ class TStringArray : public TComponent {
   /// The byte of logical row r (it travels with the row when the order changes). Reads 0
   /// and ignores writes outside 1 ... NrOfRows; a write fires OnChange.
   std::uint8_t GetRowAttrib(std::int32_t r) const;
+  ///@{
   std::uint8_t RowAttrib(std::int32_t r) const { return GetRowAttrib(r); }
   void SetRowAttrib(std::int32_t r, std::uint8_t b);
+  ///@}
 
   /// GetColAttrib / SetColAttrib
   /// The byte of data column c, 1 ... NrOfColumns (column 0 has none: reads 0, writes are
   /// ignored); a write fires OnChange.
   std::uint8_t GetColAttrib(std::int32_t c) const;
+  ///@{
   std::uint8_t ColAttrib(std::int32_t c) const { return GetColAttrib(c); }
   void SetColAttrib(std::int32_t c, std::uint8_t b);
+  ///@}
 
   // ---- Dimensions -----------------------------------------------------------------------
 
+  /// The number of data columns (column 0 not counted).
   std::int32_t NrOfColumns() const { return FNCol; }
+  /// The number of rows.
   std::int32_t NrOfRows() const { return FNRow; }
+  /// The allocation unit of the rows (see SetAllocRowsBy).
   std::int32_t AllocRowsBy() const { return FAllocRowsBy; }
   /// NumBuffers: the number of 32 KB pool blocks in use.
   std::int32_t NumBuffers() const { return FNumPoolAddr; }
@@ -200,8 +211,10 @@ class TStringArray : public TComponent {
   /// changes it when both ix and position lie in 1 ... NrOfRows, without checking that
   /// every row is still shown once (UnSort repairs such an index); no event.
   std::int32_t GetSortOrder(std::int32_t ix) const;
+  ///@{
   std::int32_t SortOrder(std::int32_t ix) const { return GetSortOrder(ix); }
   void SetSortOrder(std::int32_t ix, std::int32_t position);
+  ///@}
 
   /// BeforeSortExchange
   /// OutString := InString, then OnBeforeSortExchange(this, InString, OutString) if set.
@@ -319,14 +332,24 @@ class TStringArray : public TComponent {
 
   // ---- Events and copying ---------------------------------------------------------------
 
+  /// OnChange / SetOnChange: the handler Changed calls; empty at first.
+  ///@{
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  ///@}
+  /// OnBeforeSortExchange / SetOnBeforeSortExchange: the sort-key hook that BeforeSortExchange
+  /// calls; empty at first.
+  ///@{
   const TBeforeSortExchgEvent& OnBeforeSortExchange() const { return FOnBefSortExc; }
   void SetOnBeforeSortExchange(TBeforeSortExchgEvent Handler) {
     FOnBefSortExc = std::move(Handler);
   }
+  ///@}
+  /// OnPercentDone / SetOnPercentDone: the progress handler of Sort; empty at first.
+  ///@{
   const TOnPercentDoneEvent& OnPercentDone() const { return FOnPercentDone; }
   void SetOnPercentDone(TOnPercentDoneEvent Handler) { FOnPercentDone = std::move(Handler); }
+  ///@}
 
   /// Changed
   /// Calls OnChange(this) if assigned.

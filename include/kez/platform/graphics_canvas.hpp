@@ -49,12 +49,21 @@ class TCanvas : public TPersistent {
  public:
   ~TCanvas() override;
 
+  /// The pen that draws lines and outlines.
+  ///@{
   TPen& Pen() { return FPen; }
   const TPen& Pen() const { return FPen; }
+  ///@}
+  /// The brush that fills interiors and text cells.
+  ///@{
   TBrush& Brush() { return FBrush; }
   const TBrush& Brush() const { return FBrush; }
+  ///@}
+  /// The font that TextOut draws with.
+  ///@{
   TFont& Font() { return FFont; }
   const TFont& Font() const { return FFont; }
+  ///@}
 
   /// PenPos / SetPenPos: where the next LineTo starts (MoveTo sets it too).
   ///@{
@@ -75,6 +84,7 @@ class TCanvas : public TPersistent {
   void SetPixels(std::int32_t X, std::int32_t Y, TColor Color);
   ///@}
 
+  /// Moves the pen position to (X, Y) without drawing, and restarts a dash pattern.
   void MoveTo(std::int32_t X, std::int32_t Y);
   /// LineTo draws with the pen and moves the pen position to (X, Y). The dash pattern of a
   /// one-pixel styled pen runs on from one LineTo to the next and restarts at MoveTo.
@@ -82,8 +92,14 @@ class TCanvas : public TPersistent {
   /// Polyline: MoveTo the first point, LineTo each further one.
   void Polyline(std::span<const TPoint> Points);
 
+  /// Draws the rectangle with corners (X1, Y1) and (X2, Y2) in any order, the right and bottom edge
+  /// left out: outlined by the pen, filled by the brush.
+  ///@{
   void Rectangle(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t Y2);
   void Rectangle(const TRect& R) { Rectangle(R.Left, R.Top, R.Right, R.Bottom); }
+  ///@}
+  /// Draws the ellipse inscribed in the rectangle (X1, Y1)-(X2, Y2), right and bottom edge left
+  /// out: outlined by the pen, filled by the brush.
   void Ellipse(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t Y2);
   /// Polygon: fewer than two points draw nothing. The pen position is not moved.
   ///@{
@@ -119,14 +135,15 @@ class TCanvas : public TPersistent {
   /// row with Stride pixels from one row to the next. Data may be null when Width or Height
   /// is 0.
   struct TRaster {
-    std::uint32_t* Data = nullptr;
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
-    std::ptrdiff_t Stride = 0;
+    std::uint32_t* Data = nullptr;  ///< The first pixel of the first row.
+    std::int32_t Width = 0;  ///< Pixels per row.
+    std::int32_t Height = 0;  ///< Rows.
+    std::ptrdiff_t Stride = 0;  ///< Pixels from one row to the next.
   };
 
   /// PixelsPerInch is the resolution of the device, given to the font.
   explicit TCanvas(std::int32_t PixelsPerInch);
+  /// The pixels of the device as they are now.
   virtual TRaster Raster() const = 0;
 
  private:

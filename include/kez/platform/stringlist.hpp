@@ -22,18 +22,27 @@ namespace kez {
 /// std::out_of_range through Get and Put.
 class TStrings : public TPersistent {
  public:
+  /// The number of entries.
   std::int32_t Count() const { return static_cast<std::int32_t>(FItems.size()); }
+  /// The entry at Index.
   const String& Get(std::int32_t Index) const { return FItems.at(static_cast<std::size_t>(Index)); }
+  /// Replaces the entry at Index.
   void Put(std::int32_t Index, String Value) {
     FItems.at(static_cast<std::size_t>(Index)) = std::move(Value);
   }
+  /// The entry at Index, as Get.
   const String& operator[](std::int32_t Index) const { return Get(Index); }
 
-  /// Add returns the new entry's index; Insert puts it before Index (Count appends).
+  /// Add / Insert / Delete / Clear
+  /// Add appends Value and returns the new entry's index; Insert puts Value before Index
+  /// (Count appends; another index outside 0 .. Count raises std::out_of_range); Delete
+  /// removes the entry at Index (outside 0 .. Count-1: std::out_of_range); Clear removes all.
+  ///@{
   virtual std::int32_t Add(String Value);
   void Insert(std::int32_t Index, String Value);
   void Delete(std::int32_t Index);
   void Clear() { FItems.clear(); }
+  ///@}
 
   /// IndexOf
   /// The index of the first entry equal to Value (exact comparison), -1 if none.
@@ -58,12 +67,16 @@ class TStrings : public TPersistent {
   /// Assign copies the entries of another TStrings.
   void Assign(TPersistent* Source) override;
 
+  /// begin / end: iteration over the entries, for range-based for.
+  ///@{
   auto begin() const { return FItems.begin(); }
   auto end() const { return FItems.end(); }
+  ///@}
+  /// The entries as a vector.
   const std::vector<String>& Items() const { return FItems; }
 
  protected:
-  std::vector<String> FItems;
+  std::vector<String> FItems;  ///< The entries.
 };
 
 /// TStringList
@@ -72,9 +85,14 @@ class TStringList : public TStrings {
  public:
   /// Add inserts at the sorted place when Sorted is set.
   std::int32_t Add(String Value) override;
+  /// Sorts the entries (stable, ordinal comparison).
   void Sort();
+  /// Sorted / SetSorted: whether the list keeps its entries sorted; setting it sorts a list that
+  /// was not.
+  ///@{
   bool Sorted() const { return FSorted; }
   void SetSorted(bool Value);
+  ///@}
 
  private:
   bool FSorted = false;
