@@ -29,19 +29,20 @@
 
 namespace kez {
 
-inline constexpr std::int32_t faReadOnly = 0x01;
-inline constexpr std::int32_t faHidden = 0x02;
-inline constexpr std::int32_t faSysFile = 0x04;
-inline constexpr std::int32_t faVolumeID = 0x08;
-inline constexpr std::int32_t faDirectory = 0x10;
-inline constexpr std::int32_t faArchive = 0x20;
-inline constexpr std::int32_t faSymLink = 0x400;
-inline constexpr std::int32_t faAnyFile = 0x43F;
+/// File attributes, as FileGetAttr and FindFirst report them on Linux.
+inline constexpr std::int32_t faReadOnly = 0x01;  ///< The owner may not write.
+inline constexpr std::int32_t faHidden = 0x02;  ///< The name starts with ".".
+inline constexpr std::int32_t faSysFile = 0x04;  ///< A device, pipe or socket.
+inline constexpr std::int32_t faVolumeID = 0x08;  ///< A volume label (never on Linux).
+inline constexpr std::int32_t faDirectory = 0x10;  ///< A directory, or a link to one.
+inline constexpr std::int32_t faArchive = 0x20;  ///< A regular file.
+inline constexpr std::int32_t faSymLink = 0x400;  ///< A symbolic link.
+inline constexpr std::int32_t faAnyFile = 0x43F;  ///< Every attribute: FindFirst lists all entries.
 
 /// Results of FindFirst / FindNext besides 0 (success).
-inline constexpr int feFileNotFound = 2;
-inline constexpr int fePathNotFound = 3;
-inline constexpr int feNoMoreFiles = 18;
+inline constexpr int feFileNotFound = 2;  ///< Nothing matches.
+inline constexpr int fePathNotFound = 3;  ///< The directory cannot be read.
+inline constexpr int feNoMoreFiles = 18;  ///< The search has no more entries.
 
 namespace detail {
 struct FindState;
@@ -52,13 +53,13 @@ struct FindState;
 /// 1970-01-01 UTC, ModTime with nanoseconds). Size is that of the entry itself (of the link
 /// for a symbolic link).
 struct TSearchRec {
-  std::int64_t Time = 0;
-  std::int64_t Size = 0;
-  std::int32_t Attr = 0;
-  String Name;
-  std::int32_t ExcludeAttr = 0;
-  std::timespec ModTime{};
-  std::shared_ptr<detail::FindState> FindHandle;
+  std::int64_t Time = 0;  ///< Modification time, seconds since 1970-01-01 UTC.
+  std::int64_t Size = 0;  ///< Size in bytes of the entry itself.
+  std::int32_t Attr = 0;  ///< The entry's attributes (fa... flags).
+  String Name;  ///< The entry's name as it is on disk.
+  std::int32_t ExcludeAttr = 0;  ///< The attributes the search leaves out.
+  std::timespec ModTime{};  ///< Modification time with nanoseconds.
+  std::shared_ptr<detail::FindState> FindHandle;  ///< The open search; FindClose releases it.
 };
 
 /// MatchesMask
@@ -130,13 +131,13 @@ bool ForceDirectories(StringView DirName);
 String ExpandFileName(StringView FileName);
 
 /// Drive-type codes.
-inline constexpr std::int32_t DRIVE_UNKNOWN = 0;
-inline constexpr std::int32_t DRIVE_NO_ROOT_DIR = 1;
-inline constexpr std::int32_t DRIVE_REMOVABLE = 2;
-inline constexpr std::int32_t DRIVE_FIXED = 3;
-inline constexpr std::int32_t DRIVE_REMOTE = 4;
-inline constexpr std::int32_t DRIVE_CDROM = 5;
-inline constexpr std::int32_t DRIVE_RAMDISK = 6;
+inline constexpr std::int32_t DRIVE_UNKNOWN = 0;  ///< The type cannot be told.
+inline constexpr std::int32_t DRIVE_NO_ROOT_DIR = 1;  ///< The drive letter has no directory.
+inline constexpr std::int32_t DRIVE_REMOVABLE = 2;  ///< Removable medium.
+inline constexpr std::int32_t DRIVE_FIXED = 3;  ///< Fixed disk.
+inline constexpr std::int32_t DRIVE_REMOTE = 4;  ///< Network file system.
+inline constexpr std::int32_t DRIVE_CDROM = 5;  ///< CD-ROM (iso9660, udf).
+inline constexpr std::int32_t DRIVE_RAMDISK = 6;  ///< RAM disk (tmpfs, ramfs).
 
 /// GetDriveType
 /// The type of the file system that holds a drive's directory, from the mount table:

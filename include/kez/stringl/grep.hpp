@@ -63,10 +63,10 @@ using TCharArr256 = std::array<char16_t, 256>;
 ///   ValidFrom: the input position at which the token last matched (set by the matcher).
 /// @endcode
 struct TGrepToken {
-  TGrepTokenAct Action = taNormal;
-  std::int32_t NumChars = 0;
-  TCharArr256 Params{};
-  std::int32_t ValidFrom = 0;
+  TGrepTokenAct Action = taNormal;  ///< What the token does.
+  std::int32_t NumChars = 0;  ///< The literal's length, or what a quantifier repeats.
+  TCharArr256 Params{};  ///< The literal, or the set's membership table.
+  std::int32_t ValidFrom = 0;  ///< Where the token last matched.
 };
 
 /// TRegExp
@@ -90,18 +90,18 @@ using TRegExp = RangeArray<TGrepToken, 1, 64>;
 /// @endcode
 /// Codes 10 and 11 report patterns beyond the engine's limits; they are raised through
 /// RegExp like the others.
-inline constexpr int grepNoError = 0;
-inline constexpr int grepBadStart = 1;
-inline constexpr int grepMisplacedBol = 2;
-inline constexpr int grepCharAfterEol = 3;
-inline constexpr int grepEmptySet = 4;
-inline constexpr int grepCircumflexInSet = 5;
-inline constexpr int grepSetBrackets = 6;
-inline constexpr int grepMisplacedMinus = 7;
-inline constexpr int grepGroupBrackets = 8;
-inline constexpr int grepBadQuantifier = 9;
-inline constexpr int grepTooLong = 10;
-inline constexpr int grepSetCharAbove255 = 11;
+inline constexpr int grepNoError = 0;  ///< "no errors"
+inline constexpr int grepBadStart = 1;  ///< "reg.exp. must not start with $, *, ?, or +"
+inline constexpr int grepMisplacedBol = 2;  ///< "circumflex not allowed here"
+inline constexpr int grepCharAfterEol = 3;  ///< "no character allowed after end of line"
+inline constexpr int grepEmptySet = 4;  ///< "empty set"
+inline constexpr int grepCircumflexInSet = 5;  ///< "circumflex has to be quoted in set"
+inline constexpr int grepSetBrackets = 6;  ///< "mismatch of set brackets"
+inline constexpr int grepMisplacedMinus = 7;  ///< "minus not allowed here"
+inline constexpr int grepGroupBrackets = 8;  ///< "mismatch of group brackets"
+inline constexpr int grepBadQuantifier = 9;  ///< "*, ?, + have to be applied to ..."
+inline constexpr int grepTooLong = 10;  ///< "reg.exp. too long ..."
+inline constexpr int grepSetCharAbove255 = 11;  ///< "set members must have codes 0 to 255"
 
 /// TGrepErrorText
 /// The text of a compilation error code ("no errors" for 0); an unknown code gives the
@@ -113,6 +113,7 @@ String TGrepErrorText(int Code);
 /// SearchStartPos 1, no tokens, empty pattern, MatchStartPos and MatchEndPos 0.
 class TGrep : public TComponent {
  public:
+  /// A component owned by AOwner (see TComponent), with the defaults above.
   explicit TGrep(TComponent* AOwner);
   ~TGrep() override;
 
