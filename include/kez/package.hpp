@@ -23,9 +23,9 @@ namespace kez {
 /// One unit of the table: its name and its optional start and stop routines (null where
 /// the unit has nothing to do).
 struct TPackageUnitEntry {
-  const char16_t* Name;
-  void (*Start)();
-  void (*Stop)();
+  const char16_t* Name;  ///< The unit's name, as "KEZ_stringl".
+  void (*Start)();  ///< Run when the package starts, or null.
+  void (*Stop)();  ///< Run when the package stops, or null.
 };
 
 /// TPackageInfoTable
@@ -34,8 +34,8 @@ struct TPackageUnitEntry {
 /// KEZ_htmlsupport, KEZ_dstruct, KEZ_cpuid, KEZ_filesys), then the empty entry of the
 /// package itself.
 struct TPackageInfoTable {
-  std::int32_t UnitCount;
-  const TPackageUnitEntry* Units;
+  std::int32_t UnitCount;  ///< The number of entries of Units.
+  const TPackageUnitEntry* Units;  ///< The entries, in start order.
 };
 
 /// GetPackageInfoTable

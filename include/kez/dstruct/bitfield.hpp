@@ -145,10 +145,12 @@ class TByteMatrix : public TComponent {
 
   /// NrOfColumns / NrOfRows and their setters: Resize with the new value (values below 1
   /// become 1) and the other dimension unchanged.
+  ///@{
   std::int32_t NrOfColumns() const { return FNrCols; }
   std::int32_t NrOfRows() const { return FNrRows; }
   void SetNrOfColumns(std::int32_t Value);
   void SetNrOfRows(std::int32_t Value);
+  ///@}
 
   /// Byte / GetByte / SetByte: the byte at (col, row); 0 and no effect outside the matrix.
   ///@{

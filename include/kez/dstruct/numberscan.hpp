@@ -25,9 +25,9 @@ namespace kez {
 /// digits went beyond 4200 in magnitude (the extra digits are ignored; Value is then 0 or
 /// clamped to +-1.7e308).
 struct TNumberScanResult {
-  bool Valid = false;
-  bool ExponentOverflow = false;
-  double Value = 0;
+  bool Valid = false;  ///< The scan reached a valid end state.
+  bool ExponentOverflow = false;  ///< The exponent went beyond 4200 in magnitude.
+  double Value = 0;  ///< The number read; 0 when not Valid.
 };
 
 /// ScanNumberText

@@ -121,8 +121,8 @@ class TStringArray : public TComponent {
   /// GetRowAttrib / SetRowAttrib
   /// The byte of logical row r (it travels with the row when the order changes). Reads 0
   /// and ignores writes outside 1 ... NrOfRows; a write fires OnChange.
-  std::uint8_t GetRowAttrib(std::int32_t r) const;
   ///@{
+  std::uint8_t GetRowAttrib(std::int32_t r) const;
   std::uint8_t RowAttrib(std::int32_t r) const { return GetRowAttrib(r); }
   void SetRowAttrib(std::int32_t r, std::uint8_t b);
   ///@}
@@ -130,8 +130,8 @@ class TStringArray : public TComponent {
   /// GetColAttrib / SetColAttrib
   /// The byte of data column c, 1 ... NrOfColumns (column 0 has none: reads 0, writes are
   /// ignored); a write fires OnChange.
-  std::uint8_t GetColAttrib(std::int32_t c) const;
   ///@{
+  std::uint8_t GetColAttrib(std::int32_t c) const;
   std::uint8_t ColAttrib(std::int32_t c) const { return GetColAttrib(c); }
   void SetColAttrib(std::int32_t c, std::uint8_t b);
   ///@}
@@ -210,8 +210,8 @@ class TStringArray : public TComponent {
   /// The physical row shown at logical row ix (-1 outside 1 ... NrOfRows). SetSortOrder
   /// changes it when both ix and position lie in 1 ... NrOfRows, without checking that
   /// every row is still shown once (UnSort repairs such an index); no event.
-  std::int32_t GetSortOrder(std::int32_t ix) const;
   ///@{
+  std::int32_t GetSortOrder(std::int32_t ix) const;
   std::int32_t SortOrder(std::int32_t ix) const { return GetSortOrder(ix); }
   void SetSortOrder(std::int32_t ix, std::int32_t position);
   ///@}

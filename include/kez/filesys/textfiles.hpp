@@ -25,6 +25,9 @@
 
 namespace kez {
 
+/// TTextfileType
+/// The kind of a text file, as CheckTextFileType tells it from its first bytes: UTF-16 little- or
+/// big-endian, UTF-32 little- or big-endian, RTF, UTF-8 with its byte-order mark, or unknown.
 enum TTextfileType : std::uint8_t {
   tftUnicode_le,
   tftUnicode_be,

@@ -37,11 +37,11 @@ using TTreeCopyFeedBack =
                        const String& NameOfCurrentFile, std::int32_t NrOfFilesCopiedSoFar)>;
 
 /// Status codes of FileCopyFeedBk.
-inline constexpr int fcSuccess = 0;
-inline constexpr int fcOpenSourceFailed = -1;
-inline constexpr int fcCreateDestFailed = -2;
-inline constexpr int fcWriteFailed = -3;
-inline constexpr int fcReadFailed = -4;
+inline constexpr int fcSuccess = 0;  ///< The copy is complete.
+inline constexpr int fcOpenSourceFailed = -1;  ///< The source cannot be opened.
+inline constexpr int fcCreateDestFailed = -2;  ///< The destination cannot be created.
+inline constexpr int fcWriteFailed = -3;  ///< Writing the destination failed.
+inline constexpr int fcReadFailed = -4;  ///< Reading the source failed.
 
 /// FileCopyFeedBk
 /// Copies Source to Dest; when Dest is an existing directory the copy goes into it under

@@ -35,6 +35,7 @@ using TOnHTMLTagEvent = std::function<void(TObject* Sender, const String& TagNam
 /// HTML tags included, is copied unchanged.
 class THtmlProducer : public TComponent {
  public:
+  /// A producer owned by AOwner (see TComponent), with an empty template and no handler.
   explicit THtmlProducer(TComponent* AOwner);
   ~THtmlProducer() override;
 

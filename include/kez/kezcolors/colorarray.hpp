@@ -23,28 +23,37 @@
 namespace kez {
 
 /// The predefined palettes.
+/// ColorArray_Geo1: for maps, water blue, then greens through pale yellow and browns to white.
 inline constexpr std::array<TColor, 11> ColorArray_Geo1 = {
     RRGGBB(0xBDD2DE), RRGGBB(0x639F63), RRGGBB(0x88BA89), RRGGBB(0xADCFA7),
     RRGGBB(0xD2E5C5), RRGGBB(0xF5F1CB), RRGGBB(0xEACE96), RRGGBB(0xD8AE6C),
     RRGGBB(0xBD8635), RRGGBB(0x946542), RRGGBB(0xFCFAF0)};
+/// ColorArray_Geo2: muted map colours: blues, then olive to tan.
 inline constexpr std::array<TColor, 11> ColorArray_Geo2 = {
     RRGGBB(0x7FAEDF), RRGGBB(0x8CB6DE), RRGGBB(0x9BBEE3), RRGGBB(0xADC9E2),
     RRGGBB(0xBBCCDC), RRGGBB(0xACBB90), RRGGBB(0xC6C999), RRGGBB(0xDAD7A4),
     RRGGBB(0xDAC8A1), RRGGBB(0xC5B69A), RRGGBB(0xC8AC96)};
+/// ColorArray_Geo3: vivid map colours: blues, then greens, yellow and browns.
 inline constexpr std::array<TColor, 11> ColorArray_Geo3 = {
     RRGGBB(0x2B8AFF), RRGGBB(0x439CFF), RRGGBB(0x61AFFF), RRGGBB(0x89CAFF),
     RRGGBB(0xA8D1F9), RRGGBB(0x85A84A), RRGGBB(0xC2CA5D), RRGGBB(0xF4ED74),
     RRGGBB(0xF4C76D), RRGGBB(0xC09C5F), RRGGBB(0xC78556)};
+/// ColorArray_Rainbow: dark violet through blue, cyan, green, yellow and red to dark red.
 inline constexpr std::array<TColor, 11> ColorArray_Rainbow = {
     RRGGBB(0x200040), RRGGBB(0x600080), RRGGBB(0x0012EF), RRGGBB(0x006EF5),
     RRGGBB(0x00F4FF), RRGGBB(0x18FF00), RRGGBB(0xFFF600), RRGGBB(0xFFC100),
     RRGGBB(0xFF1300), RRGGBB(0x8D0000), RRGGBB(0x400000)};
+/// ColorArray_Circle: the colour circle, red, yellow, green, cyan, blue, magenta and back to red.
 inline constexpr std::array<TColor, 7> ColorArray_Circle = {
     RRGGBB(0xFF0000), RRGGBB(0xFFFF00), RRGGBB(0x00FF00), RRGGBB(0x00FFFF),
     RRGGBB(0x0000FF), RRGGBB(0xFF00FF), RRGGBB(0xFF0000)};
+/// ColorArray_MorgenStemning: a dawn, black through dark blue, purple, red and orange to yellow and
+/// white.
 inline constexpr std::array<TColor, 7> ColorArray_MorgenStemning = {
     RRGGBB(0x000000), RRGGBB(0x0E2F4E), RRGGBB(0x802874), RRGGBB(0xC21B71),
     RRGGBB(0xEF614C), RRGGBB(0xFFFB2A), RRGGBB(0xFFFFFF)};
+/// ColorArray_Contrast: 16 colours that are easy to tell apart, starting with black, blue, green
+/// and red.
 inline constexpr std::array<TColor, 16> ColorArray_Contrast = {
     RRGGBB(0x000000), RRGGBB(0x0000FF), RRGGBB(0x008000), RRGGBB(0xFF0000),
     RRGGBB(0xFF8000), RRGGBB(0x808080), RRGGBB(0x804040), RRGGBB(0xFF00FF),
@@ -96,9 +105,11 @@ class TColorArray : public TComponent {
 
   /// GetColorElem / ColorElem
   /// The entry at ix; an index below 1 reads entry 1 and one above Size the last entry.
+  ///@{
   TColor GetColorElem(std::int32_t ix) const;
   TColor ColorElem(std::int32_t ix) const { return GetColorElem(ix); }
   TColor operator[](std::int32_t ix) const { return GetColorElem(ix); }
+  ///@}
 
   /// SetColorElem
   /// Stores c at ix and raises OnChange; ignored unless 1 <= ix <= Size.

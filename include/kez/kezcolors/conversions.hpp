@@ -20,11 +20,11 @@
 
 namespace kez {
 
-inline constexpr TColor clBlack = 0x00000000;
-inline constexpr TColor clWhite = 0x00FFFFFF;
+inline constexpr TColor clBlack = 0x00000000;  ///< Black (0, 0, 0).
+inline constexpr TColor clWhite = 0x00FFFFFF;  ///< White (255, 255, 255).
 /// The special values: no colour, and the default colour.
-inline constexpr TColor clNone = 0x1FFFFFFF;
-inline constexpr TColor clDefault = 0x20000000;
+inline constexpr TColor clNone = 0x1FFFFFFF;  ///< No colour.
+inline constexpr TColor clDefault = 0x20000000;  ///< The default colour of its element.
 
 /// RGB
 /// The colour of three channel values (each taken modulo 256).

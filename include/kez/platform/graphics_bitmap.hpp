@@ -38,10 +38,17 @@ class TBitmap : public TPersistent {
   TBitmap();
   ~TBitmap() override;
 
+  /// Width / SetWidth: the width in pixels; SetWidth is SetSize with the height kept.
+  ///@{
   std::int32_t Width() const { return FWidth; }
   void SetWidth(std::int32_t Value) { SetSize(Value, FHeight); }
+  ///@}
+  /// Height / SetHeight: the height in pixels; SetHeight is SetSize with the width kept.
+  ///@{
   std::int32_t Height() const { return FHeight; }
   void SetHeight(std::int32_t Value) { SetSize(FWidth, Value); }
+  ///@}
+  /// Sets both sides at once, with the limits and errors described above.
   void SetSize(std::int32_t AWidth, std::int32_t AHeight);
 
   /// Canvas: the bitmap's own canvas (96 pixels per inch, like the screen).

@@ -62,6 +62,7 @@ String VerbatimFileName(std::string_view NativePath);
 /// than the escapes U+DC80-U+DCFF, or escapes that together spell valid UTF-8, see
 /// IsNativeText), or a drive letter the drive table does not map.
 enum TFileNameFault : std::uint8_t { nfNone, nfInvalidCharacter, nfUnmappedDrive };
+/// The fault of FileName, nfNone for a name a file can have.
 TFileNameFault FileNameFault(StringView FileName);
 
 /// NativeFileName

@@ -54,6 +54,8 @@ namespace kez {
 /// nothing and return false. Callers report it in their own error mode.
 class TFileSaver {
  public:
+  /// Prepares the save of FileName: opens the temporary file beside the target (or the target
+  /// itself where it is not a regular file). A failure is recorded in Error().
   explicit TFileSaver(StringView FileName);
   ~TFileSaver();
   TFileSaver(const TFileSaver&) = delete;

@@ -78,20 +78,25 @@ String FloatToStrLayout(Extended Value, int Width, int Decimals);
 /// allocation-light form for hot paths.
 void FloatToAnsiLayout(Extended Value, int Width, int Decimals, std::string& Out);
 
-/// UpperCase / LowerCase
-/// ASCII case change: only "a"-"z" and "A"-"Z" change.
+/// UpperCase / LowerCase / UpCaseASCII / LoCaseASCII
+/// ASCII case change of a text or a character: only "a"-"z" and "A"-"Z" change.
+///@{
 String UpperCase(StringView Text);
 String LowerCase(StringView Text);
 char16_t UpCaseASCII(char16_t Ch);
 char16_t LoCaseASCII(char16_t Ch);
+///@}
 
-/// AnsiUpperCase / AnsiLowerCase
-/// Locale-aware case change of every letter (Unicode simple case mapping of the Basic
-/// Multilingual Plane, as the C library's UTF-8 locale defines it); surrogates are left as
-/// they are. The result does not depend on the process's LC_CTYPE setting.
+/// AnsiUpperCase / AnsiLowerCase / AnsiUpCaseChar / AnsiLoCaseChar
+/// Locale-aware case change of every letter of a text or of a character (Unicode simple case
+/// mapping of the Basic Multilingual Plane, as the C library's UTF-8 locale defines it);
+/// surrogates are left as they are. The result does not depend on the process's LC_CTYPE
+/// setting.
+///@{
 String AnsiUpperCase(StringView Text);
 String AnsiLowerCase(StringView Text);
 char16_t AnsiUpCaseChar(char16_t Ch);
 char16_t AnsiLoCaseChar(char16_t Ch);
+///@}
 
 }  // namespace kez
