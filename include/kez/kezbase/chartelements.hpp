@@ -115,14 +115,14 @@ class TDTLabel : public TPersistent {
   TTimeFormat TimeFormat() const { return FTimeFormat; }
   void SetTimeFormat(TTimeFormat Value);
   ///@}
-  /// DateSeparator / SetDateSeparator: the character between the parts of a date (character 0 at
-  /// first: none chosen).
+  /// DateSeparator / SetDateSeparator: the character between the parts of a date (character 0
+  /// at first).
   ///@{
   char16_t DateSeparator() const { return FDateSeparator; }
   void SetDateSeparator(char16_t Value);
   ///@}
-  /// TimeSeparator / SetTimeSeparator: the character between hours, minutes and seconds (character
-  /// 0 at first: none chosen).
+  /// TimeSeparator / SetTimeSeparator: the character between hours, minutes and seconds
+  /// (character 0 at first).
   ///@{
   char16_t TimeSeparator() const { return FTimeSeparator; }
   void SetTimeSeparator(char16_t Value);
