@@ -41,7 +41,8 @@ class Variant;  // kez/platform/variant.hpp
 /// TBkgFill: how a background picture fills its area: drawn once at its size (bfSimple), stretched
 /// to the area (bfStretch) or repeated as tiles (bfTile).
 enum TBkgFill : std::uint8_t { bfSimple, bfStretch, bfTile };
-/// TBoundingBox: what is drawn around a 3-D chart: nothing, a frame of edges, or filled faces.
+/// TBoundingBox: what is drawn around a chart's plot box: nothing, a frame of its edges, or its
+/// filled faces.
 enum TBoundingBox : std::uint8_t { bbNone, bbFrame, bbFaces };
 /// TColorScheme: the colours of chart elements: black, white and greys (csBWG) or the system's
 /// colours.
@@ -98,13 +99,13 @@ enum TDegreeFormat : std::uint8_t { dfDeg, dfDegMin, dfDegMinSec, dfNumeric };
 /// TCSVDelimiters: the delimiter of a CSV file: not known, ";", ",", ":" or the tab (see
 /// CSVDelimiters).
 enum TCSVDelimiters : std::uint8_t { csvUnknown, csvSemicolon, csvComma, csvColon, csvTab };
-/// TZoomPanMode: what dragging on a colour scale does: pan it, or zoom it from its left or right
-/// end.
+/// TZoomPanMode: what a drag on a colour scale does: pan it (zpmPan), or zoom it from its left or
+/// its right end.
 enum TZoomPanMode : std::uint8_t { zpmPan, zpmColZoomLeft, zpmColZoomRight };
 /// TLanguage: the languages of the calendar and number words; lgUnknown gives neutral placeholders.
 enum TLanguage : std::uint8_t { lgUnknown, lgEnglish, lgGerman, lgFrench, lgSpanish };
-/// TVarKind: the kind of a value in the suite's files: real (rnum), double (dnum), single (snum),
-/// integer (inum), long integer (lnum), boolean, or string.
+/// TVarKind: the kind of a value in the suite's files: one of the number kinds rnum, dnum, snum,
+/// inum and lnum, a boolean (Bool, written "bool"), or a string (strg).
 enum TVarKind : std::uint8_t { rnum, dnum, snum, inum, lnum, Bool, strg };
 /// TMouseBoxState: the steps of drawing a rectangle with the mouse: not begun, first corner set,
 /// being drawn, finished.
