@@ -142,17 +142,17 @@ void AddCodingCommands(CLI::App& app) {
   AddCodingPair(app, "ascii85", "ASCII85 (base-85) coding of bytes", Ascii85Encode, Ascii85Decode,
                 "Encoding writes groups of five characters \"!\"..\"u\" (\"z\" for four zero "
                 "bytes) ended by \"~>\" and a line feed. Decoding skips line breaks and exits 1 "
-                "on damaged text.\nExample: kez ascii85 encode data.bin -o data.a85");
+                "on damaged text.\nExample: kez ascii85 encode \"$(kez samples notes.txt)\" -o notes.a85");
   AddCodingPair(
       app, "rle", "Run-length coding of bytes (lead-in byte 0xA5)",
       [](InputFile& in, OutputFile& out) { RleCode(in, out, false); },
       [](InputFile& in, OutputFile& out) { RleCode(in, out, true); },
       "Runs of three or more bytes, and every 0xA5, become the triplet 0xA5, count, byte.\n"
-      "Example: kez rle encode image.raw | kez rle decode | cmp - image.raw");
+      "Example: kez rle encode \"$(kez samples spectrum.asc)\" | kez rle decode | cmp - \"$(kez samples spectrum.asc)\"");
   AddCodingPair(app, "uu", "uuencoding of bytes", UuEncode, UuDecode,
                 "Encoding writes the \"begin 644 NAME\" ... \"end\" layout that uudecode reads; "
                 "decoding skips every line that is not a data line.\n"
-                "Example: kez uu encode photo.jpg > photo.uu");
+                "Example: kez uu encode \"$(kez samples sunset.pal)\" > sunset.uu");
 
   auto o = std::make_shared<CodingOptions>();
   CLI::App* scramble = app.add_subcommand(
@@ -164,7 +164,7 @@ void AddCodingCommands(CLI::App& app) {
   scramble->footer(
       "Each byte 1..255 is replaced by another (0 stays 0); the same seed gives the same table "
       "on every machine. This hides text from a casual look; it is not encryption.\n"
-      "Example: kez scramble --seed 42 notes.txt | kez scramble --seed 42 --decode");
+      "Example: kez scramble --seed 42 \"$(kez samples notes.txt)\" | kez scramble --seed 42 --decode");
   OnRun(scramble, [o] {
     InitScramble(o->Seed);
     return Filter(*o, [o](InputFile& in, OutputFile& out) { ScrambleBytes(in, out, o->Decode); });

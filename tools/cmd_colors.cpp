@@ -171,7 +171,7 @@ int ShowPalette(const PaletteOptions& o) {
     out.WriteByName([&](const String& path) {
       if (!palette.StoreOnFile(1, palette.Size(), path))
         throw Failure(out.Name() + ": write error");
-    });
+    }, ".pal");
     out.Commit();
     return 0;
   }

@@ -72,7 +72,7 @@ void AddGrep(CLI::App& app) {
       "character of hexadecimal code hh.\n"
       "With several files each line starts with the file's name. Exit status: 0 a line was "
       "selected, 1 none, 2 an error.\n"
-      "Example: kez grep -n 'reading [0-9]+' notes.txt");
+      "Example: kez grep -n 'reading [0-9]+' \"$(kez samples notes.txt)\"");
   OnRun(cmd, [o] { return Grep(*o); });
 }
 

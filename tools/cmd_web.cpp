@@ -75,7 +75,7 @@ void AddHtml(CLI::App& app) {
   cmd->footer(
       "The template is read as UTF-8 (or Windows-1252 when it is not valid UTF-8) and the "
       "page written in UTF-8. Tags without a value are kept and named on standard error.\n"
-      "Example: kez html --page page.tpl title='Report' name='Zoë' -o page.html");
+      "Example: kez html --page \"$(kez samples page.tpl)\" title='Report' name='Zoë' -o page.html");
   OnRun(cmd, [o] { return Html(*o); });
 }
 

@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
   AddDemoCommands(app);
   AddCompletionCommand(app);
 
+  InstallSignalHandlers();
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
