@@ -155,7 +155,7 @@ void AddSumCommand(CLI::App& app, const char* name, Sum kind, const std::string&
   }
   cmd->footer(std::string("Output: the digest in lower-case hexadecimal, two blanks, the name.\n"
                           "Example: kez ") +
-              name + " notes.txt > sums; kez " + name + " --check sums");
+              name + " \"$(kez samples notes.txt)\" > sums; kez " + name + " --check sums");
   OnRun(cmd, [o] { return o->Check ? CheckLists(*o) : PrintSums(*o); });
 }
 
