@@ -42,8 +42,11 @@ void Ascii85Decode(InputFile& in, OutputFile& out) {
 }
 
 // Hands out the blocks the coder has ready, then (at the end) everything that still waits:
-// the block length is raised above what waits so that one Finish hands it all out.
-void Drain(TRLEncoder& rle, OutputFile& out, std::vector<std::uint8_t>& block, bool last) {
+// the block length is raised above what waits so that one call hands it all out. The
+// encoder's end closes the last run; the decoder's end appends nothing and fails on input
+// cut inside a triplet.
+void Drain(TRLEncoder& rle, InputFile& in, OutputFile& out, std::vector<std::uint8_t>& block,
+           bool last, bool decode) {
   while (rle.WaitingBytes() >= rle.BufLeng()) {
     rle.GetResult(block);
     out.Write(std::string_view(reinterpret_cast<const char*>(block.data()), block.size()));
@@ -51,8 +54,10 @@ void Drain(TRLEncoder& rle, OutputFile& out, std::vector<std::uint8_t>& block, b
   if (!last) return;
   std::vector<std::uint8_t> rest(static_cast<std::size_t>(rle.WaitingBytes()) + 8);
   rle.SetBufLeng(static_cast<std::int32_t>(rest.size()));
-  const std::int32_t n = rle.Finish(rest);
+  bool incomplete = false;
+  const std::int32_t n = decode ? rle.FinishDecode(rest, incomplete) : rle.Finish(rest);
   if (n < 0) throw Failure(out.Name() + ": the run-length coder could not hand out its bytes");
+  if (incomplete) throw Failure(in.Name() + ": truncated input: it ends inside a run triplet");
   out.Write(
       std::string_view(reinterpret_cast<const char*>(rest.data()), static_cast<std::size_t>(n)));
 }
@@ -69,9 +74,9 @@ void RleCode(InputFile& in, OutputFile& out, bool decode) {
     } else {
       rle.Encode(chunk, n);
     }
-    Drain(rle, out, block, false);
+    Drain(rle, in, out, block, false, decode);
   }
-  Drain(rle, out, block, true);
+  Drain(rle, in, out, block, true, decode);
 }
 
 std::string BaseName(const std::string& name) {
