@@ -48,6 +48,10 @@ TColor ParseColor(const std::string& text) {
 int ShowColor(const ColorOptions& o) {
   TColor c = 0;
   if (!o.Hsi.empty()) {
+    if (!(o.Hsi[0] >= 0 && o.Hsi[0] <= 360) || !(o.Hsi[1] >= 0 && o.Hsi[1] <= 1) ||
+        !(o.Hsi[2] >= 0 && o.Hsi[2] <= 1)) {
+      throw Failure("--hsi: the hue is 0 to 360 degrees, saturation and intensity 0 to 1", 2);
+    }
     std::int32_t r, g, b;
     HSItoRGB(o.Hsi[0], o.Hsi[1], o.Hsi[2], r, g, b);
     c = RGB(static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(g),

@@ -87,7 +87,9 @@ std::vector<String> TableIds(const std::string& name) {
 }
 
 int StrarrayList(const FileOptions& o) {
-  for (const String& id : TableIds(o.File)) PrintLn(id);
+  const std::vector<String> ids = TableIds(o.File);
+  if (ids.empty()) throw Failure(Shown(o.File) + ": no string table in the file");
+  for (const String& id : ids) PrintLn(id);
   return 0;
 }
 

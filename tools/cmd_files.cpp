@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <limits>
 
 #include "cli.hpp"
 
@@ -327,7 +328,13 @@ void AddCopyTree(CLI::App& app) {
   cmd->add_flag("--no-progress", o->NoProgress, "Never draw the progress bar")->excludes(progress);
   cmd->add_option("--bwlimit", o->RateLimit,
                   "Copy at most this many bytes a second (e.g. 500K, 2M)")
-      ->transform(CLI::AsSizeValue(false));
+      ->check(CLI::Validator(
+          [](std::string& v) {
+            return v.find('-') == std::string::npos ? std::string() : "must be a positive size";
+          },
+          "SIZE"))
+      ->transform(CLI::AsSizeValue(false))
+      ->check(CLI::Range(std::uint64_t{1}, std::numeric_limits<std::uint64_t>::max()));
   cmd->footer(
       "On a terminal, standard error shows a progress bar: the share done, bytes, files, the rate "
       "and the file being copied. Every entry is copied under its exact name, as cp -a copies "

@@ -94,6 +94,9 @@ void AddHtmlText(CLI::App& app) {
   CLI::App* cmd =
       app.add_subcommand("htmltext", "Print the text a reader sees in an HTML page's body");
   cmd->add_option("FILE", *file, "The page (standard input when none or \"-\")");
+  cmd->footer(
+      "The text of the body with tags removed, entities decoded and one line per paragraph.\n"
+      "Example: kez html --page \"$(kez samples page.tpl)\" title=Report | kez htmltext");
   OnRun(cmd, [file] { return HtmlText(*file); });
 }
 
