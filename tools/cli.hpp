@@ -44,6 +44,11 @@ void AddCompletionCommand(CLI::App& app);
 // and its result is the exit status.
 void OnRun(CLI::App* Cmd, std::function<int()> Run);
 
+// CompleteWith
+// Registers the values that shell completion offers for Opt (an option's value, or a
+// positional argument); returns Opt.
+CLI::Option* CompleteWith(CLI::Option* Opt, std::vector<std::string> Values);
+
 // TakePendingRun
 // The work of the command the line named (empty when none was parsed).
 std::function<int()> TakePendingRun();

@@ -356,11 +356,11 @@ void AddSumCommand(CLI::App& app, const char* name, Sum kind, const std::string&
   cmd->add_flag("-w,--warn", o->WarnLines,
                 "With --check: warn about each improperly formatted line");
   if (kind == Sum::Crc16) {
-    cmd->add_option("-m,--mode", o->Mode,
+    CompleteWith(cmd->add_option("-m,--mode", o->Mode,
                     "Initial register: zmodem (0, CRC-16/XMODEM) or ccitt (0xFFFF, "
                     "CRC-16/CCITT-FALSE)")
         ->check(CLI::IsMember({"zmodem", "ccitt"}))
-        ->capture_default_str();
+        ->capture_default_str(), {"zmodem", "ccitt"});
   }
   cmd->footer(
       std::string(

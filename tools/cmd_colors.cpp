@@ -203,8 +203,10 @@ void AddPalette(CLI::App& app) {
       app.add_subcommand("palette", "Show a palette, or write it as a colour-array file");
   std::string names;
   for (const NamedPalette& p : kPalettes) names += std::string(names.empty() ? "" : ", ") + p.Name;
-  cmd->add_option("PALETTE", o->Name, "A predefined palette (" + names + ") or a colour-array file")
-      ->required();
+  std::vector<std::string> paletteNames;
+  for (const NamedPalette& p : kPalettes) paletteNames.push_back(p.Name);
+  CompleteWith(cmd->add_option("PALETTE", o->Name, "A predefined palette (" + names + ") or a colour-array file")
+      ->required(), paletteNames);
   cmd->add_option("-e,--entries", o->Entries,
                   "Number of entries the palette's colours are spread over (1 to 65536; a "
                   "file keeps its own unless this is given)")

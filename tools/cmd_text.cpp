@@ -404,10 +404,11 @@ void AddFormat(CLI::App& app) {
       ->capture_default_str();
   cmd->add_option("-n,--digits", o->Digits, "Significant digits (SigDigStr, AutoFormatData)")
       ->capture_default_str();
-  cmd->add_option("-l,--layout", o->Layout, "Print only this layout, without brackets")
-      ->check(
-          CLI::IsMember({"strff", "strffForcePlus", "FormatData", "SigDigStr", "AutoFormatData"},
-                        CLI::ignore_case));
+  const std::vector<std::string> layoutNames = {"strff", "strffForcePlus", "FormatData",
+                                                "SigDigStr", "AutoFormatData"};
+  CompleteWith(cmd->add_option("-l,--layout", o->Layout, "Print only this layout, without brackets")
+                   ->check(CLI::IsMember(layoutNames, CLI::ignore_case)),
+               layoutNames);
   cmd->footer(
       "Layouts: strff (fixed or scientific), strffForcePlus (with \"+\"), FormatData (fixed "
       "while nine digits hold the value), SigDigStr (significant digits in a field), "
