@@ -24,5 +24,13 @@ printf 's\n' >user/src/secret
 printf 'b\n' >user/src/locked/b
 chmod 000 user/src/secret user/src/locked
 chmod 777 user user/src
-setpriv --reuid=65534 --regid=65534 --clear-groups kez copytree user/src user/dst; echo "rc=$?"
+# The ordinary user may not reach the build tree (it can sit in a private folder), so it runs
+# a copy of the tool and its library, named relative to the work folder.
+mkdir -p user/bin
+kez_exe=$(readlink -f "$(command -v kez)")
+cp "$kez_exe" user/bin/kez
+cp "$(ldd "$kez_exe" | awk '$1 == "libkez.so.0" { print $3 }')" user/bin/
+chmod 755 user/bin
+setpriv --reuid=65534 --regid=65534 --clear-groups env LD_LIBRARY_PATH=user/bin \
+  user/bin/kez copytree user/src user/dst; echo "rc=$?"
 (cd user/dst && find . | sort)
