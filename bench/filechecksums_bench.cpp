@@ -86,6 +86,24 @@ void BM_Crc32BigFile_ReadThenKez(benchmark::State& State) {
 }
 BENCHMARK(BM_Crc32BigFile_ReadThenKez)->Unit(benchmark::kMillisecond);
 
+// The read loop of `kez crc32`: stdio reads of 256 KiB blocks, each continuing the CRC-32
+// with ContinueCRC32.
+void BM_Crc32BigFile_ToolLoop(benchmark::State& State) {
+  constexpr std::size_t kBlock = std::size_t{1} << 18;
+  const auto block = std::make_unique<std::uint8_t[]>(kBlock);
+  for (auto _ : State) {
+    std::FILE* f = std::fopen(File().Name.c_str(), "rb");
+    std::uint32_t crc = 0;
+    while (const std::size_t got = std::fread(block.get(), 1, kBlock, f)) {
+      crc = kez::ContinueCRC32(crc, std::span<const std::uint8_t>(block.get(), got));
+    }
+    std::fclose(f);
+    benchmark::DoNotOptimize(crc);
+  }
+  SetBytes(State);
+}
+BENCHMARK(BM_Crc32BigFile_ToolLoop)->Unit(benchmark::kMillisecond);
+
 void BM_Crc32BigFile_Zlib(benchmark::State& State) {
   for (auto _ : State) benchmark::DoNotOptimize(kez::bench::ZlibCrc32OfFile(File().Name.c_str()));
   SetBytes(State);

@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <atomic>
+#include <climits>
 #include <cstring>
+#include <filesystem>
 
 namespace kez::tool {
 
@@ -112,6 +115,108 @@ void PrintTable(const std::vector<std::vector<std::string>>& Rows,
   }
 }
 
+// ---- Names -------------------------------------------------------------------------------
+
+String FileArg(const std::string& Name) { return VerbatimFileName(Name); }
+
+int ForEachFile(const std::vector<std::string>& Names,
+                const std::function<void(const std::string& Name)>& Work) {
+  const std::vector<std::string> stdinOnly{"-"};
+  int status = 0;
+  for (const std::string& name : Names.empty() ? stdinOnly : Names) {
+    try {
+      Work(name);
+    } catch (const Failure& e) {
+      Warn(e.what());
+      status = 1;
+    } catch (const kez::Exception& e) {
+      Warn(Shown(name) + ": " + e.what());
+      status = 1;
+    }
+  }
+  return status;
+}
+
+std::string SamplesDir() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    const std::filesystem::path installed =
+        exe.parent_path().parent_path() / "share" / "kez" / "samples";
+    if (std::filesystem::is_directory(installed, ec)) return installed.string();
+  }
+  return KEZ_SOURCE_SAMPLES_DIR;
+}
+
+// ---- Signals -----------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kTempSlots = 16;
+char gTempPath[kTempSlots][PATH_MAX];
+volatile sig_atomic_t gTempUsed[kTempSlots];
+std::atomic<void (*)()> gStop{nullptr};
+constexpr int kHandled[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void OnSignal(int Signal) {
+  if (void (*stop)() = gStop.load()) {
+    stop();
+    return;
+  }
+  for (int i = 0; i < kTempSlots; ++i) {
+    if (gTempUsed[i] != 0) unlink(gTempPath[i]);
+  }
+  signal(Signal, SIG_DFL);
+  raise(Signal);
+}
+
+}  // namespace
+
+void InstallSignalHandlers() {
+  struct sigaction sa {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  for (const int s : kHandled) sigaddset(&sa.sa_mask, s);
+  for (const int s : kHandled) {
+    struct sigaction old {};
+    // A signal the shell set to be ignored (nohup, a background job) stays ignored.
+    if (sigaction(s, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    sigaction(s, &sa, nullptr);
+  }
+  signal(SIGXFSZ, SIG_IGN);
+}
+
+void TempFileMark::Set(const std::string& Path) {
+  Clear();
+  if (Path.size() >= PATH_MAX) return;
+  SignalsHeld held;
+  for (int i = 0; i < kTempSlots; ++i) {
+    if (gTempUsed[i] == 0) {
+      std::memcpy(gTempPath[i], Path.c_str(), Path.size() + 1);
+      gTempUsed[i] = 1;
+      FSlot = i;
+      return;
+    }
+  }
+}
+
+void TempFileMark::Clear() {
+  if (FSlot >= 0) gTempUsed[FSlot] = 0;
+  FSlot = -1;
+}
+
+StopRequest::StopRequest(void (*Stop)()) { gStop.store(Stop); }
+StopRequest::~StopRequest() { gStop.store(nullptr); }
+
+SignalsHeld::SignalsHeld() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int s : kHandled) sigaddset(&set, s);
+  sigprocmask(SIG_BLOCK, &set, &FOld);
+}
+
+SignalsHeld::~SignalsHeld() { sigprocmask(SIG_SETMASK, &FOld, nullptr); }
+
 // ---- InputFile ---------------------------------------------------------------------------
 
 InputFile::InputFile(const std::string& Name) : FName(Shown(Name)) {
@@ -145,15 +250,15 @@ std::size_t InputFile::Read(void* Buffer, std::size_t Count) {
   return got;
 }
 
-bool InputFile::ReadLine(std::string& Line) {
+bool InputFile::ReadLine(std::string& Line, int Delimiter) {
   errno = 0;
-  const ssize_t got = getline(&FLineBuf, &FLineCap, FFile);
+  const ssize_t got = getdelim(&FLineBuf, &FLineCap, Delimiter, FFile);
   if (got < 0) {
     CheckError();
     return false;
   }
   std::size_t len = static_cast<std::size_t>(got);
-  if (len > 0 && FLineBuf[len - 1] == '\n') --len;
+  if (len > 0 && FLineBuf[len - 1] == static_cast<char>(Delimiter)) --len;
   Line.assign(FLineBuf, len);
   return true;
 }
@@ -167,62 +272,81 @@ std::string InputFile::ReadAll() {
 
 // ---- OutputFile --------------------------------------------------------------------------
 
+namespace {
+
+constexpr std::size_t kOutputBlock = 1 << 16;
+
+// The path of an open descriptor, as the kernel names it.
+std::string PathOfDescriptor(int Fd) {
+  std::error_code ec;
+  return std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(Fd), ec).string();
+}
+
+}  // namespace
+
 OutputFile::OutputFile(const std::string& Name) : FName(Shown(Name)) {
-  if (IsStdin(Name)) {
-    FFile = stdout;
+  if (IsStdin(Name)) return;
+  // What is not a regular file is opened and written as it is. (/dev/stdout names a pipe
+  // through a link that no path resolves, so the opening is left to the kernel.)
+  struct stat st {};
+  if (stat(Name.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    FDirect = open(Name.c_str(), O_WRONLY | O_CLOEXEC);
+    if (FDirect < 0) FailErrno(FName, errno);
     return;
   }
-  struct stat st {};
-  if (stat(Name.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) FailErrno(FName, EISDIR);
-  // The temporary name ends with the whole name, so that writers that go by the extension
-  // (PNG or BMP) write what the final name asks for.
-  const std::size_t slash = Name.find_last_of('/');
-  const std::string base = slash == std::string::npos ? Name : Name.substr(slash + 1);
-  FTempName = Name.substr(0, Name.size() - base.size()) + ".kez-XXXXXX-" + base;
-  const int fd = mkstemps(FTempName.data(), static_cast<int>(base.size() + 1));
-  if (fd < 0) FailErrno(FName, errno);
-  // mkstemp makes the file private; give it the mode a new file of the user gets.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  FFile = fdopen(fd, "wb");
-  if (FFile == nullptr) {
-    const int err = errno;
-    close(fd);
-    unlink(FTempName.c_str());
-    FailErrno(FName, err);
-  }
-  FOwned = true;
+  FSaver = std::make_unique<TFileSaver>(FileArg(Name));
+  if (FSaver->Error() != 0) Fail(FSaver->Error());
+  if (!FSaver->Direct()) FMark.Set(PathOfDescriptor(FSaver->Handle()));
 }
 
 OutputFile::~OutputFile() {
-  if (FOwned && FFile != nullptr) {
-    std::fclose(FFile);
-    unlink(FTempName.c_str());
+  if (FDirect >= 0) close(FDirect);
+}
+
+void OutputFile::Fail(int Err) {
+  if (FSaver) FSaver->Abandon();
+  FMark.Clear();
+  FailErrno(FName, Err);
+}
+
+void OutputFile::Flush() {
+  if (FBuffer.empty()) return;
+  if (FSaver) {
+    if (!FSaver->Write(FBuffer.data(), FBuffer.size())) Fail(FSaver->Error());
+  } else {
+    for (std::size_t done = 0; done < FBuffer.size();) {
+      const ssize_t n = write(FDirect, FBuffer.data() + done, FBuffer.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) Fail(n < 0 ? errno : EIO);
+      done += static_cast<std::size_t>(n);
+    }
   }
+  FBuffer.clear();
 }
 
 void OutputFile::Write(std::string_view Bytes) {
   if (Bytes.empty()) return;
-  if (std::fwrite(Bytes.data(), 1, Bytes.size(), FFile) != Bytes.size()) {
-    FailErrno(FName, errno != 0 ? errno : EIO);
+  if (!FSaver && FDirect < 0) {
+    if (std::fwrite(Bytes.data(), 1, Bytes.size(), stdout) != Bytes.size()) {
+      throw Failure("standard output: " + std::string(std::strerror(errno != 0 ? errno : EIO)));
+    }
+    return;
   }
+  FBuffer.append(Bytes);
+  if (FBuffer.size() >= kOutputBlock) Flush();
 }
 
 void OutputFile::WriteByName(const std::function<void(const String& Path)>& Writer,
                              const std::string& Suffix) {
-  if (FOwned) {
-    Writer(Utf8ToString(FTempName));
-    return;
-  }
   const char* tmpdir = std::getenv("TMPDIR");
   std::string temp =
       std::string(tmpdir != nullptr && *tmpdir != 0 ? tmpdir : "/tmp") + "/kez-out-XXXXXX" + Suffix;
   const int fd = mkstemps(temp.data(), static_cast<int>(Suffix.size()));
   if (fd < 0) FailErrno(temp, errno);
   close(fd);
+  TempFileMark mark(temp);
   try {
-    Writer(Utf8ToString(temp));
+    Writer(FileArg(temp));
     InputFile in(temp);
     char buf[65536];
     while (const std::size_t got = in.Read(buf, sizeof buf)) Write(std::string_view(buf, got));
@@ -234,23 +358,23 @@ void OutputFile::WriteByName(const std::function<void(const String& Path)>& Writ
 }
 
 void OutputFile::Commit() {
-  if (!FOwned) {
-    if (std::fflush(FFile) != 0) FailErrno(FName, errno);
+  if (FDirect >= 0) {
+    Flush();
+    if (close(std::exchange(FDirect, -1)) != 0) FailErrno(FName, errno);
     return;
   }
-  std::FILE* f = std::exchange(FFile, nullptr);
-  const bool ok = std::fflush(f) == 0 && fsync(fileno(f)) == 0;
-  const int err = errno;
-  if (std::fclose(f) != 0 || !ok) {
-    unlink(FTempName.c_str());
-    FailErrno(FName, ok ? errno : err);
+  if (!FSaver) {
+    if (std::fflush(stdout) != 0) {
+      throw Failure("standard output: " + std::string(std::strerror(errno)));
+    }
+    return;
   }
-  if (std::rename(FTempName.c_str(), FName.c_str()) != 0) {
-    const int renameErr = errno;
-    unlink(FTempName.c_str());
-    FailErrno(FName, renameErr);
-  }
-  FOwned = false;
+  Flush();
+  // The temporary file becomes the target: a signal now must neither cut the rename nor
+  // remove the file it has just become.
+  SignalsHeld held;
+  if (!FSaver->Commit()) Fail(FSaver->Error());
+  FMark.Clear();
 }
 
 // ---- Streams -----------------------------------------------------------------------------
@@ -282,36 +406,42 @@ void CheckReadableFile(const std::string& Name) {
   struct stat st {};
   if (stat(Name.c_str(), &st) != 0) FailErrno(Name, errno);
   if (S_ISDIR(st.st_mode)) FailErrno(Name, EISDIR);
-  if (!S_ISREG(st.st_mode)) throw Failure(Name + ": not a regular file");
   if (access(Name.c_str(), R_OK) != 0) FailErrno(Name, errno);
 }
 
-LocalFile::LocalFile(const std::string& Name) {
+LocalFile::LocalFile(const std::string& Name, bool Rereadable) {
   if (!IsStdin(Name)) {
     CheckReadableFile(Name);
-    FPath = Utf8ToString(Name);
-    return;
-  }
-  const char* tmpdir = std::getenv("TMPDIR");
-  FTemp = std::string(tmpdir != nullptr && *tmpdir != 0 ? tmpdir : "/tmp") + "/kez-stdin-XXXXXX";
-  const int fd = mkstemp(FTemp.data());
-  if (fd < 0) FailErrno(FTemp, errno);
-  InputFile in("-");
-  char buf[65536];
-  bool ok = true;
-  while (const std::size_t got = in.Read(buf, sizeof buf)) {
-    if (write(fd, buf, got) != static_cast<ssize_t>(got)) {
-      ok = false;
-      break;
+    FNative = Name;
+  } else if (!Rereadable) {
+    struct stat st {};
+    if (fstat(STDIN_FILENO, &st) != 0) FailErrno("-", errno);
+    if (S_ISDIR(st.st_mode)) FailErrno("-", EISDIR);
+    FNative = "/dev/stdin";
+  } else {
+    const char* tmpdir = std::getenv("TMPDIR");
+    FTemp = std::string(tmpdir != nullptr && *tmpdir != 0 ? tmpdir : "/tmp") + "/kez-stdin-XXXXXX";
+    const int fd = mkstemp(FTemp.data());
+    if (fd < 0) FailErrno(FTemp, errno);
+    FMark.Set(FTemp);
+    InputFile in("-");
+    char buf[65536];
+    bool ok = true;
+    while (const std::size_t got = in.Read(buf, sizeof buf)) {
+      if (write(fd, buf, got) != static_cast<ssize_t>(got)) {
+        ok = false;
+        break;
+      }
     }
+    const int err = errno;
+    close(fd);
+    if (!ok) {
+      unlink(FTemp.c_str());
+      FailErrno(FTemp, err);
+    }
+    FNative = FTemp;
   }
-  const int err = errno;
-  close(fd);
-  if (!ok) {
-    unlink(FTemp.c_str());
-    FailErrno(FTemp, err);
-  }
-  FPath = Utf8ToString(FTemp);
+  FPath = FileArg(FNative);
 }
 
 LocalFile::~LocalFile() {

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <signal.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "kez/kez.hpp"
+#include "kez/platform/safesave.hpp"
 
 namespace kez::tool {
 
@@ -40,6 +43,11 @@ void AddCompletionCommand(CLI::App& app);
 // Makes Run the work of the (sub)command Cmd: it runs after the whole command line parsed,
 // and its result is the exit status.
 void OnRun(CLI::App* Cmd, std::function<int()> Run);
+
+// CompleteWith
+// Registers the values that shell completion offers for Opt (an option's value, or a
+// positional argument); returns Opt.
+CLI::Option* CompleteWith(CLI::Option* Opt, std::vector<std::string> Values);
 
 // TakePendingRun
 // The work of the command the line named (empty when none was parsed).
@@ -112,9 +120,80 @@ void PrintFeatureMatrix(const TFeatureMatrix& Matrix);
 
 // ---- Files -------------------------------------------------------------------------------
 
-// DisplayName
-// How a file argument is named in messages and listings: "-" (standard input) as it is.
+// IsStdin
+// Whether a file argument means standard input (or output): "" and "-".
 inline bool IsStdin(const std::string& Name) { return Name.empty() || Name == "-"; }
+
+// FileArg
+// A file name from the command line as the library's name of exactly that Linux file (the
+// verbatim form): no "\" is a separator, no drive is mapped, letter case is never ignored.
+String FileArg(const std::string& Name);
+
+// ForEachFile
+// Runs Work for each name in turn (standard input when Names is empty). A failure is
+// reported as "kez: NAME: reason" (a library error gets the name put before its message)
+// and the next name follows; the result is 1 when any name failed, else 0.
+int ForEachFile(const std::vector<std::string>& Names,
+                const std::function<void(const std::string& Name)>& Work);
+
+// SamplesDir
+// The folder of the bundled samples: ../share/kez/samples beside the running binary when
+// that exists (an installed tool, wherever its prefix is), else the source tree's (a tool
+// run from its build tree).
+std::string SamplesDir();
+
+// ---- Signals -----------------------------------------------------------------------------
+
+// InstallSignalHandlers
+// SIGINT, SIGTERM and SIGHUP remove the temporary files in use (see TempFileMark) and end
+// the tool by the same signal; while a StopRequest is active they ask it to stop instead.
+// SIGXFSZ is ignored, so a write beyond the file-size limit fails as a write error and is
+// cleaned up as one.
+void InstallSignalHandlers();
+
+// TempFileMark
+// Marks a temporary file for removal when a signal ends the tool, for as long as the mark
+// lives. At most 16 files are marked at once (more are left to their owner's cleanup).
+class TempFileMark {
+ public:
+  TempFileMark() = default;
+  explicit TempFileMark(const std::string& Path) { Set(Path); }
+  ~TempFileMark() { Clear(); }
+  TempFileMark(const TempFileMark&) = delete;
+  TempFileMark& operator=(const TempFileMark&) = delete;
+  void Set(const std::string& Path);
+  void Clear();
+
+ private:
+  int FSlot = -1;
+};
+
+// StopRequest
+// While one lives, the handled signals call Stop (from the signal handler: it must only
+// set flags) and the command winds down by itself, instead of ending at once.
+class StopRequest {
+ public:
+  explicit StopRequest(void (*Stop)());
+  ~StopRequest();
+  StopRequest(const StopRequest&) = delete;
+  StopRequest& operator=(const StopRequest&) = delete;
+};
+
+// SignalsHeld
+// Holds back the handled signals for its lifetime (they arrive when it ends): for the steps
+// that put a finished file in place, which must not be cut between rename and bookkeeping.
+class SignalsHeld {
+ public:
+  SignalsHeld();
+  ~SignalsHeld();
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+ private:
+  sigset_t FOld{};
+};
+
+// ---- Input and output --------------------------------------------------------------------
 
 // InputFile
 // A file to read, or standard input for "" and "-", read as bytes. Opening fails with
@@ -129,8 +208,9 @@ class InputFile {
   const std::string& Name() const { return FName; }
   // Read: up to Count bytes, 0 at the end.
   std::size_t Read(void* Buffer, std::size_t Count);
-  // ReadLine: the next line without its LF (a CR before it is kept); false at the end.
-  bool ReadLine(std::string& Line);
+  // ReadLine: the next line without its end (Delimiter, LF unless said otherwise; a CR
+  // before it is kept); false at the end.
+  bool ReadLine(std::string& Line, int Delimiter = '\n');
   // ReadAll: everything that is left.
   std::string ReadAll();
 
@@ -145,9 +225,11 @@ class InputFile {
 };
 
 // OutputFile
-// Where a command writes: standard output for "" and "-", else a temporary file beside
-// Name that Commit renames to Name, so nothing half-written is ever left under the name;
-// a file that is not committed is removed. Failures throw "NAME: <reason>".
+// Where a command writes: standard output for "" and "-", else the named file saved whole
+// (see TFileSaver): a regular file, also through symbolic links, is written beside and
+// renamed over only by Commit, keeping its mode and owner; anything else (a FIFO,
+// /dev/null, a terminal) is written directly and never replaced. An output that is not
+// committed leaves the previous file as it was. Failures throw "NAME: <reason>".
 class OutputFile {
  public:
   explicit OutputFile(const std::string& Name);
@@ -159,18 +241,22 @@ class OutputFile {
   void Write(std::string_view Bytes);
   // WriteByName
   // For library functions that write a file by name: Writer writes the whole output into
-  // the file named Path (which it creates or overwrites), and that file becomes this
-  // output's content. Call it once, before Commit, instead of Write. The file's name ends
-  // like the output's name, or with Suffix for standard output.
+  // the temporary file named Path (which it creates or overwrites), and that file becomes
+  // this output's content. The temporary name ends with Suffix (writers that go by the
+  // extension see the one they need).
   void WriteByName(const std::function<void(const String& Path)>& Writer,
-                   const std::string& Suffix = {});
+                   const std::string& Suffix);
   void Commit();
 
  private:
+  void Flush();
+  [[noreturn]] void Fail(int Err);
+
   std::string FName;
-  std::string FTempName;
-  std::FILE* FFile = nullptr;
-  bool FOwned = false;
+  std::unique_ptr<TFileSaver> FSaver;
+  int FDirect = -1;
+  TempFileMark FMark;
+  std::string FBuffer;
 };
 
 // InputStream / OutputStream
@@ -201,27 +287,32 @@ class OutputStream : public TStream {
 };
 
 // LocalFile
-// A regular file that the library can open by name: the file itself when Name is one
-// (checked first: missing files and directories fail with "NAME: <reason>"), or a copy of
-// standard input in a temporary file, removed again by the destructor.
+// A file that the library opens by name: the named file itself (checked first: missing
+// files and directories fail with "NAME: <reason>"), or standard input as /dev/stdin, which
+// the library reads as it comes, with no copy. Only a command that must read its input
+// twice asks for Rereadable: standard input is then copied to a temporary file, removed
+// by the destructor (and by a signal that ends the tool).
 class LocalFile {
  public:
-  explicit LocalFile(const std::string& Name);
+  explicit LocalFile(const std::string& Name, bool Rereadable = false);
   ~LocalFile();
   LocalFile(const LocalFile&) = delete;
   LocalFile& operator=(const LocalFile&) = delete;
 
-  // The name to hand to the library.
+  // The name to hand to the library, and the Linux name to read it again.
   const String& Path() const { return FPath; }
+  const std::string& NativePath() const { return FNative; }
 
  private:
   String FPath;
+  std::string FNative;
   std::string FTemp;
+  TempFileMark FMark;
 };
 
 // CheckReadableFile
-// Fails with "NAME: <reason>" unless Name is an existing regular file that can be opened
-// for reading.
+// Fails with "NAME: <reason>" unless Name is an existing file that is not a folder and can
+// be opened for reading.
 void CheckReadableFile(const std::string& Name);
 
 }  // namespace kez::tool

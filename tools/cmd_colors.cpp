@@ -48,6 +48,10 @@ TColor ParseColor(const std::string& text) {
 int ShowColor(const ColorOptions& o) {
   TColor c = 0;
   if (!o.Hsi.empty()) {
+    if (!(o.Hsi[0] >= 0 && o.Hsi[0] <= 360) || !(o.Hsi[1] >= 0 && o.Hsi[1] <= 1) ||
+        !(o.Hsi[2] >= 0 && o.Hsi[2] <= 1)) {
+      throw Failure("--hsi: the hue is 0 to 360 degrees, saturation and intensity 0 to 1", 2);
+    }
     std::int32_t r, g, b;
     HSItoRGB(o.Hsi[0], o.Hsi[1], o.Hsi[2], r, g, b);
     c = RGB(static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(g),
@@ -171,7 +175,7 @@ int ShowPalette(const PaletteOptions& o) {
     out.WriteByName([&](const String& path) {
       if (!palette.StoreOnFile(1, palette.Size(), path))
         throw Failure(out.Name() + ": write error");
-    });
+    }, ".pal");
     out.Commit();
     return 0;
   }
@@ -199,8 +203,10 @@ void AddPalette(CLI::App& app) {
       app.add_subcommand("palette", "Show a palette, or write it as a colour-array file");
   std::string names;
   for (const NamedPalette& p : kPalettes) names += std::string(names.empty() ? "" : ", ") + p.Name;
-  cmd->add_option("PALETTE", o->Name, "A predefined palette (" + names + ") or a colour-array file")
-      ->required();
+  std::vector<std::string> paletteNames;
+  for (const NamedPalette& p : kPalettes) paletteNames.push_back(p.Name);
+  CompleteWith(cmd->add_option("PALETTE", o->Name, "A predefined palette (" + names + ") or a colour-array file")
+      ->required(), paletteNames);
   cmd->add_option("-e,--entries", o->Entries,
                   "Number of entries the palette's colours are spread over (1 to 65536; a "
                   "file keeps its own unless this is given)")

@@ -59,9 +59,11 @@ void AddFeatmat(CLI::App& app) {
   for (CLI::App* cmd : {show, check}) {
     cmd->add_option("FILE", o->File, "The file (standard input when none or \"-\")");
   }
-  group->footer("Example: kez featmat show tools/samples/stations.fm");
-  OnRun(show, [o] { return FeatmatShow(*o); });
-  OnRun(check, [o] { return FeatmatCheck(*o); });
+  show->footer("Example: kez featmat show \"$(kez samples stations.fm)\"");
+  check->footer("Prints the numbers of features and objects of a sound file.\n"
+                "Example: kez featmat check \"$(kez samples stations.fm)\"");
+  OnRun(show, [o] { return ForEachFile({o->File}, [o](const std::string&) { FeatmatShow(*o); }); });
+  OnRun(check, [o] { return ForEachFile({o->File}, [o](const std::string&) { FeatmatCheck(*o); }); });
 }
 
 // ---- strarray ----------------------------------------------------------------------------
@@ -85,17 +87,19 @@ std::vector<String> TableIds(const std::string& name) {
 }
 
 int StrarrayList(const FileOptions& o) {
-  for (const String& id : TableIds(o.File)) PrintLn(id);
+  const std::vector<String> ids = TableIds(o.File);
+  if (ids.empty()) throw Failure(Shown(o.File) + ": no string table in the file");
+  for (const String& id : ids) PrintLn(id);
   return 0;
 }
 
 // The table with its row numbers; column 0 (the row labels) only when it holds something.
 // Without an identifier the file's first table is shown.
 int StrarrayShow(const FileOptions& o) {
-  LocalFile file(o.File);
+  LocalFile file(o.File, o.Id.empty());
   String id = Arg(o.Id);
   if (o.Id.empty()) {
-    const std::vector<String> ids = TableIds(U8(file.Path()));
+    const std::vector<String> ids = TableIds(file.NativePath());
     if (ids.empty()) throw Failure(Shown(o.File) + ": no string table in the file");
     id = ids.front();
   }
@@ -126,11 +130,11 @@ void AddStrarray(CLI::App& app) {
   show->add_option("--id", o->Id, "Read the table with this identifier (default: the first)");
   CLI::App* list = group->add_subcommand("list", "Print the identifiers of the file's tables");
   list->add_option("FILE", o->File, "The file (standard input when none or \"-\")");
-  OnRun(list, [o] { return StrarrayList(*o); });
-  group->footer(
-      "Example: kez strarray list tools/samples/tables.xml; kez strarray show "
-      "tools/samples/tables.xml --id rivers");
-  OnRun(show, [o] { return StrarrayShow(*o); });
+  OnRun(list, [o] { return ForEachFile({o->File}, [o](const std::string&) { StrarrayList(*o); }); });
+  list->footer("One identifier a line, in file order (an empty line for a table without one).\n"
+               "Example: kez strarray list \"$(kez samples tables.xml)\"");
+  show->footer("Example: kez strarray show \"$(kez samples tables.xml)\" --id rivers");
+  OnRun(show, [o] { return ForEachFile({o->File}, [o](const std::string&) { StrarrayShow(*o); }); });
 }
 
 }  // namespace

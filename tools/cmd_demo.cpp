@@ -72,12 +72,12 @@ int FeatureMatrixRoad(const TStringArray& table) {
     matrix.SetFeatValTriState(3, r, table.Elem(2, r) == "temperature" ? tsTrue : tsFalse);
   }
   const String file =
-      Utf8ToString((std::filesystem::temp_directory_path() / "kez_demo_stations.fm").string());
+      FileArg((std::filesystem::temp_directory_path() / "kez_demo_stations.fm").string());
   matrix.Save(file);
   TFeatureMatrix loaded(nullptr);
   loaded.SetName(u"Loaded");
   const std::int32_t status = loaded.Load(file);
-  std::filesystem::remove(StringToUtf8(file));
+  std::filesystem::remove(std::filesystem::temp_directory_path() / "kez_demo_stations.fm");
   OutLn(u"  saved " + IntToStr(matrix.NObjects()) + u" objects of " + IntToStr(matrix.NFeatures()) +
         u" features; loading gave status " + IntToStr(status) + u", " +
         IntToStr(loaded.NObjects()) + u" objects");
@@ -104,7 +104,7 @@ void DemoPictures(std::string pictures, const TColorArray& palette) {
     if (mkdtemp(pictures.data()) == nullptr) throw Failure(pictures + ": " + std::strerror(errno));
   }
   OutLn();
-  OutLn(u"== Pictures in " + Utf8ToString(pictures));
+  OutLn(u"== Pictures in " + NativeToString(pictures));
   std::error_code ec;
   std::filesystem::create_directories(pictures, ec);
   if (ec) throw Failure(pictures + ": " + ec.message());
@@ -123,15 +123,17 @@ void DemoPictures(std::string pictures, const TColorArray& palette) {
         u" x " + IntToStr(sheet->Height()) + u" pixels");
 }
 
-int Demo(const String& folder, const std::string& pictures) {
-  const String csv = folder + u"/measurements.csv";
-  const String notes = folder + u"/notes.txt";
+int Demo(const std::string& folder, const std::string& pictures) {
+  const std::string csvName = folder + "/measurements.csv";
+  const std::string notesName = folder + "/notes.txt";
+  const String csv = NativeToString(csvName);
+  const String notes = NativeToString(notesName);
 
   OutLn(u"== A string table from " + csv + u", sorted by station (A-Z folded)");
   TStringArray table(nullptr);
   std::vector<String> header;
-  if (!LoadTable(csv, table, header)) {
-    throw Failure(U8(csv) + ": cannot read the table");
+  if (!LoadTable(FileArg(csvName), table, header)) {
+    throw Failure(csvName + ": cannot read the table");
   }
   table.Sort(1, 2, true);
   double sum = 0;
@@ -154,7 +156,7 @@ int Demo(const String& folder, const std::string& pictures) {
   OutLn(u"== Lines of " + notes + u" matching 'reading [0-9]+'");
   TGrep grep(nullptr);
   grep.SetRegExp(u"reading [0-9]+");
-  TextFile f(notes);
+  TextFile f(FileArg(notesName));
   f.Reset();
   while (!f.Eof()) {
     String line;
@@ -171,15 +173,15 @@ int Demo(const String& folder, const std::string& pictures) {
 
   OutLn();
   OutLn(u"== Checksums of the samples");
-  for (const String& name : {csv, notes}) {
-    InputFile in(U8(name));
+  for (const std::string& name : {csvName, notesName}) {
+    InputFile in(name);
     const std::string all = in.ReadAll();
     const std::vector<std::uint8_t> bytes(all.begin(), all.end());
     OutLn(u"  crc32 " +
           Hex32(static_cast<std::uint32_t>(
               CRC32ofBuffer(bytes, static_cast<std::int32_t>(bytes.size())))) +
-          u"  sha1 " + LowerCase(SHA1DigestToHex(SHA1FromFile(name))) + u"  " +
-          name.substr(name.rfind(u'/') + 1));
+          u"  sha1 " + LowerCase(SHA1DigestToHex(SHA1FromFile(FileArg(name)))) + u"  " +
+          NativeToString(name.substr(name.rfind('/') + 1)));
   }
 
   OutLn();
@@ -205,15 +207,30 @@ int Units() {
 }  // namespace
 
 void AddDemoCommands(CLI::App& app) {
-  auto folder = std::make_shared<std::string>(KEZ_SAMPLES_DIR);
+  auto folder = std::make_shared<std::string>();
   auto pictures = std::make_shared<std::string>();
   CLI::App* demo = app.add_subcommand("demo", "A tour of the library over the sample data");
-  demo->add_option("FOLDER", *folder, "The samples folder")->capture_default_str();
+  demo->add_option("FOLDER", *folder, "The samples folder (default: the bundled samples, see kez samples)");
   demo->add_option("-o,--pictures", *pictures,
                    "Where the tour's pictures go (default: a new folder kez-demo-XXXXXX in the "
                    "temporary folder)");
-  OnRun(demo, [folder, pictures] { return Demo(Utf8ToString(*folder), *pictures); });
+  OnRun(demo, [folder, pictures] { return Demo(folder->empty() ? SamplesDir() : *folder, *pictures); });
+  demo->footer("The tour reads a table, a feature matrix, text and colours from the samples and "
+               "draws two pictures.\nExample: kez demo -o pictures");
+  auto sample = std::make_shared<std::string>();
+  CLI::App* samples = app.add_subcommand("samples", "Print where the bundled sample files are");
+  samples->add_option("NAME", *sample, "A sample file: print its path instead of the folder's");
+  samples->footer(
+      "The samples sit in share/kez/samples beside the installed tool. The examples of the other "
+      "commands name them through this command, so they work from any folder.\n"
+      "Example: kez tail -n 2 \"$(kez samples notes.txt)\"");
+  OnRun(samples, [sample] {
+    PrintLn(std::string_view(SamplesDir() + (sample->empty() ? "" : "/" + *sample)));
+    return 0;
+  });
   CLI::App* units = app.add_subcommand("units", "List the library's units in start order");
+  units->footer("Each line names one unit of the library, in the order they start.\n"
+                "Example: kez units | head -3");
   OnRun(units, [] { return Units(); });
 }
 

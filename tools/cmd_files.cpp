@@ -10,7 +10,10 @@
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
+#include <limits>
 
 #include "cli.hpp"
 
@@ -31,32 +34,12 @@ struct CopyOptions {
 
 std::atomic<bool> gInterrupted{false};
 
-// Ctrl-C asks the copy to stop after its current chunk. The request is made again from the
-// feedback (see below), since each file copy clears it when it starts.
-extern "C" void OnInterrupt(int) {
+// A signal asks the copy to stop after its current chunk. The request is made again from
+// the feedback (see below), since each file copy clears it when it starts.
+void StopCopying() {
   gInterrupted.store(true);
   AbortAnyFileCopying();
 }
-
-// Installs the handler for the length of a copy.
-class InterruptGuard {
- public:
-  InterruptGuard() {
-    struct sigaction sa {};
-    sa.sa_handler = OnInterrupt;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, &FOldInt);
-    sigaction(SIGTERM, &sa, &FOldTerm);
-  }
-  ~InterruptGuard() {
-    sigaction(SIGINT, &FOldInt, nullptr);
-    sigaction(SIGTERM, &FOldTerm, nullptr);
-  }
-
- private:
-  struct sigaction FOldInt {};
-  struct sigaction FOldTerm {};
-};
 
 std::string Bytes(double n) {
   const char* units[] = {"B", "KiB", "MiB", "GiB", "TiB"};
@@ -69,7 +52,8 @@ std::string Bytes(double n) {
 
 // A name as the library hands it out ("\" separators) for people.
 std::string Shown(const String& name) {
-  std::string s = U8(name);
+  if (IsVerbatimFileName(name)) return StringToNative(name.substr(kVerbatimPrefix.size()));
+  std::string s = StringToNative(name);
   for (char& c : s) {
     if (c == '\\') c = '/';
   }
@@ -130,7 +114,6 @@ class CopyTracker {
 
   std::int64_t Copied() const { return FDoneBytes; }
   std::int64_t FilesCopied() const { return FDoneFiles; }
-  const std::vector<std::string>& Failed() const { return FFailed; }
   const std::string& Removed() const { return FRemoved; }
 
  private:
@@ -146,8 +129,6 @@ class CopyTracker {
       FDoneBytes += FSize;
     } else if (interrupted) {
       if (unlink(NativeFileName(FName).c_str()) == 0) FRemoved = Shown(FName);
-    } else {
-      FFailed.push_back(Shown(FName));
     }
     FCount = 0;
     FBytes = FSize = 0;
@@ -205,9 +186,105 @@ class CopyTracker {
   String FName;
   std::int64_t FBytes = 0, FSize = 0;
   std::int64_t FDoneBytes = 0, FDoneFiles = 0;
-  std::vector<std::string> FFailed;
   std::string FRemoved;
 };
+
+// ---- What the copy missed ----------------------------------------------------------------
+
+// An open folder, closed again at the end of its scope.
+class DirFd {
+ public:
+  explicit DirFd(int Fd) : FFd(Fd) {}
+  ~DirFd() {
+    if (FFd >= 0) close(FFd);
+  }
+  DirFd(const DirFd&) = delete;
+  DirFd& operator=(const DirFd&) = delete;
+  int Get() const { return FFd; }
+
+ private:
+  int FFd;
+};
+
+int OpenFolderAt(int Dir, const char* Name) {
+  return openat(Dir, Name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// Compares the copy with its source, entry by entry with the names as read, and completes
+// it where cp -a would: FIFOs, sockets and device nodes, which the library leaves out, are
+// made again with their mode and times. Every entry that is missing from the copy (or, for
+// a regular file, differs in size) is added to Problems as "SOURCE-PATH: reason". The
+// copy's own folder is skipped when it lies inside the source.
+class CopyCheck {
+ public:
+  CopyCheck(const struct stat& DestRoot, std::vector<std::string>& Problems)
+      : FDest(DestRoot), FProblems(Problems) {}
+
+  void Folder(int Src, int Dst, const std::string& Shown) {
+    DIR* d = fdopendir(dup(Src));
+    if (d == nullptr) {
+      Problem(Shown, std::strerror(errno));
+      return;
+    }
+    errno = 0;
+    while (const dirent* e = readdir(d)) {
+      const std::string name = e->d_name;
+      if (name != "." && name != "..") Entry(Src, Dst, name, Shown + "/" + name);
+      errno = 0;
+    }
+    if (errno != 0) Problem(Shown, std::strerror(errno));
+    closedir(d);
+  }
+
+ private:
+  void Problem(const std::string& Shown, const std::string& Reason) {
+    FProblems.push_back(Shown + ": " + Reason);
+  }
+
+  void Entry(int Src, int Dst, const std::string& Name, const std::string& Shown) {
+    struct stat s {}, d {};
+    if (fstatat(Src, Name.c_str(), &s, AT_SYMLINK_NOFOLLOW) != 0) return;  // gone meanwhile
+    const bool there = fstatat(Dst, Name.c_str(), &d, AT_SYMLINK_NOFOLLOW) == 0;
+    if (S_ISDIR(s.st_mode)) {
+      if (s.st_dev == FDest.st_dev && s.st_ino == FDest.st_ino) return;
+      const DirFd src(OpenFolderAt(Src, Name.c_str()));
+      if (src.Get() < 0) return Problem(Shown, std::strerror(errno));
+      const DirFd dst(OpenFolderAt(Dst, Name.c_str()));
+      if (dst.Get() < 0) return Problem(Shown, "the folder could not be copied");
+      Folder(src.Get(), dst.Get(), Shown);
+    } else if (S_ISREG(s.st_mode) || S_ISLNK(s.st_mode)) {
+      if (there && (S_ISLNK(s.st_mode) || d.st_size == s.st_size)) return;
+      // The likeliest reason: the source could not be read.
+      const int fd = openat(Src, Name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+      const int err = errno;
+      if (fd >= 0) close(fd);
+      Problem(Shown, fd < 0 && !S_ISLNK(s.st_mode) ? std::strerror(err) : "could not be copied");
+    } else if (!there) {
+      if (mknodat(Dst, Name.c_str(), s.st_mode, s.st_rdev) != 0) {
+        return Problem(Shown, std::strerror(errno));
+      }
+      const timespec times[2] = {s.st_atim, s.st_mtim};
+      utimensat(Dst, Name.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    }
+  }
+
+  struct stat FDest;
+  std::vector<std::string>& FProblems;
+};
+
+// The problems of a finished copy (see CopyCheck), in the order of the walk.
+std::vector<std::string> CheckCopy(const std::string& Source, const std::string& Dest) {
+  std::vector<std::string> problems;
+  const DirFd src(OpenFolderAt(AT_FDCWD, Source.c_str()));
+  const DirFd dst(open(Dest.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  struct stat destRoot {};
+  if (src.Get() < 0 || dst.Get() < 0 || fstat(dst.Get(), &destRoot) != 0) {
+    problems.push_back(Dest + ": could not be created");
+    return problems;
+  }
+  CopyCheck(destRoot, problems).Folder(src.Get(), dst.Get(), Source);
+  return problems;
+}
 
 int CopyTree(const CopyOptions& o) {
   struct stat st {};
@@ -220,8 +297,8 @@ int CopyTree(const CopyOptions& o) {
   CopyTracker tracker(o, MeasureTree(o.Source), bar);
   gInterrupted.store(false);
   {
-    InterruptGuard guard;
-    CopyFileTree(Utf8ToString(o.Source), Utf8ToString(o.Dest), o.Attributes,
+    StopRequest stop(StopCopying);
+    CopyFileTree(FileArg(o.Source), FileArg(o.Dest), o.Attributes,
                  [&](std::int64_t bytes, std::int64_t size, const String& name,
                      std::int32_t count) { tracker.FeedBack(bytes, size, name, count); });
     tracker.Finish();
@@ -234,9 +311,9 @@ int CopyTree(const CopyOptions& o) {
                                     : "; the partly copied " + tracker.Removed() + " was removed"));
     return 130;
   }
-  if (!std::filesystem::is_directory(o.Dest)) throw Failure(o.Dest + ": could not be created");
-  for (const std::string& name : tracker.Failed()) Warn(name + ": could not be copied");
-  return tracker.Failed().empty() ? 0 : 1;
+  const std::vector<std::string> problems = CheckCopy(o.Source, o.Dest);
+  for (const std::string& problem : problems) Warn(problem);
+  return problems.empty() ? 0 : 1;
 }
 
 void AddCopyTree(CLI::App& app) {
@@ -251,15 +328,22 @@ void AddCopyTree(CLI::App& app) {
   cmd->add_flag("--no-progress", o->NoProgress, "Never draw the progress bar")->excludes(progress);
   cmd->add_option("--bwlimit", o->RateLimit,
                   "Copy at most this many bytes a second (e.g. 500K, 2M)")
-      ->transform(CLI::AsSizeValue(false));
+      ->check(CLI::Validator(
+          [](std::string& v) {
+            return v.find('-') == std::string::npos ? std::string() : "must be a positive size";
+          },
+          "SIZE"))
+      ->transform(CLI::AsSizeValue(false))
+      ->check(CLI::Range(std::uint64_t{1}, std::numeric_limits<std::uint64_t>::max()));
   cmd->footer(
       "On a terminal, standard error shows a progress bar: the share done, bytes, files, the rate "
-      "and the file being copied. Symbolic links are recreated, not followed; devices, pipes and "
-      "sockets are skipped; files keep their modification times.\n"
-      "Ctrl-C stops the copy after the current chunk: what was copied is reported, the file cut "
-      "short is removed, and the status is 130. Files that could not be copied are named; the "
-      "status is then 1.\n"
-      "Example: kez copytree photos /media/backup/photos");
+      "and the file being copied. Every entry is copied under its exact name, as cp -a copies "
+      "it: symbolic links are recreated, not followed; FIFOs, sockets and device nodes are made "
+      "again; files keep their modification times.\n"
+      "Ctrl-C (or SIGTERM, SIGHUP) stops the copy after the current chunk: what was copied is "
+      "reported, the file cut short is removed, and the status is 130. Every entry that could "
+      "not be copied is named with the reason; the status is then 1.\n"
+      "Example: kez copytree \"$(kez samples)\" samples-copy");
   OnRun(cmd, [o] { return CopyTree(*o); });
 }
 
@@ -276,7 +360,7 @@ int Trash(const std::vector<std::string>& files) {
       problem = std::strerror(EISDIR);
     } else if (name.find_first_of("*?") != std::string::npos) {
       problem = "names with * or ? are not moved (they would be taken as patterns)";
-    } else if (MoveToRecycleBin(Utf8ToString(name)) != 1) {
+    } else if (MoveToRecycleBin(FileArg(name)) != 1) {
       problem = "could not be moved to the trash";
     }
     if (!problem.empty()) {
@@ -294,7 +378,7 @@ void AddTrash(CLI::App& app) {
   cmd->footer(
       "The files go to the freedesktop.org trash, from where the desktop can restore them. A "
       "file that cannot be trashed stays where it is (it is never deleted instead); the status "
-      "is then 1.\nExample: kez trash old-report.pdf");
+      "is then 1.\nExample: echo draft > old-draft.txt; kez trash old-draft.txt");
   OnRun(cmd, [files] { return Trash(*files); });
 }
 

@@ -36,26 +36,17 @@ void AddTail(CLI::App& app) {
       ->check(CLI::Range(0, 2147483647))
       ->capture_default_str();
   cmd->footer(
-      "Lines end at LF or CR LF; they are printed with LF.\nExample: kez tail -n 3 notes.txt");
-  OnRun(cmd, [o] { return Tail(*o); });
+      "Lines end at LF or CR LF; they are printed with LF.\nExample: kez tail -n 3 \"$(kez samples notes.txt)\"");
+  OnRun(cmd, [o] { return ForEachFile({o->File}, [o](const std::string&) { Tail(*o); }); });
 }
 
 // ---- lines -------------------------------------------------------------------------------
 
 int Lines(const std::vector<std::string>& files) {
-  std::vector<std::string> names = files;
-  if (names.empty()) names.push_back("-");
-  int status = 0;
-  for (const std::string& name : names) {
-    try {
-      LocalFile file(name);
-      PrintLn(std::to_string(CountLinesInTextFile(file.Path(), {})) + " " + Shown(name));
-    } catch (const Failure& e) {
-      Warn(e.what());
-      status = 1;
-    }
-  }
-  return status;
+  return ForEachFile(files, [](const std::string& name) {
+    LocalFile file(name);
+    PrintLn(std::to_string(CountLinesInTextFile(file.Path(), {})) + " " + Shown(name));
+  });
 }
 
 void AddLines(CLI::App& app) {
@@ -64,7 +55,7 @@ void AddLines(CLI::App& app) {
   cmd->add_option("FILE", *files, "The files (standard input when none or \"-\")");
   cmd->footer(
       "Each line of output: the count and the name. A last line without a line end counts "
-      "(unlike wc -l).\nExample: kez lines *.txt");
+      "(unlike wc -l).\nExample: kez lines \"$(kez samples notes.txt)\" \"$(kez samples measurements.csv)\"");
   OnRun(cmd, [files] { return Lines(*files); });
 }
 
@@ -107,8 +98,10 @@ void AddAscHeader(CLI::App& app) {
   cmd->footer(
       "The header is four lines: a comment, two integers (the rest of their lines ignored) "
       "and four flag words TRUE or FALSE. A file without it exits 1.\n"
-      "Example: kez asc-header tools/samples/spectrum.asc");
-  OnRun(cmd, [file] { return AscHeader(*file); });
+      "Example: kez asc-header \"$(kez samples spectrum.asc)\"");
+  OnRun(cmd, [file] {
+    return ForEachFile({*file}, [](const std::string& name) { AscHeader(name); });
+  });
 }
 
 }  // namespace

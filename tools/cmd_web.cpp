@@ -1,4 +1,6 @@
 // kez html | htmltext | urlencode | urldecode: the HTML unit.
+#include <algorithm>
+
 #include "cli.hpp"
 
 namespace kez::tool {
@@ -75,7 +77,7 @@ void AddHtml(CLI::App& app) {
   cmd->footer(
       "The template is read as UTF-8 (or Windows-1252 when it is not valid UTF-8) and the "
       "page written in UTF-8. Tags without a value are kept and named on standard error.\n"
-      "Example: kez html --page page.tpl title='Report' name='Zoë' -o page.html");
+      "Example: kez html --page \"$(kez samples page.tpl)\" title='Report' name='Zoë' -o page.html");
   OnRun(cmd, [o] { return Html(*o); });
 }
 
@@ -92,6 +94,9 @@ void AddHtmlText(CLI::App& app) {
   CLI::App* cmd =
       app.add_subcommand("htmltext", "Print the text a reader sees in an HTML page's body");
   cmd->add_option("FILE", *file, "The page (standard input when none or \"-\")");
+  cmd->footer(
+      "The text of the body with tags removed, entities decoded and one line per paragraph.\n"
+      "Example: kez html --page \"$(kez samples page.tpl)\" title=Report | kez htmltext");
   OnRun(cmd, [file] { return HtmlText(*file); });
 }
 
@@ -100,12 +105,52 @@ void AddHtmlText(CLI::App& app) {
 struct UrlOptions {
   std::vector<std::string> Texts;
   bool Decode = false;
+  bool Latin1 = false;
 };
 
+// Bytes as the characters of the same codes (0-255) and back: the library's escapes stand
+// for such codes, so this is how they come to stand for bytes.
+String BytesAsCodes(std::string_view Bytes) {
+  String s(Bytes.size(), u'\0');
+  for (std::size_t i = 0; i < Bytes.size(); ++i) s[i] = static_cast<unsigned char>(Bytes[i]);
+  return s;
+}
+
+std::string CodesAsBytes(StringView Text) {
+  std::string s(Text.size(), '\0');
+  for (std::size_t i = 0; i < Text.size(); ++i) s[i] = static_cast<char>(Text[i] & 0xFF);
+  return s;
+}
+
+// By default the escapes stand for the bytes of the text, its UTF-8: ASCII goes through the
+// library's coder (which chooses the characters to escape), every other byte becomes "%"
+// and two upper-case hexadecimal digits, so "ü" encodes as %C3%BC and %C3%BC decodes to "ü".
+// With --latin1 the text is read as characters and the library codes it as it stands
+// (escapes are codes 0-255; characters beyond ASCII are not escaped).
 int UrlCoding(const UrlOptions& o) {
   const auto code = [&](const std::string& text) {
-    const String t = Arg(text);
-    PrintLn(o.Decode ? URLDecode(t) : URLEncode(t));
+    if (o.Latin1) {
+      const String t = Arg(text);
+      PrintLn(o.Decode ? URLDecode(t) : URLEncode(t));
+    } else if (o.Decode) {
+      PrintLn(std::string_view(CodesAsBytes(URLDecode(BytesAsCodes(text)))));
+    } else {
+      std::string out;
+      for (std::size_t i = 0; i < text.size();) {
+        const std::size_t ascii = std::min(
+            text.size(), static_cast<std::size_t>(
+                             std::find_if(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(),
+                                          [](char c) { return (c & 0x80) != 0; }) -
+                             text.begin()));
+        out += CodesAsBytes(URLEncode(BytesAsCodes(std::string_view(text).substr(i, ascii - i))));
+        for (i = ascii; i < text.size() && (text[i] & 0x80) != 0; ++i) {
+          static constexpr char kHex[] = "0123456789ABCDEF";
+          const auto b = static_cast<unsigned char>(text[i]);
+          out += {'%', kHex[b >> 4], kHex[b & 15]};
+        }
+      }
+      PrintLn(std::string_view(out));
+    }
   };
   if (!o.Texts.empty()) {
     for (const std::string& t : o.Texts) code(t);
@@ -128,6 +173,8 @@ void AddUrl(CLI::App& app, const char* name, bool decode, const std::string& wha
   cmd->add_option("TEXT", o->Texts,
                   "Texts to convert, one result line each (default: the lines "
                   "of standard input)");
+  cmd->add_flag("--latin1", o->Latin1,
+                "Escapes stand for Windows-1252 characters (the library's form), not UTF-8 bytes");
   cmd->footer(footer);
   OnRun(cmd, [o] { return UrlCoding(*o); });
 }
@@ -138,8 +185,10 @@ void AddWebCommands(CLI::App& app) {
   AddHtml(app);
   AddHtmlText(app);
   AddUrl(app, "urlencode", false, "Percent-encode the URL's reserved characters and blanks",
+         "Escapes stand for the UTF-8 bytes of the text (--latin1: Windows-1252 codes).\n"
          "Example: kez urlencode 'a b&c'   prints a%20b%26c");
   AddUrl(app, "urldecode", true, "Decode percent escapes (twice, so %2541 gives A)",
+         "Escapes stand for UTF-8 bytes (--latin1: Windows-1252 codes).\n"
          "Example: kez urldecode 'a%20b'   prints a b");
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "cli.hpp"
 
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
   AddDemoCommands(app);
   AddCompletionCommand(app);
 
+  InstallSignalHandlers();
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -71,17 +73,24 @@ int main(int argc, char** argv) {
                    argv[1]);
       return 2;
     }
+    if (path == "kez" && argc > 1) {
+      std::fprintf(stderr, "kez: unknown option '%s'\nTry 'kez --help' for more information.\n",
+                   argv[1]);
+      return 2;
+    }
     std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", path.c_str(), e.what(),
                  path.c_str());
     return 2;
   }
 
   int status = 0;
+  bool stdoutReported = false;
   try {
     const auto run = TakePendingRun();
     status = run ? run() : 0;
   } catch (const Failure& e) {
     Warn(e.what());
+    stdoutReported = std::string_view(e.what()).starts_with("standard output:");
     status = e.Code();
   } catch (const kez::Exception& e) {
     Warn(e.what());
@@ -90,7 +99,8 @@ int main(int argc, char** argv) {
     Warn("out of memory");
     status = 1;
   }
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+  // A write error on standard output that a command has not reported yet.
+  if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && !stdoutReported) {
     Warn("standard output: write error");
     status = 1;
   }

@@ -160,6 +160,10 @@ std::int32_t CRC32ofBuffer(std::span<const std::uint8_t> Buffer, std::int32_t Nu
   return static_cast<std::int32_t>(~detail::Crc32Kernel()(0xFFFFFFFFu, Buffer.data(), n));
 }
 
+std::uint32_t ContinueCRC32(std::uint32_t CRC, std::span<const std::uint8_t> Buffer) {
+  return ~detail::Crc32Kernel()(~CRC, Buffer.data(), Buffer.size());
+}
+
 std::int32_t CalcCRC32ofFile(StringView FileName) {
   // FileMode is process-wide: read-only for this call only, whatever happens.
   struct RestoreFileMode {

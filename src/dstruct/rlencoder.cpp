@@ -194,6 +194,14 @@ void TRLEncoder::GetResult(std::span<std::uint8_t> OutBuf) {
   HandOut(OutBuf, block);
 }
 
+std::int32_t TRLEncoder::FinishDecode(std::span<std::uint8_t> OutBuf, bool& Incomplete) {
+  Incomplete = FDecodeSt != rlData;
+  const std::size_t due = std::min(FBufPoi, static_cast<std::size_t>(FBufLeng));
+  if (OutBuf.size() < due) return -1;
+  HandOut(OutBuf, due);
+  return static_cast<std::int32_t>(due);
+}
+
 std::int32_t TRLEncoder::Finish(std::span<std::uint8_t> OutBuf) {
   // A further call appends an empty triplet as the first one did, unless blocks are so
   // short (3 bytes or less) that the waiting bytes would never shrink and the caller's loop

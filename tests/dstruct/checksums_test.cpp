@@ -202,6 +202,22 @@ TEST(Checksums, Sha1FromStringHashesUtf8) {
   }
 }
 
+TEST(Checksums, ContinueCRC32JoinsBlocksOfAnySplit) {
+  EXPECT_EQ(ContinueCRC32(0, kCheck), 0xCBF43926u);
+  EXPECT_EQ(ContinueCRC32(0, {}), 0u);
+  EXPECT_EQ(ContinueCRC32(0xCBF43926u, {}), 0xCBF43926u);
+  const auto data = RandomBytes(5000, 3);
+  const auto whole = static_cast<std::uint32_t>(
+      CRC32ofBuffer(data, static_cast<std::int32_t>(data.size())));
+  for (const std::size_t block : {1u, 7u, 64u, 1000u, 4999u}) {
+    std::uint32_t crc = 0;
+    for (std::size_t at = 0; at < data.size(); at += block) {
+      crc = ContinueCRC32(crc, std::span(data).subspan(at, std::min(block, data.size() - at)));
+    }
+    EXPECT_EQ(crc, whole) << block;
+  }
+}
+
 TEST(Checksums, Files) {
   test::TempDir dir;
   const auto data = RandomBytes(200000, 9);  // several read blocks

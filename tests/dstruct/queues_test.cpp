@@ -227,6 +227,31 @@ TEST(TRLEncoder, DecodingHandsOutBlocksAndFinishTheTail) {
   EXPECT_EQ(rle.Finish(block), 0);
 }
 
+TEST(TRLEncoder, FinishDecodeAppendsNothingAndTellsACutTriplet) {
+  TRLEncoder rle(nullptr);
+  rle.SetBufLeng(4);
+  Bytes block(4, 0xEE);
+  bool incomplete = true;
+  EXPECT_EQ(rle.FinishDecode(block, incomplete), 0);  // no input: no closing triplet
+  EXPECT_FALSE(incomplete);
+  EXPECT_EQ(block, Bytes(4, 0xEE));
+  for (const Bytes& cut : {Bytes{9, 0xA5}, Bytes{9, 0xA5, 5}}) {
+    rle.Reset();
+    rle.Decode(cut, static_cast<std::int32_t>(cut.size()));
+    EXPECT_EQ(rle.FinishDecode(block, incomplete), 1);
+    EXPECT_EQ(block[0], 9);
+    EXPECT_TRUE(incomplete);
+  }
+  rle.Reset();
+  rle.Decode(Bytes{0xA5, 6, 2}, 3);
+  Bytes small(3);
+  EXPECT_EQ(rle.FinishDecode(small, incomplete), -1);
+  EXPECT_EQ(rle.FinishDecode(block, incomplete), 4);
+  EXPECT_EQ(rle.FinishDecode(block, incomplete), 2);
+  EXPECT_EQ(block, (Bytes{2, 2, 2, 2}));
+  EXPECT_FALSE(incomplete);
+}
+
 TEST(TRLEncoder, OversizedChunksAndUnfetchedRunsGrowTheBuffer) {
   TRLEncoder rle(nullptr);
   rle.SetBufLeng(2);  // an 8-byte buffer

@@ -89,6 +89,15 @@ constexpr std::uint32_t CalcNextCRC32(std::uint8_t b, std::uint32_t crc) {
 /// the buffer's length takes the whole buffer and no more.
 std::int32_t CRC32ofBuffer(std::span<const std::uint8_t> Buffer, std::int32_t NumBytes);
 
+/// ContinueCRC32
+/// Extends a CRC-32 over further bytes: CRC is the CRC-32 of the data so far (0 before any
+/// data), and the result is the CRC-32 of that data followed by all of Buffer, as zlib's
+/// crc32(CRC, data, length) gives it. So a stream of any length is summed block by block
+/// with the fastest kernel: ContinueCRC32(ContinueCRC32(0, a), b) equals the CRC-32 of a
+/// and b together. An extension of this library next to the functions above, which take
+/// their data in one buffer of at most 2^31 - 1 bytes.
+std::uint32_t ContinueCRC32(std::uint32_t CRC, std::span<const std::uint8_t> Buffer);
+
 /// CalcCRC32ofFile
 /// The CRC-32 of a whole file, as CRC32ofBuffer. The file is opened read-only (FileMode is
 /// set to 0 for the call and restored afterwards). Every failure (missing file, read error,

@@ -212,6 +212,16 @@ class TRLEncoder : public TComponent {
   /// when OutBuf cannot take the bytes due.
   std::int32_t Finish(std::span<std::uint8_t> OutBuf);
 
+  /// FinishDecode
+  /// Ends a decoded stream: hands out into the front of OutBuf the decoded bytes that wait
+  /// (all of them when fewer than BufLeng wait, else one block of BufLeng; call again for
+  /// the rest) and returns their number. Unlike Finish it never appends a triplet, also
+  /// when Decode was not called, so an empty input ends with nothing. Incomplete is set to
+  /// whether the input stopped inside a triplet (after its lead-in byte 0xA5 or its
+  /// count), whose bytes are then lost. Returns -1, changing nothing, when OutBuf cannot
+  /// take the bytes due. The decoder state stays as it is; Reset starts a new stream.
+  std::int32_t FinishDecode(std::span<std::uint8_t> OutBuf, bool& Incomplete);
+
  private:
   /// Makes room for Extra more bytes behind the waiting ones.
   void Reserve(std::size_t Extra) {

@@ -12,3 +12,9 @@ echo x | kez rle encode -o nosuch/x; echo "rc=$?"
 kez scramble --seed abc; echo "rc=$?"
 kez ascii85; echo "rc=$?"
 ls
+# The run-length decoder ends without a closing triplet: empty input gives nothing, and
+# input cut inside a triplet fails without an output file.
+kez rle decode </dev/null | wc -c; echo "rc=$?"
+printf '\xa5' | kez rle decode; echo "rc=$?"
+printf 'a\xa5\x05' | kez rle decode -o cut; echo "rc=$?"
+ls cut

@@ -1,0 +1,28 @@
+# -o writes a regular file (also through a link) beside it and renames it over, keeping
+# its mode; anything else is written directly and never replaced.
+printf 'hello\n' >in.txt
+printf 'old\n' >t.txt
+chmod 600 t.txt
+ln t.txt hard
+ln -s t.txt link
+kez rle encode in.txt -o link; echo "rc=$?"
+stat -c '%A %h %F' t.txt link hard
+cmp -s in.txt t.txt || kez rle decode t.txt
+cat hard
+kez rle encode in.txt -o /dev/null; echo "rc=$?"
+stat -c '%F' /dev/null
+mkfifo fifo
+cat fifo >from-fifo &
+kez rle encode in.txt -o fifo; echo "rc=$?"
+wait
+stat -c '%F' fifo
+kez rle decode from-fifo
+kez rle encode in.txt -o /dev/stdout | kez rle decode
+kez rle encode in.txt -o /dev/stdout >to-stdout; kez rle decode to-stdout
+# A write beyond the file-size limit fails, and leaves the old file and nothing beside it.
+head -c 300000 /dev/zero | tr '\0' 'q' >big
+(ulimit -f 100; kez ascii85 encode big -o t.txt); echo "rc=$?"
+cat t.txt | kez rle decode
+ls -A
+kez rle encode in.txt -o .; echo "rc=$?"
+kez rle encode in.txt -o nosuchdir/x; echo "rc=$?"
