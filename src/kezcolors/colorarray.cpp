@@ -17,7 +17,7 @@ TColorArray::TColorArray(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 void TColorArray::Changed() {
-  if (FOnChange) FOnChange(this);
+  CallHandler(FOnChange, this);
 }
 
 void TColorArray::SetSize(std::int32_t Value) {
