@@ -234,9 +234,15 @@ bool FindLabelStart(TextFile& File, StringView Wanted) {
 void TCustomTextLabel::WriteToOpenXMLFile(TextFile& File, bool CreateHeader, StringView DataID,
                                           std::int32_t Indent) const {
   const String p = MultiChar(u' ', Indent);
-  // A label that starts a file with text beyond Windows-1252 writes it in UTF-8.
-  if (TextNeedsUtf8(DataID) || TextNeedsUtf8(FCaption) || TextNeedsUtf8(FFont->Name()))
-    File.StartInUtf8();
+  // A label that starts a file with text beyond Windows-1252 writes it in UTF-8. In a
+  // Windows-1252 file that already holds text, such a label is refused before any line of
+  // it is written: the write of the text reports error 101 in the file's error mode.
+  for (const StringView text : {DataID, StringView(FCaption), StringView(FFont->Name())}) {
+    if (TextNeedsUtf8(text) && !File.StartInUtf8()) {
+      File.Write(text);
+      return;
+    }
+  }
   if (CreateHeader) File.WriteLn(p + u"<?xml version=\"1.0\"?>");
   File.WriteLn();
   File.WriteLn(p + u"<!-- TCustomTextLabel / Orvantium -->");

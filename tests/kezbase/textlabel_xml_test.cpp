@@ -290,6 +290,8 @@ TEST(TextLabelXml, TextOfAnyScriptRoundTrips) {
     EXPECT_EQ(e.ErrorCode(), 101);
   }
   f.Close();
+  const std::string bytes = test::ReadBytes(dir.NativeFile("a.xml"));
+  EXPECT_EQ(bytes.substr(bytes.size() - 16), "</custtextlbl>\r\n");  // nothing of the second
 }
 
 // A caption's end tag with a blank before its ">", or no end tag at all, never takes the
