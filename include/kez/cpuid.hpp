@@ -5,11 +5,13 @@
 /// and an estimate of its clock rate. The functions keep no state: every call asks the
 /// processor afresh.
 ///
+/// @code
 ///   kez::CPU_VendorString()                          // u"GenuineIntel", u"AuthenticAMD", ...
 ///   kez::CPU_Family()                                // the raw 4-bit field, 15 on newer AMD
 ///   (kez::CPU_FeatureSet() >> kez::cpuft_simd2) & 1  // 1 with SSE2
 ///   kez::CPUFeatureNames[kez::cpuft_simd2]           // u"SSE2 (WNI) instructions"
 ///   kez::CPU_Speed(200)                              // about 2100.0 on a 2.1 GHz processor
+/// @endcode
 ///
 /// The queries that execute CPUID raise EKEZCpuIdError with a plain message (no component
 /// prefix): "Cannot acquire CPU information (CPUID not supported)" where the processor has no
@@ -150,8 +152,10 @@ String CPU_VendorString();
 
 /// CPU_Signature / CPU_FeatureSet
 /// Leaf 1's EAX (family, model, stepping, type) / EDX (the bits of TCPUFeatures).
+///@{
 std::uint32_t CPU_Signature();
 std::uint32_t CPU_FeatureSet();
+///@}
 
 /// CPU_ExtendedFeatureSet
 /// EDX of extended leaf 0x80000001 (AMD's extended feature bits, on Intel a few of them).
@@ -167,6 +171,7 @@ std::int32_t CPU_BrandID();
 /// 16-19, stepping bits 0-3. Each field is returned raw: the extended fields are not added to
 /// the base ones (0x00B00F21 is family 15 with extended family 11, where Linux shows 26). A
 /// signature of 0 gives 0 (false) for each.
+///@{
 std::int32_t CPU_Type();
 bool CPU_OverDrive();
 std::int32_t CPU_Family();
@@ -181,6 +186,7 @@ std::int32_t CPU_ExFamily(std::uint32_t Signature);
 std::int32_t CPU_Model(std::uint32_t Signature);
 std::int32_t CPU_ExModel(std::uint32_t Signature);
 std::int32_t CPU_Stepping(std::uint32_t Signature);
+///@}
 
 /// CPU_SerialNumber
 /// 24 upper-case hexadecimal digits: the signature (leaf 1's EAX), then EDX and ECX of

@@ -1,6 +1,7 @@
 /// @file
 /// KEZ_htmlsupport: the HTML template producer, URL coding and entity helpers.
 ///
+/// @code
 ///   kez::THtmlProducer producer(nullptr);
 ///   producer.SetTemplate(u"<p>Today: <#date format=iso></p>");
 ///   producer.SetOnHTMLTag([](kez::TObject*, const kez::String& TagName, const kez::String& Params,
@@ -10,6 +11,7 @@
 ///   producer.Convert();                               // u"<p>Today: 2026-12-09</p>"
 ///   kez::URLEncode(u"a b/c");                         // u"a%20b%2Fc"
 ///   kez::MakeStringHTMLCompatible(u"<café>");         // u"&lt;caf&eacute;&gt;"
+/// @endcode
 #pragma once
 
 #include "kez/htmlsupport/entities.hpp"

@@ -4,8 +4,10 @@
 /// tables, status globals), the drawing helpers and the chart elements (cross-hair, date/time
 /// label layout, text label).
 ///
+/// @code
 ///   throw kez::EKEZDStructError(kez::ComponentMessage(matrix, u"feature is not an integer"));
 ///   // "Component \"Feat1\": feature is not an integer"
+/// @endcode
 #pragma once
 
 #include <new>

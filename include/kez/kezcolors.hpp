@@ -1,8 +1,10 @@
 /// @file
 /// KEZ_kezcolors: colour models, interpolation, palettes, colour arrays and named colours.
 ///
+/// @code
 ///   kez::TColor c = kez::HexStrToColor(u"$00FF00");   // green (red sits in the low byte)
 ///   kez::ObtainColorName(c)                           // u"Lime"
+/// @endcode
 #pragma once
 
 #include "kez/kezbase.hpp"

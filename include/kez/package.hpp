@@ -6,8 +6,10 @@
 /// Finalize; the calls nest: every unit keeps a run counter, starts on the first Initialize
 /// and stops on the matching last Finalize.
 ///
+/// @code
 ///   kez::Initialize();   // nothing happens: the library started when it was loaded
 ///   kez::Finalize();     // balances the call above
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -21,9 +23,9 @@ namespace kez {
 /// One unit of the table: its name and its optional start and stop routines (null where
 /// the unit has nothing to do).
 struct TPackageUnitEntry {
-  const char16_t* Name;
-  void (*Start)();
-  void (*Stop)();
+  const char16_t* Name;  ///< The unit's name, as "KEZ_stringl".
+  void (*Start)();  ///< Run when the package starts, or null.
+  void (*Stop)();  ///< Run when the package stops, or null.
 };
 
 /// TPackageInfoTable
@@ -32,8 +34,8 @@ struct TPackageUnitEntry {
 /// KEZ_htmlsupport, KEZ_dstruct, KEZ_cpuid, KEZ_filesys), then the empty entry of the
 /// package itself.
 struct TPackageInfoTable {
-  std::int32_t UnitCount;
-  const TPackageUnitEntry* Units;
+  std::int32_t UnitCount;  ///< The number of entries of Units.
+  const TPackageUnitEntry* Units;  ///< The entries, in start order.
 };
 
 /// GetPackageInfoTable

@@ -2,11 +2,13 @@
 /// KEZ_streams: typed values, 8-bit text lines and numbers on byte streams, and the scanner
 /// of XML-like tags and attributes.
 ///
+/// @code
 ///   kez::TMemoryStream m;
 ///   kez::WriteLnStream(m, u"x=1.5e3");
 ///   m.SetPosition(0);
 ///   bool eos;
 ///   kez::String line = kez::ReadLnStream(m, eos, 4);   // u"x=1.5e3"
+/// @endcode
 ///
 /// Text on a stream is 8-bit: writing keeps the low byte of each UTF-16 code unit, reading
 /// turns each byte into the character with the same code (0 to 255). The functions keep no

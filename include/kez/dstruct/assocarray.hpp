@@ -3,12 +3,14 @@
 /// typed reading of the values and an XML-like block format on byte streams. Included
 /// through kez/dstruct.hpp.
 ///
+/// @code
 ///   kez::TAssocArray a(nullptr);
 ///   a.Add(u"Width", std::int32_t{640});
 ///   a.Add(u"Ratio", kez::AnsiString("1,5"));
 ///   a.ResolveAsInt(u"WIDTH");        // 640 (IgnoreCase is on by default)
 ///   a.ResolveAsNumber(u"ratio");     // 1.5
 ///   a.Resolve(u"missing").IsNull();  // true
+/// @endcode
 ///
 /// Entries keep the order in which they were added (1 ... NumEntries) until Remove moves the
 /// last entry into the removed one's slot. Lookups behave as a scan of the entries in order
@@ -47,21 +49,27 @@ class TAssocArray : public TComponent {
   /// half its size when that is more, so that filling it stays fast, and a step beyond both
   /// the size and 65536 entries is cut to that, so that no setting claims memory up front.
   /// Values of 0 or less are stored as 1.
+  ///@{
   std::int32_t Granularity() const { return FGranularity; }
   void SetGranularity(std::int32_t Value);
+  ///@}
 
   /// IgnoreCase / SetIgnoreCase
   /// When true (the default), keys are compared with the letters A-Z lower-cased on both
   /// sides and Add stores its key lower-cased. Switching it does not change stored keys;
   /// entries whose keys become equal under the new rule stay, and lookups find the first of
   /// them.
+  ///@{
   bool IgnoreCase() const { return FIgnoreCase; }
   void SetIgnoreCase(bool Value);
+  ///@}
 
   /// DataID / SetDataID
   /// The identifier of the table in XML streams; the in-memory operations ignore it.
+  ///@{
   const String& DataID() const { return FDataID; }
   void SetDataID(String Value) { FDataID = std::move(Value); }
+  ///@}
 
   /// Add
   /// Stores Value under Key (lower-cased first when IgnoreCase). An existing entry with an
@@ -108,16 +116,20 @@ class TAssocArray : public TComponent {
   /// stores the key exactly as written (not lower-cased) and does nothing outside the
   /// range; it does not check that the new key is unique (a duplicate is found only after
   /// the earlier entry that holds it).
+  ///@{
   String GetKeys(std::int32_t ix) const;
   String Keys(std::int32_t ix) const { return GetKeys(ix); }
   void SetKeys(std::int32_t ix, StringView v);
+  ///@}
 
   /// GetValues / SetValues / Values
   /// The value of entry ix; a variant holding the empty text (varUString) outside the
   /// range. SetValues does nothing outside the range.
+  ///@{
   Variant GetValues(std::int32_t ix) const;
   Variant Values(std::int32_t ix) const { return GetValues(ix); }
   void SetValues(std::int32_t ix, const Variant& v);
+  ///@}
 
   /// AddXMLAttributes
   /// Adds every pair name="value" of an attribute text (the grammar of ScanForXMLAttrib) as
@@ -130,11 +142,13 @@ class TAssocArray : public TComponent {
   /// WriteToXMLStream
   /// Writes the table as one block at the stream's position, preceded by the header line
   /// <?xml version="1.0"?> when CreateHeader is true. Lines end with CR LF; the block is
+  /// @code
   ///   <assocarray sig="kez" vers="1.0" id="DataID">
   ///     <numentries val="2"/>
   ///     <assoc key="width" type="3" val="640"/>
   ///     <assoc key="name" type="258" val="a%22b%0D%0A"/>
   ///   </assocarray>
+  /// @endcode
   /// one assoc item per entry in entry order, type being the variant type code. Values: the
   /// decimal integer for the integer kinds; the shortest decimal that reads back to the same
   /// float for singles and doubles ("$" and the hexadecimal bit image for NaN and

@@ -4,16 +4,20 @@
 /// read and written bit by bit. Both combine with a partner through a TLogicOp. Included
 /// through kez/dstruct.hpp.
 ///
+/// @code
 ///   auto* bits = new kez::TBitFld(owner);   // Size 1000: positions 0 .. 1000
 ///   bits->SetBit(0, true);
 ///   bits->SetBit(1000, true);
 ///   bits->CountTrueBits();                  // 2
 ///   bits->FirstTrueBit();                   // 0
+/// @endcode
 ///
+/// @code
 ///   auto* mat = new kez::TByteMatrix(owner);
 ///   mat->Resize(3, 2);                      // columns 1..3, rows 1..2
 ///   mat->SetByte(1, 2, 0x81);
 ///   mat->Bit(1, 2, 7);                      // true
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -46,20 +50,26 @@ class TBitFld : public TComponent {
   /// The highest valid position. Values of 0 or less, and the current value, are ignored.
   /// Otherwise the storage is resized, keeping the bytes that remain and zero-filling new
   /// ones; an allocation failure raises "not enough memory on heap" and keeps the old field.
+  ///@{
   std::int32_t Size() const { return FSize; }
   void SetSize(std::int32_t Value);
+  ///@}
 
   /// Bit / GetBit / SetBit / ToggleBit
   /// The bit at position ix (0 .. Size); false and no effect outside that range.
+  ///@{
   bool Bit(std::int32_t ix) const { return GetBit(ix); }
   bool GetBit(std::int32_t ix) const;
   void SetBit(std::int32_t ix, bool Value);
   void ToggleBit(std::int32_t ix);
+  ///@}
 
   /// Clear: every storage byte to zero. Invert: complements bytes 0 .. Size div 8 (so bits
   /// above Size in the last of them flip too; the spare byte stays).
+  ///@{
   void Clear();
   void Invert();
+  ///@}
 
   /// CountTrueBits: the number of true positions in 0 .. Size. A field of the largest Size
   /// with every position true has 2^31 of them, one more than the result can hold: it gives
@@ -135,32 +145,40 @@ class TByteMatrix : public TComponent {
 
   /// NrOfColumns / NrOfRows and their setters: Resize with the new value (values below 1
   /// become 1) and the other dimension unchanged.
+  ///@{
   std::int32_t NrOfColumns() const { return FNrCols; }
   std::int32_t NrOfRows() const { return FNrRows; }
   void SetNrOfColumns(std::int32_t Value);
   void SetNrOfRows(std::int32_t Value);
+  ///@}
 
   /// Byte / GetByte / SetByte: the byte at (col, row); 0 and no effect outside the matrix.
+  ///@{
   std::uint8_t Byte(std::int32_t col, std::int32_t row) const { return GetByte(col, row); }
   std::uint8_t GetByte(std::int32_t col, std::int32_t row) const;
   void SetByte(std::int32_t col, std::int32_t row, std::uint8_t Value);
+  ///@}
 
   /// Bit / GetBit / SetBit / ToggleBit: bit ixBit (0 .. 7) of the byte at (col, row); false
   /// and no effect outside the matrix or for ixBit outside 0 .. 7.
+  ///@{
   bool Bit(std::int32_t col, std::int32_t row, std::int32_t ixBit) const {
     return GetBit(col, row, ixBit);
   }
   bool GetBit(std::int32_t col, std::int32_t row, std::int32_t ixBit) const;
   void SetBit(std::int32_t col, std::int32_t row, std::int32_t ixBit, bool Value);
   void ToggleBit(std::int32_t col, std::int32_t row, std::int32_t ixBit);
+  ///@}
 
   /// Fill: every byte := Value, then OnChange.
   void Fill(std::uint8_t Value);
 
   /// MirrorColumns: column i swaps with column NrOfColumns + 1 - i; MirrorRows does the same
   /// for the rows. Both raise OnChange, even when nothing moves (a single column or row).
+  ///@{
   void MirrorColumns();
   void MirrorRows();
+  ///@}
 
   /// CombineWith
   /// Applies op to every byte, with second's byte at the same place as the argument. Does
@@ -171,8 +189,10 @@ class TByteMatrix : public TComponent {
   void Changed();
 
   /// OnChange / SetOnChange: the handler raised after each modification.
+  ///@{
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  ///@}
 
   /// Assign: from a TByteMatrix, its sizes, all bytes and its OnChange handler (without
   /// raising it); other sources go to the inherited Assign.

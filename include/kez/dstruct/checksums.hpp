@@ -1,10 +1,12 @@
 /// @file
 /// CRC-16, CRC-32, SHA-1 and ASCII85. Included through kez/dstruct.hpp.
 ///
+/// @code
 ///   std::vector<std::uint8_t> data = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
 ///   kez::CRC16ofBuffer(data, 9, kez::crcZModem);           // 0x31C3
 ///   kez::CRC32ofBuffer(data, 9);                           // 0xCBF43926 (as int32)
 ///   kez::SHA1DigestToHex(kez::SHA1FromString(u"abc"));     // u"A9993E36..."
+/// @endcode
 ///
 /// The buffer, stream and file functions pick the fastest kernel the processor offers at
 /// run time (carry-less multiply for CRC-32, the SHA instructions for SHA-1) and fall back to

@@ -3,13 +3,17 @@
 /// permutations of a small set held in a 256-byte state, and finding the array element
 /// nearest to a value. Included through kez/dstruct.hpp.
 ///
+/// @code
 ///   kez::TCombState comb{};
 ///   comb[0] = 2;                         // k = 2 ...
 ///   comb[1] = 1, comb[2] = 2;            // ... starting from {1, 2}
 ///   do Use(comb[1], comb[2]);            // 12 13 14 23 24 34
 ///   while (kez::NextCombination(comb, 4));
+/// @endcode
 ///
+/// @code
 ///   kez::IndexOfNearestArrayValue(2.5, {1.0, 2.0, 3.0});   // 1: ties go to the lower index
+/// @endcode
 #pragma once
 
 #include <array>

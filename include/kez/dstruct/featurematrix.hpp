@@ -2,6 +2,7 @@
 /// TFeatureMatrix: a set of objects described by a set of typed features, with a description
 /// record per feature and a line-oriented text file format. Included through kez/dstruct.hpp.
 ///
+/// @code
 ///   kez::TFeatureMatrix m(nullptr);
 ///   m.Resize(2, 3);                                 // 2 features, 3 objects
 ///   kez::TFeatProps p = m.GetFeatProps(1);
@@ -11,6 +12,7 @@
 ///   m.SetFeatValDouble(1, 2, 12.5);                 // stored as the text "12.5"
 ///   m.GetFeatValDouble(1, 2);                       // 12.5
 ///   m.Save(u"objects.txt");
+/// @endcode
 ///
 /// Values are held as text whatever the kind of their feature; the kind decides which typed
 /// writes are allowed, how texts are checked and what a cleared value is ("0" for integer
@@ -19,7 +21,7 @@
 /// outside it do nothing. Numbers as text always use "." as the decimal separator, whatever
 /// the process locale, so files read back the same everywhere.
 ///
-/// Errors are EKEZDStructError worded "Component \"<Name>\": <text>".
+/// Errors are EKEZDStructError worded `Component "<Name>": <text>`.
 #pragma once
 
 #include <cstdint>
@@ -58,25 +60,27 @@ enum TFeatPropItem : std::uint8_t {
 /// The words of the feature-matrix file: the block keywords (written after "#"), the kind
 /// names indexed by TFeatKind, and the property names indexed by TFeatPropItem. The reader
 /// compares all of them ignoring the case of A-Z.
+///@{
 inline constexpr TWordTable<3> FeatFileKeywords = {u"featdef", u"featvals", u"featend"};
 inline constexpr TWordTable<5> FeatKindNames = {u"fkUndefined", u"fkInteger", u"fkDouble",
                                                 u"fkString", u"fkTriState"};
 inline constexpr TWordTable<7> FeatPropNames = {u"fplFeatNum", u"fplFeatName", u"fplFeatKind",
                                                 u"fplComment", u"fplPresets",  u"fplSorted",
                                                 u"fplGUIElem"};
+///@}
 
 /// TFeatProps
 /// The description of one feature. FeatName and Comment are Windows-1252 texts of at most 20
 /// and 60 bytes (the matrix cuts longer ones when it stores them); GUIElem is the client's
 /// editing element, never saved nor interpreted.
 struct TFeatProps {
-  std::int32_t FeatNum = 0;
-  ShortString FeatName;
-  TFeatKind FeatKind = fkUndefined;
-  ShortString Comment;
-  String PresetValues;
-  bool Sorted = false;
-  void* GUIElem = nullptr;
+  std::int32_t FeatNum = 0;  ///< The feature's number as the file writes it.
+  ShortString FeatName;  ///< The feature's name (at most 20 bytes).
+  TFeatKind FeatKind = fkUndefined;  ///< The kind of the feature's values.
+  ShortString Comment;  ///< A remark on the feature (at most 60 bytes).
+  String PresetValues;  ///< The values offered for the feature, as one text.
+  bool Sorted = false;  ///< Whether the offered values are kept sorted.
+  void* GUIElem = nullptr;  ///< The client's editing element (never saved).
 };
 
 /// ClearFeatProps
@@ -90,7 +94,7 @@ class TFeatureMatrix : public TComponent {
  public:
   /// The longest FeatName and Comment a description holds.
   static constexpr std::size_t kMaxFeatNameLength = 20;
-  static constexpr std::size_t kMaxCommentLength = 60;
+  static constexpr std::size_t kMaxCommentLength = 60;  ///< The longest Comment, in bytes.
 
   /// Create: no features, no objects, no handler.
   explicit TFeatureMatrix(TComponent* AOwner);
@@ -102,12 +106,14 @@ class TFeatureMatrix : public TComponent {
   /// The number of features and of objects. Setting one keeps the other and works as
   /// Resize; a negative count is ignored, and a shape whose storage cannot be obtained
   /// raises "not enough memory on heap" with the matrix unchanged.
+  ///@{
   std::int32_t NFeatures() const { return FNFeats; }
   std::int32_t GetNFeats() const { return FNFeats; }
   void SetNFeats(std::int32_t n);
   std::int32_t NObjects() const { return FNObjs; }
   std::int32_t GetNObjs() const { return FNObjs; }
   void SetNObjs(std::int32_t n);
+  ///@}
 
   /// Resize
   /// Sets both counts. Descriptions and values of the features and objects present in both
@@ -127,8 +133,10 @@ class TFeatureMatrix : public TComponent {
   /// GetFeatProps / FeatProps
   /// A copy of the description of feature fix; outside 1 ... NFeatures a record as set by
   /// ClearFeatProps.
+  ///@{
   TFeatProps GetFeatProps(std::int32_t fix) const;
   TFeatProps FeatProps(std::int32_t fix) const { return GetFeatProps(fix); }
+  ///@}
 
   /// SetFeatProps
   /// Replaces the description of feature fix and fires OnChange; nothing outside
@@ -141,8 +149,10 @@ class TFeatureMatrix : public TComponent {
   /// The index of the first feature whose FeatName equals Name ignoring the case of A-Z;
   /// -1 if none. The String form compares the Windows-1252 image of Name (a Name with a
   /// character outside that code page matches nothing).
+  ///@{
   std::int32_t FindFeatName(std::string_view Name) const;
   std::int32_t FindFeatName(StringView Name) const;
+  ///@}
 
   /// FindFeatNum
   /// The index of the first feature whose FeatNum is Num; -1 if none.
@@ -154,17 +164,21 @@ class TFeatureMatrix : public TComponent {
   /// GetFeatValStr / FeatVal
   /// The stored text, whatever the kind. A feature of kind fkUndefined raises
   /// "feature <fix> is undefined".
+  ///@{
   String GetFeatValStr(std::int32_t fix, std::int32_t obj) const;
   String FeatVal(std::int32_t fix, std::int32_t obj) const { return GetFeatValStr(fix, obj); }
+  ///@}
 
   /// GetFeatValInt / FeatValAsInt
   /// The stored text as a 64-bit integer, whatever the kind. A text that is not an integer
   /// text (optional sign then digits, no blanks, "+" or "-" alone failing) or whose value
   /// lies outside 64 bits raises "feature is not an integer".
+  ///@{
   std::int64_t GetFeatValInt(std::int32_t fix, std::int32_t obj) const;
   std::int64_t FeatValAsInt(std::int32_t fix, std::int32_t obj) const {
     return GetFeatValInt(fix, obj);
   }
+  ///@}
 
   /// GetFeatValDouble / FeatValAsDouble
   /// The stored text as a double, whatever the kind. The text must start with a number
@@ -172,19 +186,23 @@ class TFeatureMatrix : public TComponent {
   /// "feature is not a floating point number"; it is then converted by StrToFloat, which
   /// raises EConvertError for a text that starts with a number but goes on with other
   /// characters ("1.5abc").
+  ///@{
   double GetFeatValDouble(std::int32_t fix, std::int32_t obj) const;
   double FeatValAsDouble(std::int32_t fix, std::int32_t obj) const {
     return GetFeatValDouble(fix, obj);
   }
+  ///@}
 
   /// GetFeatValTriState / FeatValAsTriState
   /// The stored text as a tri-state value, whatever the kind: "true" and "false" in any
   /// case of A-Z give tsTrue and tsFalse, the empty text tsUndefined; any other text raises
   /// "feature is not a tri-state value".
+  ///@{
   TTriState GetFeatValTriState(std::int32_t fix, std::int32_t obj) const;
   TTriState FeatValAsTriState(std::int32_t fix, std::int32_t obj) const {
     return GetFeatValTriState(fix, obj);
   }
+  ///@}
 
   // ---- Typed writing --------------------------------------------------------------------
   // Outside the matrix nothing happens and nothing is raised; a successful write fires
@@ -199,7 +217,7 @@ class TFeatureMatrix : public TComponent {
   /// Stores FloatToStr(FeatVal) (general form, 15 significant digits, ".") into an fkDouble
   /// or fkString feature; other kinds raise "feature is not a floating point or string
   /// type". An fkDouble feature refuses NaN and infinities, whose texts would fail its own
-  /// test: "feature value \"NAN\" is not a valid floating point number".
+  /// test: `feature value "NAN" is not a valid floating point number`.
   void SetFeatValDouble(std::int32_t fix, std::int32_t obj, double FeatVal);
 
   /// SetFeatValTriState
@@ -211,8 +229,8 @@ class TFeatureMatrix : public TComponent {
   /// Stores FeatVal as it is, checked by the kind: fkUndefined raises "feature <fix> is
   /// undefined"; fkInteger takes an integer text within 64 bits or the empty text, fkDouble
   /// a text that starts with a number or the empty text, fkTriState "true", "false" (any
-  /// case of A-Z) or the empty text, and raise "feature value \"<FeatVal>\" is not a valid
-  /// integer number" / "... floating point number" / "... tri-state value" otherwise;
+  /// case of A-Z) or the empty text, and raise `feature value "<FeatVal>" is not a valid
+  /// integer number` / `... floating point number` / `... tri-state value` otherwise;
   /// fkString takes anything.
   void SetFeatValStr(std::int32_t fix, std::int32_t obj, StringView FeatVal);
 
@@ -225,8 +243,10 @@ class TFeatureMatrix : public TComponent {
   bool Fill(std::int32_t fix, StringView FeatVal);
   /// Fill (integer): the feature must be of kind fkInteger, else
   /// "feature <fix> is not an integer number".
+  ///@{
   bool Fill(std::int32_t fix, std::int64_t FeatVal);
   bool Fill(std::int32_t fix, std::int32_t FeatVal) { return Fill(fix, std::int64_t{FeatVal}); }
+  ///@}
   /// Fill (double): kind fkDouble, else "feature <fix> is not floating point number"; NaN
   /// and infinities are refused as by SetFeatValDouble.
   bool Fill(std::int32_t fix, double FeatVal);
@@ -258,8 +278,10 @@ class TFeatureMatrix : public TComponent {
   /// ClearObject / ClearFeature
   /// Every value of object obj / of feature feat becomes the cleared value of its kind;
   /// fires OnChange. Nothing out of range.
+  ///@{
   void ClearObject(std::int32_t obj);
   void ClearFeature(std::int32_t feat);
+  ///@}
 
   /// CopyObject
   /// Copies all values of object Source to object Target; fires OnChange. Nothing when
@@ -332,9 +354,11 @@ class TFeatureMatrix : public TComponent {
 
   /// OnChange / SetOnChange, Changed
   /// The change event, called by Changed with this matrix as Sender.
+  ///@{
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
   void Changed();
+  ///@}
 
   /// Assign
   /// From a TFeatureMatrix: copies the counts, descriptions, values and the OnChange

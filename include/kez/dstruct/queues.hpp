@@ -4,16 +4,21 @@
 /// TRLEncoder, a block-oriented run-length encoder and decoder. None has a change event.
 /// Included through kez/dstruct.hpp.
 ///
+/// @code
 ///   kez::TFifo fifo(nullptr);            // holds up to Size - 1 = 255 bytes
 ///   fifo.PutByte(7);
 ///   std::uint8_t b;
 ///   fifo.GetByte(b);                     // b == 7
+/// @endcode
 ///
+/// @code
 ///   kez::TStringAccu words(nullptr);
 ///   for (auto w : {u"to", u"be", u"or", u"not", u"to", u"be"}) words.Add(w);
 ///   words.Size();                        // 4
 ///   words.Count(1);                      // 2 ("to")
+/// @endcode
 ///
+/// @code
 ///   kez::TRLEncoder rle(nullptr);        // blocks of BufLeng = 256 bytes
 ///   std::vector<std::uint8_t> block(rle.BufLeng());
 ///   rle.Reset();
@@ -26,6 +31,7 @@
 ///   }
 ///   std::int32_t n;
 ///   do Emit(block.data(), n = rle.Finish(block)); while (n == rle.BufLeng());
+/// @endcode
 #pragma once
 
 #include <cstddef>
@@ -52,8 +58,10 @@ class TFifo : public TComponent {
   /// value are ignored. A new length keeps the waiting bytes in order; when the new ring holds
   /// fewer than are waiting, the oldest are dropped, as ForceByte would drop them. An
   /// allocation failure raises "FIFO structure too large" and keeps the old ring.
+  ///@{
   std::int32_t Size() const { return FLength; }
   void SetSize(std::int32_t Value);
+  ///@}
 
   /// PutByte: appends b and returns true; false, changing nothing, when full.
   bool PutByte(std::uint8_t b);
@@ -108,12 +116,16 @@ class TStringAccu : public TComponent {
   void Add(const String& s);
 
   /// Elem / GetString: the ix-th distinct string (1-based); empty for ix outside 1 .. Size.
+  ///@{
   String Elem(std::int32_t ix) const { return GetString(ix); }
   String GetString(std::int32_t ix) const;
+  ///@}
 
   /// Count / GetCount: how often the ix-th string was added; 0 for ix outside 1 .. Size.
+  ///@{
   std::int32_t Count(std::int32_t ix) const { return GetCount(ix); }
   std::int32_t GetCount(std::int32_t ix) const;
+  ///@}
 
   /// Clear: forgets every string.
   void Clear();
@@ -158,8 +170,10 @@ class TRLEncoder : public TComponent {
   /// Waiting bytes and the run and decoder state are kept, so the length may change
   /// mid-stream; the next block has the new length. Setting it allocates nothing: the
   /// buffer grows as bytes wait, so any length up to the largest int32 may be set.
+  ///@{
   std::int32_t BufLeng() const { return FBufLeng; }
   void SetBufLeng(std::int32_t Value);
+  ///@}
 
   /// WaitingBytes: the number of encoded or decoded bytes not yet handed out.
   std::int64_t WaitingBytes() const { return static_cast<std::int64_t>(FBufPoi); }

@@ -9,6 +9,7 @@
 /// extra column in front of the data columns. Every row and data column carries a byte of
 /// client data (RowAttrib, ColAttrib).
 ///
+/// @code
 ///   kez::TStringArray table(nullptr);
 ///   table.Resize(2, 3);
 ///   table.SetString(1, 1, "pear");
@@ -16,6 +17,7 @@
 ///   table.SetString(2, 2, "3,5");
 ///   table.Sort(1, 0, true);          // shows "", "Apple", "pear" (A-Z compared in lower case)
 ///   double v = table.AsNumber(2, 2);  // 3.5: "," reads as a decimal point
+/// @endcode
 ///
 /// Cell text is Windows-1252 (ShortString), at most 255 characters; longer texts are cut to
 /// their first 255 bytes. Out-of-range reads give the empty text (attributes 0) and
@@ -38,11 +40,15 @@ namespace kez {
 using TBeforeSortExchgEvent =
     std::function<void(TObject* Sender, const String& InString, String& OutString)>;
 
+/// TStringArray
+/// The table of short single-byte texts that this header describes: cells (column, row) with column
+/// 0 in front of the data columns, rows reached through a sortable row-order index, and a byte of
+/// client data per row and data column.
 class TStringArray : public TComponent {
  public:
   /// The pool's block size in bytes, and the most blocks a 16-bit block number can address.
   static constexpr std::int32_t kPoolBlockSize = 32768;
-  static constexpr std::int32_t kMaxPoolBlocks = 65535;
+  static constexpr std::int32_t kMaxPoolBlocks = 65535;  ///< The most pool blocks.
   /// The longest text a cell holds.
   static constexpr std::size_t kMaxCellLength = 255;
 
@@ -58,8 +64,10 @@ class TStringArray : public TComponent {
   /// GetString / Elem
   /// The text of cell (c, r); empty for an empty cell and outside columns 0 ... NrOfColumns
   /// or rows 1 ... NrOfRows.
+  ///@{
   ShortString GetString(std::int32_t c, std::int32_t r) const;
   ShortString Elem(std::int32_t c, std::int32_t r) const { return GetString(c, r); }
+  ///@}
 
   /// SetString
   /// Stores s (cut to 255 bytes) in cell (c, r) and fires OnChange; out of range it does
@@ -76,14 +84,18 @@ class TStringArray : public TComponent {
   /// with an optional point, optional exponent; no "INF"/"NAN") raises EKEZDStructError
   /// "Class TStringArray: invalid numeric string: [c,r]: <text as stored>". A number beyond
   /// the double range ("1e400") is read, as an infinity of its sign.
+  ///@{
   double GetAsNumber(std::int32_t c, std::int32_t r) const;
   double AsNumber(std::int32_t c, std::int32_t r) const { return GetAsNumber(c, r); }
+  ///@}
 
   /// GetAsInteger / AsInteger
   /// As GetAsNumber (so "2.5", "1e3" and "1e400" are accepted), then clamped to
   /// -2147483647 ... 2147483647 and rounded to the nearest integer, halves to even.
+  ///@{
   std::int32_t GetAsInteger(std::int32_t c, std::int32_t r) const;
   std::int32_t AsInteger(std::int32_t c, std::int32_t r) const { return GetAsInteger(c, r); }
+  ///@}
 
   /// Fill
   /// Stores s in every cell (columns 0 ... NrOfColumns, each over rows 1 ... NrOfRows), one
@@ -99,29 +111,38 @@ class TStringArray : public TComponent {
   /// True when every cell of column ACol (rows 1 ... NrOfRows), or of row ARow (data columns
   /// 1 ... NrOfColumns; column 0 is not looked at), is empty or blanks only. Other white
   /// space counts as content. Out-of-range columns and rows are empty.
+  ///@{
   bool ColumnEmpty(std::int32_t ACol) const;
   bool RowEmpty(std::int32_t ARow) const;
+  ///@}
 
   // ---- Attributes -----------------------------------------------------------------------
 
   /// GetRowAttrib / SetRowAttrib
   /// The byte of logical row r (it travels with the row when the order changes). Reads 0
   /// and ignores writes outside 1 ... NrOfRows; a write fires OnChange.
+  ///@{
   std::uint8_t GetRowAttrib(std::int32_t r) const;
   std::uint8_t RowAttrib(std::int32_t r) const { return GetRowAttrib(r); }
   void SetRowAttrib(std::int32_t r, std::uint8_t b);
+  ///@}
 
   /// GetColAttrib / SetColAttrib
   /// The byte of data column c, 1 ... NrOfColumns (column 0 has none: reads 0, writes are
   /// ignored); a write fires OnChange.
+  ///@{
   std::uint8_t GetColAttrib(std::int32_t c) const;
   std::uint8_t ColAttrib(std::int32_t c) const { return GetColAttrib(c); }
   void SetColAttrib(std::int32_t c, std::uint8_t b);
+  ///@}
 
   // ---- Dimensions -----------------------------------------------------------------------
 
+  /// The number of data columns (column 0 not counted).
   std::int32_t NrOfColumns() const { return FNCol; }
+  /// The number of rows.
   std::int32_t NrOfRows() const { return FNRow; }
+  /// The allocation unit of the rows (see SetAllocRowsBy).
   std::int32_t AllocRowsBy() const { return FAllocRowsBy; }
   /// NumBuffers: the number of 32 KB pool blocks in use.
   std::int32_t NumBuffers() const { return FNumPoolAddr; }
@@ -138,8 +159,10 @@ class TStringArray : public TComponent {
 
   /// SetNrCols / SetNrRows
   /// Resize with the other dimension unchanged (the result is dropped).
+  ///@{
   void SetNrCols(std::int32_t Value);
   void SetNrRows(std::int32_t Value);
+  ///@}
 
   /// SetAllocRowsBy
   /// The allocation unit: the rows the table counts as allocated are NrOfRows rounded up to
@@ -187,9 +210,11 @@ class TStringArray : public TComponent {
   /// The physical row shown at logical row ix (-1 outside 1 ... NrOfRows). SetSortOrder
   /// changes it when both ix and position lie in 1 ... NrOfRows, without checking that
   /// every row is still shown once (UnSort repairs such an index); no event.
+  ///@{
   std::int32_t GetSortOrder(std::int32_t ix) const;
   std::int32_t SortOrder(std::int32_t ix) const { return GetSortOrder(ix); }
   void SetSortOrder(std::int32_t ix, std::int32_t position);
+  ///@}
 
   /// BeforeSortExchange
   /// OutString := InString, then OnBeforeSortExchange(this, InString, OutString) if set.
@@ -205,12 +230,14 @@ class TStringArray : public TComponent {
   /// otherwise both are clamped to that range. Rows: both -1 means all rows, otherwise both
   /// are clamped to 1 ... NrOfRows (a single -1 becomes 1). Bounds may come in either
   /// order. On a match sets Col and row and returns true; otherwise leaves them alone.
+  ///@{
   bool FindCell(StringView FindStr, bool MatchCase, std::int32_t ColLow, std::int32_t ColHigh,
                 std::int32_t RowLow, std::int32_t RowHigh, std::int32_t& Col,
                 std::int32_t& row) const;
   bool FindCellExact(StringView FindStr, bool MatchCase, std::int32_t ColLow, std::int32_t ColHigh,
                      std::int32_t RowLow, std::int32_t RowHigh, std::int32_t& Col,
                      std::int32_t& row) const;
+  ///@}
 
   /// FindCellInSortedColumn
   /// Binary search for a cell equal to FindStr in column ColIx (clamped to 0 ...
@@ -305,14 +332,24 @@ class TStringArray : public TComponent {
 
   // ---- Events and copying ---------------------------------------------------------------
 
+  /// OnChange / SetOnChange: the handler Changed calls; empty at first.
+  ///@{
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  ///@}
+  /// OnBeforeSortExchange / SetOnBeforeSortExchange: the sort-key hook that BeforeSortExchange
+  /// calls; empty at first.
+  ///@{
   const TBeforeSortExchgEvent& OnBeforeSortExchange() const { return FOnBefSortExc; }
   void SetOnBeforeSortExchange(TBeforeSortExchgEvent Handler) {
     FOnBefSortExc = std::move(Handler);
   }
+  ///@}
+  /// OnPercentDone / SetOnPercentDone: the progress handler of Sort; empty at first.
+  ///@{
   const TOnPercentDoneEvent& OnPercentDone() const { return FOnPercentDone; }
   void SetOnPercentDone(TOnPercentDoneEvent Handler) { FOnPercentDone = std::move(Handler); }
+  ///@}
 
   /// Changed
   /// Calls OnChange(this) if assigned.

@@ -2,16 +2,18 @@
 /// Questions about directories, and scans of directory trees: files by mask, counting,
 /// renaming to one letter case, finding a file anywhere below a directory.
 ///
+/// @code
 ///   kez::TStringList list;
 ///   kez::ScanFilesToStrList(u"C:\\data\\*.txt", true, &list, nullptr);
 ///   // list holds C:\DATA\report.txt, C:\DATA\SUB\notes.txt, ...
+/// @endcode
 ///
 /// Masks are wildcard patterns (see MatchesMask in kez/platform/filesystem.hpp); a mask
 /// without wildcards that an entry has with its exact spelling names that entry alone. No
 /// scan follows a symbolic link to a directory, so every scan ends and never leaves the
 /// tree. Entries of one directory are visited sorted by name ignoring ASCII case. Scans hold
 /// each folder open and use the names they read from it exactly, so twins that differ only
-/// in letter case, and names holding "\" or "..", are each visited once, as themselves.
+/// in letter case, and names holding `\` or "..", are each visited once, as themselves.
 /// The work grows linearly with the tree, whatever its depth.
 #pragma once
 
@@ -40,12 +42,12 @@ bool DirEmpty(StringView Dir);
 /// ScanFilesToStrList
 /// Adds to List every file (every entry that is not a directory) matching Mask, and with
 /// Subdirectories those in every directory below, as the upper-cased directory part of the
-/// mask followed by the name as it is on disk (C:\DATA\SUB\report.txt). Does nothing when
+/// mask followed by the name as it is on disk (`C:\DATA\SUB\report.txt`). Does nothing when
 /// List is null; the list is not cleared. Feedback (may be empty) is called on entering
 /// each directory. Upper-casing changes ASCII letters only, which the case-insensitive
 /// lookup of directory parts undoes. Where it cannot (a folder beside a twin that differs
-/// only in letter case) or a name holds "\", the name is listed in the verbatim form of
-/// its exact path instead ("\\?\/data/sub/a\b.txt", see kez/platform/path.hpp), so every
+/// only in letter case) or a name holds `\`, the name is listed in the verbatim form of
+/// its exact path instead (`"\\?\/data/sub/a\b.txt"`, see kez/platform/path.hpp), so every
 /// name listed leads back to its file.
 void ScanFilesToStrList(StringView Mask, bool Subdirectories, TStrings* List,
                         const TScanFilesFeedback& Feedback);

@@ -3,9 +3,11 @@
 /// A drive is a number, 0 for A up to 25 for Z, mapped to a directory by the drive table
 /// (see kez/platform/path.hpp; by default only C: is mapped, to "/").
 ///
+/// @code
 ///   kez::TStringList drives;
 ///   kez::BuildDriveList(drives);                  // "C:"
 ///   std::int64_t free = kez::DiskFreeExtended(2); // bytes free under "/"
+/// @endcode
 #pragma once
 
 #include <cstdint>

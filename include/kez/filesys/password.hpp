@@ -1,8 +1,10 @@
 /// @file
 /// Pronounceable passwords. Included through kez/filesys.hpp.
 ///
+/// @code
 ///   kez::InventPassword(8);               // e.g. u"tepu42ka": letters, two digits, letters
 ///   kez::InventPassword(8, true, true);   // e.g. u"tEp$42kA"
+/// @endcode
 ///
 /// Every random choice is drawn from the operating system's cryptographic source
 /// (SecureRandom), never from the seeded process-wide generator, so passwords differ from run

@@ -2,13 +2,15 @@
 /// Taking file names and paths apart and putting them together, the standard folders, the
 /// environment, and the program the desktop opens a kind of file with.
 ///
+/// @code
 ///   kez::StripExtension(u"C:\\dir\\a.b.c")            // u"C:\\dir\\a.b"
 ///   kez::ParentDir(u"/home/ann/notes/")               // u"/home/ann/"
 ///   kez::InsertBeforeFileExt(u"_1", u"data.tar.gz")   // u"data_1.tar.gz"
 ///   kez::GetProgAssoc(u"txt")                         // u"/usr/bin/gedit %U" or the like
+/// @endcode
 ///
-/// The name part of a path is what follows its last "\", "/" or ":"; the path part is
-/// everything up to and including that character. So Windows-style names (C:\data\x.txt,
+/// The name part of a path is what follows its last `\`, "/" or ":"; the path part is
+/// everything up to and including that character. So Windows-style names (`C:\data\x.txt`,
 /// C:x.txt) and Linux paths (/home/ann/x.txt) both split as expected. Apart from
 /// DOSToWinPath, GetTempDir, GetEnviroVar and GetProgAssoc these are pure text functions.
 #pragma once
@@ -30,21 +32,21 @@ String StripExtension(StringView FileName);
 String StripPath(StringView FileName);
 
 /// ParentDir
-/// The parent directory with its trailing separator ("\" or "/"): c:\a\b\ and c:\a\b both
-/// give c:\a\, /home/ann gives /. A root (c:\, /) and a bare name give the empty text.
+/// The parent directory with its trailing separator (`\` or "/"): `c:\a\b\` and `c:\a\b` both
+/// give `c:\a\`, /home/ann gives /. A root (`c:\`, /) and a bare name give the empty text.
 String ParentDir(StringView Path);
 
 /// IsRootDir
-/// True for the root of a drive (c:\ or c:/, any case, surrounding blanks ignored) and for
-/// the Linux root "/"; c:, c:\x and the empty text are not roots.
+/// True for the root of a drive (`c:\` or c:/, any case, surrounding blanks ignored) and for
+/// the Linux root "/"; c:, `c:\x` and the empty text are not roots.
 bool IsRootDir(StringView Path);
 
 /// AbridgeFilePath
 /// Shortens Path below MaxLength characters by replacing its directories, from the left,
-/// with "..": c:\abc\def\file.txt with 16 gives c:\..\..\file.txt. The first separator
+/// with "..": `c:\abc\def\file.txt` with 16 gives `c:\..\..\file.txt`. The first separator
 /// (so the drive or the Linux root) and the last component are always kept, so the result
 /// may stay at MaxLength or above (any MaxLength, also 0 or negative, just shortens as far
-/// as this goes). A path without "\" or "/" is returned unchanged. "\" is the separator
+/// as this goes). A path without `\` or "/" is returned unchanged. `\` is the separator
 /// when the path has one, "/" otherwise.
 String AbridgeFilePath(StringView Path, std::int32_t MaxLength);
 
@@ -59,21 +61,21 @@ String DOSToWinPath(StringView Path);
 
 /// IsDOS83Path
 /// True when Path keeps to short-name rules: only letters, digits and
-/// ! # $ % & ' ( ) - . : \ ^ _ ` { } ~ @ are used (no blank, no "/", nothing outside
-/// ASCII 32..126), and cutting it from the left into pieces that end at the next "\" if
-/// there is one, else at the next ".", else at the end, no piece (with its closing "\" or
+/// `` ! # $ % & ' ( ) - . : \ ^ _ ` { } ~ @ `` are used (no blank, no "/", nothing outside
+/// ASCII 32..126), and cutting it from the left into pieces that end at the next `\` if
+/// there is one, else at the next ".", else at the end, no piece (with its closing `\` or
 /// ".") is longer than 9 characters. The empty path is true.
 bool IsDOS83Path(StringView Path);
 
 /// ExtractDrive
 /// The drive number of a path starting with a letter and ":" (0 for A up to 25 for Z, any
 /// case); 0 when the character before the ":" is not a letter; -1 for a path without a
-/// drive (\\server\share, /home).
+/// drive (`\\server\share`, /home).
 std::int32_t ExtractDrive(StringView Path);
 
 /// InsertBeforeFileExt
-/// Inserts Text before the first "." of the name part (c:\d\data.tar.gz with _1 gives
-/// c:\d\data_1.tar.gz), or appends it when the name has no dot.
+/// Inserts Text before the first "." of the name part (`c:\d\data.tar.gz` with _1 gives
+/// `c:\d\data_1.tar.gz`), or appends it when the name has no dot.
 String InsertBeforeFileExt(StringView Text, StringView FileName);
 
 /// EnsureDefaultFileExt
@@ -85,8 +87,10 @@ String EnsureDefaultFileExt(StringView FileName, StringView DefaultExt);
 /// GetSystemDir / GetWindowsDir
 /// The folders that play these roles on Linux, without a trailing separator: "/usr/lib"
 /// (the system's shared libraries) and "/usr" (the system's own installation).
+///@{
 String GetSystemDir();
 String GetWindowsDir();
+///@}
 
 /// GetTempDir
 /// The folder for temporary files with a trailing "/": TMPDIR when it is set and not

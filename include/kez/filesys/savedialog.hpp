@@ -8,6 +8,7 @@
 /// handler (a dialog of its own, or a fixed answer for unattended use). The questions go to
 /// the OnForbiddenDir and OnOverwrite handlers.
 ///
+/// @code
 ///   auto* dlg = new kez::TUnivSaveDialog(owner);
 ///   dlg->SetParameters(u"filter=\"Tables|*.csv|Text|*.txt\" ext=csv caption=\"Export\"");
 ///   dlg->SetForbiddenDir(u"/etc");
@@ -15,18 +16,21 @@
 ///     reply = AskUser(name) ? kez::mrYes : kez::mrNo;   // mrCancel gives up
 ///   });
 ///   if (dlg->Execute()) Save(dlg->FileName());           // report.csv, never in /etc
+/// @endcode
 ///
 /// Parameters is an attribute text (name=value pairs, values with blanks in double quotes, as
 /// ScanForXMLAttrib reads them). The standard dialog reads:
+/// @code
 ///   filter      file types: display name and mask alternating, separated by "|"
 ///               ("Tables|*.csv|Text|*.txt"); an odd last token is ignored
 ///   ext         extension forced onto the chosen name, without the dot (empty: none)
 ///   caption     the dialog's title
 ///   initialdir  the folder the dialog starts in
+/// @endcode
 /// Applications may keep their own parameters there too and read them with
 /// ExtractParamAsString, ExtractParamAsInt and ExtractParamAsDouble.
 ///
-/// Errors are EKEZFileSysError with the message "Component \"<Name>\": <text>".
+/// Errors are EKEZFileSysError with the message `Component "<Name>": <text>`.
 #pragma once
 
 #include <cstdint>
@@ -133,25 +137,63 @@ class TUnivSaveDialog : public TCommonDialog {
   /// to +-1.7e308. Absent or empty: the error of ExtractParamAsInt.
   double ExtractParamAsDouble(StringView Name) const;
 
-  /// Properties.
+  /// Parameters / SetParameters: the attribute text the standard dialog and the application read
+  /// (see above).
+  ///@{
   const String& Parameters() const { return FParams; }
   void SetParameters(String Value) { FParams = std::move(Value); }
+  ///@}
+
+  /// FileName / SetFileName: the name proposed to the next Execute and chosen by the last one.
+  ///@{
   const String& FileName() const { return FFileName; }
   void SetFileName(String Value) { FFileName = std::move(Value); }
+  ///@}
+
+  /// OnFileSelect / SetOnFileSelect: chooses the file without the standard dialog.
+  ///@{
   const TOnFileSelectEvent& OnFileSelect() const { return FOnFileSelect; }
   void SetOnFileSelect(TOnFileSelectEvent Handler) { FOnFileSelect = std::move(Handler); }
+  ///@}
+
+  /// OnFileCheck / SetOnFileCheck: tells whether a file exists, without the standard dialog.
+  ///@{
   const TOnFileCheckEvent& OnFileCheck() const { return FOnFileCheck; }
   void SetOnFileCheck(TOnFileCheckEvent Handler) { FOnFileCheck = std::move(Handler); }
+  ///@}
+
+  /// OnOverwrite / SetOnOverwrite: asked whether an existing file may be overwritten.
+  ///@{
   const TOnOverwriteEvent& OnOverwrite() const { return FOnOverwrite; }
   void SetOnOverwrite(TOnOverwriteEvent Handler) { FOnOverwrite = std::move(Handler); }
+  ///@}
+
+  /// OnForbiddenDir / SetOnForbiddenDir: asked what to do with a name in ForbiddenDir.
+  ///@{
   const TOnForbiddenDirEvent& OnForbiddenDir() const { return FOnForbiddenDir; }
   void SetOnForbiddenDir(TOnForbiddenDirEvent Handler) { FOnForbiddenDir = std::move(Handler); }
+  ///@}
+
+  /// UseStandardDialog / SetUseStandardDialog: whether the platform's save dialog chooses the name
+  /// (true) or OnFileSelect does.
+  ///@{
   bool UseStandardDialog() const { return FUseStdDiag; }
   void SetUseStandardDialog(bool Value) { FUseStdDiag = Value; }
+  ///@}
+
+  /// FilterIndex / SetFilterIndex: the file type (1-based) proposed to the next Execute and chosen
+  /// by the last one.
+  ///@{
   std::int32_t FilterIndex() const { return FFilterIndex; }
   void SetFilterIndex(std::int32_t Value) { FFilterIndex = Value; }
+  ///@}
+
+  /// ForbiddenDir / SetForbiddenDir: the folder, with everything below it, that a file should not
+  /// be saved in (see IsForbiddenDir); empty forbids nothing.
+  ///@{
   const String& ForbiddenDir() const { return FForbiddenDir; }
   void SetForbiddenDir(String Value) { FForbiddenDir = std::move(Value); }
+  ///@}
 
  private:
   /// One round's choice of a name through the standard dialog; the user's action.

@@ -3,9 +3,11 @@
 /// lines, the last lines, counting lines, searching, the next word, the header of ASC data
 /// files, and a file's size.
 ///
+/// @code
 ///   std::int32_t count = 0;
 ///   std::vector<kez::String> tail = kez::ReadLastNLinesOfTextFile(u"app.log", 20, count);
 ///   kez::AppendToTextFile(u"app.log", u"started");
+/// @endcode
 ///
 /// Files go through the text-file layer (kez/platform/textfile.hpp): Windows-1252 text,
 /// lines read up to LF or CR LF, written with CR LF. Its EInOutError reports files that
@@ -23,6 +25,9 @@
 
 namespace kez {
 
+/// TTextfileType
+/// The kind of a text file, as CheckTextFileType tells it from its first bytes: UTF-16 little- or
+/// big-endian, UTF-32 little- or big-endian, RTF, UTF-8 with its byte-order mark, or unknown.
 enum TTextfileType : std::uint8_t {
   tftUnicode_le,
   tftUnicode_be,
@@ -36,8 +41,8 @@ enum TTextfileType : std::uint8_t {
 /// CheckTextFileType
 /// The kind of text from the first four bytes (missing bytes of a shorter file count as
 /// 0): EF BB BF UTF-8, FF FE 00 00 and 00 00 FE FF UTF-32, FF FE and FE FF UTF-16 (so a
-/// file of just FF FE is UTF-32 little-endian), the three characters "{", "\" and "r" (the
-/// start of "{\rtf") RTF, anything else tftUnknown. The file is only read. A file that
+/// file of just FF FE is UTF-32 little-endian), the three characters "{", `\` and "r" (the
+/// start of `"{\rtf"`) RTF, anything else tftUnknown. The file is only read. A file that
 /// cannot be opened (or a directory) raises EInOutError.
 TTextfileType CheckTextFileType(StringView FileName);
 
@@ -64,8 +69,10 @@ void EnsureCRLFInFile(StringView InFile, StringView OutFile);
 /// Appends a line (or every string of a list, in order), each ended by CR LF, to the end
 /// of the file; creates the file when it does not exist. An existing file is never
 /// truncated: a file that exists but cannot be opened for appending raises EInOutError.
+///@{
 void AppendToTextFile(StringView FileName, StringView Line);
 void AppendToTextFile(StringView FileName, const TStringList& Lines);
+///@}
 
 /// ReadLastNLinesOfTextFile
 /// The last N lines of the file, the last line last, and LineCount set to the number of
@@ -74,16 +81,20 @@ void AppendToTextFile(StringView FileName, const TStringList& Lines);
 /// strings first. N below 1 gives an empty result and LineCount 0, reading nothing. So that
 /// a huge N cannot demand memory for empty entries, N above both the line count and
 /// 1,000,000 gives just the larger of the two entries.
+///@{
 std::vector<String> ReadLastNLinesOfTextFile(TextFile& F, std::int32_t N, std::int32_t& LineCount);
 std::vector<String> ReadLastNLinesOfTextFile(StringView FileName, std::int32_t N,
                                              std::int32_t& LineCount);
+///@}
 
 /// CountLinesInTextFile
 /// The number of lines in the file (a last line without a line end counts; up to
 /// 2147483647). After every 1000th line FeedBack (may be empty) is called with
 /// (nullptr, lines so far, 0). An open file is rewound before and after.
+///@{
 std::int32_t CountLinesInTextFile(TextFile& F, const TFeedbackProc& FeedBack);
 std::int32_t CountLinesInTextFile(StringView FileName, const TFeedbackProc& FeedBack);
+///@}
 
 /// ReadHeaderOfASC
 /// Reads the four header lines of an ASC data file: a comment, an integer (the rest of its
@@ -100,10 +111,12 @@ std::int32_t CountLinesInTextFile(StringView FileName, const TFeedbackProc& Feed
 /// between flag words makes -3. It reads the rest of an integer's line only when the
 /// character that ended the integer was not already the line feed, so LF and CR LF data
 /// both read right. The stream is left behind line 4.
+///@{
 int ReadHeaderOfASC(StringView FileName, String& Comment, std::int32_t& FirstInt,
                     std::int32_t& SecondInt, bool& Flag1, bool& Flag2, bool& Flag3, bool& Flag4);
 int ReadHeaderOfASC(TStream& Stream, String& Comment, std::int32_t& FirstInt,
                     std::int32_t& SecondInt, bool& Flag1, bool& Flag2, bool& Flag3, bool& Flag4);
+///@}
 
 /// DetectStringInFile
 /// The 1-based character position of the first occurrence of Text in the file, counting

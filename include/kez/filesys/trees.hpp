@@ -2,19 +2,21 @@
 /// Copying files with progress feedback, copying and deleting directory trees, deleting file
 /// sets.
 ///
+/// @code
 ///   int status = kez::FileCopyFeedBk(u"C:\\data\\big.bin", u"C:\\backup", true,
 ///       [](std::int64_t done, std::int64_t size) { /* progress */ });
 ///   kez::String failed = kez::DelDirTree(u"C:\\scratch");   // empty when all went
+/// @endcode
 ///
 /// One copy state is shared by the whole process (the abort flag, and during a tree copy the
 /// current file and counts), so only one copy runs at a time. AbortAnyFileCopying may be
 /// called from a feedback or from another thread.
 ///
 /// The tree operations hold each folder open and use every name they read from it exactly
-/// as the disk spells it, relative to that folder: a name holding "\" or "..", or one that
+/// as the disk spells it, relative to that folder: a name holding `\` or "..", or one that
 /// differs from another only in letter case, names that entry alone and never leads out of
 /// the tree. Names they report are the caller's folder followed by the path below it, or,
-/// where a name holds "\", the verbatim form of the exact path (see kez/platform/path.hpp),
+/// where a name holds `\`, the verbatim form of the exact path (see kez/platform/path.hpp),
 /// so that every reported name can be handed back to the library.
 #pragma once
 
@@ -35,11 +37,11 @@ using TTreeCopyFeedBack =
                        const String& NameOfCurrentFile, std::int32_t NrOfFilesCopiedSoFar)>;
 
 /// Status codes of FileCopyFeedBk.
-inline constexpr int fcSuccess = 0;
-inline constexpr int fcOpenSourceFailed = -1;
-inline constexpr int fcCreateDestFailed = -2;
-inline constexpr int fcWriteFailed = -3;
-inline constexpr int fcReadFailed = -4;
+inline constexpr int fcSuccess = 0;  ///< The copy is complete.
+inline constexpr int fcOpenSourceFailed = -1;  ///< The source cannot be opened.
+inline constexpr int fcCreateDestFailed = -2;  ///< The destination cannot be created.
+inline constexpr int fcWriteFailed = -3;  ///< Writing the destination failed.
+inline constexpr int fcReadFailed = -4;  ///< Reading the source failed.
 
 /// FileCopyFeedBk
 /// Copies Source to Dest; when Dest is an existing directory the copy goes into it under
@@ -82,7 +84,7 @@ void CopyFileTree(StringView Source, StringView Dest, bool CopyAttributes,
 
 /// DelDirTree
 /// Deletes Dir with everything below it and returns the first path whose deletion failed
-/// (a directory with its trailing "\"), or empty. Deletion stops at that failure. A
+/// (a directory with its trailing `\`), or empty. Deletion stops at that failure. A
 /// symbolic link is deleted itself, never what it points to, Dir included (with or without
 /// a trailing separator). Read-only files are not deleted (they fail). An empty argument
 /// does nothing.

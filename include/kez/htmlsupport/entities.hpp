@@ -2,10 +2,12 @@
 /// Characters and HTML entity references: the table of named references for the codes 160
 /// to 255, conversions of single characters, and of whole texts both ways.
 ///
+/// @code
 ///   kez::HTMLEntityNames[233];                         // u"&eacute;"
 ///   kez::AnsiToHTMLEntity(u'<');                       // u"&lt;"
 ///   kez::HTMLEntityToAnsi(u"&#x41;");                  // u'A'
 ///   kez::ResolveHTMLEntities(u"caf&eacute; &amp; co"); // u"café & co"
+/// @endcode
 #pragma once
 
 #include "kez/platform/rangearray.hpp"

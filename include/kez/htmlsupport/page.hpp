@@ -2,9 +2,11 @@
 /// Whole pages: a default head and foot around generated text, the body of a page, and the
 /// body as plain text.
 ///
+/// @code
 ///   kez::String page = kez::DefaultHTMLHead(u"Report", u"", u"Daily figures", u"site.css", true)
 ///                    + producer.Convert() + kez::DefaultHTMLFoot(true);
 ///   kez::ConvertHTMLBodyToText(kez::ExtractHTMLBody(page), u'\n');
+/// @endcode
 #pragma once
 
 #include "kez/platform/types.hpp"
@@ -13,6 +15,7 @@ namespace kez {
 
 /// DefaultHTMLHead
 /// The start of an HTML5 page, lines ended by CR LF:
+/// @code
 ///   <!DOCTYPE html>
 ///   <html>
 ///   <head>
@@ -22,6 +25,7 @@ namespace kez {
 ///   <link rel="stylesheet" href="StyleSheet">
 ///   </head>
 ///   <body>                       (only with OpenBody)
+/// @endcode
 /// The texts are escaped with MakeStringHTMLCompatible. An empty CharSet gives
 /// "windows-1252", the code page THtmlProducer writes its files in; an empty Description or
 /// StyleSheet leaves its line out. HTML5 wants a title that is not empty; the caller's text is

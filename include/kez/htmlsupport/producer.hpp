@@ -2,11 +2,13 @@
 /// THtmlProducer: an HTML template whose "<#name params>" tags are replaced by text that the
 /// application supplies through an event.
 ///
+/// @code
 ///   kez::THtmlProducer p(nullptr);
 ///   p.ReadTemplateFromFile(u"page.tpl");
 ///   p.SetOnHTMLTag(handler);
 ///   p.Convert();
 ///   p.WriteConvertedHTMLToFile(u"page.html");
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -33,17 +35,22 @@ using TOnHTMLTagEvent = std::function<void(TObject* Sender, const String& TagNam
 /// HTML tags included, is copied unchanged.
 class THtmlProducer : public TComponent {
  public:
+  /// A producer owned by AOwner (see TComponent), with an empty template and no handler.
   explicit THtmlProducer(TComponent* AOwner);
   ~THtmlProducer() override;
 
   /// Template / SetTemplate
+  ///@{
   const String& Template() const { return FTemplate; }
   void SetTemplate(StringView Value);
+  ///@}
 
   /// OnHTMLTag / SetOnHTMLTag
   /// Without a handler Convert returns the template unchanged.
+  ///@{
   const TOnHTMLTagEvent& OnHTMLTag() const { return FOnHTMLTag; }
   void SetOnHTMLTag(TOnHTMLTagEvent Handler) { FOnHTMLTag = std::move(Handler); }
+  ///@}
 
   /// ReadTemplateFromFile
   /// The template becomes the file's lines as the text-file layer reads them (lines end at

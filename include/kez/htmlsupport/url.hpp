@@ -1,11 +1,13 @@
 /// @file
 /// URL percent-coding, the path part of an HTTP address, and counting words outside tags.
 ///
+/// @code
 ///   kez::URLEncode(u"a b/c");                      // u"a%20b%2Fc"
 ///   kez::URLDecode(u"%2541");                      // u"A" (two decoding passes)
 ///   kez::ExtractHTTPPath(u"HTTP://srv/dir/x.html"); // u"srv/dir/"
 ///   bool inTag = false;
 ///   kez::CountWordsHTML(u"<p>Hello world</p>", false, inTag);   // 2
+/// @endcode
 #pragma once
 
 #include <cstdint>

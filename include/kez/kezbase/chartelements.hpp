@@ -5,12 +5,14 @@
 /// fields when it paints and repaints when their OnChange fires. Included through
 /// kez/kezbase.hpp.
 ///
+/// @code
 ///   kez::TCustomTextLabel label;
 ///   label.SetOnChange([&](kez::TObject*) { chart.Invalidate(); });
 ///   label.SetTxtLblCaption(u"Peak\tload");     // stored as "Peak load"
 ///   label.WriteToOpenXMLFile(file, true, u"peak", 2);
 ///   ...
 ///   if (other.ReadFromOpenXMLFile(file, u"PEAK")) { ... }   // identifiers ignore case
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -33,18 +35,37 @@ namespace kez {
 /// Every setter stores its value and calls Changed, also when the value does not change.
 class TCrossHair : public TPersistent {
  public:
+  /// PosX / SetCrossHPosX: the horizontal position in data coordinates.
+  ///@{
   double PosX() const { return FPosX; }
   void SetCrossHPosX(double Value);
+  ///@}
+  /// PosY / SetCrossHPosY: the vertical position in data coordinates.
+  ///@{
   double PosY() const { return FPosY; }
   void SetCrossHPosY(double Value);
+  ///@}
+  /// Color / SetCrossHColor: the colour of the lines.
+  ///@{
   TColor Color() const { return FColor; }
   void SetCrossHColor(TColor Value);
+  ///@}
+  /// Mode / SetCrossHMode: which lines and box are drawn (chOff draws nothing).
+  ///@{
   TCrossHMode Mode() const { return FMode; }
   void SetCrossHMode(TCrossHMode Value);
+  ///@}
+  /// LineType / SetCrossHLineType: the pen style of the lines.
+  ///@{
   TPenStyle LineType() const { return FLineType; }
   void SetCrossHLineType(TPenStyle Value);
+  ///@}
+  /// LineWid / SetCrossHLineWid: the width of the lines in pixels, stored as given.
+  ///@{
   std::int32_t LineWid() const { return FLineWid; }
   void SetCrossHLineWid(std::int32_t Value);
+  ///@}
+  /// The layer the cross-hair is drawn on: 1 or 2 once set, 0 before.
   std::int32_t Layer() const { return FLayer; }
   /// SetCrossHLayer: stores Value clamped to 1..2 (below 1 gives 1, above 2 gives 2).
   void SetCrossHLayer(std::int32_t Value);
@@ -54,8 +75,11 @@ class TCrossHair : public TPersistent {
   /// calls Changed once; otherwise does nothing.
   void SetPos(double X, double Y);
 
+  /// OnChange / SetOnChange: the handler Changed calls; empty at first.
+  ///@{
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  ///@}
   /// Changed: calls OnChange with this object as sender, if a handler is set.
   void Changed();
 
@@ -86,23 +110,49 @@ class TCrossHair : public TPersistent {
 /// call Changed only when the value differs from the one held.
 class TDTLabel : public TPersistent {
  public:
+  /// TimeFormat / SetTimeFormat: how times are written.
+  ///@{
   TTimeFormat TimeFormat() const { return FTimeFormat; }
   void SetTimeFormat(TTimeFormat Value);
+  ///@}
+  /// DateSeparator / SetDateSeparator: the character between the parts of a date (character 0
+  /// at first).
+  ///@{
   char16_t DateSeparator() const { return FDateSeparator; }
   void SetDateSeparator(char16_t Value);
+  ///@}
+  /// TimeSeparator / SetTimeSeparator: the character between hours, minutes and seconds
+  /// (character 0 at first).
+  ///@{
   char16_t TimeSeparator() const { return FTimeSeparator; }
   void SetTimeSeparator(char16_t Value);
+  ///@}
+  /// YearLength / SetYearLength: how many digits of the year are written, if any.
+  ///@{
   TYearLength YearLength() const { return FYearLength; }
   void SetYearLength(TYearLength Value);
+  ///@}
+  /// MonthName / SetMonthName: whether a month is written as its name instead of its number.
+  ///@{
   bool MonthName() const { return FMonthName; }
   void SetMonthName(bool Value);
+  ///@}
+  /// DateOrder / SetDAteOrder: the order of month, day and year.
+  ///@{
   TDateOrder DateOrder() const { return FDateOrder; }
   void SetDAteOrder(TDateOrder Value);
+  ///@}
+  /// DateForTime / SetDateForTime: how often a time axis adds the date.
+  ///@{
   TDateForTime DateForTime() const { return FDateForTime; }
   void SetDateForTime(TDateForTime Value);
+  ///@}
 
+  /// OnChange / SetOnChange: the handler Changed calls; empty at first.
+  ///@{
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  ///@}
   /// Changed: calls OnChange with this object as sender, if a handler is set.
   void Changed();
 
@@ -140,51 +190,99 @@ class TCustomTextLabel : public TPersistent {
   TCustomTextLabel();
   ~TCustomTextLabel() override;
 
+  /// PosX / SetTxtLblPosX: the horizontal position of the anchor in data coordinates.
+  ///@{
   double PosX() const { return FPosX; }
   void SetTxtLblPosX(double Value);
+  ///@}
+  /// PosY / SetTxtLblPosY: the vertical position of the anchor in data coordinates.
+  ///@{
   double PosY() const { return FPosY; }
   void SetTxtLblPosY(double Value);
+  ///@}
+  /// The layer the label is drawn on, 1..16.
   std::int32_t Layer() const { return FLayer; }
   /// SetTxtLblLayer: takes 1..16 only; any other value is ignored without a notification.
   void SetTxtLblLayer(std::int32_t Value);
+  /// ShadowDx / SetTxtLblShadowDx: the horizontal offset of the shadow in pixels.
+  ///@{
   std::int32_t ShadowDx() const { return FXShadow; }
   void SetTxtLblShadowDx(std::int32_t Value);
+  ///@}
+  /// ShadowDy / SetTxtLblShadowDy: the vertical offset of the shadow in pixels.
+  ///@{
   std::int32_t ShadowDy() const { return FYShadow; }
   void SetTxtLblShadowDy(std::int32_t Value);
+  ///@}
+  /// ColorShadow / SetTxtLblColorShadow: the colour of the shadow.
+  ///@{
   TColor ColorShadow() const { return FColorShadow; }
   void SetTxtLblColorShadow(TColor Value);
+  ///@}
+  /// Alignment / SetTxtLblAlignment: the horizontal alignment of the text at the anchor.
+  ///@{
   TAlignment Alignment() const { return FAlignment; }
   void SetTxtLblAlignment(TAlignment Value);
+  ///@}
+  /// VertAlignment / SetTxtLblVertAlignment: the vertical alignment of the text at the anchor.
+  ///@{
   TVerticalAlignment VertAlignment() const { return FVertAlign; }
   void SetTxtLblVertAlignment(TVerticalAlignment Value);
+  ///@}
+  /// AttachMode / SetTxtLblScreenPos: which coordinates of the anchor follow the data; the others
+  /// stay at their place on the screen.
+  ///@{
   TTxtLblAttachMode AttachMode() const { return FAttachDat; }
   void SetTxtLblScreenPos(TTxtLblAttachMode Value);
+  ///@}
+  /// ColorBkg / SetTxtLblColorBkg: the background colour (unused while Transparent).
+  ///@{
   TColor ColorBkg() const { return FColorBkg; }
   void SetTxtLblColorBkg(TColor Value);
+  ///@}
+  /// ColorBrd / SetTxtLblColorBrd: the colour of the frame.
+  ///@{
   TColor ColorBrd() const { return FColorBrd; }
   void SetTxtLblColorBrd(TColor Value);
+  ///@}
+  /// Transparent / SetTxtLblTranspar: whether the background is left unpainted.
+  ///@{
   bool Transparent() const { return FTransPar; }
   void SetTxtLblTranspar(bool Value);
+  ///@}
 
   /// Font / SetTxtLblFont
   /// The label's own font. SetTxtLblFont copies the attributes of Value into it (TFont's
   /// Assign); the label keeps its object and the caller keeps Value. Changes made through
   /// Font() directly do not notify.
+  ///@{
   TFont& Font() { return *FFont; }
   const TFont& Font() const { return *FFont; }
   void SetTxtLblFont(const TFont& Value);
+  ///@}
 
   /// SetTxtLblCaption: stores Value with every control character (code below 32) but the
   /// line feed replaced by a blank.
+  ///@{
   const String& Caption() const { return FCaption; }
   void SetTxtLblCaption(StringView Value);
+  ///@}
+  /// Mode / SetTxtLblMode: how the label is drawn (see TTxtLblMode).
+  ///@{
   TTxtLblMode Mode() const { return FMode; }
   void SetTxtLblMode(TTxtLblMode Value);
+  ///@}
+  /// Visible / SetTxtLblVisible: whether the label is shown.
+  ///@{
   bool Visible() const { return FVisible; }
   void SetTxtLblVisible(bool Value);
+  ///@}
 
+  /// OnChange / SetOnChange: the handler Changed calls; empty at first.
+  ///@{
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  ///@}
   /// Changed: calls OnChange with this object as sender, if a handler is set.
   void Changed();
 
@@ -198,6 +296,7 @@ class TCustomTextLabel : public TPersistent {
   /// Writes the label as one element at the current position of File (open for writing),
   /// one item per line, every line but the empty second one indented by Indent blanks
   /// (clamped to 1..255):
+  /// @code
   ///   [<?xml version="1.0"?>]                       (only when CreateHeader is set)
   ///   (an empty line)
   ///   <!-- TCustomTextLabel / Orvantium -->
@@ -214,6 +313,7 @@ class TCustomTextLabel : public TPersistent {
   ///     <font name="DejaVu Sans" size=8 color=$000000 style="fsBold fsItalic" />
   ///     <style val=tlsimple />
   ///   </custtextlbl>
+  /// @endcode
   /// Identifier, caption and font name are written exactly as held, without escaping: a
   /// caption that holds "</caption>" or "</custtextlbl>" does not read back whole. When one of them needs UTF-8 and the
   /// label is the first text of the file, the file becomes UTF-8 (TextFile::StartInUtf8);

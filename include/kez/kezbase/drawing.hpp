@@ -3,11 +3,13 @@
 /// two font helpers. Everything is drawn through a TCanvas with its current pen, brush and
 /// font; nothing is kept between calls. Included through kez/kezbase.hpp.
 ///
+/// @code
 ///   canvas.Pen().SetColor(kez::clBlack);
 ///   kez::DrawMarkOnCanvas(canvas, 24, 50, 40);        // a filled circle, 7 pixels across
 ///   kez::DrawMarkOnCanvas(canvas, 65, 80, 40);        // the letter A, centred on (80, 40)
 ///   kez::DrawFrame(canvas, kez::fsRaised, 10, 10, 90, 60,
 ///                  0xFFFFFF, 0xDFDFDF, 0x808080, 0x000000, 0x000000);
+/// @endcode
 #pragma once
 
 #include <array>
@@ -67,11 +69,13 @@ void DrawRectangle(TCanvas& Canvas, std::int32_t Left, std::int32_t Top, std::in
 /// two nested one-pixel rings, the outer on the rectangle's edges, each with one colour on
 /// its top and left and another on its bottom and right:
 ///
+/// @code
 ///   style        outer top/left  outer bottom/right  inner top/left  inner bottom/right
 ///   fsLowered    shadow          highlight           dark shadow     light
 ///   fsRaised     highlight       dark shadow         light           shadow
 ///   fsEmbossed   highlight       shadow              shadow          highlight
 ///   fsEngraved   shadow          highlight           highlight       shadow
+/// @endcode
 ///
 /// The pen is left in the last colour used.
 void DrawFrame(TCanvas& Canvas, TFrameStyle Style, std::int32_t Left, std::int32_t Top,
@@ -87,7 +91,7 @@ void PrintBitmap(const TBitmap& Bitmap, std::int32_t X, std::int32_t Y);
 /// FontIsTrueType
 /// Whether the installed font family FontName (letters compared without case) is a TrueType
 /// font as fontconfig reports its format. A family that is not installed raises EKEZError
-/// "Font \"<name>\" is not installed".
+/// `Font "<name>" is not installed`.
 bool FontIsTrueType(StringView FontName);
 
 /// SetCanvasFontSizeScaled

@@ -2,9 +2,11 @@
 /// TColorArray, the predefined palettes and the named colours. Included through
 /// kez/kezcolors.hpp.
 ///
+/// @code
 ///   kez::TColorArray palette(nullptr);           // 1000 entries of the rainbow palette
 ///   palette.FillByInterpolation(0, {kez::clBlack, kez::clWhite});
 ///   palette.StoreOnFile(1, 1000, u"grey.pal");
+/// @endcode
 #pragma once
 
 #include <array>
@@ -21,28 +23,37 @@
 namespace kez {
 
 /// The predefined palettes.
+/// ColorArray_Geo1: for maps, water blue, then greens through pale yellow and browns to white.
 inline constexpr std::array<TColor, 11> ColorArray_Geo1 = {
     RRGGBB(0xBDD2DE), RRGGBB(0x639F63), RRGGBB(0x88BA89), RRGGBB(0xADCFA7),
     RRGGBB(0xD2E5C5), RRGGBB(0xF5F1CB), RRGGBB(0xEACE96), RRGGBB(0xD8AE6C),
     RRGGBB(0xBD8635), RRGGBB(0x946542), RRGGBB(0xFCFAF0)};
+/// ColorArray_Geo2: muted map colours: blues, then olive to tan.
 inline constexpr std::array<TColor, 11> ColorArray_Geo2 = {
     RRGGBB(0x7FAEDF), RRGGBB(0x8CB6DE), RRGGBB(0x9BBEE3), RRGGBB(0xADC9E2),
     RRGGBB(0xBBCCDC), RRGGBB(0xACBB90), RRGGBB(0xC6C999), RRGGBB(0xDAD7A4),
     RRGGBB(0xDAC8A1), RRGGBB(0xC5B69A), RRGGBB(0xC8AC96)};
+/// ColorArray_Geo3: vivid map colours: blues, then greens, yellow and browns.
 inline constexpr std::array<TColor, 11> ColorArray_Geo3 = {
     RRGGBB(0x2B8AFF), RRGGBB(0x439CFF), RRGGBB(0x61AFFF), RRGGBB(0x89CAFF),
     RRGGBB(0xA8D1F9), RRGGBB(0x85A84A), RRGGBB(0xC2CA5D), RRGGBB(0xF4ED74),
     RRGGBB(0xF4C76D), RRGGBB(0xC09C5F), RRGGBB(0xC78556)};
+/// ColorArray_Rainbow: dark violet through blue, cyan, green, yellow and red to dark red.
 inline constexpr std::array<TColor, 11> ColorArray_Rainbow = {
     RRGGBB(0x200040), RRGGBB(0x600080), RRGGBB(0x0012EF), RRGGBB(0x006EF5),
     RRGGBB(0x00F4FF), RRGGBB(0x18FF00), RRGGBB(0xFFF600), RRGGBB(0xFFC100),
     RRGGBB(0xFF1300), RRGGBB(0x8D0000), RRGGBB(0x400000)};
+/// ColorArray_Circle: the colour circle, red, yellow, green, cyan, blue, magenta and back to red.
 inline constexpr std::array<TColor, 7> ColorArray_Circle = {
     RRGGBB(0xFF0000), RRGGBB(0xFFFF00), RRGGBB(0x00FF00), RRGGBB(0x00FFFF),
     RRGGBB(0x0000FF), RRGGBB(0xFF00FF), RRGGBB(0xFF0000)};
+/// ColorArray_MorgenStemning: a dawn, black through dark blue, purple, red and orange to yellow and
+/// white.
 inline constexpr std::array<TColor, 7> ColorArray_MorgenStemning = {
     RRGGBB(0x000000), RRGGBB(0x0E2F4E), RRGGBB(0x802874), RRGGBB(0xC21B71),
     RRGGBB(0xEF614C), RRGGBB(0xFFFB2A), RRGGBB(0xFFFFFF)};
+/// ColorArray_Contrast: 16 colours that are easy to tell apart, starting with black, blue, green
+/// and red.
 inline constexpr std::array<TColor, 16> ColorArray_Contrast = {
     RRGGBB(0x000000), RRGGBB(0x0000FF), RRGGBB(0x008000), RRGGBB(0xFF0000),
     RRGGBB(0xFF8000), RRGGBB(0x808080), RRGGBB(0x804040), RRGGBB(0xFF00FF),
@@ -62,8 +73,10 @@ extern const std::array<TColor, 145> X11Colors;
 /// AllKEZColorNames / AllKEZColors
 /// The 466 named colours, rows 1-466: the 16 web colours and three standard ones, then the
 /// colours of the X Window System database in alphabetical order of their names.
+///@{
 extern const RangeArray<StringView, 1, 466> AllKEZColorNames;
 extern const RangeArray<TColor, 1, 466> AllKEZColors;
+///@}
 
 /// ObtainColorName
 /// The name of the first named colour equal to c in all 32 bits, or ColorToHexStr(c).
@@ -80,8 +93,10 @@ class TColorArray : public TComponent {
 
   /// Size / SetSize
   /// The number of entries. SetSize ignores values of 0 or less and the current size.
+  ///@{
   std::int32_t Size() const { return FNColors; }
   void SetSize(std::int32_t Value);
+  ///@}
 
   /// Resize
   /// true without change for the current size, false for n < 1; otherwise resizes (kept
@@ -90,9 +105,11 @@ class TColorArray : public TComponent {
 
   /// GetColorElem / ColorElem
   /// The entry at ix; an index below 1 reads entry 1 and one above Size the last entry.
+  ///@{
   TColor GetColorElem(std::int32_t ix) const;
   TColor ColorElem(std::int32_t ix) const { return GetColorElem(ix); }
   TColor operator[](std::int32_t ix) const { return GetColorElem(ix); }
+  ///@}
 
   /// SetColorElem
   /// Stores c at ix and raises OnChange; ignored unless 1 <= ix <= Size.
@@ -109,14 +126,18 @@ class TColorArray : public TComponent {
   /// through the colours (H = colours − 1, N = Size, k = i or its band), so every entry
   /// lies within the palette; longer arrays follow the classic spread, whose entries may
   /// take the next colour a little early.
+  ///@{
   void FillByInterpolation(std::int32_t DiscreteLevels, std::span<const TColor> Colors);
   void FillByInterpolation(std::int32_t DiscreteLevels, std::initializer_list<TColor> Colors) {
     FillByInterpolation(DiscreteLevels, std::span<const TColor>(Colors.begin(), Colors.size()));
   }
+  ///@}
 
   /// MirrorColors: reverses the order. InvertColors: InvertColor of every entry.
+  ///@{
   void MirrorColors();
   void InvertColors();
+  ///@}
 
   /// ColorToIndex
   /// The index of the entry nearest to c (RGBColorDistance), its distance in Distance. Only a
@@ -145,8 +166,10 @@ class TColorArray : public TComponent {
   /// WriteToOpenTextFile / StoreOnFile
   /// Write entries FirstElem..LastElem (exchanged if reversed, clamped to 1..Size); false when
   /// a write fails (the error is swallowed). StoreOnFile creates or overwrites the file.
+  ///@{
   bool WriteToOpenTextFile(TextFile& f, std::int32_t FirstElem, std::int32_t LastElem);
   bool StoreOnFile(std::int32_t FirstElem, std::int32_t LastElem, StringView FileName);
+  ///@}
 
   /// ReadFromOpenTextFile / LoadFromFile
   /// Read a range written as above. With AdjustSize the array is first resized to LastElem
@@ -158,12 +181,16 @@ class TColorArray : public TComponent {
   /// more entry lines than the rest of the file could hold (one byte each at least), or for a
   /// size beyond both the current size and the rest of the file's length, gives false before
   /// anything is resized. OnChange is raised once more at the end.
+  ///@{
   bool ReadFromOpenTextFile(TextFile& f, bool AdjustSize);
   bool LoadFromFile(StringView FileName, bool AdjustSize);
+  ///@}
 
   /// OnChange / SetOnChange
+  ///@{
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  ///@}
 
   /// Changed
   /// Raises OnChange (if a handler is set); callers use it to announce a batch of changes.

@@ -8,8 +8,10 @@
 /// rounds to the nearest integer with ties to even. No input raises or leaves the model's
 /// range: a NaN counts as 0 where a value is clamped, infinities clamp like other values.
 ///
+/// @code
 ///   kez::InterpolateColor(kez::clBlack, kez::clWhite, 0.5)   // 0x007F7F7F
 ///   kez::ColorToHexStr(0x000000FF)                            // u"000000FF" (pure red)
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -18,11 +20,11 @@
 
 namespace kez {
 
-inline constexpr TColor clBlack = 0x00000000;
-inline constexpr TColor clWhite = 0x00FFFFFF;
+inline constexpr TColor clBlack = 0x00000000;  ///< Black (0, 0, 0).
+inline constexpr TColor clWhite = 0x00FFFFFF;  ///< White (255, 255, 255).
 /// The special values: no colour, and the default colour.
-inline constexpr TColor clNone = 0x1FFFFFFF;
-inline constexpr TColor clDefault = 0x20000000;
+inline constexpr TColor clNone = 0x1FFFFFFF;  ///< No colour.
+inline constexpr TColor clDefault = 0x20000000;  ///< The default colour of its element.
 
 /// RGB
 /// The colour of three channel values (each taken modulo 256).
@@ -35,9 +37,11 @@ constexpr TColor RGB(std::uint32_t R, std::uint32_t G, std::uint32_t B) {
 constexpr TColor RRGGBB(std::uint32_t Hex) { return RGB(Hex >> 16, Hex >> 8, Hex); }
 
 /// GetRValue / GetGValue / GetBValue: the channels of a colour.
+///@{
 constexpr std::uint8_t GetRValue(TColor C) { return static_cast<std::uint8_t>(C); }
 constexpr std::uint8_t GetGValue(TColor C) { return static_cast<std::uint8_t>(C >> 8); }
 constexpr std::uint8_t GetBValue(TColor C) { return static_cast<std::uint8_t>(C >> 16); }
+///@}
 
 /// InterpolateColor
 /// The colour at x between c1 (x = 0) and c2 (x = 1); x is clamped to [0, 1] and each
@@ -52,8 +56,10 @@ TColor Interpolate3Colors(TColor c1, TColor c2, TColor c3, double x);
 TColor MeanColor(TColor c1, TColor c2);
 
 /// ReverseRGBColor: red and blue exchanged. InvertColor: each channel 255 - value.
+///@{
 TColor ReverseRGBColor(TColor c);
 TColor InvertColor(TColor c);
+///@}
 
 /// RGBtoGray
 /// round(0.3 r + 0.59 g + 0.11 b), computed exactly in integers so that exact ties go to the
@@ -67,8 +73,10 @@ std::int32_t RGBtoGray(std::int32_t r, std::int32_t g, std::int32_t b);
 TColor RGBtoGrayColor(std::int32_t r, std::int32_t g, std::int32_t b);
 
 /// ColorToGray / ColorToGrayColor: the same for the channels of a colour.
+///@{
 std::int32_t ColorToGray(TColor c);
 TColor ColorToGrayColor(TColor c);
+///@}
 
 /// RGBColorDistance
 /// sqrt((dr^2 + dg^2 + db^2) / (3 * 255^2)): 0 for equal colours, 1 for black and white.
@@ -78,21 +86,27 @@ double RGBColorDistance(TColor c1, TColor c2);
 /// A colour of three draws from the process-wide generator, blue first, then green, then
 /// red. The range form draws low + Random(high - low + 1) for each channel, wrapped to a byte;
 /// a channel whose high lies below its low gives its low.
+///@{
 TColor RandomColor();
 TColor RandomColor(std::uint8_t LoR, std::uint8_t HiR, std::uint8_t LoG, std::uint8_t HiG,
                    std::uint8_t LoB, std::uint8_t HiB);
+///@}
 
 /// RGBtoCMY / CMYtoRGB
 /// c = 1 - r/255 and so on; back, each input is clamped to [0, 1] (NaN as 0) and the channel
 /// is round((1 - c) * 255).
+///@{
 void RGBtoCMY(std::uint8_t r, std::uint8_t g, std::uint8_t b, double& c, double& m, double& y);
 void CMYtoRGB(double c, double m, double y, std::uint8_t& r, std::uint8_t& g, std::uint8_t& b);
+///@}
 
 /// CMYtoCMYK / CMYKtoCMY
 /// c, m, y clamped to [0, 1], k = their minimum, each reduced by k; back, each increased by k
 /// and clamped to [0, 1].
+///@{
 void CMYtoCMYK(double& c, double& m, double& y, double& k);
 void CMYKtoCMY(double& c, double& m, double& y, double k);
+///@}
 
 /// HSItoRGB
 /// Hue in degrees (below 0, from 360 on, infinite or NaN taken as 0), saturation and

@@ -2,9 +2,11 @@
 /// The object model the components stand on: TObject, TPersistent (Assign/AssignTo) and
 /// TComponent (owner, Name, Tag).
 ///
+/// @code
 ///   auto* owner = new kez::TComponent(nullptr);
 ///   auto* child = new SomeComponent(owner);   // owner deletes child when it is deleted
 ///   delete owner;
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -74,18 +76,28 @@ class TPersistent : public TObject {
 /// component created with an owner must therefore be created with new.
 class TComponent : public TPersistent {
  public:
+  /// Creates the component; a non-null AOwner takes it into its list and deletes it with
+  /// itself.
   explicit TComponent(TComponent* AOwner);
+  /// Deletes the components this one owns, then leaves the owner's list.
   ~TComponent() override;
 
+  /// The owning component, or null.
   TComponent* Owner() const { return FOwner; }
+  /// The component's name (empty unless set); it is not checked for uniqueness.
   const String& Name() const { return FName; }
+  /// Sets Name.
   void SetName(String Value) { FName = std::move(Value); }
+  /// A number free for the application's use, 0 at first.
   std::int32_t Tag() const { return FTag; }
+  /// Sets Tag.
   void SetTag(std::int32_t Value) { FTag = Value; }
 
   /// ComponentCount / Components
   /// The components this one owns, in order of creation (index 0 based).
   std::int32_t ComponentCount() const { return static_cast<std::int32_t>(FComponents.size()); }
+  /// The owned component at Index (0-based); an Index outside 0..ComponentCount()-1 throws
+  /// std::out_of_range.
   TComponent* Components(std::int32_t Index) const {
     return FComponents.at(static_cast<std::size_t>(Index));
   }

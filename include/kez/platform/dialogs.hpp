@@ -5,11 +5,13 @@
 /// otherwise answers as if the user had cancelled. Hosts with their own user interface, and
 /// tests, install a backend of their own with SetSaveDialogBackend.
 ///
+/// @code
 ///   kez::TSaveDialog dlg(nullptr);
 ///   dlg.AddFilter(u"Text files", u"*.txt");
 ///   dlg.SetTitle(u"Save report");
 ///   if (dlg.Execute()) Save(dlg.FileName());
 ///   else if (kez::CommDlgExtendedError() != 0) ...   // the dialog failed, not cancelled
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -25,20 +27,20 @@ namespace kez {
 /// A dialog's answer. The values a save dialog and its questions use are mrOk, mrCancel,
 /// mrYes and mrNo.
 using TModalResult = std::int32_t;
-inline constexpr TModalResult mrNone = 0;
-inline constexpr TModalResult mrOk = 1;
-inline constexpr TModalResult mrCancel = 2;
-inline constexpr TModalResult mrAbort = 3;
-inline constexpr TModalResult mrRetry = 4;
-inline constexpr TModalResult mrIgnore = 5;
-inline constexpr TModalResult mrYes = 6;
-inline constexpr TModalResult mrNo = 7;
+inline constexpr TModalResult mrNone = 0;  ///< No answer (yet).
+inline constexpr TModalResult mrOk = 1;  ///< The user confirmed.
+inline constexpr TModalResult mrCancel = 2;  ///< The user cancelled.
+inline constexpr TModalResult mrAbort = 3;  ///< The user chose Abort.
+inline constexpr TModalResult mrRetry = 4;  ///< The user chose Retry.
+inline constexpr TModalResult mrIgnore = 5;  ///< The user chose Ignore.
+inline constexpr TModalResult mrYes = 6;  ///< The user answered Yes.
+inline constexpr TModalResult mrNo = 7;  ///< The user answered No.
 
 /// Extended error codes of the dialogs (CommDlgExtendedError). 0 means no error: the user
 /// confirmed or cancelled.
 inline constexpr std::uint32_t CDERR_GENERALCODES = 0x0000;
-inline constexpr std::uint32_t CDERR_INITIALIZATION = 0x0002;  // the dialog could not be shown
-inline constexpr std::uint32_t FNERR_BUFFERTOOSMALL = 0x3003;  // the chosen name was too long
+inline constexpr std::uint32_t CDERR_INITIALIZATION = 0x0002;  ///< the dialog could not be shown
+inline constexpr std::uint32_t FNERR_BUFFERTOOSMALL = 0x3003;  ///< the chosen name was too long
 
 /// CommDlgExtendedError
 /// The extended error code of the dialog that finished last in this process, 0 when it was
@@ -50,6 +52,7 @@ std::uint32_t CommDlgExtendedError();
 /// whether the user confirmed it.
 class TCommonDialog : public TComponent {
  public:
+  /// A dialog owned by AOwner (see TComponent).
   explicit TCommonDialog(TComponent* AOwner) : TComponent(AOwner) {}
 
   /// Execute
@@ -61,8 +64,8 @@ class TCommonDialog : public TComponent {
 /// One file type of a file dialog: the name shown ("Text files") and the mask that selects
 /// its files ("*.txt"; several masks separated by ";").
 struct TFileFilter {
-  String DisplayName;
-  String Mask;
+  String DisplayName;  ///< The name shown for the type.
+  String Mask;  ///< The masks that select its files.
 };
 
 /// TSaveDialog
@@ -78,39 +81,52 @@ struct TFileFilter {
 /// another text into the name box with SetTypedFileName.
 class TSaveDialog : public TCommonDialog {
  public:
+  /// A save dialog owned by AOwner, with no file types.
   explicit TSaveDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
 
   /// Filters / AddFilter / ClearFilters
   /// The file types in the order shown.
+  ///@{
   const std::vector<TFileFilter>& Filters() const { return FFilters; }
   void AddFilter(String DisplayName, String Mask);
   void ClearFilters() { FFilters.clear(); }
+  ///@}
 
   /// Title / InitialDir / FileName
+  /// The window title, the folder the dialog starts in, and the file name: proposed before Execute,
+  /// chosen after it.
+  ///@{
   const String& Title() const { return FTitle; }
   void SetTitle(String Value) { FTitle = std::move(Value); }
   const String& InitialDir() const { return FInitialDir; }
   void SetInitialDir(String Value) { FInitialDir = std::move(Value); }
   const String& FileName() const { return FFileName; }
   void SetFileName(String Value) { FFileName = std::move(Value); }
+  ///@}
 
   /// FilterIndex
   /// The selected file type, 1-based. Any value is stored; one outside 1..Filters().size()
   /// selects no type in particular (a backend then shows the first).
+  ///@{
   std::int32_t FilterIndex() const { return FFilterIndex; }
   void SetFilterIndex(std::int32_t Value) { FFilterIndex = Value; }
+  ///@}
 
   /// OnTypeChange
   /// Raised (with this dialog as Sender) when the user selects another file type while the
   /// dialog is shown.
+  ///@{
   const TNotifyEvent& OnTypeChange() const { return FOnTypeChange; }
   void SetOnTypeChange(TNotifyEvent Handler) { FOnTypeChange = std::move(Handler); }
+  ///@}
 
   /// TypedFileName / SetTypedFileName
   /// The text of the name box while the dialog is shown; empty otherwise. Execute starts it
   /// as FileName.
+  ///@{
   const String& TypedFileName() const { return FTypedFileName; }
   void SetTypedFileName(String Value) { FTypedFileName = std::move(Value); }
+  ///@}
 
   /// SelectFileType
   /// For backends: the user selected file type Index (1-based). Sets FilterIndex and raises

@@ -1,14 +1,16 @@
 /// @file
 /// Directory search, file attributes and times, and the small file operations the library's
-/// file-system unit is built on. Names are library file names (see path.hpp): "\" and "/"
+/// file-system unit is built on. Names are library file names (see path.hpp): `\` and "/"
 /// both separate, a drive letter maps through the drive table, and directory parts are
 /// found ignoring ASCII case.
 ///
+/// @code
 ///   kez::TSearchRec rec;
 ///   if (kez::FindFirst(u"C:\\tmp\\*.TXT", kez::faAnyFile, rec) == 0) {
 ///     do { /* rec.Name, rec.Size, rec.Attr */ } while (kez::FindNext(rec) == 0);
 ///     kez::FindClose(rec);
 ///   }
+/// @endcode
 ///
 /// Attributes on Linux: faReadOnly when the owner has no write permission, faHidden for
 /// names starting with ".", faSysFile for devices, pipes and sockets, faDirectory, faArchive
@@ -27,19 +29,20 @@
 
 namespace kez {
 
-inline constexpr std::int32_t faReadOnly = 0x01;
-inline constexpr std::int32_t faHidden = 0x02;
-inline constexpr std::int32_t faSysFile = 0x04;
-inline constexpr std::int32_t faVolumeID = 0x08;
-inline constexpr std::int32_t faDirectory = 0x10;
-inline constexpr std::int32_t faArchive = 0x20;
-inline constexpr std::int32_t faSymLink = 0x400;
-inline constexpr std::int32_t faAnyFile = 0x43F;
+/// File attributes, as FileGetAttr and FindFirst report them on Linux.
+inline constexpr std::int32_t faReadOnly = 0x01;  ///< The owner may not write.
+inline constexpr std::int32_t faHidden = 0x02;  ///< The name starts with ".".
+inline constexpr std::int32_t faSysFile = 0x04;  ///< A device, pipe or socket.
+inline constexpr std::int32_t faVolumeID = 0x08;  ///< A volume label (never on Linux).
+inline constexpr std::int32_t faDirectory = 0x10;  ///< A directory, or a link to one.
+inline constexpr std::int32_t faArchive = 0x20;  ///< A regular file.
+inline constexpr std::int32_t faSymLink = 0x400;  ///< A symbolic link.
+inline constexpr std::int32_t faAnyFile = 0x43F;  ///< Every attribute: FindFirst lists all entries.
 
 /// Results of FindFirst / FindNext besides 0 (success).
-inline constexpr int feFileNotFound = 2;
-inline constexpr int fePathNotFound = 3;
-inline constexpr int feNoMoreFiles = 18;
+inline constexpr int feFileNotFound = 2;  ///< Nothing matches.
+inline constexpr int fePathNotFound = 3;  ///< The directory cannot be read.
+inline constexpr int feNoMoreFiles = 18;  ///< The search has no more entries.
 
 namespace detail {
 struct FindState;
@@ -50,13 +53,13 @@ struct FindState;
 /// 1970-01-01 UTC, ModTime with nanoseconds). Size is that of the entry itself (of the link
 /// for a symbolic link).
 struct TSearchRec {
-  std::int64_t Time = 0;
-  std::int64_t Size = 0;
-  std::int32_t Attr = 0;
-  String Name;
-  std::int32_t ExcludeAttr = 0;
-  std::timespec ModTime{};
-  std::shared_ptr<detail::FindState> FindHandle;
+  std::int64_t Time = 0;  ///< Modification time, seconds since 1970-01-01 UTC.
+  std::int64_t Size = 0;  ///< Size in bytes of the entry itself.
+  std::int32_t Attr = 0;  ///< The entry's attributes (fa... flags).
+  String Name;  ///< The entry's name as it is on disk.
+  std::int32_t ExcludeAttr = 0;  ///< The attributes the search leaves out.
+  std::timespec ModTime{};  ///< Modification time with nanoseconds.
+  std::shared_ptr<detail::FindState> FindHandle;  ///< The open search; FindClose releases it.
 };
 
 /// MatchesMask
@@ -78,9 +81,11 @@ bool MatchesMask(StringView Name, StringView Mask);
 /// Results: 0 for an entry, feFileNotFound when nothing matches, fePathNotFound when the
 /// directory cannot be read, feNoMoreFiles at the end. FindClose releases the search; it is
 /// also released when the record is destroyed or reused.
+///@{
 int FindFirst(StringView Path, std::int32_t Attr, TSearchRec& F);
 int FindNext(TSearchRec& F);
 void FindClose(TSearchRec& F);
+///@}
 
 /// FileGetAttr
 /// The attributes of a file or directory (of a symbolic link itself, not its target), or -1
@@ -96,23 +101,29 @@ int FileSetAttr(StringView FileName, std::int32_t Attr);
 /// FileGetModTime / FileSetModTime
 /// The modification time of an entry (not following a symbolic link); false when it does
 /// not exist or cannot be changed.
+///@{
 bool FileGetModTime(StringView FileName, std::timespec& Time);
 bool FileSetModTime(StringView FileName, const std::timespec& Time);
+///@}
 
 /// FileExists / DirectoryExists
 /// Whether an entry that is not a directory / a directory (a link to one included) exists.
+///@{
 bool FileExists(StringView FileName);
 bool DirectoryExists(StringView FileName);
+///@}
 
 /// DeleteFile / RemoveDir / CreateDir / ForceDirectories
 /// Delete a file or symbolic link (never a directory, nor a read-only file: the attribute
 /// protects it as it does elsewhere), remove an empty directory, create
 /// one directory, create a directory with every missing parent. Results tell success;
 /// ForceDirectories is true when the directory exists afterwards.
+///@{
 bool DeleteFile(StringView FileName);
 bool RemoveDir(StringView DirName);
 bool CreateDir(StringView DirName);
 bool ForceDirectories(StringView DirName);
+///@}
 
 /// ExpandFileName
 /// A relative name (no drive, no leading separator) put after the current directory;
@@ -120,13 +131,13 @@ bool ForceDirectories(StringView DirName);
 String ExpandFileName(StringView FileName);
 
 /// Drive-type codes.
-inline constexpr std::int32_t DRIVE_UNKNOWN = 0;
-inline constexpr std::int32_t DRIVE_NO_ROOT_DIR = 1;
-inline constexpr std::int32_t DRIVE_REMOVABLE = 2;
-inline constexpr std::int32_t DRIVE_FIXED = 3;
-inline constexpr std::int32_t DRIVE_REMOTE = 4;
-inline constexpr std::int32_t DRIVE_CDROM = 5;
-inline constexpr std::int32_t DRIVE_RAMDISK = 6;
+inline constexpr std::int32_t DRIVE_UNKNOWN = 0;  ///< The type cannot be told.
+inline constexpr std::int32_t DRIVE_NO_ROOT_DIR = 1;  ///< The drive letter has no directory.
+inline constexpr std::int32_t DRIVE_REMOVABLE = 2;  ///< Removable medium.
+inline constexpr std::int32_t DRIVE_FIXED = 3;  ///< Fixed disk.
+inline constexpr std::int32_t DRIVE_REMOTE = 4;  ///< Network file system.
+inline constexpr std::int32_t DRIVE_CDROM = 5;  ///< CD-ROM (iso9660, udf).
+inline constexpr std::int32_t DRIVE_RAMDISK = 6;  ///< RAM disk (tmpfs, ramfs).
 
 /// GetDriveType
 /// The type of the file system that holds a drive's directory, from the mount table:
@@ -154,8 +165,10 @@ bool MoveFileToTrash(StringView FileName);
 /// the desktop assigns to a file name by its name alone, or empty when it knows none.
 /// DesktopOpenCommand gives the command line of the default application for a MIME type,
 /// or empty when none is set. Neither changes anything.
+///@{
 String DesktopContentType(StringView FileName);
 String DesktopOpenCommand(StringView MimeType);
+///@}
 
 /// RaiseIOErrorFromErrno
 /// Raises EInOutError for a failed system call on a file, with the runtime's error code

@@ -4,11 +4,13 @@
 /// screen's resolution and installed fonts. Text is drawn with FreeType from the face
 /// fontconfig matches, in monochrome, so that drawings are reproducible pixel for pixel.
 ///
+/// @code
 ///   kez::TBitmap bmp;
 ///   bmp.SetSize(100, 40);
 ///   bmp.Canvas().Font().SetSize(12);
 ///   bmp.Canvas().TextOut(4, 4, u"Hello");
 ///   bmp.SaveToFile(u"/tmp/hello.png");
+/// @endcode
 #pragma once
 
 #include "kez/platform/graphics_bitmap.hpp"

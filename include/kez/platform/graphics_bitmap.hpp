@@ -2,10 +2,12 @@
 /// TBitmap: a raster of 24-bit colour pixels in memory with a canvas to draw on, saved as a
 /// BMP or PNG file.
 ///
+/// @code
 ///   kez::TBitmap bmp;
 ///   bmp.SetSize(64, 32);                       // white
 ///   bmp.Canvas().Ellipse(0, 0, 64, 32);
 ///   bmp.SaveToFile(u"/tmp/oval.png");          // PNG by the extension, BMP otherwise
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -36,15 +38,24 @@ class TBitmap : public TPersistent {
   TBitmap();
   ~TBitmap() override;
 
+  /// Width / SetWidth: the width in pixels; SetWidth is SetSize with the height kept.
+  ///@{
   std::int32_t Width() const { return FWidth; }
   void SetWidth(std::int32_t Value) { SetSize(Value, FHeight); }
+  ///@}
+  /// Height / SetHeight: the height in pixels; SetHeight is SetSize with the width kept.
+  ///@{
   std::int32_t Height() const { return FHeight; }
   void SetHeight(std::int32_t Value) { SetSize(FWidth, Value); }
+  ///@}
+  /// Sets both sides at once, with the limits and errors described above.
   void SetSize(std::int32_t AWidth, std::int32_t AHeight);
 
   /// Canvas: the bitmap's own canvas (96 pixels per inch, like the screen).
+  ///@{
   TCanvas& Canvas();
   const TCanvas& Canvas() const;
+  ///@}
 
   /// ScanLine: the pixels of row Y as 0x00RRGGBB values, Width() of them; null for a row
   /// outside the bitmap.

@@ -20,11 +20,13 @@
 /// - Drawing outside the canvas is clipped; reading a pixel outside gives 0x1FFFFFFF (no
 ///   colour).
 ///
+/// @code
 ///   kez::TBitmap bmp;
 ///   bmp.SetSize(20, 20);
 ///   bmp.Canvas().Pen().SetColor(0x0000FF);       // red
 ///   bmp.Canvas().MoveTo(0, 0);
 ///   bmp.Canvas().LineTo(10, 0);                   // pixels (0,0) .. (9,0)
+/// @endcode
 #pragma once
 
 #include <cstddef>
@@ -47,16 +49,27 @@ class TCanvas : public TPersistent {
  public:
   ~TCanvas() override;
 
+  /// The pen that draws lines and outlines.
+  ///@{
   TPen& Pen() { return FPen; }
   const TPen& Pen() const { return FPen; }
+  ///@}
+  /// The brush that fills interiors and text cells.
+  ///@{
   TBrush& Brush() { return FBrush; }
   const TBrush& Brush() const { return FBrush; }
+  ///@}
+  /// The font that TextOut draws with.
+  ///@{
   TFont& Font() { return FFont; }
   const TFont& Font() const { return FFont; }
+  ///@}
 
   /// PenPos / SetPenPos: where the next LineTo starts (MoveTo sets it too).
+  ///@{
   TPoint PenPos() const { return FPenPos; }
   void SetPenPos(TPoint Value) { MoveTo(Value.X, Value.Y); }
+  ///@}
 
   /// ClipRect
   /// The drawable area, (0, 0, width, height); empty while the canvas has no pixels (a
@@ -66,9 +79,12 @@ class TCanvas : public TPersistent {
   /// Pixels / SetPixels
   /// One pixel's colour (high byte 0), or 0x1FFFFFFF outside the canvas; setting a pixel
   /// outside does nothing.
+  ///@{
   TColor Pixels(std::int32_t X, std::int32_t Y) const;
   void SetPixels(std::int32_t X, std::int32_t Y, TColor Color);
+  ///@}
 
+  /// Moves the pen position to (X, Y) without drawing, and restarts a dash pattern.
   void MoveTo(std::int32_t X, std::int32_t Y);
   /// LineTo draws with the pen and moves the pen position to (X, Y). The dash pattern of a
   /// one-pixel styled pen runs on from one LineTo to the next and restarts at MoveTo.
@@ -76,14 +92,22 @@ class TCanvas : public TPersistent {
   /// Polyline: MoveTo the first point, LineTo each further one.
   void Polyline(std::span<const TPoint> Points);
 
+  /// Draws the rectangle with corners (X1, Y1) and (X2, Y2) in any order, the right and bottom edge
+  /// left out: outlined by the pen, filled by the brush.
+  ///@{
   void Rectangle(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t Y2);
   void Rectangle(const TRect& R) { Rectangle(R.Left, R.Top, R.Right, R.Bottom); }
+  ///@}
+  /// Draws the ellipse inscribed in the rectangle (X1, Y1)-(X2, Y2), right and bottom edge left
+  /// out: outlined by the pen, filled by the brush.
   void Ellipse(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t Y2);
   /// Polygon: fewer than two points draw nothing. The pen position is not moved.
+  ///@{
   void Polygon(std::span<const TPoint> Points);
   void Polygon(std::initializer_list<TPoint> Points) {
     Polygon(std::span<const TPoint>(Points.begin(), Points.size()));
   }
+  ///@}
   /// FillRect fills R (right and bottom edge left out) with the brush, without outline.
   void FillRect(const TRect& R);
 
@@ -97,8 +121,10 @@ class TCanvas : public TPersistent {
   /// The advance of Text and the height of its cell (ascent plus descent of the face) in
   /// this canvas's pixels, from the same face TextOut draws with; an empty text is 0 wide and
   /// one cell high.
+  ///@{
   std::int32_t TextWidth(StringView Text) const;
   std::int32_t TextHeight(StringView Text) const;
+  ///@}
 
   /// Draw
   /// Copies the pixels of Source with its top-left corner at (X, Y), clipped to the canvas.
@@ -109,14 +135,15 @@ class TCanvas : public TPersistent {
   /// row with Stride pixels from one row to the next. Data may be null when Width or Height
   /// is 0.
   struct TRaster {
-    std::uint32_t* Data = nullptr;
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
-    std::ptrdiff_t Stride = 0;
+    std::uint32_t* Data = nullptr;  ///< The first pixel of the first row.
+    std::int32_t Width = 0;  ///< Pixels per row.
+    std::int32_t Height = 0;  ///< Rows.
+    std::ptrdiff_t Stride = 0;  ///< Pixels from one row to the next.
   };
 
   /// PixelsPerInch is the resolution of the device, given to the font.
   explicit TCanvas(std::int32_t PixelsPerInch);
+  /// The pixels of the device as they are now.
   virtual TRaster Raster() const = 0;
 
  private:

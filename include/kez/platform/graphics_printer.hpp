@@ -3,6 +3,7 @@
 /// if asked, as one PNG image per page. That is what "print" gives on Linux: a PDF to open,
 /// keep or send to a printer.
 ///
+/// @code
 ///   kez::TPrinter& p = kez::Printer();
 ///   p.SetFileName(u"/tmp/report.pdf");         // or a folder; empty: the documents folder
 ///   p.BeginDoc();
@@ -10,6 +11,7 @@
 ///   p.NewPage();
 ///   p.Canvas().Rectangle(300, 300, 900, 600);
 ///   p.EndDoc();                                // /tmp/report.pdf with two A4 pages
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -29,6 +31,8 @@ class EPrinter : public Exception {
   using Exception::Exception;
 };
 
+/// TPrinterOrientation: how the paper is turned: portrait (the sheet as set) or landscape (its
+/// sides exchanged).
 enum TPrinterOrientation : std::uint8_t { poPortrait, poLandscape };
 
 /// TPrinter
@@ -67,13 +71,20 @@ class TPrinter : public TObject {
   /// stays); nothing when none is open.
   void Abort();
 
+  /// True while a document is open (between BeginDoc and EndDoc or Abort).
   bool Printing() const { return FPrinting; }
+  /// True after Abort dropped a document, until the next BeginDoc.
   bool Aborted() const { return FAborted; }
   /// PageNumber: the page being drawn, from 1; 0 while no document is open.
   std::int32_t PageNumber() const { return FPageNumber; }
 
+  /// PageWidth / PageHeight: the page in printer pixels, from the paper, the orientation and the
+  /// resolution.
+  ///@{
   std::int32_t PageWidth() const;
   std::int32_t PageHeight() const;
+  ///@}
+  /// The printer's resolution in pixels per inch.
   std::int32_t PixelsPerInch() const { return FPixelsPerInch; }
 
   /// SetResolution
@@ -88,25 +99,35 @@ class TPrinter : public TObject {
   /// The sheet in millimetres, portrait (A4 is 210 x 297). Each side from 10 mm to 2000 mm,
   /// and at most 2^27 page pixels at the resolution, else EPrinter naming the size.
   void SetPaperSize(double WidthMM, double HeightMM);
+  /// Orientation / SetOrientation: portrait (the default) or landscape; changed between documents
+  /// only (EPrinter while printing).
+  ///@{
   TPrinterOrientation Orientation() const { return FOrientation; }
   void SetOrientation(TPrinterOrientation Value);
+  ///@}
 
   /// Title: the document's title, written into the PDF's metadata and into the name of a
   /// document the printer names itself.
+  ///@{
   const String& Title() const { return FTitle; }
   void SetTitle(String Value) { FTitle = std::move(Value); }
+  ///@}
 
   /// FileName
   /// Where documents go: a PDF file name, or an existing folder in which each document gets
   /// a dated name ("<Title or print>-YYYYMMDD-HHMMSS.pdf", with "-2", "-3"... if taken).
   /// Empty (the default): the user's documents folder as the XDG user directories name it,
   /// else ~/Documents when it exists, else the home folder.
+  ///@{
   const String& FileName() const { return FFileName; }
   void SetFileName(String Value) { FFileName = std::move(Value); }
+  ///@}
 
   /// PngPages: also write every page as "<document without .pdf>-<page>.png".
+  ///@{
   bool PngPages() const { return FPngPages; }
   void SetPngPages(bool Value) { FPngPages = Value; }
+  ///@}
 
   /// DocumentName: the PDF file of the open or last document; empty before the first.
   const String& DocumentName() const { return FDocumentName; }

@@ -2,8 +2,10 @@
 /// The screen as the library knows it without a display: its resolution and the font
 /// families installed on the system.
 ///
+/// @code
 ///   const kez::TStrings& fonts = kez::Screen().Fonts();
 ///   bool dejavu = fonts.IndexOf(u"DejaVu Sans") >= 0;
+/// @endcode
 #pragma once
 
 #include <cstdint>

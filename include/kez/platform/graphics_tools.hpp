@@ -3,10 +3,12 @@
 /// text backgrounds, and the font for text. Each tool is a small persistent object that tells
 /// its OnChange handler about every change and copies itself with Assign.
 ///
+/// @code
 ///   kez::TFont font;
 ///   font.SetName(u"DejaVu Serif");
 ///   font.SetSize(10);                  // Height() == -13 at 96 pixels per inch
 ///   font.SetStyle({kez::fsBold});
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -22,10 +24,14 @@ namespace kez {
 /// not change, and never by Assign's individual fields (Assign fires it once).
 class TGraphicsObject : public TPersistent {
  public:
+  /// OnChange / SetOnChange: the handler called after every change; empty at first.
+  ///@{
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  ///@}
 
  protected:
+  /// Calls OnChange with this object as sender, if a handler is set.
   void Changed();
 
  private:
@@ -39,12 +45,21 @@ class TGraphicsObject : public TPersistent {
 /// solid.
 class TPen : public TGraphicsObject {
  public:
+  /// Color / SetColor: the colour of the line.
+  ///@{
   TColor Color() const { return FColor; }
   void SetColor(TColor Value);
+  ///@}
+  /// Width / SetWidth: the width in pixels, stored clamped to 1..4096.
+  ///@{
   std::int32_t Width() const { return FWidth; }
   void SetWidth(std::int32_t Value);
+  ///@}
+  /// Style / SetStyle: solid, dashed, dotted or clear (no line).
+  ///@{
   TPenStyle Style() const { return FStyle; }
   void SetStyle(TPenStyle Value);
+  ///@}
 
   /// Assign copies colour, width and style of another pen.
   void Assign(TPersistent* Source) override;
@@ -59,10 +74,16 @@ class TPen : public TGraphicsObject {
 /// Colour and style of fills. A new brush is white and solid.
 class TBrush : public TGraphicsObject {
  public:
+  /// Color / SetColor: the fill colour.
+  ///@{
   TColor Color() const { return FColor; }
   void SetColor(TColor Value);
+  ///@}
+  /// Style / SetStyle: a solid fill, a hatch pattern, or none (bsClear).
+  ///@{
   TBrushStyle Style() const { return FStyle; }
   void SetStyle(TBrushStyle Value);
+  ///@}
 
   /// Assign copies colour and style of another brush.
   void Assign(TPersistent* Source) override;
@@ -89,21 +110,40 @@ class TFont : public TGraphicsObject {
  public:
   TFont();
 
+  /// Name / SetName: the family name matched through fontconfig.
+  ///@{
   const String& Name() const { return FName; }
   void SetName(String Value);
+  ///@}
+  /// Size / SetSize: the size in points, derived from Height and PixelsPerInch; SetSize sets
+  /// Height.
+  ///@{
   std::int32_t Size() const;
   void SetSize(std::int32_t Value);
+  ///@}
+  /// Height / SetHeight: the height in pixels (negative: the character height; positive: the cell
+  /// height; 0: the default).
+  ///@{
   std::int32_t Height() const { return FHeight; }
   void SetHeight(std::int32_t Value);
+  ///@}
+  /// Color / SetColor: the colour of the text.
+  ///@{
   TColor Color() const { return FColor; }
   void SetColor(TColor Value);
+  ///@}
+  /// Style / SetStyle: bold, italic, underline and strike-out, as a set.
+  ///@{
   TFontStyles Style() const { return FStyle; }
   void SetStyle(TFontStyles Value);
+  ///@}
 
   /// PixelsPerInch / SetPixelsPerInch
   /// The resolution Size is measured at; values below 1 are ignored.
+  ///@{
   std::int32_t PixelsPerInch() const { return FPixelsPerInch; }
   void SetPixelsPerInch(std::int32_t Value);
+  ///@}
 
   /// Assign
   /// Copies name, styles, colour and Height of another font. When the two resolutions

@@ -3,9 +3,11 @@
 /// code name: integer points and rectangles, horizontal text alignment, font-style flags and
 /// their set, pen and brush styles, and the resolution of system-colour references.
 ///
+/// @code
 ///   kez::TPoint p{10, 20};
 ///   kez::TAlignment a = kez::taCenter;
 ///   kez::TFontStyles s{kez::fsBold, kez::fsUnderline};   // s.Contains(kez::fsBold)
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -18,8 +20,9 @@ namespace kez {
 /// TPoint
 /// A point on a canvas in integer pixel coordinates.
 struct TPoint {
-  std::int32_t X;
-  std::int32_t Y;
+  std::int32_t X;  ///< Horizontal pixel coordinate, growing to the right.
+  std::int32_t Y;  ///< Vertical pixel coordinate, growing downwards.
+  /// Equal when both coordinates are equal.
   friend constexpr bool operator==(const TPoint&, const TPoint&) = default;
 };
 
@@ -27,10 +30,11 @@ struct TPoint {
 /// A rectangle of canvas pixels; Right and Bottom lie just outside it, as the canvas's
 /// shapes take their corners.
 struct TRect {
-  std::int32_t Left;
-  std::int32_t Top;
-  std::int32_t Right;
-  std::int32_t Bottom;
+  std::int32_t Left;  ///< The first column inside.
+  std::int32_t Top;  ///< The first row inside.
+  std::int32_t Right;  ///< The first column to the right, outside.
+  std::int32_t Bottom;  ///< The first row below, outside.
+  /// Equal when all four edges are equal.
   friend constexpr bool operator==(const TRect&, const TRect&) = default;
 };
 
@@ -46,22 +50,30 @@ enum TFontStyle : std::uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 /// TFontStyles
 /// A set of font styles: bit n of Bits holds the member of ordinal n.
 struct TFontStyles {
-  std::uint8_t Bits = 0;
+  std::uint8_t Bits = 0;  ///< The set as a bit mask.
 
+  ///@{
   constexpr TFontStyles() = default;
+  /// The empty set, or the set of the styles listed.
   constexpr TFontStyles(std::initializer_list<TFontStyle> Styles) {
     for (TFontStyle s : Styles) Include(s);
   }
+  ///@}
+  /// True when S is in the set.
   constexpr bool Contains(TFontStyle S) const { return (Bits >> S) & 1u; }
+  /// Adds S to the set; returns the set.
   constexpr TFontStyles& Include(TFontStyle S) {
     Bits = static_cast<std::uint8_t>(Bits | (1u << S));
     return *this;
   }
+  /// Removes S from the set; returns the set.
   constexpr TFontStyles& Exclude(TFontStyle S) {
     Bits = static_cast<std::uint8_t>(Bits & ~(1u << S));
     return *this;
   }
+  /// True for the empty set.
   constexpr bool Empty() const { return Bits == 0; }
+  /// Equal when both sets hold the same styles.
   friend constexpr bool operator==(const TFontStyles&, const TFontStyles&) = default;
 };
 

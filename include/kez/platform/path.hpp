@@ -1,21 +1,23 @@
 /// @file
 /// How the library's Windows-style file names reach the Linux file system.
 ///
-/// "\" and "/" are both separators. A leading drive "X:" maps through a drive table (by
+/// `\` and "/" are both separators. A leading drive "X:" maps through a drive table (by
 /// default only C: is mapped, to "/"); hosts may map more with SetDriveRoot. A drive the
 /// table does not map names no file. A name is
 /// looked up exactly first; when that fails, each component is matched ignoring ASCII case,
 /// so upper-cased directory parts find their files as on a case-insensitive file system.
 ///
+/// @code
 ///   kez::NativeFileName(u"C:\\tmp\\DATA\\x.txt")   // "/tmp/data/x.txt" if that exists
+/// @endcode
 ///
 /// Text maps to the bytes of a Linux name losslessly (see NativeToString): a byte that is
 /// not UTF-8 is the character U+DC00 + byte, so every name read from disk names its file
 /// again.
 ///
-/// The verbatim form "\\?\" followed by a Linux path names exactly that path: no "\" is a
+/// The verbatim form `\\?\` followed by a Linux path names exactly that path: no `\` is a
 /// separator there, no drive is mapped and letter case is never ignored, so a caller can
-/// name any file, one called "a\b" or "C:" included ("\\?\/tmp/a\b"). A relative path
+/// name any file, one called `"a\b"` or "C:" included (`"\\?\/tmp/a\b"`). A relative path
 /// after the prefix is taken in the current folder. Every file operation of the library
 /// takes this form, and the tree walks give it back for names that the ordinary form
 /// cannot reach.
@@ -38,17 +40,21 @@ namespace kez {
 /// StringToNative writes the other unpaired surrogates as U+FFFD; IsNativeText tells
 /// whether a text maps back exactly, which a text holding such a surrogate, an escape
 /// below U+DC80, or escapes that together spell valid UTF-8 does not.
+///@{
 String NativeToString(std::string_view Bytes);
 std::string StringToNative(StringView Text);
 bool IsNativeText(StringView Text);
+///@}
 
 /// The prefix of the verbatim form.
 inline constexpr StringView kVerbatimPrefix = u"\\\\?\\";
 
 /// IsVerbatimFileName / VerbatimFileName
 /// Whether a name is in the verbatim form; the verbatim name of a Linux path.
+///@{
 bool IsVerbatimFileName(StringView FileName);
 String VerbatimFileName(std::string_view NativePath);
+///@}
 
 /// TFileNameFault / FileNameFault
 /// Why no file can have a name: a NUL character in it (which the operating system would
@@ -56,6 +62,7 @@ String VerbatimFileName(std::string_view NativePath);
 /// than the escapes U+DC80-U+DCFF, or escapes that together spell valid UTF-8, see
 /// IsNativeText), or a drive letter the drive table does not map.
 enum TFileNameFault : std::uint8_t { nfNone, nfInvalidCharacter, nfUnmappedDrive };
+/// The fault of FileName, nfNone for a name a file can have.
 TFileNameFault FileNameFault(StringView FileName);
 
 /// NativeFileName
@@ -86,8 +93,10 @@ std::string NativeFileNameAsSpelt(StringView FileName);
 /// SetDriveRoot / DriveRoot
 /// Map a drive letter (A-Z, either case) to a directory; an empty root removes the mapping.
 /// DriveRoot gives the mapping, empty when the letter is not mapped.
+///@{
 void SetDriveRoot(char16_t Letter, std::string Root);
 std::string DriveRoot(char16_t Letter);
+///@}
 
 /// LogicalDrivesMask
 /// Bit n set when drive letter 'A' + n is mapped.

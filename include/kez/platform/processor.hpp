@@ -7,9 +7,11 @@
 /// is false and ExecuteCpuid and ReadTimeStampCounter give zeros, so code built on them still
 /// builds and runs.
 ///
+/// @code
 ///   if (kez::CpuidFlagToggles()) vendorRegs = kez::ExecuteCpuid(0);
 ///   const std::uint32_t t0 = kez::GetTickCount();
 ///   while (kez::GetTickCount() - t0 < 50) {}      // wraps safely: compare differences
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -19,10 +21,10 @@ namespace kez {
 /// TCpuidRegisters
 /// The four registers CPUID answers in.
 struct TCpuidRegisters {
-  std::uint32_t EAX = 0;
-  std::uint32_t EBX = 0;
-  std::uint32_t ECX = 0;
-  std::uint32_t EDX = 0;
+  std::uint32_t EAX = 0;  ///< What CPUID left in EAX.
+  std::uint32_t EBX = 0;  ///< What CPUID left in EBX.
+  std::uint32_t ECX = 0;  ///< What CPUID left in ECX.
+  std::uint32_t EDX = 0;  ///< What CPUID left in EDX.
 };
 
 /// CpuidFlagToggles
@@ -75,8 +77,10 @@ class TPriorityBoost {
   TPriorityBoost& operator=(const TPriorityBoost&) = delete;
 
   /// Whether the nice value / the scheduling policy was changed (and will be restored).
+  ///@{
   bool NiceRaised() const { return FNiceRaised; }
   bool PolicyRaised() const { return FPolicyRaised; }
+  ///@}
 
  private:
   bool FNiceRaised = false;

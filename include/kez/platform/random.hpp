@@ -4,9 +4,11 @@
 /// on every build. For secrets (passwords, keys) use SecureRandom, which draws from the
 /// operating system's cryptographic source instead.
 ///
+/// @code
 ///   kez::RandSeed = 42;
 ///   int die = kez::Random(6) + 1;
 ///   std::uint32_t secret = kez::SecureRandom(100);   // 0 .. 99, unpredictable
+/// @endcode
 #pragma once
 
 #include <cstdint>

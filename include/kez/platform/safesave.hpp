@@ -3,16 +3,20 @@
 /// a temporary file beside the target, which replaces the target only once every byte is
 /// written and flushed.
 ///
+/// @code
 ///   kez::TFileSaver save(u"C:\\data\\table.txt");
 ///   if (save.Write(bytes.data(), bytes.size()) && save.Commit()) { /* saved */ }
 ///   else { /* save.Error() is the errno; the old file is as it was */ }
+/// @endcode
 ///
 /// Writers built on TextFile let the text layer write the temporary file through its name:
 ///
+/// @code
 ///   kez::TFileSaver save(FileName);
 ///   kez::TextFile f(save.TextFileName());
 ///   f.Rewrite(); ... f.Close();
 ///   save.Commit();
+/// @endcode
 ///
 /// Threads: a TFileSaver belongs to one thread at a time; separate savers (also of the same
 /// target: the last Commit wins, whole) may run concurrently.
@@ -29,7 +33,7 @@ namespace kez {
 
 /// TFileSaver
 /// One save of a whole file. The constructor resolves the target as the file-name layer does
-/// (drive table, "\" separators, letter case of an existing file), follows symbolic links to
+/// (drive table, `\` separators, letter case of an existing file), follows symbolic links to
 /// the file they name (a dangling link creates the file it names), and opens a temporary file
 /// in that file's folder, named "." + the start of the target's name + a random tail, at most
 /// 255 bytes however long the target's name is. The temporary file takes the target's mode,
@@ -50,6 +54,8 @@ namespace kez {
 /// nothing and return false. Callers report it in their own error mode.
 class TFileSaver {
  public:
+  /// Prepares the save of FileName: opens the temporary file beside the target (or the target
+  /// itself where it is not a regular file). A failure is recorded in Error().
   explicit TFileSaver(StringView FileName);
   ~TFileSaver();
   TFileSaver(const TFileSaver&) = delete;

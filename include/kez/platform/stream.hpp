@@ -1,10 +1,12 @@
 /// @file
 /// Byte streams: the abstract TStream and its memory, file and string kinds.
 ///
+/// @code
 ///   kez::TMemoryStream m;
 ///   m.WriteBuffer("abc", 3);
 ///   m.SetPosition(0);
 ///   char c; m.Read(&c, 1);            // 'a'
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,8 @@
 
 namespace kez {
 
+/// TSeekOrigin: what a Seek offset counts from: the start of the stream, the current position, or
+/// the end.
 enum TSeekOrigin : std::uint8_t { soBeginning, soCurrent, soEnd };
 
 /// TStream
@@ -42,18 +46,26 @@ class TStream : public TObject {
   /// ReadBuffer / WriteBuffer
   /// Move exactly Count bytes or raise EReadError ("Stream read error") / EWriteError
   /// ("Stream write error"). A Count of 0 or less does nothing.
+  ///@{
   void ReadBuffer(void* Buffer, std::int64_t Count);
   void WriteBuffer(const void* Buffer, std::int64_t Count);
+  ///@}
 
+  /// Position / SetPosition: the current position in bytes from the start (Seek from the beginning,
+  /// with Seek's limits).
+  ///@{
   std::int64_t Position() { return Seek(0, soCurrent); }
   void SetPosition(std::int64_t Pos) { Seek(Pos, soBeginning); }
+  ///@}
 
   /// Size / SetSize
   /// The length in bytes. SetSize truncates or extends (with zero bytes); the position
   /// stays where it was unless it lay past the new end, then it moves to the end. A negative
   /// size raises EStreamError; streams that cannot change their size raise it too.
+  ///@{
   virtual std::int64_t Size();
   virtual void SetSize(std::int64_t NewSize);
+  ///@}
 
   /// Flush
   /// Hands bytes the stream still holds back (a file stream's write buffer) to their
@@ -82,8 +94,10 @@ class TMemoryStream : public TStream {
 
   /// Memory
   /// The stream's bytes (Size() of them); valid until the next write or resize.
+  ///@{
   std::uint8_t* Memory() { return FData.data(); }
   const std::uint8_t* Memory() const { return FData.data(); }
+  ///@}
 
   /// Clear
   /// Empties the stream and sets the position to 0.
@@ -93,42 +107,48 @@ class TMemoryStream : public TStream {
   /// Replace the contents with the whole of another stream or file (position 0 after), or
   /// write the whole contents out. File errors raise EFOpenError / EFCreateError; a file
   /// that cannot take the bytes (disk full) raises EWriteError from SaveToFile.
+  ///@{
   void LoadFromStream(TStream& Source);
   void SaveToStream(TStream& Dest);
   void LoadFromFile(StringView FileName);
   void SaveToFile(StringView FileName);
+  ///@}
 
  protected:
-  std::vector<std::uint8_t> FData;
-  std::int64_t FPosition = 0;
+  std::vector<std::uint8_t> FData;  ///< The contents.
+  std::int64_t FPosition = 0;  ///< The position in bytes from the start.
 };
 
 /// TStringStream
 /// A memory stream initialised from a single-byte text; DataString returns its bytes.
 class TStringStream : public TMemoryStream {
  public:
+  /// A stream holding the bytes of AString, positioned at 0.
   explicit TStringStream(std::string_view AString = {});
   /// The UTF-16 text is stored as Windows-1252 bytes.
   explicit TStringStream(StringView AString);
 
+  /// The whole contents as a single-byte text.
   AnsiString DataString() const { return AnsiString(FData.begin(), FData.end()); }
 
   /// WriteString / ReadString
   /// Write the bytes of a text at the position; read up to Count bytes as a text.
+  ///@{
   void WriteString(std::string_view AString);
   AnsiString ReadString(std::int64_t Count);
+  ///@}
 };
 
 /// Open modes and sharing flags of TFileStream, combined with "|".
-inline constexpr std::uint16_t fmCreate = 0xFF00;
-inline constexpr std::uint16_t fmOpenRead = 0x0000;
-inline constexpr std::uint16_t fmOpenWrite = 0x0001;
-inline constexpr std::uint16_t fmOpenReadWrite = 0x0002;
-inline constexpr std::uint16_t fmShareCompat = 0x0000;
-inline constexpr std::uint16_t fmShareExclusive = 0x0010;
-inline constexpr std::uint16_t fmShareDenyWrite = 0x0020;
-inline constexpr std::uint16_t fmShareDenyRead = 0x0030;
-inline constexpr std::uint16_t fmShareDenyNone = 0x0040;
+inline constexpr std::uint16_t fmCreate = 0xFF00;  ///< Create or empty the file; read and write.
+inline constexpr std::uint16_t fmOpenRead = 0x0000;  ///< Open an existing file for reading.
+inline constexpr std::uint16_t fmOpenWrite = 0x0001;  ///< Open an existing file for writing.
+inline constexpr std::uint16_t fmOpenReadWrite = 0x0002;  ///< Read and write an existing file.
+inline constexpr std::uint16_t fmShareCompat = 0x0000;  ///< Deny nothing (as fmShareDenyNone).
+inline constexpr std::uint16_t fmShareExclusive = 0x0010;  ///< Deny others reading and writing.
+inline constexpr std::uint16_t fmShareDenyWrite = 0x0020;  ///< Deny others writing.
+inline constexpr std::uint16_t fmShareDenyRead = 0x0030;  ///< Deny others reading.
+inline constexpr std::uint16_t fmShareDenyNone = 0x0040;  ///< Deny nothing.
 
 /// TFileStream
 /// A stream over a file. fmCreate creates or truncates the file for reading and writing;
@@ -142,8 +162,8 @@ inline constexpr std::uint16_t fmShareDenyNone = 0x0040;
 /// fmCreate empties the file only once its claim is granted, so a create that is refused
 /// leaves the other holder's file as it was. A name that no file can have
 /// (see FileNameFault) opens nothing. Failures raise EFOpenError
-/// "Cannot open file "<name>". <reason>" or EFCreateError "Cannot create file "<name>".
-/// <reason>".
+/// `Cannot open file "<name>". <reason>` or EFCreateError `Cannot create file "<name>".
+/// <reason>`.
 ///
 /// Writing. Short writes are gathered in a 64 KiB buffer, so many small writes cost about
 /// what stdio's fwrite costs. A Write on a stream opened without write access writes
@@ -157,6 +177,8 @@ inline constexpr std::uint16_t fmShareDenyNone = 0x0040;
 /// than losing it unseen.
 class TFileStream : public TStream {
  public:
+  /// Opens FileName in Mode (an open mode combined with a share flag); failures raise as described
+  /// above.
   TFileStream(StringView FileName, std::uint16_t Mode);
   ~TFileStream() override;
 
@@ -167,6 +189,7 @@ class TFileStream : public TStream {
   void SetSize(std::int64_t NewSize) final;
   void Flush() final;
 
+  /// The name the stream was opened with.
   const String& FileName() const { return FFileName; }
 
  private:

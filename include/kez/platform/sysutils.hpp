@@ -2,10 +2,12 @@
 /// The runtime's number/text conversions and case changes. All number conversions are
 /// locale-independent: "." is the decimal separator whatever the process locale.
 ///
+/// @code
 ///   kez::IntToStr(-42)             // u"-42"
 ///   kez::StrToFloat(u"1.5e3")      // 1500.0
 ///   kez::FloatToStr(0.1)           // u"0.1"
 ///   kez::FloatToStrLayout(1250, 12, -1)   // u" 1.250E+0003"
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -22,23 +24,29 @@ String IntToStr(std::int64_t Value);
 /// The integer of a decimal text, or of a hexadecimal one written "$1F" or "0x1F". Blanks
 /// around the number are allowed. Anything else, or a value outside the type, raises
 /// EConvertError "'<text>' is not a valid integer value".
+///@{
 std::int32_t StrToInt(StringView Text);
 std::int64_t StrToInt64(StringView Text);
+///@}
 
 /// TryStrToInt / TryStrToInt64 / StrToIntDef
 /// As StrToInt, reporting failure through the result instead of raising.
+///@{
 bool TryStrToInt(StringView Text, std::int32_t& Value);
 bool TryStrToInt64(StringView Text, std::int64_t& Value);
 std::int32_t StrToIntDef(StringView Text, std::int32_t Default);
+///@}
 
 /// StrToFloat / TryStrToFloat
 /// The value of a decimal text: optional blanks, an optional sign, digits with an optional
 /// "." fraction, an optional exponent ("E" or "e", optional sign, digits); "INF", "NAN" in
 /// any case are accepted too. The nearest double is returned. Anything else raises
 /// EConvertError "'<text>' is not a valid floating point value" (or gives false).
+///@{
 double StrToFloat(StringView Text);
 bool TryStrToFloat(StringView Text, double& Value);
 bool TryStrToFloat(StringView Text, Extended& Value);
+///@}
 
 /// FloatToStr
 /// The general form with 15 significant digits, rounded to nearest: fixed notation when the
@@ -70,20 +78,25 @@ String FloatToStrLayout(Extended Value, int Width, int Decimals);
 /// allocation-light form for hot paths.
 void FloatToAnsiLayout(Extended Value, int Width, int Decimals, std::string& Out);
 
-/// UpperCase / LowerCase
-/// ASCII case change: only "a"-"z" and "A"-"Z" change.
+/// UpperCase / LowerCase / UpCaseASCII / LoCaseASCII
+/// ASCII case change of a text or a character: only "a"-"z" and "A"-"Z" change.
+///@{
 String UpperCase(StringView Text);
 String LowerCase(StringView Text);
 char16_t UpCaseASCII(char16_t Ch);
 char16_t LoCaseASCII(char16_t Ch);
+///@}
 
-/// AnsiUpperCase / AnsiLowerCase
-/// Locale-aware case change of every letter (Unicode simple case mapping of the Basic
-/// Multilingual Plane, as the C library's UTF-8 locale defines it); surrogates are left as
-/// they are. The result does not depend on the process's LC_CTYPE setting.
+/// AnsiUpperCase / AnsiLowerCase / AnsiUpCaseChar / AnsiLoCaseChar
+/// Locale-aware case change of every letter of a text or of a character (Unicode simple case
+/// mapping of the Basic Multilingual Plane, as the C library's UTF-8 locale defines it);
+/// surrogates are left as they are. The result does not depend on the process's LC_CTYPE
+/// setting.
+///@{
 String AnsiUpperCase(StringView Text);
 String AnsiLowerCase(StringView Text);
 char16_t AnsiUpCaseChar(char16_t Ch);
 char16_t AnsiLoCaseChar(char16_t Ch);
+///@}
 
 }  // namespace kez

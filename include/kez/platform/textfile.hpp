@@ -3,10 +3,12 @@
 /// appending, read and written line by line or item by item; and an untyped file for block
 /// reads of raw bytes.
 ///
+/// @code
 ///   kez::TextFile f(u"out.txt");
 ///   f.Rewrite();
 ///   f.WriteLn(u"first line");
 ///   f.Close();
+/// @endcode
 ///
 /// Encodings. On disk the text is Windows-1252 by default, one byte per character, or UTF-8
 /// (see TTextEncoding and SetEncoding). A file that starts with the UTF-8 byte-order mark is
@@ -51,18 +53,24 @@ namespace kez {
 /// 1 write-only, 2 read-write (the default).
 extern std::uint8_t FileMode;
 
-inline constexpr int ioFileNotFound = 2;
-inline constexpr int ioPathNotFound = 3;
-inline constexpr int ioAccessDenied = 5;
-inline constexpr int ioReadError = 100;
-inline constexpr int ioWriteError = 101;
-inline constexpr int ioNotAssigned = 102;
-inline constexpr int ioNotOpen = 103;
-inline constexpr int ioNotOpenForInput = 104;
-inline constexpr int ioNotOpenForOutput = 105;
-inline constexpr int ioInvalidNumeric = 106;
-inline constexpr int ioInvalidName = 123;
+/// The error codes of the file variables, as IOResult returns them and EInOutError carries
+/// them.
+inline constexpr int ioFileNotFound = 2;  ///< The file does not exist.
+inline constexpr int ioPathNotFound = 3;  ///< A folder on the file's path does not exist.
+inline constexpr int ioAccessDenied = 5;  ///< The file system refuses the access.
+inline constexpr int ioReadError = 100;  ///< Reading failed.
+inline constexpr int ioWriteError = 101;  ///< Writing failed, or the encoding lacks a character.
+inline constexpr int ioNotAssigned = 102;  ///< No file name is bound (Assign was not called).
+inline constexpr int ioNotOpen = 103;  ///< The file is not open.
+inline constexpr int ioNotOpenForInput = 104;  ///< The file is not open for reading.
+inline constexpr int ioNotOpenForOutput = 105;  ///< The file is not open for writing.
+inline constexpr int ioInvalidNumeric = 106;  ///< ReadInteger found no valid integer.
+inline constexpr int ioInvalidName = 123;  ///< The name is one that no file can have.
 
+/// TIOErrorMode
+/// How a file variable reports a failed operation: iemRaise (the default) raises EInOutError at
+/// once; iemDeferred keeps the code for IOResult and skips the following operations until it is
+/// read.
 enum TIOErrorMode : std::uint8_t { iemRaise, iemDeferred };
 
 /// TTextEncoding
@@ -105,12 +113,15 @@ class TFileVar {
   /// Assign
   /// Binds the variable to a file name (the file must be closed).
   void Assign(StringView FileName);
+  /// The bound file name (empty before Assign).
   const String& FileName() const { return FName; }
 
   /// SetErrorMode / ErrorMode
   /// Choose raising (default) or deferred error reporting.
+  ///@{
   void SetErrorMode(TIOErrorMode Mode) { FErrorMode = Mode; }
   TIOErrorMode ErrorMode() const { return FErrorMode; }
+  ///@}
 
   /// IOResult
   /// Returns the pending error code (0 for none) and clears it.
@@ -121,9 +132,12 @@ class TFileVar {
   /// never replaces another file: a new name that exists (also in another letter case)
   /// fails with 1017 and leaves both files. A new name that differs only in letter case
   /// renames the file on disk.
+  ///@{
   void Erase();
   void Rename(StringView NewName);
+  ///@}
 
+  /// True while the file is open.
   bool IsOpen() const { return FFd >= 0; }
 
  protected:
@@ -144,11 +158,11 @@ class TFileVar {
   /// True when operations may proceed (no pending error); otherwise they are skipped.
   bool Ready() const { return FPending == 0; }
 
-  String FName;
-  bool FAssigned = false;
-  int FFd = -1;
-  int FPending = 0;
-  TIOErrorMode FErrorMode = iemRaise;
+  String FName;  ///< The bound file name.
+  bool FAssigned = false;  ///< Whether Assign has bound a name.
+  int FFd = -1;  ///< The open file's descriptor; -1 while closed.
+  int FPending = 0;  ///< The error code waiting for IOResult; 0 for none.
+  TIOErrorMode FErrorMode = iemRaise;  ///< How failures are reported.
 };
 
 /// TextFile
@@ -156,6 +170,7 @@ class TFileVar {
 class TextFile : public TFileVar {
  public:
   TextFile() = default;
+  /// A text file variable bound to FileName, as Assign binds it.
   explicit TextFile(StringView FileName) { Assign(FileName); }
   ~TextFile();
 
@@ -164,8 +179,10 @@ class TextFile : public TFileVar {
   /// keeps its own). Encoding is the open file's encoding (after Reset or Append it is
   /// teUtf8 for a file with the byte-order mark; a Reset of such a file detects the mark on
   /// the first read), or the chosen one while the file is closed.
+  ///@{
   void SetEncoding(TTextEncoding Encoding) { FEncoding = Encoding; }
   TTextEncoding Encoding();
+  ///@}
 
   /// Reset / Rewrite / Append / Close / Flush
   /// Open for reading (the file must exist), create or overwrite, open for appending at
@@ -173,11 +190,13 @@ class TextFile : public TFileVar {
   /// out what is buffered. Rewrite finds its file ignoring letter case like every other
   /// operation, yet creating many files in a large folder costs about what fopen costs
   /// (see NativeFileNameToCreate).
+  ///@{
   void Reset();
   void Rewrite();
   void Append();
   void Close();
   void Flush();
+  ///@}
 
   /// StartInUtf8
   /// For a writer that starts the file's text itself and needs UTF-8 for it (TextNeedsUtf8):
@@ -191,8 +210,10 @@ class TextFile : public TFileVar {
   /// Reads the rest of the current line (the line end, CR LF or LF, is consumed, not
   /// returned). At the end of the file it gives an empty text and no error. The second form
   /// skips the line.
+  ///@{
   void ReadLn(String& Line);
   void ReadLn();
+  ///@}
   /// ReadLnAnsi: the same, as the line's bytes as they are on disk (in a UTF-8 file, UTF-8).
   void ReadLnAnsi(AnsiString& Line);
 
@@ -216,8 +237,10 @@ class TextFile : public TFileVar {
   /// Eof / EoLn
   /// Eof: nothing more to read (also true for a file in error or not open for reading).
   /// EoLn: the next characters end a line (LF, or CR LF), or the file is at its end.
+  ///@{
   bool Eof();
   bool EoLn();
+  ///@}
 
   /// RemainingBytes
   /// The number of bytes between the reading position and the end of a regular file (0 when
@@ -238,8 +261,10 @@ class TextFile : public TFileVar {
   /// writers that gather lines for WriteAnsi and readers that take ReadLnAnsi's bytes apart.
   /// EncodeText returns false, Bytes unchanged, when a character cannot be held (Write then
   /// reports it in the file's error mode).
+  ///@{
   bool EncodeText(StringView Text, std::string& Bytes) const;
   void DecodeText(std::string_view Bytes, String& Text) const;
+  ///@}
 
   /// Write / WriteLn
   /// Write a text, a character, an integer right-aligned to Width, or a real number in the
@@ -248,12 +273,14 @@ class TextFile : public TFileVar {
   /// character the file cannot hold is error 101 and none of it is written. In a UTF-8 file
   /// a character beyond U+FFFF may be written by Write(char16_t) as its two surrogates, one
   /// per call. WriteAnsi writes bytes as they are, whatever the encoding.
+  ///@{
   void Write(StringView Text);
   void Write(char16_t Ch);
   void WriteAnsi(std::string_view Bytes);
   void WriteInteger(std::int64_t Value, int Width = 0);
   void WriteReal(Extended Value, int Width, int Decimals);
   void WriteLn(StringView Text = {});
+  ///@}
 
  private:
   enum Mode : std::uint8_t { mClosed, mInput, mOutput };
@@ -298,12 +325,18 @@ class TextFile : public TFileVar {
 class UntypedFile : public TFileVar {
  public:
   UntypedFile() = default;
+  /// An untyped file variable bound to FileName, as Assign binds it.
   explicit UntypedFile(StringView FileName) { Assign(FileName); }
   ~UntypedFile();
 
+  /// Reset / Rewrite / Close
+  /// Reset opens the existing file in the process-wide FileMode, Rewrite creates the file or
+  /// empties an existing one, Close closes it (closing a closed file does nothing).
+  ///@{
   void Reset();
   void Rewrite();
   void Close();
+  ///@}
 
   /// BlockRead
   /// Reads up to Count bytes and returns how many were read (0 at the end).
@@ -316,8 +349,12 @@ class UntypedFile : public TFileVar {
   std::int64_t BlockWrite(const void* Buffer, std::int64_t Count);
 
   /// FileSize / Eof
+  /// FileSize is the size of the open file in bytes; Eof tells that the reading position is at its
+  /// end.
+  ///@{
   std::int64_t FileSize();
   bool Eof();
+  ///@}
 };
 
 }  // namespace kez

@@ -2,8 +2,10 @@
 /// Basic text and number types shared by every unit, and the conversions between the
 /// library's UTF-16 text and the single-byte (Windows-1252) and UTF-8 encodings.
 ///
+/// @code
 ///   kez::String s = kez::AnsiToString("caf\xE9");   // u"café"
 ///   kez::AnsiString a = kez::StringToAnsi(s);       // "caf\xE9" again
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -14,11 +16,11 @@ namespace kez {
 
 /// Text as the library holds it: UTF-16 code units.
 using String = std::u16string;
-using StringView = std::u16string_view;
+using StringView = std::u16string_view;  ///< A read-only view of a String.
 
 /// Single-byte text in Windows-1252. ShortString marks texts capped at 255 characters.
 using AnsiString = std::string;
-using ShortString = std::string;
+using ShortString = std::string;  ///< A Windows-1252 text of at most 255 characters.
 
 /// The 80-bit x87 extended real (64-bit mantissa) on x86-64.
 using Extended = long double;
@@ -44,12 +46,14 @@ bool CharToAnsiCharExact(char16_t Ch, unsigned char& Byte);
 /// AnsiToString / StringToAnsi
 /// Whole texts through the same tables; lossless for all 256 byte values.
 String AnsiToString(std::string_view Text);
+/// Text as Windows-1252 bytes; a character the code page cannot hold becomes '?'.
 AnsiString StringToAnsi(StringView Text);
 
 /// Utf8ToString / StringToUtf8
 /// Conversions between UTF-8 and UTF-16. Malformed UTF-8 sequences become U+FFFD; unpaired
 /// surrogates in UTF-16 are written as U+FFFD.
 String Utf8ToString(std::string_view Text);
+/// Text as UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string StringToUtf8(StringView Text);
 
 /// ToString

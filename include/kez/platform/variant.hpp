@@ -4,12 +4,14 @@
 /// one of the two markers "empty" (never assigned) and "null" (no value), and converts it
 /// to text and numbers the way the runtime does.
 ///
+/// @code
 ///   kez::Variant v = std::int16_t{7};       // VarType() == kez::varSmallint
 ///   v.ToString();                           // u"7"
 ///   kez::Variant t = kez::AnsiString("2.5");
 ///   t.ToDouble();                           // 2.5
 ///   kez::Variant(u"abc").ToDouble();        // raises EConvertError
 ///   kez::Null().IsNull();                   // true
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -22,32 +24,37 @@ namespace kez {
 
 /// The runtime's variant type codes.
 using TVarType = std::uint16_t;
-inline constexpr TVarType varEmpty = 0;
-inline constexpr TVarType varNull = 1;
-inline constexpr TVarType varSmallint = 2;  // 16-bit signed
-inline constexpr TVarType varInteger = 3;   // 32-bit signed
-inline constexpr TVarType varSingle = 4;    // 32-bit float
-inline constexpr TVarType varDouble = 5;    // 64-bit float
-inline constexpr TVarType varCurrency = 6;  // fixed point, four decimals
-inline constexpr TVarType varBoolean = 11;
-inline constexpr TVarType varShortInt = 16;  // 8-bit signed
-inline constexpr TVarType varByte = 17;      // 8-bit unsigned
-inline constexpr TVarType varWord = 18;      // 16-bit unsigned
-inline constexpr TVarType varLongWord = 19;  // 32-bit unsigned
-inline constexpr TVarType varInt64 = 20;     // 64-bit signed
-inline constexpr TVarType varString = 256;   // single-byte text (AnsiString)
-inline constexpr TVarType varUString = 258;  // UTF-16 text (String)
+inline constexpr TVarType varEmpty = 0;  ///< No value: what a default-constructed Variant holds.
+inline constexpr TVarType varNull = 1;  ///< The null value.
+inline constexpr TVarType varSmallint = 2;  ///< 16-bit signed
+inline constexpr TVarType varInteger = 3;   ///< 32-bit signed
+inline constexpr TVarType varSingle = 4;    ///< 32-bit float
+inline constexpr TVarType varDouble = 5;    ///< 64-bit float
+inline constexpr TVarType varCurrency = 6;  ///< fixed point, four decimals
+inline constexpr TVarType varBoolean = 11;  ///< A boolean.
+inline constexpr TVarType varShortInt = 16;  ///< 8-bit signed
+inline constexpr TVarType varByte = 17;      ///< 8-bit unsigned
+inline constexpr TVarType varWord = 18;      ///< 16-bit unsigned
+inline constexpr TVarType varLongWord = 19;  ///< 32-bit unsigned
+inline constexpr TVarType varInt64 = 20;     ///< 64-bit signed
+inline constexpr TVarType varString = 256;   ///< single-byte text (AnsiString)
+inline constexpr TVarType varUString = 258;  ///< UTF-16 text (String)
 
 /// Currency
 /// A fixed-point amount with four decimals, held as the amount times 10000 (so 1.5 is
 /// Scaled 15000). FromDouble rounds to the nearest step of 0.0001 (ties to even) and raises
 /// EConvertError for NaN, infinities and amounts outside the 64-bit range.
 struct Currency {
-  std::int64_t Scaled = 0;
+  std::int64_t Scaled = 0;  ///< The amount times 10000.
 
+  /// A Currency of Scaled Value (the amount times 10000).
   static Currency FromScaled(std::int64_t Value) { return Currency{Value}; }
+  /// Value rounded to the nearest 0.0001 (ties to even); NaN, infinities and amounts outside the
+  /// 64-bit range raise EConvertError.
   static Currency FromDouble(double Value);
+  /// The amount as a double.
   double ToDouble() const { return static_cast<double>(Scaled) / 10000.0; }
+  /// Equal when the amounts are equal.
   friend bool operator==(Currency, Currency) = default;
 };
 
@@ -57,6 +64,13 @@ struct Currency {
 /// varString, a char16_t text varUString, and so on); the default is empty.
 class Variant {
  public:
+  /// Variant(...)
+  /// The empty variant, or one that holds Value with the type code of its C++ type: std::int8_t
+  /// varShortInt, std::uint8_t varByte, std::int16_t varSmallint, std::uint16_t varWord,
+  /// std::int32_t varInteger, std::uint32_t varLongWord, std::int64_t varInt64, float varSingle,
+  /// double varDouble, Currency varCurrency, bool varBoolean, a char text varString, a char16_t
+  /// text varUString.
+  ///@{
   Variant() = default;
   Variant(std::int8_t Value) : FValue(std::in_place_type<std::int8_t>, Value) {}
   Variant(std::uint8_t Value) : FValue(std::in_place_type<std::uint8_t>, Value) {}
@@ -73,6 +87,7 @@ class Variant {
   Variant(const char* Value) : FValue(std::in_place_type<AnsiString>, Value) {}
   Variant(String Value) : FValue(std::in_place_type<String>, std::move(Value)) {}
   Variant(const char16_t* Value) : FValue(std::in_place_type<String>, Value) {}
+  ///@}
   /// Other pointers would silently become booleans.
   Variant(const void*) = delete;
 
@@ -83,7 +98,9 @@ class Variant {
   /// VarType
   /// The type code of the value held (one of the var... constants above).
   TVarType VarType() const;
+  /// True for the empty variant (varEmpty).
   bool IsEmpty() const { return FValue.index() == 0; }
+  /// True for the null variant (varNull).
   bool IsNull() const { return FValue.index() == 1; }
 
   /// ToString
@@ -108,8 +125,10 @@ class Variant {
   /// as integers, else as floats and rounded. Null, a text that is not a number, and a
   /// float that is not finite or outside the target range raise EConvertError
   /// "Could not convert variant of type (<kind>) into type (Integer)" (or "(Int64)").
+  ///@{
   std::int32_t ToInt32() const;
   std::int64_t ToInt64() const;
+  ///@}
 
   /// ToCurrency
   /// The value as currency: integers and floats converted (see Currency::FromDouble), texts
@@ -148,8 +167,10 @@ class Variant {
 
 /// Null / Unassigned
 /// The null variant and the empty one.
+///@{
 Variant Null();
 inline Variant Unassigned() { return Variant(); }
+///@}
 
 /// VarTypeName
 /// The runtime's name of a type code ("Smallint", "Double", "String", "UnicodeString", ...),

@@ -1,9 +1,11 @@
 /// @file
 /// Line extraction and search-and-replace on byte streams. Included through kez/streams.hpp.
 ///
+/// @code
 ///   kez::TMemoryStream out;
 ///   kez::SearchAndReplace(in, out, u"colour", u"[u]", true, 1, 0, u"[]", nullptr);
 ///   // every "colour" (any case) becomes "COLOUR"
+/// @endcode
 #pragma once
 
 #include <cstdint>

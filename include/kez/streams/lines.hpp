@@ -1,11 +1,13 @@
 /// @file
 /// Lines, whole texts and marker searches on byte streams. Included through kez/streams.hpp.
 ///
+/// @code
 ///   bool eos = false;
 ///   while (!eos) {
 ///     kez::String line = kez::ReadLnStream(stream, eos, 4);   // CR LF data
 ///     ...
 ///   }
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -17,8 +19,10 @@ namespace kez {
 
 /// ReadLnStream
 /// Reads one line, byte by byte, from the stream's position. Mode says which byte ends it:
+/// @code
 ///   0 LF; 1 CR; 2 CR or LF; 3 CR after LF; 4 LF after CR; any other value: nothing (the
 ///   rest of the stream is one line).
+/// @endcode
 /// A line ended by that test loses up to two trailing line-end characters (CR or LF, in
 /// any order and whatever the mode), so mode 0 also reads CR LF data, while mode 2 reads
 /// CR LF as a line and then an empty one. When the stream ends first, Eos is set to true

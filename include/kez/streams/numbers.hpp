@@ -1,9 +1,11 @@
 /// @file
 /// Number scanners on byte streams. Included through kez/streams.hpp.
 ///
+/// @code
 ///   kez::TStringStream s(std::string_view("  -42; 1,5e3 "));
 ///   kez::ScanStreamDecimal(s);                 // -42, the ";" is consumed
 ///   kez::ScanStreamFPNum(s, true, 3);          // 1500
+/// @endcode
 #pragma once
 
 #include <cstdint>

@@ -1,10 +1,12 @@
 /// @file
 /// The scanner of XML-like tags and attributes. Included through kez/streams.hpp.
 ///
+/// @code
 ///   const kez::String tags[] = {u"item", u"name", u""};
 ///   kez::String attrs, contents;
 ///   std::int32_t ix = kez::ReadNextTagInStream(stream, tags, attrs, contents);
 ///   kez::String id = kez::ScanForXMLAttrib(attrs, u"id");
+/// @endcode
 ///
 /// The grammar, shared by every reader here and by the string readers of kez/stringl:
 ///  - A tag is everything after a "<" up to and including the next ">" (or the end of the

@@ -2,10 +2,12 @@
 /// Writers of 8-bit text and the binary images of numbers, and the binary readers.
 /// Included through kez/streams.hpp.
 ///
+/// @code
 ///   kez::WriteDoubleToStream(m, 2.5);      // 8 bytes, little-endian
 ///   m.SetPosition(0);
 ///   bool failed;
 ///   double d = kez::ReadDoubleFromStream(m, failed);   // 2.5, failed == false
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -30,18 +32,22 @@ void WriteLnStream(TStream& Stream, StringView Text);
 /// always written as the 80-bit x87 image (64-bit mantissa with explicit integer bit, then
 /// 15-bit exponent and sign), whatever long double is on the build. NaN and infinities are
 /// written as such; a NaN's payload is kept where the build's formats can hold it.
+///@{
 void WriteLongintToStream(TStream& Stream, std::int32_t Value);
 void WriteSingleToStream(TStream& Stream, float Value);
 void WriteDoubleToStream(TStream& Stream, double Value);
 void WriteExtendedToStream(TStream& Stream, Extended Value);
+///@}
 
 /// ReadLongintFromStream / ReadSingleFromStream / ReadDoubleFromStream / ReadExtendedFromStream
 /// Read one value written by the matching writer. Error is false on success. When the
 /// stream ends early or raises, no exception leaves the function: Error is true and the
 /// result is 0 (the stream may have moved over the bytes that were there).
+///@{
 std::int32_t ReadLongintFromStream(TStream& Stream, bool& Error);
 float ReadSingleFromStream(TStream& Stream, bool& Error);
 double ReadDoubleFromStream(TStream& Stream, bool& Error);
 Extended ReadExtendedFromStream(TStream& Stream, bool& Error);
+///@}
 
 }  // namespace kez

@@ -7,11 +7,13 @@
 /// ordinary character). Case changes are of two kinds and each function says which: ASCII
 /// (only "a"-"z" and "A"-"Z" change) or locale (every letter, see AnsiUpperCase).
 ///
+/// @code
 ///   kez::StripLTBlanks(u"  ab ")                       // u"ab"
 ///   kez::CenterString(u"ab", 5)                        // u" ab  "
 ///   kez::ReplaceStringInString(u"aXbx", u"x", u"yx", true)   // u"ayxbyx"
 ///   kez::StringContainsOtherThan(u"3.14", u"//dig.")  // false: only digits and points
 ///   kez::CountWords(u"a bc def")                       // 2
+/// @endcode
 #pragma once
 
 #include <bitset>
@@ -53,8 +55,8 @@ constexpr bool IsUmlaut(char16_t Ch) {
 
 /// WordSeps
 /// The set of 8-bit characters that end a word, for CountWords and the tokenizers. At load
-/// it holds codes 0, 10, 13, the blank, '"', '#', '%', '\'', '(' ')' '*' '+' ',' '-' '.' '/',
-/// ':' ';' '<' '=' '>', '[' '\\' ']', '{' and '}'. Applications may change it at any time;
+/// it holds codes 0, 10, 13, the blank, '"', '#', '%', `'\''`, '(' ')' '*' '+' ',' '-' '.' '/',
+/// ':' ';' '<' '=' '>', '[' `'\\'` ']', '{' and '}'. Applications may change it at any time;
 /// the functions read it on every call. Characters above code 255 are never separators
 /// (use IsWordSep to test a UTF-16 character safely). The set is constant-initialized, so it
 /// is ready before any code of the library runs, whatever the order of static start-up.
@@ -121,7 +123,7 @@ String StripLeadingChars(char16_t Ch, StringView Text);
 /// only of Ch gives one Ch.
 String StripTrailingChars(char16_t Ch, StringView Text);
 
-/// EnsureTrailingBkSlash: Text with "\" appended unless it is empty or already ends so.
+/// EnsureTrailingBkSlash: Text with `\` appended unless it is empty or already ends so.
 String EnsureTrailingBkSlash(StringView Text);
 
 /// EnsureTrailingChar: Text with Ch appended unless it is empty or already ends with Ch.

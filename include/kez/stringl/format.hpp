@@ -5,12 +5,14 @@
 /// tri-state words, keyword lookup, number lists and time spans. The decimal separator is
 /// always "." unless a function is told to write ",".
 ///
+/// @code
 ///   kez::strff(1.5, 8, 2)              // u"    1.50"
 ///   kez::strff(-1.5, -8, 2)            // u"-0001.50"   (negative width: zero padding)
 ///   kez::strff(12340, 10, -2)          // u" 1.234E+04" (compact scientific)
 ///   kez::FormatData(1e9, 12, 0)        // scientific, the value does not fit 9 digits
 ///   kez::TriStateToStr(kez::tsTrue, 2) // u"yes"
 ///   kez::StringIx(u"b", {u"a", u"b"})  // 2
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -75,20 +77,28 @@ String FormatData(double Value, std::int32_t Width, std::int32_t Decimals);
 /// e is exact even where the logarithm rounds across a power of ten (999.9999999999999 has
 /// three digits before the point). The form with Strip set removes the leading and
 /// trailing blanks.
+/// @code
 ///   SigDigStr(123.456, 8, 4)         // u"   123.5"
 ///   SigDigStr(0.00012345, 8, 3)      // u" 1.23E-04"
+/// @endcode
+///@{
 String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits);
 String SigDigStr(double Value, std::int32_t Width, std::int32_t Digits, bool Strip);
+///@}
 
 /// AutoFormatData
 /// A compact text without blanks with Precision (clamped to 2..16) significant digits:
 /// fixed for magnitudes above 0.1 and below 10^(Precision - 1), the compact scientific
 /// layout otherwise (strff(Value, Precision + 6, -2)); an exact 0 is strff(0, 1,
 /// Precision - 1). With Comma set every "." becomes ",".
+/// @code
 ///   AutoFormatData(123.456, 4)   // u"123.5"
 ///   AutoFormatData(0.05, 4)      // u"5.000E-02"
+/// @endcode
+///@{
 String AutoFormatData(double Value, std::int32_t Precision);
 String AutoFormatData(double Value, std::int32_t Precision, bool Comma);
+///@}
 
 /// BoolToStr
 /// The word of a flag in one of eight pairs chosen by Mode: 0 "TRUE"/"FALSE", 1 "T"/"F",
@@ -116,13 +126,17 @@ String BinString(bool Flag, StringView Text1, StringView Text2);
 /// StringIx
 /// The 1-based index of the first entry of List equal to Text, 0 if none. The form with
 /// CaseSensitive clear compares both sides with the ASCII letters lower-cased.
+/// @code
 ///   StringIx(u"Beta", false, {u"alpha", u"beta"})   // 2
+/// @endcode
+///@{
 std::int32_t StringIx(StringView Text, std::span<const String> List);
 std::int32_t StringIx(StringView Text, std::span<const StringView> List);
 std::int32_t StringIx(StringView Text, std::initializer_list<StringView> List);
 std::int32_t StringIx(StringView Text, bool CaseSensitive, std::span<const String> List);
 std::int32_t StringIx(StringView Text, bool CaseSensitive, std::span<const StringView> List);
 std::int32_t StringIx(StringView Text, bool CaseSensitive, std::initializer_list<StringView> List);
+///@}
 
 /// CreateParList
 /// A list text "[a,b,c]" of the values, integers in plain decimal, reals by
@@ -130,6 +144,7 @@ std::int32_t StringIx(StringView Text, bool CaseSensitive, std::initializer_list
 /// with MaxCount, a MaxCount above 0 and below the number of values writes only the first
 /// MaxCount of them followed by "..." ("[1,2,...]"). With Comma set one "," follows the
 /// "]". An empty list gives "[]".
+///@{
 String CreateParList(const std::vector<std::int32_t>& Values, bool Comma, std::int32_t MaxCount);
 String CreateParList(std::span<const std::int32_t> Values, bool Comma);
 String CreateParList(std::initializer_list<std::int32_t> Values, bool Comma);
@@ -137,6 +152,7 @@ String CreateParList(const std::vector<double>& Values, bool Comma, std::int32_t
                      std::int32_t Precision);
 String CreateParList(std::span<const double> Values, bool Comma);
 String CreateParList(std::initializer_list<double> Values, bool Comma);
+///@}
 
 /// NumberedPos
 /// The 1-based position in Text of the N-th occurrence of SubStr, searching from Start (a
@@ -151,7 +167,9 @@ std::int32_t NumberedPos(StringView SubStr, StringView Text, std::int32_t Start,
 /// Ch (the alignment character, as the decimal point) lands in Column: Column - p blanks go
 /// in front when Ch is at position p < Column. A text without Ch counts p as 0 and gets
 /// Column blanks. Column is clamped to at most 4096.
+/// @code
 ///   SortableNumericString(u"3.25", u'.', 4)   // u"  3.25"
+/// @endcode
 String SortableNumericString(StringView Text, char16_t Ch, std::int32_t Column);
 
 /// TimeString

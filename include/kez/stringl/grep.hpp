@@ -6,18 +6,20 @@
 /// negation "[^...]"; "(...)" a group, a literal string that a quantifier repeats as a
 /// whole (groups do not nest and there is no alternation); the quantifiers "*", "+", "?",
 /// applied to one character, ".", a set or a group; the anchors "^" (first pattern
-/// character only) and "$" (last only); "\" takes the next character literally; "\#hh"
+/// character only) and "$" (last only); `\` takes the next character literally; `"\#hh"`
 /// is the character with the hexadecimal code hh.
 ///
 /// Quantified items inside the pattern take as few repetitions as possible, a quantified
 /// item at the end of the pattern takes as many as possible:
 ///
+/// @code
 ///   kez::TGrep grep(nullptr);
 ///   grep.SetRegExp(u"b.*d");
 ///   std::int32_t pos = 0;
 ///   grep.MatchString(u"abcdd", pos);   // true; pos == 2, MatchEndPos() == 4
 ///   grep.SetRegExp(u"b.*");
 ///   grep.MatchString(u"abcdd", pos);   // true; pos == 2, MatchEndPos() == 5
+/// @endcode
 ///
 /// Matching takes time linear in the text for every pattern: failed attempts are remembered
 /// during one search, so "a*a*a*a*b" on a long run of "a" does not backtrack exponentially.
@@ -53,16 +55,18 @@ using TCharArr256 = std::array<char16_t, 256>;
 
 /// TGrepToken
 /// One compiled token.
+/// @code
 ///   NumChars: for taNormal the length of the literal; for the quantifiers what is repeated:
 ///     -1 a set, 0 any character, 1 or more a literal string of that length.
 ///   Params: a literal in Params[1..NumChars]; a set as a membership table, Params[c] being
 ///     '*' when the character of code c belongs to it and a blank otherwise.
 ///   ValidFrom: the input position at which the token last matched (set by the matcher).
+/// @endcode
 struct TGrepToken {
-  TGrepTokenAct Action = taNormal;
-  std::int32_t NumChars = 0;
-  TCharArr256 Params{};
-  std::int32_t ValidFrom = 0;
+  TGrepTokenAct Action = taNormal;  ///< What the token does.
+  std::int32_t NumChars = 0;  ///< The literal's length, or what a quantifier repeats.
+  TCharArr256 Params{};  ///< The literal, or the set's membership table.
+  std::int32_t ValidFrom = 0;  ///< Where the token last matched.
 };
 
 /// TRegExp
@@ -70,6 +74,7 @@ struct TGrepToken {
 using TRegExp = RangeArray<TGrepToken, 1, 64>;
 
 /// Error codes of a compilation (TGrep::LastError, CompileRegExp) and their texts:
+/// @code
 ///    0 "no errors"
 ///    1 "reg.exp. must not start with $, *, ?, or +"
 ///    2 "circumflex not allowed here"
@@ -82,20 +87,21 @@ using TRegExp = RangeArray<TGrepToken, 1, 64>;
 ///    9 "*, ?, + have to be applied to groups or sets only"
 ///   10 "reg.exp. too long (more than 64 tokens or more than 255 characters in a string)"
 ///   11 "set members must have codes 0 to 255"
+/// @endcode
 /// Codes 10 and 11 report patterns beyond the engine's limits; they are raised through
 /// RegExp like the others.
-inline constexpr int grepNoError = 0;
-inline constexpr int grepBadStart = 1;
-inline constexpr int grepMisplacedBol = 2;
-inline constexpr int grepCharAfterEol = 3;
-inline constexpr int grepEmptySet = 4;
-inline constexpr int grepCircumflexInSet = 5;
-inline constexpr int grepSetBrackets = 6;
-inline constexpr int grepMisplacedMinus = 7;
-inline constexpr int grepGroupBrackets = 8;
-inline constexpr int grepBadQuantifier = 9;
-inline constexpr int grepTooLong = 10;
-inline constexpr int grepSetCharAbove255 = 11;
+inline constexpr int grepNoError = 0;  ///< "no errors"
+inline constexpr int grepBadStart = 1;  ///< "reg.exp. must not start with $, *, ?, or +"
+inline constexpr int grepMisplacedBol = 2;  ///< "circumflex not allowed here"
+inline constexpr int grepCharAfterEol = 3;  ///< "no character allowed after end of line"
+inline constexpr int grepEmptySet = 4;  ///< "empty set"
+inline constexpr int grepCircumflexInSet = 5;  ///< "circumflex has to be quoted in set"
+inline constexpr int grepSetBrackets = 6;  ///< "mismatch of set brackets"
+inline constexpr int grepMisplacedMinus = 7;  ///< "minus not allowed here"
+inline constexpr int grepGroupBrackets = 8;  ///< "mismatch of group brackets"
+inline constexpr int grepBadQuantifier = 9;  ///< "*, ?, + have to be applied to ..."
+inline constexpr int grepTooLong = 10;  ///< "reg.exp. too long ..."
+inline constexpr int grepSetCharAbove255 = 11;  ///< "set members must have codes 0 to 255"
 
 /// TGrepErrorText
 /// The text of a compilation error code ("no errors" for 0); an unknown code gives the
@@ -107,6 +113,7 @@ String TGrepErrorText(int Code);
 /// SearchStartPos 1, no tokens, empty pattern, MatchStartPos and MatchEndPos 0.
 class TGrep : public TComponent {
  public:
+  /// A component owned by AOwner (see TComponent), with the defaults above.
   explicit TGrep(TComponent* AOwner);
   ~TGrep() override;
 
@@ -115,42 +122,54 @@ class TGrep : public TComponent {
   /// is set and the compilation fails, raises EKEZStringlError with the component message
   /// "error in regular expression - " followed by the error's text. The tokens and LastError
   /// then keep the state of the failed compilation (the tokens read before the error).
+  ///@{
   const String& RegExp() const { return FRegExpStr; }
   void SetRegExp(StringView Value);
+  ///@}
 
   /// IgnoreCase / SetIgnoreCase
   /// Case-insensitive matching of the letters A-Z: pattern and input are lower-cased (ASCII
   /// letters) before use. Writing it recompiles the pattern; an error is only recorded in
-  /// LastError, never raised here. Character codes ("\#41") are decoded after the
-  /// lower-casing, so "\#41" stays an upper-case "A" and never matches with IgnoreCase.
+  /// LastError, never raised here. Character codes (`"\#41"`) are decoded after the
+  /// lower-casing, so `"\#41"` stays an upper-case "A" and never matches with IgnoreCase.
+  ///@{
   bool IgnoreCase() const { return FIgnoreCase; }
   void SetIgnoreCase(bool Value);
+  ///@}
 
   /// SearchStartPos / SetSearchStartPos
   /// The 1-based input position where MatchString starts looking. Values below 1 search
   /// from position 1.
+  ///@{
   std::int32_t SearchStartPos() const { return FSrcStartPos; }
   void SetSearchStartPos(std::int32_t Value) { FSrcStartPos = Value; }
+  ///@}
 
   /// StopOnError / SetStopOnError
   /// Whether writing RegExp raises on a compilation error.
+  ///@{
   bool StopOnError() const { return FStopOnError; }
   void SetStopOnError(bool Value) { FStopOnError = Value; }
+  ///@}
 
   /// RegExpToken / GetRegExpToken
   /// A copy of token regix, regix limited to NrOfRegExpTokens at the top and to 1 at the
   /// bottom (so with no tokens it is the cleared token 1).
+  ///@{
   TGrepToken GetRegExpToken(std::int32_t regix) const;
   TGrepToken RegExpToken(std::int32_t regix) const { return GetRegExpToken(regix); }
+  ///@}
 
   /// MatchStartPos / MatchEndPos / NrOfRegExpTokens / LastError
   /// Position of the first and of the last character of the last match (an empty match
   /// ends one before it starts); the number of tokens in use (0 to 64); the error code of
   /// the last compilation.
+  ///@{
   std::int32_t MatchStartPos() const { return FMatchStartPos; }
   std::int32_t MatchEndPos() const { return FMatchEndPos; }
   std::int32_t NrOfRegExpTokens() const { return FLengRegExp; }
   int LastError() const { return FError; }
+  ///@}
 
   /// CompileRegExp
   /// Compiles Text into the tokens and returns the error code (0 when it compiled), also
@@ -158,16 +177,16 @@ class TGrep : public TComponent {
   /// or group is accepted (the open set keeps its members without negation, the open group
   /// its characters); an empty pattern gives no tokens. Choices of this engine:
   ///   - a backslash as the last pattern character is a literal backslash;
-  ///   - a character code always stands for the character itself: "\#2a" is a literal "*",
+  ///   - a character code always stands for the character itself: `"\#2a"` is a literal "*",
   ///     never the quantifier;
-  ///   - a "\#" right behind another backslash is not a code and stays as it stands:
-  ///     "\\#41" is a backslash followed by "#41", and "\\\#41" is the literal "\#41";
+  ///   - a `"\#"` right behind another backslash is not a code and stays as it stands:
+  ///     `"\\#41"` is a backslash followed by "#41", and `"\\\#41"` is the literal `"\#41"`;
   ///   - after a quantified set or group the parser is where it is after any quantified
   ///     item: "[a]*-" and "(ab)+-" end with a literal "-", and a second quantifier is
   ///     error 9;
   ///   - a quantified empty group ("a()*b") matches the empty text, so it matches "ab" only;
   ///   - in a set, "-" directly before the closing "]" (or at the pattern's end) is a member,
-  ///     so "[+-]" is the set of "+" and "-"; a range end may be escaped ("[!-\]]");
+  ///     so "[+-]" is the set of "+" and "-"; a range end may be escaped (`"[!-\]]"`);
   ///   - a second "^" right after "[^" is error 5 (it has to be quoted);
   ///   - more than 64 tokens or more than 255 characters in one literal or group is error
   ///     10, and a set member above code 255 is error 11; the tokens are never overrun.

@@ -4,12 +4,14 @@
 /// Cutting texts into tokens, numbered fields, words and lines, and decoding backslash
 /// escapes. Positions are 1-based; token lists are indexed from 0.
 ///
+/// @code
 ///   std::vector<kez::String> parts;
 ///   kez::Tokenize(u"a,b,,c", u",", parts);               // 4: "a", "b", "", "c"
 ///   kez::Tokenize(u"a\\,b,c", u",", u'\\', parts);       // 2: "a,b", "c"
 ///   kez::ExtractSubString(u"a;b;c", 1, u";");             // u"b"
 ///   kez::ExtractWordFromString(u"x = alpha+beta", 7);     // u"alpha"
 ///   kez::ProcessHexChars(u"A\\#42C\\\\d");                // u"ABC\\d"
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -27,16 +29,18 @@ namespace kez {
 ///
 /// The form with Escape does not split at a delimiter preceded by an odd number of Escape
 /// characters (within the token); the search then goes on behind that whole delimiter, so
-/// "a\:::b" with "::" is one token. Each token is then cleaned in two passes over the whole
+/// `"a\:::b"` with "::" is one token. Each token is then cleaned in two passes over the whole
 /// token: every doubled Escape becomes one Escape, then every Escape followed by the
 /// delimiter becomes the delimiter; both passes compare ASCII letters ignoring case, so
-/// "a\Xb" with "x" gives "axb". So "a\,b,c" gives "a,b" and "c", and "a\\,b" gives "a\"
+/// `"a\Xb"` with "x" gives "axb". So `"a\,b,c"` gives "a,b" and "c", and `"a\\,b"` gives `a\`
 /// and "b": counting the run of escapes (rather than looking at one character) lets a field
 /// end with the escape character. With an empty Delimiter the escapes only undergo the
 /// first pass. Work is linear in the text.
+///@{
 std::int32_t Tokenize(StringView Text, StringView Delimiter, std::vector<String>& Tokens);
 std::int32_t Tokenize(StringView Text, StringView Delimiter, char16_t Escape,
                       std::vector<String>& Tokens);
+///@}
 
 /// ExtractSubString
 /// The field with 0-based index N of Text cut at Delimiter: field 0 is before the first
@@ -51,9 +55,11 @@ String ExtractSubString(StringView Text, std::int32_t N, StringView Delimiter);
 /// single character at Pos when it is a separator itself. Empty for a Pos outside the
 /// text. The second form also gives the first and last position of the result (both Pos
 /// for a separator, both 0 for a Pos outside the text).
+///@{
 String ExtractWordFromString(StringView Text, std::int32_t Pos);
 String ExtractWordFromString(StringView Text, std::int32_t Pos, std::int32_t& First,
                              std::int32_t& Last);
+///@}
 
 /// ReadLnString
 /// The next line of Text from Pos on; Pos moves behind the line end. Characters below code
@@ -64,18 +70,20 @@ String ExtractWordFromString(StringView Text, std::int32_t Pos, std::int32_t& Fi
 String ReadLnString(StringView Text, std::int32_t& Pos, bool& Eos, std::int32_t Mode);
 
 /// ProcessHexChars
-/// Decodes the escapes of Text from left to right: "\#" and two more characters become the
+/// Decodes the escapes of Text from left to right: `"\#"` and two more characters become the
 /// character whose code those two give in hexadecimal (blanks and a "$" in front are
-/// skipped, reading stops at the first non-hex character, no digit gives code 0); "\\"
-/// becomes "\". A "\#" with fewer than two characters after it, and any other backslash,
+/// skipped, reading stops at the first non-hex character, no digit gives code 0); `\\`
+/// becomes `\`. A `"\#"` with fewer than two characters after it, and any other backslash,
 /// stay as they are.
 String ProcessHexChars(StringView Text);
 
 /// FindFirstNonBlank / FindFirstDigit
 /// The position of the first character that is not a blank (code 32), or that is "0".."9";
 /// 0 if there is none.
+///@{
 std::int32_t FindFirstNonBlank(StringView Text);
 std::int32_t FindFirstDigit(StringView Text);
+///@}
 
 /// TQuotedStrState
 /// The states of ParseQuotedName: before the name (vsStart), inside quotes (vs1stQuote),
@@ -91,7 +99,9 @@ enum TQuotedStrState : std::uint8_t { vsStart, vs1stQuote, vsQuote, vsNormal, vs
 /// the next blank or control character. When the input ends first, a State of vsQuote or
 /// vsNormal means the name was complete, vs1stQuote that its closing quote is missing.
 /// Characters fed in state vsEnd are ignored.
+/// @code
 ///   "\"my file\" rest"  gives  my file
+/// @endcode
 void ParseQuotedName(char16_t Ch, char16_t Quote, String& Name, TQuotedStrState& State);
 
 /// ExtractParam
@@ -100,7 +110,9 @@ void ParseQuotedName(char16_t Ch, char16_t Quote, String& Name, TQuotedStrState&
 /// may be quoted with Quote (delimiters inside quotes do not split, a doubled Quote stands
 /// for one, the quotes are removed). Default when there are fewer parameters or Index is
 /// below 1; an empty parameter gives the empty text.
+/// @code
 ///   ExtractParam(u"10, 'a, b', x", 2, u',', u'\'', u"")   // u"a, b"
+/// @endcode
 String ExtractParam(StringView Text, std::int32_t Index, char16_t Delimiter, char16_t Quote,
                     StringView Default);
 

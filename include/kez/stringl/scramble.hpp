@@ -6,9 +6,11 @@
 /// process and built at load time from ScrambleDefaultSeed, so two runs of any program
 /// scramble alike until someone calls InitScramble.
 ///
+/// @code
 ///   kez::String secret = kez::Scramble(u"password");
 ///   kez::DeScramble(secret);                 // u"password"
 ///   kez::UUEncodeStr(u"Cat");                // u"#0V%T\n"
+/// @endcode
 #pragma once
 
 #include <cstdint>
@@ -33,8 +35,10 @@ void InitScramble(std::int32_t Seed);
 /// Text with each character of code 0..255 replaced through the encoding (or decoding)
 /// table; the result has the same length and DeScramble(Scramble(t)) == t. Characters above
 /// code 255 are passed through unchanged (the tables cover one byte only).
+///@{
 String Scramble(StringView Text);
 String DeScramble(StringView Text);
+///@}
 
 /// UUEncodeStr
 /// Standard uuencoding of the text as Windows-1252 bytes (characters that code page cannot

@@ -4,11 +4,13 @@
 /// contents up to the first matching end tag, the last index of the list when no entry
 /// matches and -1 for an empty list. Included through kez/stringl.hpp.
 ///
+/// @code
 ///   const kez::String tags[] = {u"a", u""};
 ///   kez::String attrs, contents;
 ///   std::int32_t pos = 1;
 ///   kez::ReadNextTagInString(u"<a x=1>hi</a>", pos, tags, attrs, contents);
 ///   // 0, attrs u"x=1", contents u"hi", pos 14
+/// @endcode
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,20 @@
+# Runs Doxygen (cmake -DDOXYGEN=… -DDOXYFILE=… -DLOG=… -P run-doxygen.cmake) and fails when its
+# warning log holds anything: an undocumented public name, a broken reference or markup that
+# Doxygen cannot read. The warnings are printed with their count.
+file(REMOVE ${LOG})
+execute_process(COMMAND ${DOXYGEN} ${DOXYFILE} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "doxygen failed (exit status ${rc})")
+endif()
+set(text "")
+if(EXISTS ${LOG})
+  file(READ ${LOG} text)
+endif()
+string(STRIP "${text}" text)
+if(NOT text STREQUAL "")
+  file(STRINGS ${LOG} warnings REGEX "warning:")
+  list(LENGTH warnings count)
+  message("${text}")
+  message(FATAL_ERROR "API reference: ${count} Doxygen warnings (listed above, also in ${LOG})")
+endif()
+message(STATUS "API reference: no warnings")
