@@ -113,7 +113,7 @@ void TByteMatrix::CombineWith(const TByteMatrix& second, TLogicOp op) {
 }
 
 void TByteMatrix::Changed() {
-  if (FOnChange) FOnChange(this);
+  CallHandler(FOnChange, this);
 }
 
 void TByteMatrix::Assign(TPersistent* Source) {

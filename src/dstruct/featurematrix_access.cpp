@@ -82,7 +82,7 @@ TFeatureMatrix::TFeatureMatrix(TComponent* AOwner) : TComponent(AOwner) {}
 TFeatureMatrix::~TFeatureMatrix() = default;
 
 void TFeatureMatrix::Changed() {
-  if (FOnChange) FOnChange(this);
+  CallHandler(FOnChange, this);
 }
 
 void TFeatureMatrix::Fail(StringView Text) const {

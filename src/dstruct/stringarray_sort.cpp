@@ -143,7 +143,7 @@ int FoldedThreeWay(StringView a, StringView b) {
 
 void TStringArray::BeforeSortExchange(const String& InString, String& OutString) {
   OutString = InString;
-  if (FOnBefSortExc) FOnBefSortExc(this, InString, OutString);
+  CallHandler(FOnBefSortExc, this, InString, OutString);
 }
 
 // Without a key hook the keys of every row are read, widened and folded once, so the sort
@@ -152,7 +152,9 @@ void TStringArray::BeforeSortExchange(const String& InString, String& OutString)
 // hook sees both keys at every comparison, as it may rely on.
 void TStringArray::Sort(std::int32_t Col, std::int32_t ColSec, bool Ascending) {
   std::function<void(std::int32_t)> progress;
-  if (FOnPercentDone) progress = [this](std::int32_t percent) { FOnPercentDone(this, percent); };
+  if (FOnPercentDone) {
+    progress = [this](std::int32_t percent) { CallHandler(FOnPercentDone, this, percent); };
+  }
   if (progress) progress(0);
   const std::int32_t n = FNRow;
   const bool secondary = ColSec >= 1;

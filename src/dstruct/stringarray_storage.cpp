@@ -45,7 +45,7 @@ TStringArray::TStringArray(TComponent* AOwner) : TComponent(AOwner) {
 TStringArray::~TStringArray() = default;
 
 void TStringArray::Changed() {
-  if (FOnChange) FOnChange(this);
+  CallHandler(FOnChange, this);
 }
 
 // ---- Pool ----------------------------------------------------------------------------------

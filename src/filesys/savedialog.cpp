@@ -128,8 +128,8 @@ void TUnivSaveDialog::CheckOverwrite(bool& Result, bool& Done) {
   bool exists = false;
   if (FUseStdDiag) {
     exists = FileExists(FFileName);
-  } else if (FOnFileCheck) {
-    FOnFileCheck(this, FFileName, exists);
+  } else {
+    CallHandler(FOnFileCheck, this, FFileName, exists);
   }
   if (!exists) {
     Result = true;
@@ -138,7 +138,7 @@ void TUnivSaveDialog::CheckOverwrite(bool& Result, bool& Done) {
   }
   if (!FOnOverwrite) RaiseError(u"Overwrite dialog is not assigned");
   TModalResult reply = mrNo;
-  FOnOverwrite(this, FFileName, reply);
+  CallHandler(FOnOverwrite, this, FFileName, reply);
   switch (reply) {
     case mrYes:
       Result = true;
@@ -164,7 +164,7 @@ bool TUnivSaveDialog::Execute() {
       action = ChooseWithStandardDialog();
     } else {
       if (!FOnFileSelect) RaiseError(u"File select dialog is not assigned");
-      FOnFileSelect(this, FParams, action, FFileName);
+      CallHandler(FOnFileSelect, this, FParams, action, FFileName);
     }
     if (action != mrOk) return false;
     const String dir = FFileName.substr(0, detail::NameStart(FFileName));
@@ -173,7 +173,7 @@ bool TUnivSaveDialog::Execute() {
       continue;
     }
     TModalResult reply = mrYes;
-    if (FOnForbiddenDir) FOnForbiddenDir(this, dir, reply);
+    CallHandler(FOnForbiddenDir, this, dir, reply);
     if (reply == mrCancel) return false;
     if (reply == mrYes) CheckOverwrite(result, done);
   }

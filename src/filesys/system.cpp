@@ -6,6 +6,7 @@
 
 #include "kez/filesys/paths.hpp"
 #include "kez/platform/filesystem.hpp"
+#include "kez/platform/path.hpp"
 
 extern char** environ;
 
@@ -17,7 +18,7 @@ String GetWindowsDir() { return u"/usr"; }
 
 String GetTempDir() {
   const char* dir = std::getenv("TMPDIR");
-  String result = dir != nullptr && *dir != '\0' ? Utf8ToString(dir) : String(u"/tmp/");
+  String result = dir != nullptr && *dir != '\0' ? NativeToString(dir) : String(u"/tmp/");
   if (result.back() != u'/') result += u'/';
   return result;
 }
@@ -29,7 +30,7 @@ char LowerAscii(char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C + 32
 }  // namespace
 
 String GetEnviroVar(StringView Name) {
-  const std::string name = StringToUtf8(Name);
+  const std::string name = StringToNative(Name);
   if (name.empty() || name.find_first_of(std::string("=\0", 2)) != std::string::npos) return {};
   // Every entry is looked at; the last that matches ignoring case wins.
   const char* found = nullptr;
@@ -39,7 +40,7 @@ String GetEnviroVar(StringView Name) {
     while (i < name.size() && entry[i] != '\0' && LowerAscii(entry[i]) == LowerAscii(name[i])) ++i;
     if (i == name.size() && entry[i] == '=') found = entry + i + 1;
   }
-  return found != nullptr ? Utf8ToString(found) : String();
+  return found != nullptr ? NativeToString(found) : String();
 }
 
 String GetProgAssoc(StringView Ext) {

@@ -92,29 +92,6 @@ bool ParseHTMLReference(StringView Ref, char32_t& Code) {
   return true;
 }
 
-AnsiString HTMLPageBytes(StringView Text) {
-  AnsiString out;
-  out.reserve(Text.size());
-  for (std::size_t i = 0; i < Text.size(); ++i) {
-    const char16_t ch = Text[i];
-    unsigned char byte = 0;
-    if (CharToAnsiCharExact(ch, byte)) {
-      out += static_cast<char>(byte);
-      continue;
-    }
-    char32_t code = 0xFFFD;
-    if (ch >= 0xD800 && ch <= 0xDBFF && i + 1 < Text.size() && Text[i + 1] >= 0xDC00 &&
-        Text[i + 1] <= 0xDFFF) {
-      code = 0x10000 + ((static_cast<char32_t>(ch) - 0xD800) << 10) + (Text[i + 1] - 0xDC00);
-      ++i;
-    } else if (ch < 0xD800 || ch > 0xDFFF) {
-      code = ch;
-    }
-    out += "&#" + std::to_string(static_cast<std::uint32_t>(code)) + ";";
-  }
-  return out;
-}
-
 }  // namespace detail
 
 String AnsiToHTMLEntity(char16_t Ch) {

@@ -18,10 +18,26 @@ constexpr std::uint32_t HexDigitValue(char16_t Ch) {
 // 0, surrogates and numbers above U+10FFFF are refused. Work is linear in Ref's length.
 bool ParseHTMLReference(StringView Ref, char32_t& Code);
 
+// DeclaresUtf8
+// Whether the page's head (the text before "</head" or "<body") declares UTF-8 in a meta
+// tag: charset="utf-8" or content="text/html; charset=utf-8" (letter case ignored; the
+// first meta tag with a charset decides). Any other page is Windows-1252.
+bool DeclaresUtf8(StringView Text);
+
 // HTMLPageBytes
-// Text as the Windows-1252 bytes of a page: characters the code page cannot hold become
-// numeric references (a surrogate pair one reference of its code point, a lone surrogate
-// "&#65533;").
+// Text as the bytes of a page in the encoding its head declares. A UTF-8 page is UTF-8 (each
+// U+DC80-U+DCFF the byte it stands for, as file names map). A Windows-1252 page holds its
+// characters as bytes, the C1 codes U+0080-U+009F as the bytes of the same value (so bytes
+// read one per character come back unchanged), and any other character as a numeric
+// reference; inside a script or style element or a comment, where a reference would not be
+// read as one, such a character is write error 101 (EInOutError).
 AnsiString HTMLPageBytes(StringView Text);
+
+// HTMLPageText
+// The text of a page's bytes read one character per byte (as a stream is read) or as
+// Windows-1252 (as a text file is): a page that declares UTF-8 is decoded as UTF-8 (bytes
+// that are not UTF-8 as U+DC80-U+DCFF), so HTMLPageBytes writes its bytes back unchanged;
+// any other page is returned as it is.
+String HTMLPageText(String Text);
 
 }  // namespace kez::detail

@@ -27,13 +27,14 @@ void THtmlProducer::ReadTemplateFromFile(StringView FName) {
     text += line;
     text += u"\r\n";
   }
+  const bool markedUtf8 = file.Encoding() != teAnsi;  // a file with the byte-order mark
   file.Close();
-  FTemplate = std::move(text);
+  FTemplate = markedUtf8 ? std::move(text) : detail::HTMLPageText(std::move(text));
 }
 
 void THtmlProducer::ReadTemplateFromStream(TStream& InStream) {
   InStream.SetPosition(0);
-  FTemplate = StreamAsString(InStream);
+  FTemplate = detail::HTMLPageText(StreamAsString(InStream));
 }
 
 const String& THtmlProducer::Convert() {
@@ -82,9 +83,11 @@ TStringStream& THtmlProducer::ConvertedHTMLAsStream() {
 }
 
 void THtmlProducer::WriteConvertedHTMLToFile(StringView FName) {
+  // The bytes first: a page that cannot be written leaves an existing file alone.
+  const AnsiString bytes = detail::HTMLPageBytes(FConvertedHTML);
   TextFile file(FName);
   file.Rewrite();
-  file.WriteAnsi(detail::HTMLPageBytes(FConvertedHTML));
+  file.WriteAnsi(bytes);
   file.Close();
 }
 

@@ -21,10 +21,6 @@ void StoreIfChanged(Owner& Self, T& Field, T Value) {
   Self.Changed();
 }
 
-void Notify(const TNotifyEvent& Handler, TObject* Sender) {
-  if (Handler) Handler(Sender);
-}
-
 }  // namespace
 
 // ---- TCrossHair --------------------------------------------------------------------------
@@ -46,7 +42,7 @@ void TCrossHair::SetPos(double X, double Y) {
   Changed();
 }
 
-void TCrossHair::Changed() { Notify(FOnChange, this); }
+void TCrossHair::Changed() { CallHandler(FOnChange, this); }
 
 void TCrossHair::Assign(TPersistent* Source) {
   if (auto* other = dynamic_cast<TCrossHair*>(Source)) {
@@ -81,7 +77,7 @@ void TDTLabel::SetYearLength(TYearLength Value) { StoreIfChanged(*this, FYearLen
 void TDTLabel::SetMonthName(bool Value) { StoreIfChanged(*this, FMonthName, Value); }
 void TDTLabel::SetDateForTime(TDateForTime Value) { StoreIfChanged(*this, FDateForTime, Value); }
 
-void TDTLabel::Changed() { Notify(FOnChange, this); }
+void TDTLabel::Changed() { CallHandler(FOnChange, this); }
 
 void TDTLabel::Assign(TPersistent* Source) {
   if (auto* other = dynamic_cast<TDTLabel*>(Source)) {
@@ -158,7 +154,7 @@ void TCustomTextLabel::SetTxtLblCaption(StringView Value) {
   Changed();
 }
 
-void TCustomTextLabel::Changed() { Notify(FOnChange, this); }
+void TCustomTextLabel::Changed() { CallHandler(FOnChange, this); }
 
 void TCustomTextLabel::CopyFields(const TCustomTextLabel& Source) {
   if (&Source == this) return;

@@ -3,6 +3,9 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "kez/kezbase/chartelements.hpp"
 #include "kez/platform/stream.hpp"
@@ -16,7 +19,6 @@ namespace kez {
 namespace {
 
 constexpr char16_t kEndTag[] = u"/custtextlbl";
-constexpr char16_t kCaptionEnd[] = u"</caption>";
 
 // The elements of a label, by the index the reader acts on; every other name is "dummy".
 enum TLabelItem : std::int32_t {
@@ -166,18 +168,46 @@ bool ReadThrough(TextFile& File, char16_t Stop, String* Text) {
   return false;
 }
 
-// Reads a caption's text up to and including its end tag "</caption>" (any letter case),
-// which is not kept; false when the file ends first.
-bool ReadCaption(TextFile& File, String& Text) {
-  constexpr std::size_t n = std::size(kCaptionEnd) - 1;
+// How a caption's text ended.
+enum class TCaptionEnd { Tag, LabelEnd, FileEnd };
+
+// Reads a caption's text up to its end tag, which is not kept: "</caption" (any letter
+// case) followed by a blank or ">", read through the next ">" (so "</caption >" ends it).
+// The label's own end tag "</custtextlbl" ends it too: a caption that lost its end tag ends
+// the label there and never reads into the next label. Any other "</" is caption text. Each
+// character costs the same, whatever the caption's length.
+TCaptionEnd ReadCaption(TextFile& File, String& Text) {
+  constexpr StringView kCaption = u"caption";
+  const StringView label = StringView(kEndTag).substr(1);
+  constexpr std::size_t kNone = String::npos;
+  std::size_t tagStart = kNone;  // where the "</" of a possible end tag starts in Text
   while (!File.Eof()) {
-    Text += File.ReadChar();
-    if (Text.size() >= n && LowerCase(StringView(Text).substr(Text.size() - n)) == kCaptionEnd) {
-      Text.resize(Text.size() - n);
-      return true;
+    const char16_t c = File.ReadChar();
+    if (tagStart != kNone && (c == u' ' || c == u'>')) {
+      const String name = LowerCase(StringView(Text).substr(tagStart + 2));
+      if (name == kCaption || name == label) {
+        Text.resize(tagStart);
+        if (c != u'>' && !ReadThrough(File, u'>', nullptr)) return TCaptionEnd::FileEnd;
+        return name == kCaption ? TCaptionEnd::Tag : TCaptionEnd::LabelEnd;
+      }
+      tagStart = kNone;
     }
+    Text += c;
+    if (c == u'/' && Text.size() >= 2 && Text[Text.size() - 2] == u'<')
+      tagStart = Text.size() - 2;
+    else if (tagStart != kNone && Text.size() - tagStart > 2 + label.size())
+      tagStart = kNone;  // longer than either name
   }
-  return false;
+  return TCaptionEnd::FileEnd;
+}
+
+// The value of the attribute Name (ASCII case ignored) in a list of attribute pairs, or
+// nothing when the attribute is missing: an attribute written empty is a value too.
+std::optional<String> AttributeIfPresent(const std::vector<std::pair<String, String>>& Pairs,
+                                         StringView Name) {
+  for (const auto& [name, value] : Pairs)
+    if (LowerCase(name) == Name) return value;
+  return std::nullopt;
 }
 
 // Line search for the start tag of a label with the identifier (lower case) Wanted, or of
@@ -204,6 +234,15 @@ bool FindLabelStart(TextFile& File, StringView Wanted) {
 void TCustomTextLabel::WriteToOpenXMLFile(TextFile& File, bool CreateHeader, StringView DataID,
                                           std::int32_t Indent) const {
   const String p = MultiChar(u' ', Indent);
+  // A label that starts a file with text beyond Windows-1252 writes it in UTF-8. In a
+  // Windows-1252 file that already holds text, such a label is refused before any line of
+  // it is written: the write of the text reports error 101 in the file's error mode.
+  for (const StringView text : {DataID, StringView(FCaption), StringView(FFont->Name())}) {
+    if (TextNeedsUtf8(text) && !File.StartInUtf8()) {
+      File.Write(text);
+      return;
+    }
+  }
   if (CreateHeader) File.WriteLn(p + u"<?xml version=\"1.0\"?>");
   File.WriteLn();
   File.WriteLn(p + u"<!-- TCustomTextLabel / Orvantium -->");
@@ -259,7 +298,16 @@ bool TCustomTextLabel::ReadFromOpenXMLFile(TextFile& File, StringView DataID) {
     if (selfClosing) {
       // A self-closing element has no contents.
     } else if (item == liCaption) {
-      if (!ReadCaption(File, contents)) return false;
+      const TCaptionEnd end = ReadCaption(File, contents);
+      if (end == TCaptionEnd::FileEnd) return false;
+      read.FCaption = contents;
+      if (end == TCaptionEnd::LabelEnd) {
+        ReadThrough(File, u'>', nullptr);  // as after the end tag itself
+        CopyFields(read);
+        Changed();
+        return true;
+      }
+      continue;
     } else {
       // The contents of any other element run to the next ">" (after the end tag of the
       // label that is the comment line of a label written after it).
@@ -305,19 +353,20 @@ bool TCustomTextLabel::ReadFromOpenXMLFile(TextFile& File, StringView DataID) {
         SetFromWord(xmlTxtLblMode, attr(u"val"), read.FMode);
         break;
       case liFont: {
+        // Each attribute that is present is restored, an empty name or style included; a
+        // missing one keeps the font's value.
         TFont& font = *read.FFont;
-        const String fontName = attr(u"name");
-        if (!fontName.empty()) font.SetName(fontName);
-        const String size = attr(u"size");
-        if (!size.empty()) font.SetSize(IntValue(size));
-        const String color = attr(u"color");
-        if (!color.empty()) font.SetColor(HexValue(color));
+        const auto pairs = ListXMLAttribs(attributes);
+        if (auto name = AttributeIfPresent(pairs, u"name")) font.SetName(std::move(*name));
+        if (auto size = AttributeIfPresent(pairs, u"size")) font.SetSize(IntValue(*size));
+        if (auto color = AttributeIfPresent(pairs, u"color")) font.SetColor(HexValue(*color));
         TFontStyles style = font.Style();
-        if (ParseFontStyleWords(attr(u"style"), style)) font.SetStyle(style);
+        if (auto words = AttributeIfPresent(pairs, u"style");
+            words && ParseFontStyleWords(*words, style))
+          font.SetStyle(style);
         break;
       }
-      case liCaption:
-        read.FCaption = contents;
+      case liCaption:  // read above
         break;
       case liEnd:
         CopyFields(read);

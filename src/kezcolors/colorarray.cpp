@@ -17,7 +17,7 @@ TColorArray::TColorArray(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 void TColorArray::Changed() {
-  if (FOnChange) FOnChange(this);
+  CallHandler(FOnChange, this);
 }
 
 void TColorArray::SetSize(std::int32_t Value) {
@@ -60,13 +60,26 @@ void TColorArray::FillByInterpolation(std::int32_t DiscreteLevels, std::span<con
   const auto H = static_cast<double>(Colors.size() - 1);
   const double N = FNColors;
   const double L = DiscreteLevels;
+  // With fewer entries than colours the spread below would step past the next colour (frac
+  // above 1) and miss the last one; there each entry takes its own place H·k/N on the path
+  // through the colours, so every entry lies within the palette and entry N is the last
+  // colour. Longer arrays keep the spread exactly.
+  const bool fewerEntriesThanColors = N <= H;
   // 64-bit indexes throughout: a loop up to Size must end also at 2147483647.
   for (std::int64_t i = 1; i <= FNColors; ++i) {
     double k = static_cast<double>(i);
     if (DiscreteLevels > 0) k = std::nearbyint(std::nearbyint(i * L / N) * N / L);
-    // The band quantisation can give k = 0, which would make the index negative.
-    const auto idx = static_cast<std::size_t>(std::clamp(std::trunc(H * (k - 1) / N), 0.0, H - 1));
-    const double frac = H * k / N - static_cast<double>(idx);
+    std::size_t idx = 0;
+    double frac = 0;
+    if (fewerEntriesThanColors) {
+      const double place = std::clamp(H * k / N, 0.0, H);
+      idx = static_cast<std::size_t>(std::min(std::floor(place), H - 1));
+      frac = place - static_cast<double>(idx);
+    } else {
+      // The band quantisation can give k = 0, which would make the index negative.
+      idx = static_cast<std::size_t>(std::clamp(std::trunc(H * (k - 1) / N), 0.0, H - 1));
+      frac = H * k / N - static_cast<double>(idx);
+    }
     FColArray[static_cast<std::size_t>(i - 1)] =
         InterpolateColor(Colors[idx], Colors[idx + 1], frac);
   }

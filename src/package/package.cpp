@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "kez/platform/classes.hpp"
+
 #include "package/units.hpp"
 
 namespace kez {
@@ -35,7 +37,7 @@ std::function<void(StringView, bool)>& TraceHook() {
 }
 
 void Trace(const TPackageUnitEntry& unit, bool started) {
-  if (TraceHook()) TraceHook()(unit.Name, started);
+  CallHandler(TraceHook(), unit.Name, started);  // a copy: the hook may remove itself
 }
 
 // Starts the library when it is loaded and stops it when it is unloaded. All unit state

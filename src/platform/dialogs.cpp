@@ -31,7 +31,7 @@ void TSaveDialog::AddFilter(String DisplayName, String Mask) {
 void TSaveDialog::SelectFileType(std::int32_t Index) {
   if (Index == FFilterIndex) return;
   FFilterIndex = Index;
-  if (FOnTypeChange) FOnTypeChange(this);
+  CallHandler(FOnTypeChange, this);
 }
 
 bool TSaveDialog::Execute() {

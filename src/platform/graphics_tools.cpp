@@ -62,7 +62,7 @@ std::int32_t MulDiv(std::int32_t Number, std::int32_t Numerator, std::int32_t De
 }
 
 void TGraphicsObject::Changed() {
-  if (FOnChange) FOnChange(this);
+  CallHandler(FOnChange, this);
 }
 
 void TPen::SetColor(TColor Value) {

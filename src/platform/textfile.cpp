@@ -403,6 +403,18 @@ void TextFile::Open(int Flags, Mode NewMode) {
   }
 }
 
+bool TextFile::StartInUtf8() {
+  if (FMode != mOutput || !Ready()) return false;
+  if (FUtf8) return true;
+  struct stat st {};
+  if (FEnd != 0 || FPendingChar != 0 || ::fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      st.st_size != 0)
+    return false;
+  FUtf8 = true;
+  PutBytes(std::string_view(kBOM, 3));
+  return true;
+}
+
 bool TextFile::StartsWithBOM() {
   // The file is open for writing only: look at its start through a reading handle of the
   // same file. Where none can be had, the chosen encoding stands.

@@ -107,8 +107,12 @@ int TGrep::CompileRegExp(StringView Text) {
 }
 
 bool TGrep::MatchString(StringView Instring, std::int32_t& MatchPos) {
-  const auto length = static_cast<std::int32_t>(
-      std::min<std::size_t>(Instring.size(), std::numeric_limits<std::int32_t>::max()));
+  // Positions are 32-bit and a token may look up to 1024 characters beyond one: a longer
+  // text is refused whole rather than searched in a part that would pass for the whole.
+  if (Instring.size() > kMaxSearchLength) {
+    RaiseComponentError<EKEZStringlError>(*this, u"text too long to search");
+  }
+  const auto length = static_cast<std::int32_t>(Instring.size());
   bool found = false;
   if (FLengRegExp == 1 && FregExp[1].Action == taMult0) {
     // A lone "x*" matches every text as a whole.

@@ -419,9 +419,8 @@ Pos EarliestEndAnchoredStart(const TRegExp& Tokens, std::int32_t Count, Pos Leng
 bool Search(TRegExp& Tokens, std::int32_t Count, StringView Input, bool IgnoreCase,
             std::int32_t StartPos, std::int32_t& MatchStart, std::int32_t& MatchEnd,
             std::vector<std::uint64_t>& Scratch) {
-  // Positions are 32-bit; a longer text is searched in its first 2^31 - 1024 characters.
-  constexpr std::size_t kMaxLength = std::numeric_limits<std::int32_t>::max() - 1024;
-  const auto length = static_cast<Pos>(std::min(Input.size(), kMaxLength));
+  // MatchString refuses longer texts, so every position fits 32 bits.
+  const auto length = static_cast<Pos>(std::min(Input.size(), TGrep::kMaxSearchLength));
   const StringView text = Input.substr(0, static_cast<std::size_t>(length));
   const Pos first = std::max<Pos>(StartPos, 1);
   const Pos lastStart = std::max(first, length);

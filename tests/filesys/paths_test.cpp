@@ -12,6 +12,7 @@
 #include <string>
 
 #include "desktop_env.hpp"
+#include "kez/platform/path.hpp"
 #include "test_support.hpp"
 
 namespace kez {
@@ -190,6 +191,14 @@ TEST(GetEnviroVar, LastEntryMatchingIgnoringCaseWinsNeverPrefixes) {
   EXPECT_EQ(GetEnviroVar(u"KEZ_TEST_PATHS"), u"");
   EXPECT_EQ(GetEnviroVar(u""), u"");
   EXPECT_EQ(GetEnviroVar(u"KEZ_TEST_PATH=upper"), u"");
+}
+
+// A value that is not UTF-8 maps byte for byte as file names do, so it names the same file.
+TEST(GetEnviroVar, ValuesThatAreNotUtf8ComeBackLosslessly) {
+  const ScopedEnv a("KEZ_TEST_BYTES", "caf\xE9/\xFF\xFEx \xC3\xA9");
+  const String value = GetEnviroVar(u"KEZ_TEST_BYTES");
+  EXPECT_EQ(value, u"caf\xDCE9/\xDCFF\xDCFEx \u00E9");
+  EXPECT_EQ(StringToNative(value), "caf\xE9/\xFF\xFEx \xC3\xA9");
 }
 
 TEST(StandardFolders, TemporaryFolderFollowsTMPDIR) {

@@ -179,5 +179,67 @@ TEST(HtmlProducerTest, WritesThePageAsFileAndStream) {
   EXPECT_EQ(StreamAsString(second), u"second");
 }
 
+// Reads a page through a stream, converts it without a handler and gives the bytes written.
+std::string StreamRoundTrip(const test::TempDir& Dir, std::string_view Page) {
+  THtmlProducer p(nullptr);
+  TStringStream in{Page};
+  p.ReadTemplateFromStream(in);
+  p.Convert();
+  p.WriteConvertedHTMLToFile(Dir.File("page.html"));
+  const std::string written = test::ReadBytes(Dir.NativeFile("page.html"));
+  EXPECT_EQ(p.ConvertedHTMLAsStream().DataString(), written);
+  return written;
+}
+
+// A page read and written back keeps its bytes: the bytes 0x80-0x9F of a Windows-1252
+// page, and every byte of a UTF-8 page (the invalid ones included).
+TEST(HtmlProducerTest, PagesReadAndWrittenBackKeepTheirBytes) {
+  test::TempDir dir;
+  std::string all;
+  for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+  EXPECT_EQ(StreamRoundTrip(dir, "<p>" + all + "</p>"), "<p>" + all + "</p>");
+  const std::string utf8 =
+      "<head><META http-equiv=\"Content-Type\" content=\"text/html; Charset=UTF-8\"></head>"
+      "<p>\xE4\xB8\xAD \xF0\x9F\x98\x80 \xC2\x80 \xFF\x80</p><script>var s='\xE4\xB8\xAD'</script>";
+  EXPECT_EQ(StreamRoundTrip(dir, utf8), utf8);
+  test::WriteBytes(dir.NativeFile("u.tpl"), utf8);
+  THtmlProducer p(nullptr);
+  p.ReadTemplateFromFile(dir.File("u.tpl"));
+  EXPECT_EQ(p.Template().substr(p.Template().find(u"<p>"), 7), u"<p>\u4E2D \U0001F600");
+}
+
+// A UTF-8 page is written as UTF-8; a Windows-1252 page gets numeric references only where
+// a browser reads them, and U+0080 is never "&#128;" (which reads as the euro sign).
+TEST(HtmlProducerTest, WritesThePageInTheEncodingItDeclares) {
+  test::TempDir dir;
+  THtmlProducer p(nullptr);
+  p.SetTemplate(u"<meta charset=\"utf-8\"><p>\u4E2D\U0001F600\u0080</p><script>var s='\u4E2D'</script>");
+  p.Convert();
+  p.WriteConvertedHTMLToFile(dir.File("u.html"));
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("u.html")),
+            "<meta charset=\"utf-8\"><p>\xE4\xB8\xAD\xF0\x9F\x98\x80\xC2\x80</p>"
+            "<script>var s='\xE4\xB8\xAD'</script>");
+
+  p.SetTemplate(u"<p title='\u4E2D'>\u0080</p><SCRIPT type=x>var s='\u00E9';</SCRIPT>\u4E2D");
+  p.Convert();
+  p.WriteConvertedHTMLToFile(dir.File("a.html"));
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("a.html")),
+            "<p title='&#20013;'>\x80</p><SCRIPT type=x>var s='\xE9';</SCRIPT>&#20013;");
+
+  // Where a reference would be read as text, the character is refused and the file stays.
+  for (StringView page : {u"<script>var s='\u4E2D'</script>", u"<style>p:after{content:'\u4E2D'}",
+                          u"<!-- \u4E2D -->", u"<head><meta charset=latin1><script>\u4E2D</script>"}) {
+    p.SetTemplate(page);
+    p.Convert();
+    try {
+      p.WriteConvertedHTMLToFile(dir.File("a.html"));
+      ADD_FAILURE() << U8(page);
+    } catch (const EInOutError& e) {
+      EXPECT_EQ(e.ErrorCode(), 101);
+    }
+    EXPECT_EQ(test::ReadBytes(dir.NativeFile("a.html")).substr(0, 8), "<p title");
+  }
+}
+
 }  // namespace
 }  // namespace kez

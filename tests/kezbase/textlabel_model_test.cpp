@@ -24,8 +24,20 @@ struct Fields {
   bool Trans = false, Visible = true;
   int Horiz = taCenter, Vert = vaBottom, Attach = tlamNone, Mode = tlsimple;
   std::string Caption;
+  std::string FontName;
+  std::int32_t FontSize = 0;
+  std::uint32_t FontColor = 0;
+  std::string FontStyle;  // the style words as FontStyleWords writes them
   bool operator==(const Fields&) const = default;
 };
+
+std::string StyleWords(TFontStyles Style) {
+  std::string words;
+  for (std::size_t s = 0; s < xmlFontStyle.size(); ++s)
+    if (Style.Contains(static_cast<TFontStyle>(s)))
+      words += (words.empty() ? "" : " ") + StringToAnsi(xmlFontStyle[s]);
+  return words;
+}
 
 Fields FieldsOf(const TCustomTextLabel& L) {
   Fields f;
@@ -44,6 +56,10 @@ Fields FieldsOf(const TCustomTextLabel& L) {
   f.Attach = L.AttachMode();
   f.Mode = L.Mode();
   f.Caption = StringToAnsi(L.Caption());
+  f.FontName = StringToAnsi(L.Font().Name());
+  f.FontSize = L.Font().Size();
+  f.FontColor = L.Font().Color();
+  f.FontStyle = StyleWords(L.Font().Style());
   return f;
 }
 
@@ -137,13 +153,28 @@ bool Model(const std::string& File, const std::string& Id, Fields Start, Fields&
       name = q == std::string::npos ? tag.substr(0, tag.size() - 1) : tag.substr(0, q);
       if (q != std::string::npos) attrs = Trim(tag.substr(q + 1, tag.size() - q - 2));
       if (Lower(name) == "caption") {
-        while (!(contents.size() >= 10 &&
-                 Lower(contents.substr(contents.size() - 10)) == "</caption>"))
-          if (get(c))
-            contents += c;
-          else
-            return false;
-        contents.resize(contents.size() - 10);
+        // The caption ends at the first "</caption" or "</custtextlbl" followed by a blank
+        // or ">"; its end tag runs to the next ">".
+        std::size_t at = pos;
+        std::string endName;
+        for (;; ++at) {
+          at = File.find("</", at);
+          if (at == std::string::npos) return false;
+          const std::size_t stop = File.find_first_of(" >", at + 2);
+          if (stop == std::string::npos) return false;
+          endName = Lower(File.substr(at + 2, stop - at - 2));
+          if (endName == "caption" || endName == "custtextlbl") break;
+        }
+        f.Caption = File.substr(pos, at - pos);
+        const std::size_t close = File.find('>', at);
+        if (close == std::string::npos) return false;
+        pos = close + 1;
+        if (endName == "custtextlbl") {
+          pos = std::min(File.find('>', pos), File.size() - 1) + 1;
+          Out = f;
+          return true;
+        }
+        continue;
       } else {
         bool closed = false;
         while (!closed && get(c)) {
@@ -177,7 +208,46 @@ bool Model(const std::string& File, const std::string& Id, Fields Start, Fields&
           ModelWord(xmlVerticalAlignment, a("vert"), f.Vert);
     if (el == "attachmode") ModelWord(xmlTxtLblAttachMode, a("val"), f.Attach);
     if (el == "style") ModelWord(xmlTxtLblMode, a("val"), f.Mode);
-    if (el == "caption") f.Caption = contents;
+    if (el == "font") {
+      // An attribute that is present is taken, an empty one too.
+      const auto pairs = ListXMLAttribs(AnsiToString(attrs));
+      const auto present = [&](const char* n, std::string& value) {
+        for (const auto& [attrName, attrValue] : pairs)
+          if (Lower(StringToAnsi(attrName)) == n) {
+            value = StringToAnsi(attrValue);
+            return true;
+          }
+        return false;
+      };
+      std::string v;
+      if (present("name", v)) f.FontName = v;
+      if (present("size", v)) {
+        TFont sized;
+        sized.SetSize(static_cast<std::int32_t>(ModelInt(v)));
+        f.FontSize = sized.Size();
+      }
+      if (present("color", v)) f.FontColor = ModelHex(v);
+      if (present("style", v)) {
+        // Known words only; the set is written back in the fixed order.
+        TFontStyles style;
+        bool known = true;
+        std::size_t i = 0;
+        while (known && i < v.size()) {
+          if (v[i] == ' ') {
+            ++i;
+            continue;
+          }
+          const std::size_t e = std::min(v.find(' ', i), v.size());
+          int found = -1;
+          for (std::size_t k = 0; k < xmlFontStyle.size(); ++k)
+            if (StringToAnsi(xmlFontStyle[k]) == v.substr(i, e - i)) found = static_cast<int>(k);
+          known = found >= 0;
+          if (known) style.Include(static_cast<TFontStyle>(found));
+          i = e;
+        }
+        if (known) f.FontStyle = StyleWords(style);
+      }
+    }
     if (el == "/custtextlbl") {
       Out = f;
       return true;
@@ -223,6 +293,15 @@ TEST(TextLabelModel, ReaderAgreesWithTheModelOnRandomFiles) {
                                            "<unknown a=1>text</unknown>",
                                            "<dummy/>",
                                            "<font name=\"Sans\" size=9 />",
+                                           "<font name=\"\" style=\"fsBold fsItalic\" />",
+                                           "<font size=14 color=$0A0B0C />",
+                                           "<font name=Mono style=\"\" />",
+                                           "<font style=\"fsBold fsWide\" />",
+                                           "</caption >",
+                                           "</caption\n>",
+                                           "</captions>",
+                                           "<b>x</b>",
+                                           "</custtextlbl >",
                                            "\t"};
   std::mt19937 rng(20261209);
   test::TempDir dir;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "kez/kezbase.hpp"
+#include "kez/platform/exceptions.hpp"
 #include "kez/platform/textfile.hpp"
 #include "test_support.hpp"
 
@@ -236,7 +237,7 @@ TEST(TextLabelXml, NumbersFollowTheScanGrammar) {
 TEST(TextLabelXml, CaptionsReadBackWhole) {
   TempDir dir;
   for (StringView caption : {u"a > b", u"x </ y", u"lone < here", u"two\nlines\n", u"<b>bold</b>",
-                             u"", u"ends with <"}) {
+                             u"", u"ends with <", u"</captions>", u"a </custtextlbl2> b"}) {
     TCustomTextLabel written;
     written.SetTxtLblCaption(caption);
     written.SetTxtLblLayer(3);
@@ -253,6 +254,107 @@ TEST(TextLabelXml, CaptionsReadBackWhole) {
   TCustomTextLabel l;
   ASSERT_TRUE(ReadLabel(dir.File("c.xml"), l, u"c"));
   EXPECT_EQ(l.Caption(), u"a");
+}
+
+// Text beyond Windows-1252 in the id, the caption and the font name: the label that starts
+// the file makes it UTF-8, and every character reads back.
+TEST(TextLabelXml, TextOfAnyScriptRoundTrips) {
+  TempDir dir;
+  const String caption = u"Temp \u0394T = 5 \u00B5s \u4E2D \U0001F600 \u20AC";
+  TCustomTextLabel written;
+  written.SetTxtLblCaption(caption);
+  TFont font;
+  font.SetName(u"Noto \u4E2D");
+  written.SetTxtLblFont(font);
+  TCustomTextLabel plain;
+  plain.SetTxtLblCaption(u"second");
+  WriteLabels(dir.File("u.xml"), {{&written, u"\u0394"}, {&plain, u"p"}}, true);
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("u.xml")).substr(0, 3), "\xEF\xBB\xBF");
+  TCustomTextLabel l;
+  ASSERT_TRUE(ReadLabel(dir.File("u.xml"), l, u"\u0394"));
+  EXPECT_EQ(l.Caption(), caption);
+  EXPECT_EQ(l.Font().Name(), u"Noto \u4E2D");
+  ASSERT_TRUE(ReadLabel(dir.File("u.xml"), l, u"P"));
+  EXPECT_EQ(l.Caption(), u"second");
+
+  // Labels of Windows-1252 text keep their file byte for byte as before; one that needs
+  // more after them is refused (error 101) rather than written as "?".
+  TextFile f(dir.File("a.xml"));
+  f.Rewrite();
+  plain.WriteToOpenXMLFile(f, true, u"p", 2);
+  EXPECT_EQ(f.Encoding(), teAnsi);
+  try {
+    written.WriteToOpenXMLFile(f, false, u"\u0394", 2);
+    ADD_FAILURE() << "no error";
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode(), 101);
+  }
+  f.Close();
+  const std::string bytes = test::ReadBytes(dir.NativeFile("a.xml"));
+  EXPECT_EQ(bytes.substr(bytes.size() - 16), "</custtextlbl>\r\n");  // nothing of the second
+}
+
+// A caption's end tag with a blank before its ">", or no end tag at all, never takes the
+// reader into the next label.
+TEST(TextLabelXml, ACaptionStaysInsideItsLabel) {
+  TempDir dir;
+  TCustomTextLabel first;
+  first.SetTxtLblLayer(2);
+  TCustomTextLabel second;
+  second.SetTxtLblLayer(5);
+  second.SetTxtLblCaption(u"two");
+  for (const std::string endTag : {"</caption >", "</CAPTION  >", ""}) {
+    SCOPED_TRACE(endTag);
+    first.SetTxtLblCaption(u"one");
+    WriteLabels(dir.File("two.xml"), {{&first, u"a"}, {&second, u"b"}});
+    std::string bytes = test::ReadBytes(dir.NativeFile("two.xml"));
+    const std::size_t at = bytes.find("</caption>");
+    bytes.replace(at, 10, endTag);
+    test::WriteBytes(dir.NativeFile("two.xml"), bytes);
+
+    TextFile f(dir.File("two.xml"));
+    f.Reset();
+    TCustomTextLabel a;
+    ASSERT_TRUE(a.ReadFromOpenXMLFile(f, u"a"));
+    TCustomTextLabel b;
+    ASSERT_TRUE(b.ReadFromOpenXMLFile(f, u"b"));  // read on in writing order
+    f.Close();
+    EXPECT_EQ(b.Layer(), 5);
+    EXPECT_EQ(b.Caption(), u"two");
+    if (!endTag.empty()) {
+      EXPECT_EQ(a.Caption(), u"one");
+      EXPECT_EQ(a.Layer(), 2);
+    } else {
+      // Without its end tag the caption runs over the rest of its own label only.
+      EXPECT_EQ(a.Caption().substr(0, 3), u"one");
+      EXPECT_EQ(a.Caption().find(u"two"), String::npos);
+    }
+  }
+}
+
+// Every font attribute that is present is taken, an empty name or style included; a missing
+// one keeps its value.
+TEST(TextLabelXml, FontAttributesAreTakenWhenPresent) {
+  TempDir dir;
+  TCustomTextLabel written;
+  FillLabel(written);
+  TFont font;
+  font.SetName(u"");
+  written.SetTxtLblFont(font);
+  WriteLabels(dir.File("f.xml"), {{&written, u"f"}});
+  TCustomTextLabel l;
+  ASSERT_TRUE(ReadLabel(dir.File("f.xml"), l, u"f"));
+  EXPECT_EQ(l.Font().Name(), u"");
+  EXPECT_EQ(l.Font().Style(), TFontStyles{});
+
+  const std::string start = "<custtextlbl sig=orvantium>";
+  TCustomTextLabel kept;
+  FillLabel(kept);
+  ASSERT_TRUE(ReadText(dir, start + "\n<font size=20 /></custtextlbl>", kept));
+  EXPECT_EQ(kept.Font().Name(), u"DejaVu Serif");
+  EXPECT_EQ(kept.Font().Size(), 20);
+  EXPECT_EQ(kept.Font().Color(), 0x0000FFu);
+  EXPECT_EQ(kept.Font().Style(), (TFontStyles{fsBold, fsUnderline}));
 }
 
 TEST(TextLabelXml, TruncatedAndHostileFilesGiveFalseAndLeaveTheLabel) {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
+#include <span>
+#include <vector>
 #include <fstream>
 #include <map>
 #include <set>
@@ -86,9 +90,59 @@ TEST(FillByInterpolation, ManyColoursAndBandsNeverIndexOutside) {
   a.Resize(4);
   a.FillByInterpolation(1, ColorArray_Contrast);
   EXPECT_EQ(a[1], ColorArray_Contrast[0]);
-  EXPECT_EQ(a[4], ColorArray_Contrast[12]);  // fewer entries than colours: not the last one
+  EXPECT_EQ(a[4], ColorArray_Contrast[15]);
   a.Resize(1);
   a.FillByInterpolation(3, ColorArray_Rainbow);  // size below the number of colours
+}
+
+// With fewer entries than colours each entry is its own point of the path through the
+// colours: within the palette, and the last entry the last colour.
+TEST(FillByInterpolation, FewerEntriesThanColoursStayOnThePalette) {
+  const std::vector<TColor> path = {clBlack, RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255),
+                                    clWhite};
+  TColorArray a(nullptr);
+  a.Resize(2);
+  a.FillByInterpolation(0, path);
+  EXPECT_EQ(a[1], path[2]);
+  EXPECT_EQ(a[2], path[4]);
+  a.Resize(4);
+  a.FillByInterpolation(0, path);
+  for (std::int32_t i = 1; i <= 4; ++i) EXPECT_EQ(a[i], path[static_cast<std::size_t>(i)]) << i;
+  a.Resize(3);
+  a.FillByInterpolation(0, path);
+  EXPECT_EQ(a[1], InterpolateColor(path[1], path[2], 4.0 / 3 - 1));
+  EXPECT_EQ(a[3], clWhite);
+  for (std::int32_t n = 1; n < 11; ++n) {
+    a.Resize(n);
+    a.FillByInterpolation(0, ColorArray_Rainbow);
+    EXPECT_EQ(a[n], ColorArray_Rainbow.back()) << n;
+  }
+  a.Resize(2);
+  a.FillByInterpolation(0, ColorArray_Rainbow);  // the middle of the rainbow, not #0E2F4E
+  EXPECT_EQ(a[1], InterpolateColor(ColorArray_Rainbow[5], ColorArray_Rainbow[6], 0));
+}
+
+// Arrays with at least as many entries as colours keep the classic spread bit for bit.
+TEST(FillByInterpolation, LongerArraysKeepTheClassicSpread) {
+  const auto classic = [](std::int32_t Size, std::int32_t Levels, std::span<const TColor> C,
+                          std::int32_t i) {
+    const auto H = static_cast<double>(C.size() - 1);
+    const double N = Size;
+    const double L = Levels;
+    double k = i;
+    if (Levels > 0) k = std::nearbyint(std::nearbyint(i * L / N) * N / L);
+    const auto idx = static_cast<std::size_t>(std::clamp(std::trunc(H * (k - 1) / N), 0.0, H - 1));
+    return InterpolateColor(C[idx], C[idx + 1], H * k / N - static_cast<double>(idx));
+  };
+  TColorArray a(nullptr);
+  for (std::int32_t size : {11, 12, 37, 1000}) {
+    for (std::int32_t levels : {0, 3, 7}) {
+      a.Resize(size);
+      a.FillByInterpolation(levels, ColorArray_Rainbow);
+      for (std::int32_t i = 1; i <= size; ++i)
+        ASSERT_EQ(a[i], classic(size, levels, ColorArray_Rainbow, i)) << size << " " << levels;
+    }
+  }
 }
 
 TEST(FillByInterpolation, OneColourFillsAndNoneChangesNothing) {

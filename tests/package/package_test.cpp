@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "handler_probe.hpp"
+
 namespace kez {
 namespace {
 
@@ -47,6 +49,16 @@ TEST(PackageUnload, ForgetsTheTraceHookBeforeTheUnloadTimeStop) {
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");
+}
+
+// A hook may remove or replace itself while it runs.
+TEST(PackageHook, MayRemoveItselfWhileItRuns) {
+  test::HandlerProbe probe;
+  SetPackageTraceHook(probe.Make([] { SetPackageTraceHook({}); }));
+  Finalize();    // the stop work of every unit: the first one calls the hook
+  Initialize();  // started again, as at load
+  EXPECT_EQ(probe.Calls, 1);
+  EXPECT_TRUE(probe.AliveAfterChange);
 }
 
 TEST_F(PackageTest, LibraryIsStartedWhenLoaded) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 
 #include <climits>
 
@@ -465,6 +466,47 @@ TEST(TGrep, AssignCopiesPatternAndState) {
   ASSERT_TRUE(copy.MatchString(u"bxbbb", pos));
   EXPECT_EQ(pos, 3);
   EXPECT_EQ(copy.MatchEndPos(), 5);
+}
+
+}  // namespace
+}  // namespace kez
+
+namespace kez {
+namespace {
+
+// A text beyond the 32-bit positions is refused whole, never searched in a part that would
+// pass for the whole. The text is address space only: nothing of it is ever read.
+TEST(GrepLimits, ATextBeyondThe32BitPositionsIsRefused) {
+  const std::size_t length = TGrep::kMaxSearchLength + 1;
+  const std::size_t bytes = length * sizeof(char16_t);
+  void* pages = ::mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
+                       -1, 0);
+  if (pages == MAP_FAILED) GTEST_SKIP() << "no 4 GiB of address space";
+  const StringView text(static_cast<const char16_t*>(pages), length);
+  TGrep grep(nullptr);
+  grep.SetName(u"Grep1");
+  std::int32_t pos = -1;
+  for (const char16_t* pattern : {u"x*", u"^$", u"abc"}) {
+    grep.SetRegExp(pattern);
+    EXPECT_THROW_MSG(grep.MatchString(text, pos), EKEZStringlError,
+                     u"Component \"Grep1\": text too long to search");
+  }
+  EXPECT_EQ(pos, -1);
+  ::munmap(pages, bytes);
+}
+
+// The search skips start positions that cannot match, so a failed search leaves the tokens
+// where its attempts left them, as the header says.
+TEST(GrepLimits, AFailedSearchLeavesTheTokensOfItsAttempts) {
+  TGrep grep(nullptr);
+  grep.SetRegExp(u"a.$");
+  std::int32_t pos = 0;
+  EXPECT_FALSE(grep.MatchString(u"axxxx", pos));
+  EXPECT_EQ(grep.RegExpToken(1).ValidFrom, 0);
+  EXPECT_EQ(grep.RegExpToken(2).ValidFrom, 0);
+  EXPECT_TRUE(grep.MatchString(u"xxab", pos));
+  EXPECT_EQ(grep.RegExpToken(1).ValidFrom, 3);
+  EXPECT_EQ(grep.RegExpToken(2).ValidFrom, 4);
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ String GetWindowsDir();
 
 /// GetTempDir
 /// The folder for temporary files with a trailing "/": TMPDIR when it is set and not
-/// empty, otherwise /tmp/. Names on Linux are already in their long form.
+/// empty (its bytes mapped as file names are), otherwise /tmp/. Names on Linux are already in their long form.
 String GetTempDir();
 
 /// GetEnviroVar
@@ -102,7 +102,9 @@ String GetTempDir();
 /// name equals Name ignoring ASCII case matches, and the last such entry in the environment
 /// wins, so "DUP" and "dup" give the same value even where Linux holds both. A name that is
 /// only a prefix of a variable's name (PAT for PATH) matches nothing. An empty name or
-/// one holding "=" gives the empty text. Values are read as UTF-8 by Utf8ToString.
+/// one holding "=" gives the empty text. Names and values map to the environment's bytes
+/// losslessly, as file names do (NativeToString): UTF-8 is read as such, and each byte that
+/// is not UTF-8 comes back as U+DC80-U+DCFF, which StringToNative turns back into it.
 String GetEnviroVar(StringView Name);
 
 /// GetProgAssoc

@@ -55,13 +55,16 @@ class THtmlProducer : public TComponent {
   /// ReadTemplateFromFile
   /// The template becomes the file's lines as the text-file layer reads them (lines end at
   /// CR LF or LF; a lone CR stays in its line as a character), each followed by CR LF, the
-  /// last one too. Errors raise EInOutError; the template is then
-  /// left as it was.
+  /// last one too. The file is read as Windows-1252, or as UTF-8 when it starts with the
+  /// UTF-8 byte-order mark or its head declares UTF-8 (see WriteConvertedHTMLToFile). Errors
+  /// raise EInOutError; the template is then left as it was.
   void ReadTemplateFromFile(StringView FName);
 
   /// ReadTemplateFromStream
   /// The template becomes the whole stream, read from position 0, one character per byte
-  /// (the byte's code, as StreamAsString reads).
+  /// (the byte's code, as StreamAsString reads), or decoded as UTF-8 when the page's head
+  /// declares UTF-8 (bytes that are not UTF-8 as U+DC80-U+DCFF). Either way a page written
+  /// back unchanged keeps its bytes.
   void ReadTemplateFromStream(TStream& InStream);
 
   /// Convert
@@ -78,15 +81,20 @@ class THtmlProducer : public TComponent {
   /// ConvertedHTMLAsStream
   /// A new stream holding ConvertedHTML as the bytes WriteConvertedHTMLToFile writes,
   /// positioned at 0. The producer owns it: the stream of the previous call is freed, and
-  /// this one lives until the next call or the producer's destruction. (ReadTemplateFromStream
-  /// reads bytes as codes, so Windows-1252's bytes 128-159 come back as the C1 characters.)
+  /// this one lives until the next call or the producer's destruction. A character the page
+  /// cannot hold raises EInOutError 101 as in WriteConvertedHTMLToFile.
   TStringStream& ConvertedHTMLAsStream();
 
   /// WriteConvertedHTMLToFile
-  /// Creates or overwrites the file with ConvertedHTML, no line end added. The text is
-  /// written in Windows-1252 (the text files' code page); a character that code page cannot
-  /// hold is written as a numeric reference ("&#20013;" for U+4E2D) rather than as "?", so
-  /// no character is lost and the page reads the same in a browser. Errors raise EInOutError.
+  /// Creates or overwrites the file with ConvertedHTML, no line end added, in the encoding
+  /// the page's head declares: a page whose meta tag says charset=utf-8 (letter case
+  /// ignored, also inside content="...") is written in UTF-8 without a byte-order mark,
+  /// every other page in Windows-1252. In Windows-1252 the C1 codes U+0080-U+009F are
+  /// written as the bytes of the same value (what ReadTemplateFromStream reads such bytes
+  /// as, so a page read and written back keeps its bytes), and a character the code page
+  /// cannot hold as a numeric reference ("&#20013;" for U+4E2D), which a browser reads as
+  /// that character; inside a script or style element or a comment, where it would not,
+  /// such a character is write error 101 and nothing is written. Errors raise EInOutError.
   void WriteConvertedHTMLToFile(StringView FName);
 
  private:

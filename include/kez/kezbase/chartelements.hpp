@@ -315,8 +315,10 @@ class TCustomTextLabel : public TPersistent {
   ///   </custtextlbl>
   /// @endcode
   /// Identifier, caption and font name are written exactly as held, without escaping: a
-  /// caption that holds "</caption>" does not read back whole. Errors of the file raise its
-  /// EInOutError at once.
+  /// caption that holds "</caption>" or "</custtextlbl>" does not read back whole. When one of them needs UTF-8 and the
+  /// label is the first text of the file, the file becomes UTF-8 (TextFile::StartInUtf8);
+  /// in a Windows-1252 file that already holds text such a character is write error 101.
+  /// Errors of the file raise its EInOutError at once.
   void WriteToOpenXMLFile(TextFile& File, bool CreateHeader, StringView DataID,
                           std::int32_t Indent) const;
 
@@ -332,9 +334,13 @@ class TCustomTextLabel : public TPersistent {
   /// Every item that WriteToOpenXMLFile writes is restored, the attach mode, the font and
   /// the mode included. A word that is not in its table (alignment words are compared with
   /// their letter case) leaves that field as it was; numbers beyond the range of a field
-  /// are clamped to it; unparsable numbers read as 0; unknown elements are skipped. The
-  /// caption is read up to its end tag "</caption>" (any letter case), so a caption holding
-  /// ">", "<" or line feeds reads back whole.
+  /// are clamped to it; unparsable numbers read as 0; unknown elements are skipped. Each
+  /// attribute of the font that is present is taken, an empty name or style included; a
+  /// missing one keeps the font's value. The caption runs to its end tag "</caption"
+  /// (any letter case) followed by a blank or ">", and that tag to the next ">" (so
+  /// "</caption >" ends it too); a caption holding ">", "<", other end tags or line feeds
+  /// reads back whole. A caption whose end tag is missing ends at the label's own end tag
+  /// "</custtextlbl", which then ends the label: reading never runs into the next label.
   ///
   /// The result is false when no label element is found, and also when the file ends before
   /// the end tag; the label is then unchanged and nothing is notified. A read error of the

@@ -122,7 +122,10 @@ class TColorArray : public TComponent {
   /// Spreads the colours evenly over the array, interpolating between neighbours, so that
   /// the last entry is the last colour. With DiscreteLevels > 0 the array is cut into that
   /// many bands of one colour each. One colour fills every entry with it; no colour changes
-  /// nothing.
+  /// nothing. With fewer entries than colours, entry i is the point H·k/N of the path
+  /// through the colours (H = colours − 1, N = Size, k = i or its band), so every entry
+  /// lies within the palette; longer arrays follow the classic spread, whose entries may
+  /// take the next colour a little early.
   ///@{
   void FillByInterpolation(std::int32_t DiscreteLevels, std::span<const TColor> Colors);
   void FillByInterpolation(std::int32_t DiscreteLevels, std::initializer_list<TColor> Colors) {

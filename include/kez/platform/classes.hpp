@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "kez/platform/types.hpp"
@@ -34,6 +35,18 @@ class TObject {
 /// TNotifyEvent
 /// An event with the sending object as its only argument (OnChange of every component).
 using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+/// CallHandler
+/// Calls a stored handler (a TNotifyEvent or any other std::function slot) through a copy,
+/// so the handler may replace or clear itself, or assign or change its object, while it
+/// runs: the closure that runs stays alive until it returns. An empty handler is not
+/// called. Every class that stores a handler calls it through here.
+template <class Handler, class... Args>
+void CallHandler(const Handler& Stored, Args&&... Arguments) {
+  if (!Stored) return;
+  const Handler running = Stored;
+  running(std::forward<Args>(Arguments)...);
+}
 
 /// TPersistent
 /// An object whose state can be copied into another through Assign.

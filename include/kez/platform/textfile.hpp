@@ -198,6 +198,14 @@ class TextFile : public TFileVar {
   void Flush();
   ///@}
 
+  /// StartInUtf8
+  /// For a writer that starts the file's text itself and needs UTF-8 for it (TextNeedsUtf8):
+  /// a Windows-1252 file open for writing that holds nothing yet (a regular file just
+  /// opened by Rewrite, or by Append on an empty file, and not written to) becomes UTF-8
+  /// with a byte-order mark. Any other file keeps its encoding, so text it cannot hold stays
+  /// a write error. Returns whether the file is UTF-8 afterwards.
+  bool StartInUtf8();
+
   /// ReadLn
   /// Reads the rest of the current line (the line end, CR LF or LF, is consumed, not
   /// returned). At the end of the file it gives an empty text and no error. The second form

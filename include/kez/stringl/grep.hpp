@@ -202,7 +202,13 @@ class TGrep : public TComponent {
   /// empty group "()" is present at every position, behind the text too ("()" on u"" from
   /// SearchStartPos 2 matches at 2 and ends at 1). Input characters above code 255 never
   /// belong to a set (negated or not). After a failed search MatchPos, MatchStartPos and
-  /// MatchEndPos are 0. Never raises; any SearchStartPos, INT32_MAX included, is safe.
+  /// MatchEndPos are 0. Any SearchStartPos, INT32_MAX included, is safe. A text longer
+  /// than kMaxSearchLength, whose positions would not fit 32 bits, is refused with
+  /// EKEZStringlError "text too long to search" (nothing is searched, the positions stay);
+  /// otherwise it never raises. The search skips start positions that cannot match, so
+  /// after a failed search the tokens' ValidFrom hold what the attempts made left there
+  /// (0 for a token never reached), not what trying every start position would leave ("a.$"
+  /// on "axxxx" leaves 0, 0 where a plain trial of each start would leave 1, 2).
   /// Memory: the failed-attempt table grows with the part of the text a search reaches
   /// times the pattern (about one bit per character and token); a large table (beyond some
   /// hundred kilobytes) is freed when the search ends, a small one is kept for the next
@@ -215,6 +221,9 @@ class TGrep : public TComponent {
   /// (MatchStartPos > length). Each round moves on by at least one position, so the loop
   /// ends after at most length + 1 matches, whatever SearchStartPos it starts from.
   bool MatchString(StringView Instring, std::int32_t& MatchPos);
+
+  /// kMaxSearchLength: the longest text MatchString searches, 2^31 - 1025 characters.
+  static constexpr std::size_t kMaxSearchLength = 2147483647 - 1024;
 
   /// PrintRegExp
   /// Writes the token list to the text file FName (created or overwritten): one line per
