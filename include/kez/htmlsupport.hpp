@@ -10,6 +10,10 @@
 ///   producer.Convert();                               // u"<p>Today: 2026-12-09</p>"
 ///   kez::URLEncode(u"a b/c");                         // u"a%20b%2Fc"
 ///   kez::MakeStringHTMLCompatible(u"<café>");         // u"&lt;caf&eacute;&gt;"
+///
+/// Threads: separate objects may be used from separate threads at once, and the functions on
+/// separate data; each header below says where process-wide state lives (kez/kez.hpp lists it
+/// all).
 #pragma once
 
 #include "kez/htmlsupport/entities.hpp"

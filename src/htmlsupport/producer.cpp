@@ -4,6 +4,7 @@
 
 #include "htmlsupport/internal.hpp"
 #include "kez/htmlsupport.hpp"
+#include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "kez/platform/textfile.hpp"
 #include "kez/streams/lines.hpp"
@@ -82,10 +83,8 @@ TStringStream& THtmlProducer::ConvertedHTMLAsStream() {
 }
 
 void THtmlProducer::WriteConvertedHTMLToFile(StringView FName) {
-  TextFile file(FName);
-  file.Rewrite();
-  file.WriteAnsi(detail::HTMLPageBytes(FConvertedHTML));
-  file.Close();
+  SaveTextFile(FName, teAnsi,
+               [&](TextFile& file) { file.WriteAnsi(detail::HTMLPageBytes(FConvertedHTML)); });
 }
 
 }  // namespace kez

@@ -14,6 +14,9 @@
 ///   mat->Resize(3, 2);                      // columns 1..3, rows 1..2
 ///   mat->SetByte(1, 2, 0x81);
 ///   mat->Bit(1, 2, 7);                      // true
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -10,6 +10,8 @@
 ///   while (kez::NextCombination(comb, 4));
 ///
 ///   kez::IndexOfNearestArrayValue(2.5, {1.0, 2.0, 3.0});   // 1: ties go to the lower index
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <array>

@@ -6,6 +6,8 @@
 ///   kez::AnsiToHTMLEntity(u'<');                       // u"&lt;"
 ///   kez::HTMLEntityToAnsi(u"&#x41;");                  // u'A'
 ///   kez::ResolveHTMLEntities(u"caf&eacute; &amp; co"); // u"café & co"
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include "kez/platform/rangearray.hpp"

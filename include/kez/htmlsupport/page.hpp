@@ -5,6 +5,8 @@
 ///   kez::String page = kez::DefaultHTMLHead(u"Report", u"", u"Daily figures", u"site.css", true)
 ///                    + producer.Convert() + kez::DefaultHTMLFoot(true);
 ///   kez::ConvertHTMLBodyToText(kez::ExtractHTMLBody(page), u'\n');
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include "kez/platform/types.hpp"

@@ -7,6 +7,9 @@
 ///   p.SetOnHTMLTag(handler);
 ///   p.Convert();
 ///   p.WriteConvertedHTMLToFile(u"page.html");
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

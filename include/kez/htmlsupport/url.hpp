@@ -6,6 +6,8 @@
 ///   kez::ExtractHTTPPath(u"HTTP://srv/dir/x.html"); // u"srv/dir/"
 ///   bool inTag = false;
 ///   kez::CountWordsHTML(u"<p>Hello world</p>", false, inTag);   // 2
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -11,6 +11,9 @@
 ///   label.WriteToOpenXMLFile(file, true, u"peak", 2);
 ///   ...
 ///   if (other.ReadFromOpenXMLFile(file, u"PEAK")) { ... }   // identifiers ignore case
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

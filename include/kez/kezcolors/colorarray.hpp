@@ -5,6 +5,9 @@
 ///   kez::TColorArray palette(nullptr);           // 1000 entries of the rainbow palette
 ///   palette.FillByInterpolation(0, {kez::clBlack, kez::clWhite});
 ///   palette.StoreOnFile(1, 1000, u"grey.pal");
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <array>

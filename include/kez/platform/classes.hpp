@@ -5,6 +5,9 @@
 ///   auto* owner = new kez::TComponent(nullptr);
 ///   auto* child = new SomeComponent(owner);   // owner deletes child when it is deleted
 ///   delete owner;
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,8 @@
 /// which carries one message text; what() gives it as UTF-8.
 ///
 ///   try { ... } catch (const kez::Exception& e) { std::puts(e.what()); }
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <exception>

@@ -6,6 +6,9 @@
 ///   bmp.SetSize(64, 32);                       // white
 ///   bmp.Canvas().Ellipse(0, 0, 64, 32);
 ///   bmp.SaveToFile(u"/tmp/oval.png");          // PNG by the extension, BMP otherwise
+///
+/// Threads: separate bitmaps may be used from separate threads at once (their text shares the
+/// process's fonts, which are locked); one bitmap belongs to one thread at a time.
 #pragma once
 
 #include <cstdint>

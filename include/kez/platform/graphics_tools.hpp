@@ -7,6 +7,9 @@
 ///   font.SetName(u"DejaVu Serif");
 ///   font.SetSize(10);                  // Height() == -13 at 96 pixels per inch
 ///   font.SetStyle({kez::fsBold});
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

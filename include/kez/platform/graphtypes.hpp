@@ -6,6 +6,8 @@
 ///   kez::TPoint p{10, 20};
 ///   kez::TAlignment a = kez::taCenter;
 ///   kez::TFontStyles s{kez::fsBold, kez::fsUnderline};   // s.Contains(kez::fsBold)
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

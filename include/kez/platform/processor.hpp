@@ -10,6 +10,8 @@
 ///   if (kez::CpuidFlagToggles()) vendorRegs = kez::ExecuteCpuid(0);
 ///   const std::uint32_t t0 = kez::GetTickCount();
 ///   while (kez::GetTickCount() - t0 < 50) {}      // wraps safely: compare differences
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

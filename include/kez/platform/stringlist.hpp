@@ -5,6 +5,9 @@
 ///   list.Add(u"beta"); list.Add(u"alpha");
 ///   list.Sort();                  // alpha, beta
 ///   list.Text();                  // u"alpha\r\nbeta\r\n"
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -10,6 +10,9 @@
 ///   t.ToDouble();                           // 2.5
 ///   kez::Variant(u"abc").ToDouble();        // raises EConvertError
 ///   kez::Null().IsNull();                   // true
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,8 @@
 ///   kez::TMemoryStream out;
 ///   kez::SearchAndReplace(in, out, u"colour", u"[u]", true, 1, 0, u"[]", nullptr);
 ///   // every "colour" (any case) becomes "COLOUR"
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,8 @@
 ///     kez::String line = kez::ReadLnStream(stream, eos, 4);   // CR LF data
 ///     ...
 ///   }
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,8 @@
 ///   kez::TStringStream s(std::string_view("  -42; 1,5e3 "));
 ///   kez::ScanStreamDecimal(s);                 // -42, the ";" is consumed
 ///   kez::ScanStreamFPNum(s, true, 3);          // 1500
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

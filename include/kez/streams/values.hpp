@@ -6,6 +6,8 @@
 ///   m.SetPosition(0);
 ///   bool failed;
 ///   double d = kez::ReadDoubleFromStream(m, failed);   // 2.5, failed == false
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

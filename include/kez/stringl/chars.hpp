@@ -12,6 +12,8 @@
 ///   kez::ReplaceStringInString(u"aXbx", u"x", u"yx", true)   // u"ayxbyx"
 ///   kez::StringContainsOtherThan(u"3.14", u"//dig.")  // false: only digits and points
 ///   kez::CountWords(u"a bc def")                       // 2
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <bitset>

@@ -11,6 +11,8 @@
 ///   kez::FormatData(1e9, 12, 0)        // scientific, the value does not fit 9 digits
 ///   kez::TriStateToStr(kez::tsTrue, 2) // u"yes"
 ///   kez::StringIx(u"b", {u"a", u"b"})  // 2
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -10,6 +10,8 @@
 ///   kez::ExtractSubString(u"a;b;c", 1, u";");             // u"b"
 ///   kez::ExtractWordFromString(u"x = alpha+beta", 7);     // u"alpha"
 ///   kez::ProcessHexChars(u"A\\#42C\\\\d");                // u"ABC\\d"
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>
