@@ -52,6 +52,12 @@ const kez::TFeatureMatrix& Matrix() {
   static const std::unique_ptr<kez::TFeatureMatrix> matrix = [] {
     auto m = std::make_unique<kez::TFeatureMatrix>(nullptr);
     m->Resize(1000, 1000);
+    for (std::int32_t f = 1; f <= 1000; ++f) {
+      kez::TFeatProps p = m->GetFeatProps(f);
+      p.FeatName = "f" + std::to_string(f);
+      p.FeatKind = kez::fkString;
+      m->SetFeatProps(f, p);
+    }
     for (int o = 1; o <= 1000; ++o) {
       for (int f = 1; f <= 1000; ++f) m->SetFeatValStr(f, o, kez::IntToStr(o * 1000 + f));
     }

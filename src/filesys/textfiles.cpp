@@ -251,17 +251,17 @@ class AppendRollback {
 void AppendLines(StringView FileName, const std::function<void(TextFile&)>& Write) {
   AppendRollback rollback(FileName);
   TextFile f(FileName);
-  f.SetErrorMode(iemDeferred);
-  f.Append();
-  int code = f.IOResult();
-  if (code == ioFileNotFound) {
-    // Only a file that is not there is created; an existing one is never truncated.
-    f.Rewrite();
-    code = f.IOResult();
-  }
-  if (code != 0) throw EInOutError(IOErrorText(code), code);
-  f.SetErrorMode(iemRaise);
   try {
+    f.SetErrorMode(iemDeferred);
+    f.Append();
+    int code = f.IOResult();
+    if (code == ioFileNotFound) {
+      // Only a file that is not there is created; an existing one is never truncated.
+      f.Rewrite();
+      code = f.IOResult();
+    }
+    if (code != 0) throw EInOutError(IOErrorText(code), code);
+    f.SetErrorMode(iemRaise);
     Write(f);
     f.Close();
   } catch (...) {

@@ -3,6 +3,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <vector>
@@ -30,10 +31,14 @@ void PngWrite(png_structp Png, png_bytep Data, png_size_t Length) {
 
 void PngFlush(png_structp) {}
 
+// libpng's errors end the image quietly (the caller reports the failure); warnings too.
+[[noreturn]] void PngError(png_structp Png, png_const_charp) { png_longjmp(Png, 1); }
+void PngWarning(png_structp, png_const_charp) {}
+
 // The libpng part stays free of objects with destructors: its errors return here through
 // longjmp. RowBuffer holds 3 x Width bytes.
 bool WritePngCore(TFileSaver& Save, const TImageView& Image, std::uint8_t* RowBuffer) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
   if (info == nullptr) {
@@ -83,16 +88,25 @@ int WriteBmpFile(StringView FileName, const TImageView& Image) {
   PutLE(header + 34, imageSize, 4);
   PutLE(header + 38, PixelsPerMetre(Image.PixelsPerInch), 4);
   PutLE(header + 42, PixelsPerMetre(Image.PixelsPerInch), 4);
-  bool ok = save.Write(header, sizeof header);
-  std::vector<std::uint8_t> row(rowSize, 0);
+  // Rows are gathered into blocks of about 256 KiB, one write each.
+  constexpr std::size_t kBlock = 256 * 1024;
+  std::vector<std::uint8_t> block(header, header + sizeof header);
+  block.reserve(std::max<std::size_t>(kBlock, rowSize) + rowSize);
+  bool ok = true;
   for (std::int32_t y = Image.Height - 1; ok && y >= 0; --y) {
     const std::uint32_t* src = Image.Data + y * Image.Stride;
+    const std::size_t at = block.size();
+    block.resize(at + rowSize, 0);
+    std::uint8_t* row = block.data() + at;
     for (std::int32_t x = 0; x < Image.Width; ++x) {
       row[3 * x] = static_cast<std::uint8_t>(src[x]);
       row[3 * x + 1] = static_cast<std::uint8_t>(src[x] >> 8);
       row[3 * x + 2] = static_cast<std::uint8_t>(src[x] >> 16);
     }
-    ok = save.Write(row.data(), row.size());
+    if (block.size() >= kBlock || y == 0) {
+      ok = save.Write(block.data(), block.size());
+      block.clear();
+    }
   }
   if (ok && save.Commit()) return 0;
   return save.Error() != 0 ? save.Error() : EIO;

@@ -72,6 +72,16 @@ String LongText(int Lines) {
   return text;
 }
 
+// A matrix of text features named f1, f2 ...
+void NameFeatures(TFeatureMatrix& M) {
+  for (std::int32_t f = 1; f <= M.NFeatures(); ++f) {
+    TFeatProps p = M.GetFeatProps(f);
+    p.FeatName = "f" + std::to_string(f);
+    p.FeatKind = fkString;
+    M.SetFeatProps(f, p);
+  }
+}
+
 std::vector<Writer> Writers() {
   return {
       {"TMemoryStream::SaveToFile",
@@ -112,6 +122,7 @@ std::vector<Writer> Writers() {
        [](const String& Target, const fs::path&) {
          TFeatureMatrix m(nullptr);
          m.Resize(10, 800);
+         NameFeatures(m);
          for (int o = 1; o <= 800; ++o) m.SetFeatValStr(1 + o % 10, o, u"value " + IntToStr(o));
          return Raises([&] { m.Save(Target); });
        }},

@@ -77,12 +77,15 @@ Outcome Work(const fs::path& Dir, TStringArray* Shared) {
 
   TFeatureMatrix m(nullptr);
   m.Resize(6, 200);
+  for (std::int32_t f = 1; f <= 6; ++f) {
+    TFeatProps p = m.GetFeatProps(f);
+    p.FeatName = f == 3 ? "Width" : "f" + std::to_string(f);
+    p.FeatKind = fkString;
+    m.SetFeatProps(f, p);
+  }
   for (int o = 1; o <= 200; ++o) {
     for (int f = 1; f <= 6; ++f) m.SetFeatValStr(f, o, u"v" + IntToStr(o * 7 + f));
   }
-  TFeatProps p = m.GetFeatProps(3);
-  p.FeatName = "Width";
-  m.SetFeatProps(3, p);
   m.Save(file("matrix.txt"));
   TFeatureMatrix mb(nullptr);
   mb.Load(file("matrix.txt"));
