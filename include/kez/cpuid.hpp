@@ -22,6 +22,8 @@
 /// The signature decoding and the text conversions are also available on register values
 /// (the overloads taking a signature, CPU_RegisterText, CPU_MarketNameFromRegisters,
 /// CPU_SerialNumberText), for values recorded elsewhere.
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <array>

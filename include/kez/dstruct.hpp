@@ -2,6 +2,10 @@
 /// KEZ_dstruct: data structures (string table, associative array, feature matrix, bit
 /// fields, byte matrices, FIFO, string accumulator, run-length coder, combinatorics) and
 /// checksums and encodings (CRC-16, CRC-32, SHA-1, ASCII85).
+///
+/// Threads: separate objects may be used from separate threads at once, and the functions on
+/// separate data; each header below says where process-wide state lives (kez/kez.hpp lists it
+/// all).
 #pragma once
 
 #include "kez/kezbase.hpp"

@@ -1,5 +1,9 @@
 /// @file
 /// KEZ_filesys: paths, directory trees, drives, text-file utilities and the save dialog.
+///
+/// Threads: separate objects may be used from separate threads at once, and the functions on
+/// separate data; each header below says where process-wide state lives (kez/kez.hpp lists it
+/// all).
 #pragma once
 
 #include "kez/filesys/dirs.hpp"

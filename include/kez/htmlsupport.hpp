@@ -12,6 +12,10 @@
 ///   kez::URLEncode(u"a b/c");                         // u"a%20b%2Fc"
 ///   kez::MakeStringHTMLCompatible(u"<café>");         // u"&lt;caf&eacute;&gt;"
 /// @endcode
+///
+/// Threads: separate objects may be used from separate threads at once, and the functions on
+/// separate data; each header below says where process-wide state lives (kez/kez.hpp lists it
+/// all).
 #pragma once
 
 #include "kez/htmlsupport/entities.hpp"

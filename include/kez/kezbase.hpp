@@ -8,6 +8,10 @@
 ///   throw kez::EKEZDStructError(kez::ComponentMessage(matrix, u"feature is not an integer"));
 ///   // "Component \"Feat1\": feature is not an integer"
 /// @endcode
+///
+/// Threads: separate objects may be used from separate threads at once, and the functions on
+/// separate data; each header below says where process-wide state lives (kez/kez.hpp lists it
+/// all).
 #pragma once
 
 #include <new>

@@ -5,6 +5,10 @@
 ///   kez::TColor c = kez::HexStrToColor(u"$00FF00");   // green (red sits in the low byte)
 ///   kez::ObtainColorName(c)                           // u"Lime"
 /// @endcode
+///
+/// Threads: separate objects may be used from separate threads at once, and the functions on
+/// separate data; each header below says where process-wide state lives (kez/kez.hpp lists it
+/// all).
 #pragma once
 
 #include "kez/kezbase.hpp"

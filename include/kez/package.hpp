@@ -10,6 +10,10 @@
 ///   kez::Initialize();   // nothing happens: the library started when it was loaded
 ///   kez::Finalize();     // balances the call above
 /// @endcode
+///
+/// Threads: the start-up counts are process-wide; Initialize and Finalize run when the library
+/// is loaded and unloaded, and a host that calls them itself does so from one thread. The
+/// package table is constant.
 #pragma once
 
 #include <cstdint>

@@ -13,6 +13,10 @@
 /// Text on a stream is 8-bit: writing keeps the low byte of each UTF-16 code unit, reading
 /// turns each byte into the character with the same code (0 to 255). The functions keep no
 /// state of their own; all state is the stream's position.
+///
+/// Threads: separate objects may be used from separate threads at once, and the functions on
+/// separate data; each header below says where process-wide state lives (kez/kez.hpp lists it
+/// all).
 #pragma once
 
 #include "kez/kezbase.hpp"

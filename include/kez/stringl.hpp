@@ -1,6 +1,10 @@
 /// @file
 /// KEZ_stringl: the string library. Character classes and editing, number and value
 /// formatting, parsing and tokenizing, regular expressions, scrambling and UU encoding.
+///
+/// Threads: separate objects may be used from separate threads at once, and the functions on
+/// separate data; each header below says where process-wide state lives (kez/kez.hpp lists it
+/// all).
 #pragma once
 
 #include "kez/kezbase.hpp"

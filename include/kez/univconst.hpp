@@ -9,6 +9,8 @@
 ///   kez::Extended area = kez::uc_PiH * 2 * r * r;
 ///   double lnf = kez::uc_LnFactorial[20];   // ln(20!)
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <limits>

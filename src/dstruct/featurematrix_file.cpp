@@ -9,6 +9,7 @@
 #include "kez/dstruct.hpp"
 #include "kez/dstruct/numberscan.hpp"
 #include "kez/platform/path.hpp"
+#include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "kez/stringl/chars.hpp"
 #include "kez/stringl/format.hpp"
@@ -159,11 +160,7 @@ void TFeatureMatrix::SaveToOpenFile(TextFile& f) const {
 }
 
 void TFeatureMatrix::Save(StringView FName) const {
-  TextFile f(FName);
-  if (NeedsUtf8()) f.SetEncoding(teUtf8);
-  f.Rewrite();
-  SaveToOpenFile(f);
-  f.Close();
+  SaveTextFile(FName, NeedsUtf8() ? teUtf8 : teAnsi, [&](TextFile& f) { SaveToOpenFile(f); });
 }
 
 bool TFeatureMatrix::NeedsUtf8() const {

@@ -5,6 +5,7 @@
 
 #include "kez/dstruct.hpp"
 #include "kez/platform/exceptions.hpp"
+#include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "kez/streams.hpp"
 #include "xmlblock.hpp"
@@ -45,11 +46,8 @@ void TStringArray::WriteToOpenXMLFile(TextFile& OutFile, bool CreateHeader,
 }
 
 void TStringArray::SaveAsXMLFile(StringView FName, StringView DataID) const {
-  TextFile f(FName);
-  if (TextNeedsUtf8(DataID)) f.SetEncoding(teUtf8);
-  f.Rewrite();
-  WriteToOpenXMLFile(f, true, DataID);
-  f.Close();
+  SaveTextFile(FName, TextNeedsUtf8(DataID) ? teUtf8 : teAnsi,
+               [&](TextFile& f) { WriteToOpenXMLFile(f, true, DataID); });
 }
 
 // The block is read into a table of its own, which takes this table's place only when the

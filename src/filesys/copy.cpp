@@ -18,10 +18,12 @@
 #include "kez/platform/exceptions.hpp"
 #include "kez/platform/filesystem.hpp"
 #include "kez/platform/path.hpp"
+#include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "kez/stringl/chars.hpp"
 #include "platform/folderwalk.hpp"
 #include "platform/fsinternal.hpp"
+#include "platform/retry.hpp"
 
 namespace kez {
 namespace {
@@ -92,7 +94,8 @@ int CopyChunks(int In, int Out, std::int64_t Size, const TFileCopyFeedBack& Feed
       more = n == kChunk && status == fcSuccess && !gAbort.load();
     } while (more && (off < got || got < kBatch));
     // Written beyond the last announced chunk (an abort): cut back to what was announced.
-    if (!more && written > off && ::ftruncate(Out, static_cast<off_t>(Copied)) != 0 &&
+    if (!more && written > off &&
+        detail::RetryOnEintr([&] { return ::ftruncate(Out, static_cast<off_t>(Copied)); }) != 0 &&
         status == fcSuccess) {
       status = fcWriteFailed;
     }
@@ -151,7 +154,8 @@ int CopyOpenFile(int In, bool CopyAttributes, const TFileCopyFeedBack& FeedBack,
       (out.Get() < 0 || ::fstat(out.Get(), &dst) != 0 ||
        (dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) ||
        (S_ISREG(dst.st_mode) && detail::IsWriteProtected(dst)) ||
-       (S_ISREG(dst.st_mode) && dst.st_size > 0 && ::ftruncate(out.Get(), 0) != 0))) {
+       (S_ISREG(dst.st_mode) && dst.st_size > 0 &&
+        detail::RetryOnEintr([&] { return ::ftruncate(out.Get(), 0); }) != 0))) {
     status = fcCreateDestFailed;
   }
 
@@ -192,11 +196,35 @@ int FileCopyFeedBk(StringView Source, StringView Dest, bool CopyAttributes,
   if (DirExists(dest)) {
     dest = WithTrailingSeparator(dest) + String(Source.substr(detail::NameStart(Source)));
   }
-  const Fd in(::open(NativeFileName(Source).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  const Fd in(detail::RetryOnEintr(
+      [&] { return ::open(NativeFileName(Source).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }));
   if (in.Get() < 0) RaiseIOErrorFromErrno(errno);
-  return CopyOpenFile(in.Get(), CopyAttributes, FeedBack, [&] {
-    return ::open(NativeFileName(dest).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  const auto direct = [&] {
+    return detail::RetryOnEintr(
+        [&] { return ::open(NativeFileName(dest).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666); });
+  };
+  // An existing regular file is replaced whole: the copy goes to a file beside it, which
+  // takes its place only when the copy succeeded (or was aborted, which keeps a shortened
+  // copy), so a failed copy leaves the destination as it was. The source under another name
+  // is left to the check of CopyOpenFile, and so is a folder where no file can be made
+  // beside the destination, which is then written in place.
+  struct stat src {
+  }, dst{};
+  if (FileNameFault(dest) != nfNone || ::stat(NativeFileName(dest).c_str(), &dst) != 0 ||
+      !S_ISREG(dst.st_mode) || ::fstat(in.Get(), &src) != 0 ||
+      (src.st_dev == dst.st_dev && src.st_ino == dst.st_ino)) {
+    return CopyOpenFile(in.Get(), CopyAttributes, FeedBack, direct);
+  }
+  TFileSaver save(dest);
+  if (save.Error() == EACCES || save.Error() == EPERM) {
+    return CopyOpenFile(in.Get(), CopyAttributes, FeedBack, direct);
+  }
+  // Without a file beside it (a failed saver) the destination cannot be created.
+  const int status = CopyOpenFile(in.Get(), CopyAttributes, FeedBack, [&] {
+    return save.Error() != 0 ? -1 : ::fcntl(save.Handle(), F_DUPFD_CLOEXEC, 0);
   });
+  if (status != fcSuccess) return status;  // the saver removes its file
+  return save.Commit() ? fcSuccess : fcWriteFailed;
 }
 
 namespace {
@@ -221,7 +249,9 @@ void CopyLink(int From, int To, const std::string& Name) {
 // link in To is ever followed: a new file is created exclusively, an existing entry is
 // opened without following it (a link there makes the copy fail).
 void CopyTreeFile(int From, int To, const std::string& Name, bool CopyAttributes) {
-  const Fd in(::openat(From, Name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+  const Fd in(detail::RetryOnEintr([&] {
+    return ::openat(From, Name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+  }));
   if (in.Get() < 0) return;  // gone or unreadable since the listing: skipped
   const TFileCopyFeedBack feedBack =
       gTree.FeedBack ? TFileCopyFeedBack(TreeFileFeedBack) : TFileCopyFeedBack();
@@ -229,8 +259,11 @@ void CopyTreeFile(int From, int To, const std::string& Name, bool CopyAttributes
   try {
     CopyOpenFile(in.Get(), CopyAttributes, feedBack, [&] {
       const int flags = O_WRONLY | O_CLOEXEC | O_NOFOLLOW;
-      const int fd = ::openat(To, Name.c_str(), flags | O_CREAT | O_EXCL, 0666);
-      return fd >= 0 || errno != EEXIST ? fd : ::openat(To, Name.c_str(), flags);
+      const int fd = detail::RetryOnEintr(
+          [&] { return ::openat(To, Name.c_str(), flags | O_CREAT | O_EXCL, 0666); });
+      return fd >= 0 || errno != EEXIST
+                 ? fd
+                 : detail::RetryOnEintr([&] { return ::openat(To, Name.c_str(), flags); });
     });
   } catch (const EInOutError&) {
     // A folder swapped in since the listing: skipped like any file that fails.

@@ -9,6 +9,7 @@
 
 #include "kez/platform/filesystem.hpp"
 #include "kez/platform/path.hpp"
+#include "platform/retry.hpp"
 
 namespace kez {
 namespace {
@@ -25,7 +26,9 @@ Probe ProbeDirectory(std::string NativeDir, int& Errno) {
   int fd = -1;
   for (int i = 0; i < 100 && fd < 0; ++i) {
     name = NativeDir + (i == 0 ? std::string("$%$LO%$") : "$%$LO%$" + std::to_string(i)) + ".$$$";
-    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    fd = detail::RetryOnEintr([&] {
+      return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    });
     if (fd < 0 && errno != EEXIST) return Probe::NotCreated;
   }
   if (fd < 0) return Probe::NotCreated;

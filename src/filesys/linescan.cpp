@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "kez/platform/filesystem.hpp"
+#include "platform/retry.hpp"
 #include "platform/sharemode.hpp"
 
 namespace kez::detail {
@@ -53,7 +54,7 @@ std::size_t ReadBlock(int Fd, char* Buf, std::size_t Count, std::int64_t Pos) {
 }  // namespace
 
 BlockInput::BlockInput(const std::string& NativeName) {
-  FFd = ::open(NativeName.c_str(), O_RDONLY | O_CLOEXEC);
+  FFd = detail::RetryOnEintr([&] { return ::open(NativeName.c_str(), O_RDONLY | O_CLOEXEC); });
   if (FFd < 0) RaiseIOErrorFromErrno(errno);
   struct stat st {};
   int err = ::fstat(FFd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;

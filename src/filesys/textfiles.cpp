@@ -19,6 +19,7 @@
 #include "kez/platform/path.hpp"
 #include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
+#include "platform/retry.hpp"
 #include "stringl/chars_internal.hpp"
 
 namespace kez {
@@ -169,14 +170,16 @@ bool WriteAllTo(int Fd, const char* Data, std::size_t Count) {
 void ConvertInPlace(int In, StringView OutFile) {
   const char* tmpEnv = std::getenv("TMPDIR");
   const std::string tmpDir = tmpEnv != nullptr && *tmpEnv != '\0' ? tmpEnv : "/tmp";
-  const int temp = ::open(tmpDir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  const int temp = detail::RetryOnEintr(
+      [&] { return ::open(tmpDir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600); });
   if (temp < 0) RaiseIOErrorFromErrno(errno);
   const auto closeTemp = [&] { ::close(temp); };
   try {
     CopyWithCRLF(In, [&](const char* Data, std::size_t Count) {
       if (!WriteAllTo(temp, Data, Count)) RaiseIOErrorFromErrno(errno);
     });
-    const int out = ::open(NativeFileName(OutFile).c_str(), O_WRONLY | O_CLOEXEC);
+    const int out = detail::RetryOnEintr(
+        [&] { return ::open(NativeFileName(OutFile).c_str(), O_WRONLY | O_CLOEXEC); });
     if (out < 0) RaiseIOErrorFromErrno(errno);
     std::vector<char> buf(256 * 1024);
     std::int64_t length = 0;
@@ -192,7 +195,10 @@ void ConvertInPlace(int In, StringView OutFile) {
       length += static_cast<std::int64_t>(n);
     }
     const int err = errno;
-    if (ok) ok = ::ftruncate(out, static_cast<off_t>(length)) == 0 && ::fsync(out) == 0;
+    if (ok)
+      ok =
+          detail::RetryOnEintr([&] { return ::ftruncate(out, static_cast<off_t>(length)); }) == 0 &&
+          detail::RetryOnEintr([&] { return ::fsync(out); }) == 0;
     const int err2 = ok ? 0 : errno != 0 ? errno : err;
     ::close(out);
     if (!ok) RaiseIOErrorFromErrno(err2);
@@ -203,27 +209,76 @@ void ConvertInPlace(int In, StringView OutFile) {
   closeTemp();
 }
 
-void AppendLines(StringView FileName, const std::function<void(TextFile&)>& Write) {
-  TextFile f(FileName);
-  f.SetErrorMode(iemDeferred);
-  f.Append();
-  int code = f.IOResult();
-  if (code == ioFileNotFound) {
-    // Only a file that is not there is created; an existing one is never truncated.
-    f.Rewrite();
-    code = f.IOResult();
+// An append cannot replace the file whole, but a failed one leaves nothing of itself: the
+// file is cut back to the length it had (a file the append created is removed again), so
+// a full disk never leaves part of a line without its end.
+class AppendRollback {
+ public:
+  explicit AppendRollback(StringView FileName) {
+    if (FileNameFault(FileName) != nfNone) return;
+    FNative = NativeFileName(FileName);
+    // Non-blocking: a FIFO without a reader is not waited for here (it has no length).
+    FFd = ::open(FNative.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat st {};
+    if (FFd >= 0 && ::fstat(FFd, &st) == 0 && S_ISREG(st.st_mode)) {
+      FLength = st.st_size;
+    } else {
+      FMissing = FFd < 0 && errno == ENOENT;
+    }
   }
-  if (code != 0) throw EInOutError(IOErrorText(code), code);
-  f.SetErrorMode(iemRaise);
-  Write(f);
-  f.Close();
+  ~AppendRollback() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  AppendRollback(const AppendRollback&) = delete;
+  AppendRollback& operator=(const AppendRollback&) = delete;
+
+  void Undo() {
+    if (FLength >= 0) {
+      while (::ftruncate(FFd, static_cast<off_t>(FLength)) != 0 && errno == EINTR) {
+      }
+    } else if (FMissing) {
+      ::unlink(FNative.c_str());
+    }
+  }
+
+ private:
+  std::string FNative;
+  int FFd = -1;
+  std::int64_t FLength = -1;  // -1: not a regular file that existed
+  bool FMissing = false;
+};
+
+void AppendLines(StringView FileName, const std::function<void(TextFile&)>& Write) {
+  AppendRollback rollback(FileName);
+  TextFile f(FileName);
+  try {
+    f.SetErrorMode(iemDeferred);
+    f.Append();
+    int code = f.IOResult();
+    if (code == ioFileNotFound) {
+      // Only a file that is not there is created; an existing one is never truncated.
+      f.Rewrite();
+      code = f.IOResult();
+    }
+    if (code != 0) throw EInOutError(IOErrorText(code), code);
+    f.SetErrorMode(iemRaise);
+    Write(f);
+    f.Close();
+  } catch (...) {
+    f.SetErrorMode(iemDeferred);
+    f.Close();  // drops what is still buffered; its failure is the one being reported
+    (void)f.IOResult();
+    rollback.Undo();
+    throw;
+  }
 }
 
 }  // namespace
 
 TTextfileType CheckTextFileType(StringView FileName) {
   const std::string native = NativeFileName(FileName);
-  const int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = detail::RetryOnEintr(
+      [&] { return ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); });
   if (fd < 0) RaiseIOErrorFromErrno(errno);
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {

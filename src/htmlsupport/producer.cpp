@@ -4,6 +4,7 @@
 
 #include "htmlsupport/internal.hpp"
 #include "kez/htmlsupport.hpp"
+#include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "kez/platform/textfile.hpp"
 #include "kez/streams/lines.hpp"
@@ -83,12 +84,9 @@ TStringStream& THtmlProducer::ConvertedHTMLAsStream() {
 }
 
 void THtmlProducer::WriteConvertedHTMLToFile(StringView FName) {
-  // The bytes first: a page that cannot be written leaves an existing file alone.
+  // The bytes first: a page that cannot be encoded leaves an existing file alone.
   const AnsiString bytes = detail::HTMLPageBytes(FConvertedHTML);
-  TextFile file(FName);
-  file.Rewrite();
-  file.WriteAnsi(bytes);
-  file.Close();
+  SaveTextFile(FName, teAnsi, [&](TextFile& file) { file.WriteAnsi(bytes); });
 }
 
 }  // namespace kez

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "kez/kezcolors.hpp"
+#include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "kezcolors/hexdigit.hpp"
 
@@ -197,13 +198,14 @@ bool TColorArray::WriteToOpenTextFile(TextFile& f, std::int32_t FirstElem, std::
 }
 
 bool TColorArray::StoreOnFile(std::int32_t FirstElem, std::int32_t LastElem, StringView FileName) {
-  TextFile f(FileName);
-  f.SetErrorMode(iemDeferred);
-  f.Rewrite();
-  if (f.IOResult() != 0) return false;
-  const bool written = WriteToOpenTextFile(f, FirstElem, LastElem);
-  f.Close();
-  return f.IOResult() == 0 && written;
+  try {
+    SaveTextFile(FileName, teAnsi, [&](TextFile& f) {
+      if (!WriteToOpenTextFile(f, FirstElem, LastElem)) throw EInOutError(u"", ioWriteError);
+    });
+  } catch (const EInOutError&) {
+    return false;  // the previous file stays as it was
+  }
+  return true;
 }
 
 bool TColorArray::ReadFromOpenTextFile(TextFile& f, bool AdjustSize) {

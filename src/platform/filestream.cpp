@@ -14,6 +14,7 @@
 #include "kez/platform/exceptions.hpp"
 #include "kez/platform/path.hpp"
 #include "kez/platform/stream.hpp"
+#include "platform/retry.hpp"
 #include "platform/sharemode.hpp"
 #include "platform/stream_detail.hpp"
 
@@ -104,7 +105,8 @@ TFileStream::TFileStream(StringView FileName, std::uint16_t Mode) : FFileName(Fi
   // A name that no file can have (a NUL in it, an unmapped drive) opens nothing.
   const TFileNameFault fault = FileNameFault(FileName);
   if (fault == nfNone) {
-    FHandle = create ? OpenToCreate(path, flags) : ::open(path.c_str(), flags, 0666);
+    FHandle = create ? OpenToCreate(path, flags)
+                     : detail::RetryOnEintr([&] { return ::open(path.c_str(), flags, 0666); });
   } else {
     errno = fault == nfUnmappedDrive ? ENOENT : EINVAL;
   }
@@ -127,7 +129,8 @@ TFileStream::TFileStream(StringView FileName, std::uint16_t Mode) : FFileName(Fi
     }
   }
   // Devices (/dev/null, /dev/full) cannot be truncated and need not be.
-  if (FHandle >= 0 && create && S_ISREG(st.st_mode) && ::ftruncate(FHandle, 0) != 0) {
+  if (FHandle >= 0 && create && S_ISREG(st.st_mode) &&
+      detail::RetryOnEintr([&] { return ::ftruncate(FHandle, 0); }) != 0) {
     err = errno;
     ::close(FHandle);
     FHandle = -1;
@@ -260,7 +263,8 @@ void TFileStream::SetSize(std::int64_t NewSize) {
   if (NewSize < 0) throw EStreamError(u"Invalid stream size");
   FlushWrites();
   FBufLen = 0;
-  if (::ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0) {
+  if (detail::RetryOnEintr([&] { return ::ftruncate(FHandle, static_cast<off_t>(NewSize)); }) !=
+      0) {
     throw EStreamError(u"Cannot set the size of \"" + FFileName + u"\". " + ErrnoText(errno));
   }
   FPosition = std::min(FPosition, NewSize);

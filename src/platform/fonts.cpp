@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "kez/platform/graphics_screen.hpp"
@@ -95,6 +96,13 @@ TFontSystem& Fonts() {
   return system;
 }
 
+// FreeType's library and faces, and the map of faces, serve one thread at a time: every
+// entry point below holds this lock while it uses them.
+std::mutex& FontLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 // The em of the font in pixels: a negative Height is the em itself, a positive one the
 // cell (ascent plus descent of the face).
 std::int32_t EmPixels(const TFont& Font, FT_Face Face) {
@@ -169,6 +177,7 @@ bool LoadGlyph(const TFace& Face, char32_t Code, FT_Pos& Advance) {
 }  // namespace
 
 TTextMetrics FontTextMetrics(const TFont& Font) {
+  const std::lock_guard lock(FontLock());
   TTextMetrics m;
   const TFace* face = SizedFace(Font);
   if (face == nullptr) {
@@ -198,6 +207,7 @@ TTextMetrics FontTextMetrics(const TFont& Font) {
 }
 
 std::int64_t TextAdvance(const TFont& Font, StringView Text) {
+  const std::lock_guard lock(FontLock());
   const TFace* face = SizedFace(Font);
   if (face == nullptr) return 0;
   std::int64_t pen = 0;
@@ -211,6 +221,7 @@ std::int64_t TextAdvance(const TFont& Font, StringView Text) {
 
 void RenderText(const TFont& Font, StringView Text, std::int64_t X, std::int64_t Baseline,
                 const TRect& Clip, const TSpanSink& Span) {
+  const std::lock_guard lock(FontLock());
   const TFace* face = SizedFace(Font);
   if (face == nullptr) return;
   const std::int64_t reach = 2 * std::int64_t{face->Face->size->metrics.y_ppem} + 64;
@@ -251,6 +262,7 @@ void RenderText(const TFont& Font, StringView Text, std::int64_t X, std::int64_t
 }
 
 std::vector<String> InstalledFontFamilies() {
+  const std::lock_guard lock(FontLock());
   std::vector<String> families;
   FcPattern* pattern = FcPatternCreate();
   FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
@@ -271,6 +283,7 @@ std::vector<String> InstalledFontFamilies() {
 }
 
 String FontFormatOf(StringView Family) {
+  const std::lock_guard lock(FontLock());
   String format;
   FcPattern* pattern = FcPatternCreate();
   const std::string family = StringToUtf8(Family);
@@ -306,7 +319,7 @@ bool SameIgnoringAsciiCase(StringView A, StringView B) {
 }  // namespace
 
 const TStrings& TScreen::Fonts() {
-  if (!FFontsRead) {
+  std::call_once(FFontsRead, [this] {
     std::vector<String> names = detail::InstalledFontFamilies();
     const auto less = [](const String& a, const String& b) {
       return std::lexicographical_compare(
@@ -320,8 +333,7 @@ const TStrings& TScreen::Fonts() {
         names.end());
     FFonts.Clear();
     for (String& name : names) FFonts.Add(std::move(name));
-    FFontsRead = true;
-  }
+  });
   return FFonts;
 }
 

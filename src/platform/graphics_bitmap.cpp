@@ -81,9 +81,8 @@ void TBitmap::SaveToFile(StringView FileName) const {
     throw EInvalidGraphic(u"An empty bitmap cannot be saved to \"" + String(FileName) + u"\"");
   }
   const detail::TImageView image{FPixels.data(), FWidth, FHeight, FWidth, 96};
-  const std::string native = NativeFileName(FileName);
-  const int err = EndsWithPng(FileName) ? detail::WritePngFile(native, image)
-                                        : detail::WriteBmpFile(native, image);
+  const int err = EndsWithPng(FileName) ? detail::WritePngFile(FileName, image)
+                                        : detail::WriteBmpFile(FileName, image);
   if (err != 0) {
     throw EFCreateError(u"Cannot create file \"" + String(FileName) + u"\". " +
                         Utf8ToString(std::strerror(err)));

@@ -3,22 +3,16 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
-#include <cstdio>
 #include <vector>
+
+#include "kez/platform/path.hpp"
+#include "kez/platform/safesave.hpp"
 
 namespace kez::detail {
 namespace {
-
-// Closes the file and reports the first failure among the write and the close.
-int Finish(std::FILE* File, bool Written) {
-  const bool flushed = std::fflush(File) == 0 && !std::ferror(File);
-  const int err = errno;
-  const bool closed = std::fclose(File) == 0;
-  if (Written && flushed && closed) return 0;
-  return err != 0 ? err : EIO;
-}
 
 void PutLE(std::uint8_t* At, std::uint32_t Value, int Bytes) {
   for (int i = 0; i < Bytes; ++i) At[i] = static_cast<std::uint8_t>(Value >> (8 * i));
@@ -28,10 +22,23 @@ std::uint32_t PixelsPerMetre(std::int32_t PixelsPerInch) {
   return static_cast<std::uint32_t>((PixelsPerInch * 10000 + 127) / 254);
 }
 
+// libpng hands every chunk of the file to the saver; a refused chunk ends the image.
+void PngWrite(png_structp Png, png_bytep Data, png_size_t Length) {
+  if (!static_cast<TFileSaver*>(png_get_io_ptr(Png))->Write(Data, Length)) {
+    png_error(Png, "write error");
+  }
+}
+
+void PngFlush(png_structp) {}
+
+// libpng's errors end the image quietly (the caller reports the failure); warnings too.
+[[noreturn]] void PngError(png_structp Png, png_const_charp) { png_longjmp(Png, 1); }
+void PngWarning(png_structp, png_const_charp) {}
+
 // The libpng part stays free of objects with destructors: its errors return here through
 // longjmp. RowBuffer holds 3 x Width bytes.
-bool WritePngCore(std::FILE* File, const TImageView& Image, std::uint8_t* RowBuffer) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+bool WritePngCore(TFileSaver& Save, const TImageView& Image, std::uint8_t* RowBuffer) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
   if (info == nullptr) {
@@ -42,7 +49,7 @@ bool WritePngCore(std::FILE* File, const TImageView& Image, std::uint8_t* RowBuf
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, File);
+  png_set_write_fn(png, &Save, PngWrite, PngFlush);
   png_set_IHDR(png, info, static_cast<png_uint_32>(Image.Width),
                static_cast<png_uint_32>(Image.Height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -65,10 +72,8 @@ bool WritePngCore(std::FILE* File, const TImageView& Image, std::uint8_t* RowBuf
 
 }  // namespace
 
-int WriteBmpFile(const std::string& NativeName, const TImageView& Image) {
-  std::FILE* file = std::fopen(NativeName.c_str(), "wb");
-  if (file == nullptr) return errno;
-  errno = 0;
+int WriteBmpFile(StringView FileName, const TImageView& Image) {
+  TFileSaver save(FileName);
   // A bottom-up 24-bit image without compression, rows padded to four bytes.
   const std::uint32_t rowSize = (static_cast<std::uint32_t>(Image.Width) * 3 + 3) & ~3u;
   const std::uint32_t imageSize = rowSize * static_cast<std::uint32_t>(Image.Height);
@@ -83,27 +88,36 @@ int WriteBmpFile(const std::string& NativeName, const TImageView& Image) {
   PutLE(header + 34, imageSize, 4);
   PutLE(header + 38, PixelsPerMetre(Image.PixelsPerInch), 4);
   PutLE(header + 42, PixelsPerMetre(Image.PixelsPerInch), 4);
-  bool ok = std::fwrite(header, 1, sizeof header, file) == sizeof header;
-  std::vector<std::uint8_t> row(rowSize, 0);
+  // Rows are gathered into blocks of about 256 KiB, one write each.
+  constexpr std::size_t kBlock = 256 * 1024;
+  std::vector<std::uint8_t> block(header, header + sizeof header);
+  block.reserve(std::max<std::size_t>(kBlock, rowSize) + rowSize);
+  bool ok = true;
   for (std::int32_t y = Image.Height - 1; ok && y >= 0; --y) {
     const std::uint32_t* src = Image.Data + y * Image.Stride;
+    const std::size_t at = block.size();
+    block.resize(at + rowSize, 0);
+    std::uint8_t* row = block.data() + at;
     for (std::int32_t x = 0; x < Image.Width; ++x) {
       row[3 * x] = static_cast<std::uint8_t>(src[x]);
       row[3 * x + 1] = static_cast<std::uint8_t>(src[x] >> 8);
       row[3 * x + 2] = static_cast<std::uint8_t>(src[x] >> 16);
     }
-    ok = std::fwrite(row.data(), 1, row.size(), file) == row.size();
+    if (block.size() >= kBlock || y == 0) {
+      ok = save.Write(block.data(), block.size());
+      block.clear();
+    }
   }
-  return Finish(file, ok);
+  if (ok && save.Commit()) return 0;
+  return save.Error() != 0 ? save.Error() : EIO;
 }
 
-int WritePngFile(const std::string& NativeName, const TImageView& Image) {
+int WritePngFile(StringView FileName, const TImageView& Image) {
   std::vector<std::uint8_t> row(static_cast<std::size_t>(Image.Width) * 3 + 1);
-  std::FILE* file = std::fopen(NativeName.c_str(), "wb");
-  if (file == nullptr) return errno;
-  errno = 0;
-  const bool ok = WritePngCore(file, Image, row.data());
-  return Finish(file, ok);
+  TFileSaver save(FileName);
+  if (save.Error() == 0 && WritePngCore(save, Image, row.data()) && save.Commit()) return 0;
+  // A failure inside libpng (out of memory) leaves the saver without an error of its own.
+  return save.Error() != 0 ? save.Error() : EIO;
 }
 
 }  // namespace kez::detail

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "kez/platform/types.hpp"
+
 namespace kez::detail {
 
 // A raster of 0x00RRGGBB pixels, row by row with Stride pixels between rows.
@@ -18,9 +20,10 @@ struct TImageView {
 };
 
 // WriteBmpFile / WritePngFile
-// Write the image to the file at NativeName (created or replaced). The result is 0 on
-// success, otherwise the errno of the failure (EIO when the library reports no other).
-int WriteBmpFile(const std::string& NativeName, const TImageView& Image);
-int WritePngFile(const std::string& NativeName, const TImageView& Image);
+// Write the image to the named file, created or replaced whole through a TFileSaver (a
+// failure leaves the previous file as it was). The result is 0 on success, otherwise the
+// errno of the failure (EIO when the library reports no other).
+int WriteBmpFile(StringView FileName, const TImageView& Image);
+int WritePngFile(StringView FileName, const TImageView& Image);
 
 }  // namespace kez::detail

@@ -11,17 +11,32 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/retry.hpp"
+
 namespace kez {
 namespace {
 
-std::array<std::string, 26>& DriveTable() {
-  // Only C: is mapped at first, to the root.
-  static std::array<std::string, 26> table = {"", "", "/"};
-  return table;
+// The process-wide drive table. Every name a caller passes reads it, and a host may map a
+// drive from any thread: reads share a lock, a change takes it alone.
+struct Drives {
+  std::shared_mutex Lock;
+  std::array<std::string, 26> Roots = {"", "", "/"};  // only C: at first, to the root
+};
+
+Drives& DriveTable() {
+  static Drives drives;
+  return drives;
+}
+
+std::string DriveRootAt(int Index) {
+  Drives& drives = DriveTable();
+  const std::shared_lock lock(drives.Lock);
+  return drives.Roots[static_cast<std::size_t>(Index)];
 }
 
 int DriveIndex(char16_t Letter) {
@@ -165,7 +180,7 @@ bool MapName(StringView FileName, std::string& Path) {
   String name(FileName);
   std::string prefix;
   if (name.size() >= 2 && name[1] == u':' && DriveIndex(name[0]) >= 0) {
-    prefix = DriveTable()[static_cast<std::size_t>(DriveIndex(name[0]))];
+    prefix = DriveRootAt(DriveIndex(name[0]));
     name.erase(0, 2);
   }
   for (auto& c : name) {
@@ -251,7 +266,7 @@ TFileNameFault FileNameFault(StringView FileName) {
   }
   if (IsVerbatimFileName(FileName)) return nfNone;
   if (FileName.size() >= 2 && FileName[1] == u':' && DriveIndex(FileName[0]) >= 0 &&
-      DriveTable()[static_cast<std::size_t>(DriveIndex(FileName[0]))].empty()) {
+      DriveRootAt(DriveIndex(FileName[0])).empty()) {
     return nfUnmappedDrive;
   }
   return nfNone;
@@ -275,7 +290,7 @@ std::string NativeFileNameToCreate(StringView FileName) {
 }
 
 int OpenToCreate(const std::string& Path, int Flags) {
-  const int fd = ::open(Path.c_str(), Flags, 0666);
+  const int fd = detail::RetryOnEintr([&] { return ::open(Path.c_str(), Flags, 0666); });
   if (fd >= 0) NoteCreated(Path);
   return fd;
 }
@@ -289,18 +304,23 @@ std::string NativeFileNameAsSpelt(StringView FileName) {
 
 void SetDriveRoot(char16_t Letter, std::string Root) {
   const int i = DriveIndex(Letter);
-  if (i >= 0) DriveTable()[static_cast<std::size_t>(i)] = std::move(Root);
+  if (i < 0) return;
+  Drives& drives = DriveTable();
+  const std::unique_lock lock(drives.Lock);
+  drives.Roots[static_cast<std::size_t>(i)] = std::move(Root);
 }
 
 std::string DriveRoot(char16_t Letter) {
   const int i = DriveIndex(Letter);
-  return i >= 0 ? DriveTable()[static_cast<std::size_t>(i)] : std::string();
+  return i >= 0 ? DriveRootAt(i) : std::string();
 }
 
 std::uint32_t LogicalDrivesMask() {
+  Drives& drives = DriveTable();
+  const std::shared_lock lock(drives.Lock);
   std::uint32_t mask = 0;
   for (std::size_t i = 0; i < 26; ++i) {
-    if (!DriveTable()[i].empty()) mask |= 1u << i;
+    if (!drives.Roots[i].empty()) mask |= 1u << i;
   }
   return mask;
 }

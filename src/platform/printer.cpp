@@ -286,7 +286,8 @@ void TPrinter::FinishPage() {
     if (png.size() >= 4 && png.compare(png.size() - 4, 4, ".pdf") == 0) png.resize(png.size() - 4);
     png += "-" + std::to_string(FPageNumber) + ".png";
     const int err = detail::WritePngFile(
-        png, {page.FPixels.data(), page.FWidth, page.FHeight, page.FWidth, FPixelsPerInch});
+        VerbatimFileName(png),
+        {page.FPixels.data(), page.FWidth, page.FHeight, page.FWidth, FPixelsPerInch});
     if (err != 0) RaiseWriteError(png, err, nullptr);
   }
 }

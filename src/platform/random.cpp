@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "kez/platform/exceptions.hpp"
+#include "platform/retry.hpp"
 
 namespace kez {
 
@@ -39,7 +40,7 @@ namespace {
 
 // Fills Value from /dev/urandom; false when it cannot be read.
 bool ReadUrandom(std::uint32_t& Value) {
-  const int fd = ::open("/dev/urandom", O_RDONLY | O_CLOEXEC);
+  const int fd = detail::RetryOnEintr([&] { return ::open("/dev/urandom", O_RDONLY | O_CLOEXEC); });
   if (fd < 0) return false;
   ssize_t n;
   do {

@@ -10,7 +10,9 @@
 #include <chrono>
 #include <cstdint>
 
+#include "kez/platform/filesystem.hpp"
 #include "kez/platform/path.hpp"
+#include "platform/retry.hpp"
 
 namespace kez {
 
@@ -20,14 +22,6 @@ namespace {
 // (the kernel's own limit).
 constexpr std::size_t kNameMax = 255;
 constexpr int kMaxLinks = 40;
-
-template <typename Call>
-auto RetryInterrupted(Call call) {
-  for (;;) {
-    const auto r = call();
-    if (r >= 0 || errno != EINTR) return r;
-  }
-}
 
 // The folder part of a path ("" for the current one, else ending in "/") and its leaf.
 void SplitPath(const std::string& Path, std::string& Folder, std::string& Leaf) {
@@ -130,8 +124,8 @@ TFileSaver::TFileSaver(StringView FileName) {
   if (exists && !S_ISREG(old.st_mode)) {
     // A FIFO or a device takes the bytes as they come; it has nothing to replace.
     FDirect = true;
-    FFd =
-        RetryInterrupted([&] { return ::open(FTarget.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC); });
+    FFd = detail::RetryOnEintr(
+        [&] { return ::open(FTarget.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC); });
     if (FFd < 0) SetError(errno);
     return;
   }
@@ -141,10 +135,10 @@ TFileSaver::TFileSaver(StringView FileName) {
 void TFileSaver::OpenTemporary(const std::string& Folder, const std::string& Leaf,
                                const struct stat* Old) {
   const char* folder = Folder.empty() ? "." : Folder.c_str();
-  FDirFd = RetryInterrupted([&] { return ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+  FDirFd = detail::RetryOnEintr([&] { return ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
   if (FDirFd < 0 && errno == EACCES) {
     // A folder that may be written but not listed: it cannot be flushed, only used.
-    FDirFd = RetryInterrupted([&] { return ::open(folder, O_PATH | O_DIRECTORY | O_CLOEXEC); });
+    FDirFd = detail::RetryOnEintr([&] { return ::open(folder, O_PATH | O_DIRECTORY | O_CLOEXEC); });
   }
   if (FDirFd < 0) {
     SetError(errno);
@@ -153,7 +147,7 @@ void TFileSaver::OpenTemporary(const std::string& Folder, const std::string& Lea
   constexpr int kAttempts = 100;
   for (int attempt = 0; attempt < kAttempts && FFd < 0; ++attempt) {
     FTempLeaf = TemporaryLeaf(Leaf);
-    FFd = RetryInterrupted([&] {
+    FFd = detail::RetryOnEintr([&] {
       return ::openat(FDirFd, FTempLeaf.c_str(),
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                       Old != nullptr ? 0600 : 0666);
@@ -230,7 +224,7 @@ bool TFileSaver::Commit() {
     Abandon();
     return SetError(EBADF);
   }
-  if (!FDirect && RetryInterrupted([&] { return ::fsync(FFd); }) != 0) {
+  if (!FDirect && detail::RetryOnEintr([&] { return ::fsync(FFd); }) != 0) {
     Fail(errno);
     return false;
   }
@@ -245,7 +239,7 @@ bool TFileSaver::Commit() {
     FCommitted = true;
     return true;
   }
-  if (RetryInterrupted(
+  if (detail::RetryOnEintr(
           [&] { return ::renameat(FDirFd, FTempLeaf.c_str(), FDirFd, FLeaf.c_str()); }) != 0) {
     Fail(errno);
     return false;
@@ -254,7 +248,7 @@ bool TFileSaver::Commit() {
   FCommitted = true;
   // The new name is in place; only its durability is left to ask of the folder. A folder
   // opened without read access, or a file system that cannot flush folders, is not asked.
-  const int synced = RetryInterrupted([&] { return ::fsync(FDirFd); });
+  const int synced = detail::RetryOnEintr([&] { return ::fsync(FDirFd); });
   const int err = errno;
   ::close(FDirFd);
   FDirFd = -1;
@@ -263,6 +257,20 @@ bool TFileSaver::Commit() {
     return SetError(err);
   }
   return true;
+}
+
+void SaveTextFile(StringView FileName, TTextEncoding Encoding,
+                  const std::function<void(TextFile&)>& Write) {
+  TFileSaver save(FileName);
+  if (save.Error() != 0) RaiseIOErrorFromErrno(save.Error());
+  {
+    TextFile f(save.TextFileName());
+    f.SetEncoding(Encoding);
+    f.Rewrite();
+    Write(f);
+    f.Close();
+  }
+  if (!save.Commit()) RaiseIOErrorFromErrno(save.Error());
 }
 
 }  // namespace kez

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "kez/platform/exceptions.hpp"
+#include "kez/platform/safesave.hpp"
 #include "platform/stream_detail.hpp"
 
 namespace kez {
@@ -163,9 +164,14 @@ void TMemoryStream::LoadFromFile(StringView FileName) {
 }
 
 void TMemoryStream::SaveToFile(StringView FileName) {
-  TFileStream file(FileName, fmCreate);
-  SaveToStream(file);
-  file.Flush();
+  TFileSaver save(FileName);
+  if (save.Error() != 0) {
+    throw EFCreateError(u"Cannot create file \"" + String(FileName) + u"\". " +
+                        Utf8ToString(std::strerror(save.Error())));
+  }
+  if (!save.Write(FData.data(), FData.size()) || !save.Commit()) {
+    throw EWriteError(u"Stream write error");
+  }
 }
 
 TStringStream::TStringStream(std::string_view AString) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "kez/platform/safesave.hpp"
 #include "kez/platform/textfile.hpp"
 
 namespace kez {
@@ -70,12 +71,11 @@ void TStrings::LoadFromFile(StringView FileName) {
 }
 
 void TStrings::SaveToFile(StringView FileName) const {
-  TextFile f(FileName);
-  if (std::any_of(FItems.begin(), FItems.end(), [](const String& s) { return TextNeedsUtf8(s); }))
-    f.SetEncoding(teUtf8);
-  f.Rewrite();
-  for (const auto& s : FItems) f.WriteLn(s);
-  f.Close();
+  const bool utf8 =
+      std::any_of(FItems.begin(), FItems.end(), [](const String& s) { return TextNeedsUtf8(s); });
+  SaveTextFile(FileName, utf8 ? teUtf8 : teAnsi, [&](TextFile& f) {
+    for (const auto& s : FItems) f.WriteLn(s);
+  });
 }
 
 void TStrings::Assign(TPersistent* Source) {

@@ -16,6 +16,7 @@
 #include "kez/platform/path.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "platform/encoding_internal.hpp"
+#include "platform/retry.hpp"
 #include "platform/sharemode.hpp"
 #include "platform/stream_detail.hpp"
 
@@ -272,8 +273,10 @@ bool TFileVar::OpenWith(int Flags) {
   // The file is emptied only once the share claim below is granted.
   const bool truncate = (Flags & O_TRUNC) != 0;
   Flags &= ~O_TRUNC;
-  const int fd = (Flags & O_CREAT) != 0 ? OpenToCreate(path, Flags | O_CLOEXEC)
-                                        : ::open(path.c_str(), Flags | O_CLOEXEC, 0666);
+  const int fd =
+      (Flags & O_CREAT) != 0
+          ? OpenToCreate(path, Flags | O_CLOEXEC)
+          : detail::RetryOnEintr([&] { return ::open(path.c_str(), Flags | O_CLOEXEC, 0666); });
   if (fd < 0) return Fail(CodeFromErrno(errno, path));
   // A folder opens for reading only (writing it fails with EISDIR): refuse it here.
   struct stat st {};
@@ -282,10 +285,10 @@ bool TFileVar::OpenWith(int Flags) {
     ::close(fd);
     return Fail(ioAccessDenied);
   }
-  int err = detail::ClaimShare(fd, (Flags & O_ACCMODE) != O_WRONLY,
-                               (Flags & O_ACCMODE) != O_RDONLY,
+  int err = detail::ClaimShare(fd, (Flags & O_ACCMODE) != O_WRONLY, (Flags & O_ACCMODE) != O_RDONLY,
                                (Flags & O_CREAT) != 0 ? 0 : FileMode & 0xF0);
-  if (err == 0 && truncate && statted && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
+  if (err == 0 && truncate && statted && S_ISREG(st.st_mode) &&
+      detail::RetryOnEintr([&] { return ::ftruncate(fd, 0); }) != 0) {
     err = errno;
   }
   if (err != 0) {
@@ -609,7 +612,8 @@ char16_t TextFile::ReadChar() {
   const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
   if (FEnd - FPos < length && !Fill(length)) return u'\x1A';
   char32_t cp;
-  FPos += detail::DecodeUtf8Char(reinterpret_cast<const unsigned char*>(FBuf.get() + FPos), FEnd - FPos, cp);
+  FPos += detail::DecodeUtf8Char(reinterpret_cast<const unsigned char*>(FBuf.get() + FPos),
+                                 FEnd - FPos, cp);
   if (cp < 0x10000) return static_cast<char16_t>(cp);
   cp -= 0x10000;
   FPendingChar = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));

@@ -3,6 +3,7 @@
 #include <iterator>
 #include <limits>
 
+#include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "kez/platform/textfile.hpp"
 #include "kez/stringl.hpp"
@@ -141,11 +142,10 @@ bool TGrep::MatchString(StringView Instring, std::int32_t& MatchPos) {
 }
 
 void TGrep::PrintRegExp(StringView FName) const {
-  TextFile file(FName);
-  file.Rewrite();
-  for (std::int32_t k = 1; k <= FLengRegExp; ++k) file.WriteLn(TokenLine(FregExp[k]));
-  file.WriteLn(TGrepErrorText(FError));
-  file.Close();
+  SaveTextFile(FName, teAnsi, [&](TextFile& file) {
+    for (std::int32_t k = 1; k <= FLengRegExp; ++k) file.WriteLn(TokenLine(FregExp[k]));
+    file.WriteLn(TGrepErrorText(FError));
+  });
 }
 
 void TGrep::AssignTo(TPersistent* Dest) {

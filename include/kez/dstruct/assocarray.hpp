@@ -16,6 +16,9 @@
 /// last entry into the removed one's slot. Lookups behave as a scan of the entries in order
 /// that stops at the first equal key, but are answered through a hash index, so Add,
 /// Resolve and Remove take constant time on average however large the table grows.
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

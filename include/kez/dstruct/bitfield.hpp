@@ -18,6 +18,9 @@
 ///   mat->SetByte(1, 2, 0x81);
 ///   mat->Bit(1, 2, 7);                      // true
 /// @endcode
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

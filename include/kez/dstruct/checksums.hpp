@@ -11,6 +11,8 @@
 /// The buffer, stream and file functions pick the fastest kernel the processor offers at
 /// run time (carry-less multiply for CRC-32, the SHA instructions for SHA-1) and fall back to
 /// portable table and scalar code elsewhere; every path gives the same results.
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <array>

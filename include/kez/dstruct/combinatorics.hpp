@@ -14,6 +14,8 @@
 /// @code
 ///   kez::IndexOfNearestArrayValue(2.5, {1.0, 2.0, 3.0});   // 1: ties go to the lower index
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <array>

@@ -22,6 +22,9 @@
 /// the process locale, so files read back the same everywhere.
 ///
 /// Errors are EKEZDStructError worded `Component "<Name>": <text>`.
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -9,6 +9,8 @@
 ///   kez::ScanNumberText("1,5", false).Value   // 1 ("," ends the number when not accepted)
 ///   kez::ScanIntegerText("  -42abc")          // -42
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

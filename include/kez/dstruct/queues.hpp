@@ -32,6 +32,9 @@
 ///   std::int32_t n;
 ///   do Emit(block.data(), n = rle.Finish(block)); while (n == rle.BufLeng());
 /// @endcode
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstddef>

@@ -22,6 +22,9 @@
 /// Cell text is Windows-1252 (ShortString), at most 255 characters; longer texts are cut to
 /// their first 255 bytes. Out-of-range reads give the empty text (attributes 0) and
 /// out-of-range writes are ignored.
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -15,6 +15,8 @@
 /// each folder open and use the names they read from it exactly, so twins that differ only
 /// in letter case, and names holding `\` or "..", are each visited once, as themselves.
 /// The work grows linearly with the tree, whatever its depth.
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

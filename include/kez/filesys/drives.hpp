@@ -8,6 +8,8 @@
 ///   kez::BuildDriveList(drives);                  // "C:"
 ///   std::int64_t free = kez::DiskFreeExtended(2); // bytes free under "/"
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -9,6 +9,8 @@
 /// Every random choice is drawn from the operating system's cryptographic source
 /// (SecureRandom), never from the seeded process-wide generator, so passwords differ from run
 /// to run and one password tells nothing about the next.
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -13,6 +13,8 @@
 /// everything up to and including that character. So Windows-style names (`C:\data\x.txt`,
 /// C:x.txt) and Linux paths (/home/ann/x.txt) both split as expected. Apart from
 /// DOSToWinPath, GetTempDir, GetEnviroVar and GetProgAssoc these are pure text functions.
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -31,6 +31,9 @@
 /// ExtractParamAsString, ExtractParamAsInt and ExtractParamAsDouble.
 ///
 /// Errors are EKEZFileSysError with the message `Component "<Name>": <text>`.
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -12,6 +12,8 @@
 /// Files go through the text-file layer (kez/platform/textfile.hpp): Windows-1252 text,
 /// lines read up to LF or CR LF, written with CR LF. Its EInOutError reports files that
 /// cannot be opened or read. Functions taking an open TextFile leave it open.
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -18,6 +18,10 @@
 /// the tree. Names they report are the caller's folder followed by the path below it, or,
 /// where a name holds `\`, the verbatim form of the exact path (see kez/platform/path.hpp),
 /// so that every reported name can be handed back to the library.
+///
+/// Threads: the copy state (the abort flag, and during a tree copy the current file and counts)
+/// is process-wide, so one copy runs at a time; AbortAnyFileCopying may be called from any
+/// thread. DelDirTree and the deletions may run in several threads at once, on separate trees.
 #pragma once
 
 #include <cstdint>
@@ -57,7 +61,9 @@ inline constexpr int fcReadFailed = -4;  ///< Reading the source failed.
 /// for root too) or is the source itself under another name (which is then left
 /// untouched), -3 a write failed (short writes included), -4 a read failed.
 /// A source that does not exist raises EInOutError. The destination is created only once
-/// the source is open, so a failed copy leaves an existing destination alone. Without a
+/// the source is open, and an existing destination file is replaced whole (the copy is
+/// written beside it and renamed over it, see TFileSaver), so a failed copy leaves an
+/// existing destination byte-identical with nothing beside it. Without a
 /// feedback the kernel copies the data (copy_file_range) where it can.
 int FileCopyFeedBk(StringView Source, StringView Dest, bool CopyAttributes,
                    const TFileCopyFeedBack& FeedBack);

@@ -8,6 +8,8 @@
 ///   kez::HTMLEntityToAnsi(u"&#x41;");                  // u'A'
 ///   kez::ResolveHTMLEntities(u"caf&eacute; &amp; co"); // u"café & co"
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include "kez/platform/rangearray.hpp"

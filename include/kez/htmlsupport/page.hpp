@@ -7,6 +7,8 @@
 ///                    + producer.Convert() + kez::DefaultHTMLFoot(true);
 ///   kez::ConvertHTMLBodyToText(kez::ExtractHTMLBody(page), u'\n');
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include "kez/platform/types.hpp"

@@ -9,6 +9,9 @@
 ///   p.Convert();
 ///   p.WriteConvertedHTMLToFile(u"page.html");
 /// @endcode
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

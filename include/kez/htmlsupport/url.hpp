@@ -8,6 +8,8 @@
 ///   bool inTag = false;
 ///   kez::CountWordsHTML(u"<p>Hello world</p>", false, inTag);   // 2
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -10,6 +10,8 @@
 ///   kez::DrawFrame(canvas, kez::fsRaised, 10, 10, 90, 60,
 ///                  0xFFFFFF, 0xDFDFDF, 0x808080, 0x000000, 0x000000);
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <array>

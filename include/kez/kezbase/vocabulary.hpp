@@ -15,6 +15,11 @@
 /// calendar and number words and the language names are short single-byte strings of fixed
 /// capacity, as the suite stores them: views of Windows-1252 bytes (convert with
 /// AnsiToString); each entry fits the capacity its comment names.
+///
+/// Threads: the word tables are constant and may be read from any thread. ProcStat,
+/// LastProcStat, AbortMathProc and MathFeedBackProc are process-wide status shared by every
+/// thread, without a lock: the numeric routines that report through them belong to one thread
+/// at a time.
 #pragma once
 
 #include <array>

@@ -7,6 +7,9 @@
 ///   palette.FillByInterpolation(0, {kez::clBlack, kez::clWhite});
 ///   palette.StoreOnFile(1, 1000, u"grey.pal");
 /// @endcode
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <array>

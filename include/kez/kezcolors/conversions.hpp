@@ -12,6 +12,10 @@
 ///   kez::InterpolateColor(kez::clBlack, kez::clWhite, 0.5)   // 0x007F7F7F
 ///   kez::ColorToHexStr(0x000000FF)                            // u"000000FF" (pure red)
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, except RandomColor, which
+/// advances the process-wide random seed (see kez/platform/random.hpp). The colour-name tables
+/// are constant.
 #pragma once
 
 #include <cstdint>

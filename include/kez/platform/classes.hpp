@@ -7,6 +7,9 @@
 ///   auto* child = new SomeComponent(owner);   // owner deletes child when it is deleted
 ///   delete owner;
 /// @endcode
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

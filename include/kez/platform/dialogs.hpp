@@ -12,6 +12,10 @@
 ///   if (dlg.Execute()) Save(dlg.FileName());
 ///   else if (kez::CommDlgExtendedError() != 0) ...   // the dialog failed, not cancelled
 /// @endcode
+///
+/// Threads: the installed backend and the code CommDlgExtendedError gives are process-wide:
+/// install the backend before threads show dialogs; the code is that of the last dialog shown
+/// by any thread. Separate dialog objects may be used from separate threads at once.
 #pragma once
 
 #include <cstdint>

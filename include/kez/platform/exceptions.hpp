@@ -5,6 +5,8 @@
 /// @code
 ///   try { ... } catch (const kez::Exception& e) { std::puts(e.what()); }
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <exception>

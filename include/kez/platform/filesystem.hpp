@@ -16,6 +16,8 @@
 /// names starting with ".", faSysFile for devices, pipes and sockets, faDirectory, faArchive
 /// for every regular file, faSymLink for a symbolic link (which also carries faDirectory
 /// when it points to a directory, so that callers that walk trees can refuse to follow it).
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <sys/types.h>

@@ -11,6 +11,10 @@
 ///   bmp.Canvas().TextOut(4, 4, u"Hello");
 ///   bmp.SaveToFile(u"/tmp/hello.png");
 /// @endcode
+///
+/// Threads: separate objects may be used from separate threads at once, and the functions on
+/// separate data; each header below says where process-wide state lives (kez/kez.hpp lists it
+/// all).
 #pragma once
 
 #include "kez/platform/graphics_bitmap.hpp"

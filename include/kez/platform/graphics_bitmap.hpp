@@ -8,6 +8,9 @@
 ///   bmp.Canvas().Ellipse(0, 0, 64, 32);
 ///   bmp.SaveToFile(u"/tmp/oval.png");          // PNG by the extension, BMP otherwise
 /// @endcode
+///
+/// Threads: separate bitmaps may be used from separate threads at once (their text shares the
+/// process's fonts, which are locked); one bitmap belongs to one thread at a time.
 #pragma once
 
 #include <cstdint>

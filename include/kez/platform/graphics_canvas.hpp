@@ -27,6 +27,10 @@
 ///   bmp.Canvas().MoveTo(0, 0);
 ///   bmp.Canvas().LineTo(10, 0);                   // pixels (0,0) .. (9,0)
 /// @endcode
+///
+/// Threads: separate canvases (of separate bitmaps) may be drawn on from separate threads at
+/// once; text goes through the fonts opened once for the process, which serve one thread at a
+/// time (see kez/platform/graphics_screen.hpp). One canvas belongs to one thread at a time.
 #pragma once
 
 #include <cstddef>

@@ -12,6 +12,9 @@
 ///   p.Canvas().Rectangle(300, 300, 900, 600);
 ///   p.EndDoc();                                // /tmp/report.pdf with two A4 pages
 /// @endcode
+///
+/// Threads: Printer() is one object for the whole process and belongs to one thread at a time;
+/// a program that prints from several threads serialises its documents itself.
 #pragma once
 
 #include <cstdint>

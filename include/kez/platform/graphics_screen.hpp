@@ -2,6 +2,11 @@
 /// The screen as the library knows it without a display: its resolution and the font
 /// families installed on the system.
 ///
+/// Threads: Screen() is one object for the whole process and may be used from any thread;
+/// its font list is read once, by whichever thread asks first, the others waiting for it.
+/// Text is measured and drawn (TCanvas::TextOut, TextWidth, TextHeight) through one set of
+/// fonts opened for the process, which serves one thread at a time.
+///
 /// @code
 ///   const kez::TStrings& fonts = kez::Screen().Fonts();
 ///   bool dejavu = fonts.IndexOf(u"DejaVu Sans") >= 0;
@@ -9,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 #include "kez/platform/classes.hpp"
 #include "kez/platform/stringlist.hpp"
@@ -38,7 +44,7 @@ class TScreen : public TObject {
 
  private:
   TStringList FFonts;
-  bool FFontsRead = false;
+  std::once_flag FFontsRead;
 };
 
 /// Screen: the one screen object of the process.

@@ -9,6 +9,9 @@
 ///   font.SetSize(10);                  // Height() == -13 at 96 pixels per inch
 ///   font.SetStyle({kez::fsBold});
 /// @endcode
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

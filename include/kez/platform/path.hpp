@@ -21,6 +21,11 @@
 /// after the prefix is taken in the current folder. Every file operation of the library
 /// takes this form, and the tree walks give it back for names that the ordinary form
 /// cannot reach.
+///
+/// Threads: the drive table is process-wide and guarded: a host may map drives from any thread
+/// while others resolve names (a name resolved at the same moment sees the table before or
+/// after the change). The index of folder entries that case-insensitive look-ups keep is shared
+/// by all threads and locked. Every function here may run in several threads at once.
 #pragma once
 
 #include <cstdint>

@@ -12,6 +12,8 @@
 ///   const std::uint32_t t0 = kez::GetTickCount();
 ///   while (kez::GetTickCount() - t0 < 50) {}      // wraps safely: compare differences
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -9,6 +9,11 @@
 ///   int die = kez::Random(6) + 1;
 ///   std::uint32_t secret = kez::SecureRandom(100);   // 0 .. 99, unpredictable
 /// @endcode
+///
+/// Threads: RandSeed is process-wide state, shared by every thread, and Random, Randomize and
+/// the functions built on them (ScrambleText, RandomColor) advance it without a lock: a program
+/// that uses them from several threads serialises those calls itself (a seeded sequence has an
+/// order only in one thread anyway). SecureRandom may run in any number of threads at once.
 #pragma once
 
 #include <cstdint>

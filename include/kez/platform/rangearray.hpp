@@ -6,6 +6,8 @@
 ///   constexpr kez::RangeArray<int, 1, 3> t{{10, 20, 30}};
 ///   t[1] == 10; t[3] == 30; for (int v : t) ...
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <array>

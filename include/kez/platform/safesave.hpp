@@ -25,8 +25,10 @@
 #include <sys/stat.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
+#include "kez/platform/textfile.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
@@ -116,5 +118,15 @@ class TFileSaver {
   bool FDirect = false;
   bool FCommitted = false;
 };
+
+/// SaveTextFile
+/// Saves a whole text file through a TFileSaver: Write receives a TextFile in raising mode,
+/// rewritten in Encoding on the temporary file, and the file replaces FileName only once
+/// Write returns and every byte is flushed. Any failure (the temporary file cannot be made,
+/// a write, the flush, the rename) raises EInOutError with the code of its errno, or lets the
+/// exception Write raised go on, and leaves the previous file byte-identical with nothing
+/// beside it. A target that is not a regular file is written directly (see TFileSaver).
+void SaveTextFile(StringView FileName, TTextEncoding Encoding,
+                  const std::function<void(TextFile&)>& Write);
 
 }  // namespace kez

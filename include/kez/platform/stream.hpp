@@ -7,6 +7,9 @@
 ///   m.SetPosition(0);
 ///   char c; m.Read(&c, 1);            // 'a'
 /// @endcode
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>
@@ -106,7 +109,9 @@ class TMemoryStream : public TStream {
   /// LoadFromStream / SaveToStream / LoadFromFile / SaveToFile
   /// Replace the contents with the whole of another stream or file (position 0 after), or
   /// write the whole contents out. File errors raise EFOpenError / EFCreateError; a file
-  /// that cannot take the bytes (disk full) raises EWriteError from SaveToFile.
+  /// that cannot take the bytes (disk full) raises EWriteError from SaveToFile. SaveToFile
+  /// replaces the file whole (see TFileSaver): on any failure the previous file stays as it
+  /// was and nothing is left beside it.
   ///@{
   void LoadFromStream(TStream& Source);
   void SaveToStream(TStream& Dest);

@@ -7,6 +7,9 @@
 ///   list.Sort();                  // alpha, beta
 ///   list.Text();                  // u"alpha\r\nbeta\r\n"
 /// @endcode
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

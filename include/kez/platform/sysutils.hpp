@@ -8,6 +8,8 @@
 ///   kez::FloatToStr(0.1)           // u"0.1"
 ///   kez::FloatToStrLayout(1250, 12, -1)   // u" 1.250E+0003"
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -37,6 +37,11 @@
 /// 123 invalid file name (a NUL character in it); other system errors give 1000 + errno
 /// (1017 for a name that exists already). A drive letter that the drive table does not map
 /// is "path not found" (3).
+///
+/// Threads: FileMode is process-wide and read whenever a file is opened: set it before threads
+/// open files, or while none does. Everything else belongs to its file variable, the pending
+/// error code of IOResult included, so separate TextFile and UntypedFile objects may be used
+/// from separate threads at once; one object belongs to one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,8 @@
 ///   kez::String s = kez::AnsiToString("caf\xE9");   // u"café"
 ///   kez::AnsiString a = kez::StringToAnsi(s);       // "caf\xE9" again
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

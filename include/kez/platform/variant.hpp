@@ -12,6 +12,9 @@
 ///   kez::Variant(u"abc").ToDouble();        // raises EConvertError
 ///   kez::Null().IsNull();                   // true
 /// @endcode
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,8 @@
 ///   kez::SearchAndReplace(in, out, u"colour", u"[u]", true, 1, 0, u"[]", nullptr);
 ///   // every "colour" (any case) becomes "COLOUR"
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -8,6 +8,8 @@
 ///     ...
 ///   }
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

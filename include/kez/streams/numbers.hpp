@@ -6,6 +6,8 @@
 ///   kez::ScanStreamDecimal(s);                 // -42, the ";" is consumed
 ///   kez::ScanStreamFPNum(s, true, 3);          // 1500
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -28,6 +28,8 @@
 /// At the end of the input the name is empty: the result is the index of an empty entry if
 /// the list has one, else the last index. Callers test the end through the stream's
 /// position and size or the file's Eof.
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -8,6 +8,8 @@
 ///   bool failed;
 ///   double d = kez::ReadDoubleFromStream(m, failed);   // 2.5, failed == false
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

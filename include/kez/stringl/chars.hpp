@@ -14,6 +14,8 @@
 ///   kez::StringContainsOtherThan(u"3.14", u"//dig.")  // false: only digits and points
 ///   kez::CountWords(u"a bc def")                       // 2
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <bitset>

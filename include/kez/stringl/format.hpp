@@ -13,6 +13,8 @@
 ///   kez::TriStateToStr(kez::tsTrue, 2) // u"yes"
 ///   kez::StringIx(u"b", {u"a", u"b"})  // 2
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

@@ -23,6 +23,9 @@
 ///
 /// Matching takes time linear in the text for every pattern: failed attempts are remembered
 /// during one search, so "a*a*a*a*b" on a long run of "a" does not backtrack exponentially.
+///
+/// Threads: separate objects may be used from separate threads at once; one object belongs to
+/// one thread at a time.
 #pragma once
 
 #include <array>

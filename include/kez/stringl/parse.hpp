@@ -12,6 +12,8 @@
 ///   kez::ExtractWordFromString(u"x = alpha+beta", 7);     // u"alpha"
 ///   kez::ProcessHexChars(u"A\\#42C\\\\d");                // u"ABC\\d"
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>

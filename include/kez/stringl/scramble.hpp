@@ -11,6 +11,10 @@
 ///   kez::DeScramble(secret);                 // u"password"
 ///   kez::UUEncodeStr(u"Cat");                // u"#0V%T\n"
 /// @endcode
+///
+/// Threads: scrambling sets and advances the process-wide random seed (see
+/// kez/platform/random.hpp): a program scrambles in one thread at a time. The other functions
+/// may run in several threads at once.
 #pragma once
 
 #include <cstdint>

@@ -11,6 +11,8 @@
 ///   kez::ReadNextTagInString(u"<a x=1>hi</a>", pos, tags, attrs, contents);
 ///   // 0, attrs u"x=1", contents u"hi", pos 14
 /// @endcode
+///
+/// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
 #include <cstdint>
