@@ -7,6 +7,7 @@
 #include "kez/kezbase.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// EKEZDStructError
 /// Errors of the data-structure components.
@@ -15,6 +16,7 @@ class EKEZDStructError : public EKEZError {
   using EKEZError::EKEZError;
 };
 
+KEZ_API_END
 }  // namespace kez
 
 #include "kez/dstruct/assocarray.hpp"
@@ -24,3 +26,4 @@ class EKEZDStructError : public EKEZError {
 #include "kez/dstruct/featurematrix.hpp"
 #include "kez/dstruct/queues.hpp"
 #include "kez/dstruct/stringarray.hpp"
+#include "kez/platform/export.hpp"

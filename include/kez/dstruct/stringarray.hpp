@@ -30,9 +30,11 @@
 #include <vector>
 
 #include "kez/kezbase.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/textfile.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TBeforeSortExchgEvent
 /// Sort-key hook: receives the key as read from the cell (InString) and may rewrite the key
@@ -469,4 +471,5 @@ class TStringArray : public TComponent {
   bool FIdentityOrder = true;
 };
 
+KEZ_API_END
 }  // namespace kez

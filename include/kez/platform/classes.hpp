@@ -13,9 +13,11 @@
 #include <functional>
 #include <vector>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TObject
 /// Root of the class tree. Objects are identities: they are not copied by value.
@@ -96,4 +98,5 @@ class TComponent : public TPersistent {
   std::int32_t FTag = 0;
 };
 
+KEZ_API_END
 }  // namespace kez

@@ -10,9 +10,11 @@
 #include <exception>
 #include <string>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// Exception
 /// Base of all exceptions of the library and its platform layer.
@@ -94,4 +96,5 @@ class EOutOfMemory : public Exception {
   using Exception::Exception;
 };
 
+KEZ_API_END
 }  // namespace kez

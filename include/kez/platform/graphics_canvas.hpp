@@ -34,11 +34,13 @@
 #include <span>
 
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/graphics_tools.hpp"
 #include "kez/platform/graphtypes.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 class TBitmap;
 
@@ -154,4 +156,5 @@ class TCanvas : public TPersistent {
   std::int64_t FDashPhase = 0;
 };
 
+KEZ_API_END
 }  // namespace kez

@@ -11,9 +11,11 @@
 #include <cstdint>
 
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/stringlist.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TScreen
 class TScreen : public TObject {
@@ -44,4 +46,5 @@ class TScreen : public TObject {
 /// Screen: the one screen object of the process.
 TScreen& Screen();
 
+KEZ_API_END
 }  // namespace kez

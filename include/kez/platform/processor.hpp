@@ -16,7 +16,10 @@
 
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
+
 namespace kez {
+KEZ_API_BEGIN
 
 /// TCpuidRegisters
 /// The four registers CPUID answers in.
@@ -90,4 +93,5 @@ class TPriorityBoost {
   int FOldPriority = 0;
 };
 
+KEZ_API_END
 }  // namespace kez

@@ -27,9 +27,11 @@
 #include <cstddef>
 #include <string>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TFileSaver
 /// One save of a whole file. The constructor resolves the target as the file-name layer does
@@ -117,4 +119,5 @@ class TFileSaver {
   bool FCommitted = false;
 };
 
+KEZ_API_END
 }  // namespace kez
