@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
       "Commands read standard input when no file is given, or when a file is \"-\"; files "
       "they write appear whole or not at all.",
       "kez"};
-  app.set_version_flag("-V,--version", "kez " KEZ_VERSION);
+  app.set_version_flag("-V,--version", "kez " KEZ_VERSION "\nReleased under the MIT licence.");
   app.require_subcommand(1);
   app.fallthrough(false);
   app.footer(

@@ -31,8 +31,10 @@
 #include <span>
 
 #include "kez/kezbase.hpp"
+#include "kez/platform/export.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// EKEZCpuIdError
 /// Errors of the CPU queries.
@@ -223,4 +225,5 @@ String CPU_MarketNameFromRegisters(std::span<const std::uint32_t, 12> Registers)
 /// CPU_SerialNumber's layout: Signature, EDX and ECX as 8 upper-case hexadecimal digits each.
 String CPU_SerialNumberText(std::uint32_t Signature, std::uint32_t EDX, std::uint32_t ECX);
 
+KEZ_API_END
 }  // namespace kez

@@ -11,6 +11,7 @@
 #include "kez/kezbase.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// EKEZDStructError
 /// Errors of the data-structure components.
@@ -19,6 +20,7 @@ class EKEZDStructError : public EKEZError {
   using EKEZError::EKEZError;
 };
 
+KEZ_API_END
 }  // namespace kez
 
 #include "kez/dstruct/assocarray.hpp"
@@ -28,3 +30,4 @@ class EKEZDStructError : public EKEZError {
 #include "kez/dstruct/featurematrix.hpp"
 #include "kez/dstruct/queues.hpp"
 #include "kez/dstruct/stringarray.hpp"
+#include "kez/platform/export.hpp"

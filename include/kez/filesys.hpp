@@ -14,9 +14,11 @@
 #include "kez/filesys/textfiles.hpp"
 #include "kez/filesys/trees.hpp"
 #include "kez/kezbase.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/filesystem.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// EKEZFileSysError
 /// Errors of TUnivSaveDialog.
@@ -25,4 +27,5 @@ class EKEZFileSysError : public EKEZError {
   using EKEZError::EKEZError;
 };
 
+KEZ_API_END
 }  // namespace kez

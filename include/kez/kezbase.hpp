@@ -19,9 +19,11 @@
 
 #include "kez/platform/classes.hpp"
 #include "kez/platform/exceptions.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// EKEZError
 /// Base of every error the library itself detects; catch it to catch them all.
@@ -58,6 +60,7 @@ void GuardAllocation(const TComponent& Component, StringView Text, F&& Allocate)
   }
 }
 
+KEZ_API_END
 }  // namespace kez
 
 #include "kez/kezbase/vocabulary.hpp"

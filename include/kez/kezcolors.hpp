@@ -14,6 +14,7 @@
 #include "kez/kezbase.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// EKEZColArrayError
 /// Errors of TColorArray construction and resizing.
@@ -22,7 +23,9 @@ class EKEZColArrayError : public EKEZError {
   using EKEZError::EKEZError;
 };
 
+KEZ_API_END
 }  // namespace kez
 
 #include "kez/kezcolors/colorarray.hpp"
 #include "kez/kezcolors/conversions.hpp"
+#include "kez/platform/export.hpp"

@@ -19,9 +19,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TPackageUnitEntry
 /// One unit of the table: its name and its optional start and stop routines (null where
@@ -69,4 +71,5 @@ std::int32_t UnitRunCounter(std::int32_t Index);
 /// stop, so a hook that refers to the host's globals (gone by then) is never called late.
 void SetPackageTraceHook(std::function<void(StringView Unit, bool Started)> Hook);
 
+KEZ_API_END
 }  // namespace kez

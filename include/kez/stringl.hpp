@@ -10,6 +10,7 @@
 #include "kez/kezbase.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// EKEZStringlError
 /// Errors of the string library (a TGrep pattern that fails to compile with StopOnError).
@@ -18,8 +19,10 @@ class EKEZStringlError : public EKEZError {
   using EKEZError::EKEZError;
 };
 
+KEZ_API_END
 }  // namespace kez
 
+#include "kez/platform/export.hpp"
 #include "kez/stringl/chars.hpp"
 #include "kez/stringl/format.hpp"
 #include "kez/stringl/grep.hpp"

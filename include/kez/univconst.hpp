@@ -15,10 +15,12 @@
 
 #include <limits>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/rangearray.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 static_assert(std::numeric_limits<Extended>::digits == 64,
               "Extended must be the 80-bit x87 format with a 64-bit mantissa");
@@ -83,4 +85,5 @@ inline constexpr Extended uc_lnMaxSingle = 88.7220089653958516983324505627L;  //
 /// are 0). For n > 1000 use lgamma(n + 1).
 extern const RangeArray<double, 0, 1000> uc_LnFactorial;
 
+KEZ_API_END
 }  // namespace kez

@@ -33,7 +33,7 @@ bool StatOf(StringView FileName, struct stat& St, std::int32_t& Attr) {
     name = dir.substr(cut == std::string::npos ? 0 : cut + 1);
     dir = cut == std::string::npos ? "." : (cut == 0 ? "/" : dir.substr(0, cut));
   }
-  if (name.empty()) name = ".";
+  if (name.empty()) name.push_back('.');  // name = "." draws a false -Wrestrict from g++ 12
   const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   const bool ok = detail::StatAt(fd, name.c_str(), St, Attr);

@@ -29,11 +29,13 @@
 
 #include "kez/dstruct/numberscan.hpp"
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/stream.hpp"
 #include "kez/platform/types.hpp"
 #include "kez/platform/variant.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TAssocArray
 class TAssocArray : public TComponent {
@@ -239,4 +241,5 @@ class TAssocArray : public TComponent {
   std::unordered_map<String, std::set<std::int32_t>> FDups;
 };
 
+KEZ_API_END
 }  // namespace kez

@@ -27,8 +27,10 @@
 #include <vector>
 
 #include "kez/kezbase.hpp"
+#include "kez/platform/export.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TLogicOp
 /// How CombineWith merges a partner's byte b into the target's byte a: a AND b, a OR b,
@@ -220,4 +222,5 @@ class TByteMatrix : public TComponent {
   TNotifyEvent FOnChange;
 };
 
+KEZ_API_END
 }  // namespace kez

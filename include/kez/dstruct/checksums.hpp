@@ -19,16 +19,19 @@
 #include <cstdint>
 #include <span>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/stream.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TCRC16Mode
 /// The initial register of the CRC-16: 0 for crcZModem (CRC-16/XMODEM), 0xFFFF for
 /// crcCCITT (the CRC-16 often called CCITT-FALSE).
 enum TCRC16Mode : std::uint8_t { crcZModem, crcCCITT };
 
+KEZ_DETAIL_BEGIN
 namespace detail {
 
 constexpr std::array<std::uint16_t, 256> MakeCRC16Table() {
@@ -52,6 +55,7 @@ constexpr std::array<std::uint32_t, 256> MakeCRC32Table() {
 }
 
 }  // namespace detail
+KEZ_DETAIL_END
 
 /// CRC16Table
 /// The CRC-16 step table for the polynomial 0x1021, most significant bit first: entry i is
@@ -157,4 +161,5 @@ void EncodeASCII85(TStream& InStream, TStream& OutStream);
 /// raises EWriteError.
 std::int32_t DecodeASCII85(TStream& InStream, TStream& OutStream);
 
+KEZ_API_END
 }  // namespace kez

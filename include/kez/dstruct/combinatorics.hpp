@@ -26,7 +26,10 @@
 #include <utility>
 #include <vector>
 
+#include "kez/platform/export.hpp"
+
 namespace kez {
+KEZ_API_BEGIN
 
 /// TCombState
 /// The state of NextCombination and NextPermutation: byte 0 holds the size (k or n, at most
@@ -85,4 +88,5 @@ requires std::is_arithmetic_v<X> && std::is_arithmetic_v<E> std::int32_t IndexOf
   return IndexOfNearestArrayValue(static_cast<double>(x), std::span<const double>(values));
 }
 
+KEZ_API_END
 }  // namespace kez

@@ -32,9 +32,11 @@
 #include <vector>
 
 #include "kez/kezbase.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/textfile.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TFeatKind
 /// The kind of a feature's values.
@@ -414,4 +416,5 @@ class TFeatureMatrix : public TComponent {
   TNotifyEvent FOnChange;
 };
 
+KEZ_API_END
 }  // namespace kez

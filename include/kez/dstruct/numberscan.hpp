@@ -16,9 +16,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TNumberScanResult
 /// The outcome of ScanNumberText. Valid tells that the scan reached its end state (a number
@@ -85,4 +87,5 @@ bool ScanIntegerAt(StringView Text, std::size_t& Pos, std::int32_t& Value);
 bool ScanIntegerAt(std::string_view Text, std::size_t& Pos, std::int32_t& Value);
 ///@}
 
+KEZ_API_END
 }  // namespace kez

@@ -44,8 +44,10 @@
 #include <vector>
 
 #include "kez/kezbase.hpp"
+#include "kez/platform/export.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TFifo
 /// A ring of Size bytes (256 by default) holding at most Size - 1 of them: the ring is full
@@ -247,4 +249,5 @@ class TRLEncoder : public TComponent {
   bool FClosed = false;  // Finish has closed the encoded stream
 };
 
+KEZ_API_END
 }  // namespace kez

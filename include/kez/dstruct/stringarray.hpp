@@ -33,9 +33,11 @@
 #include <vector>
 
 #include "kez/kezbase.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/textfile.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TBeforeSortExchgEvent
 /// Sort-key hook: receives the key as read from the cell (InString) and may rewrite the key
@@ -472,4 +474,5 @@ class TStringArray : public TComponent {
   bool FIdentityOrder = true;
 };
 
+KEZ_API_END
 }  // namespace kez

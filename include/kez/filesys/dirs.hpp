@@ -22,10 +22,12 @@
 #include <cstdint>
 #include <functional>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/stringlist.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TScanFilesFeedback
 /// Called once for each directory a scan visits, with the directory (upper-cased, ending
@@ -75,4 +77,5 @@ void SetAllFilenameCase(StringView Mask, bool Upper);
 /// ScanFilesToStrList gives it), or empty when there is none.
 String FileDetect(StringView FileName);
 
+KEZ_API_END
 }  // namespace kez

@@ -14,10 +14,12 @@
 
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/stringlist.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// DirIsReadOnly
 /// True when no file can be created in Dir (also when it does not exist; "" is the current
@@ -50,4 +52,5 @@ void BuildDriveList(TStrings& List);
 /// is unmapped, its directory cannot be queried, or the number is above 25.
 std::int64_t DiskFreeExtended(std::uint8_t Drive);
 
+KEZ_API_END
 }  // namespace kez

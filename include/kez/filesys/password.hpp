@@ -15,9 +15,11 @@
 
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// InventPassword(Length)
 /// A password of Length characters, Length clamped to 4..14 (so 3 gives 4 characters and
@@ -42,4 +44,5 @@ String InventPassword(std::int32_t Length);
 /// With both, the case is decided before the replacement. Errors as above.
 String InventPassword(std::int32_t Length, bool MixedCase, bool SpecialChars);
 
+KEZ_API_END
 }  // namespace kez

@@ -19,9 +19,11 @@
 
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// StripExtension
 /// The file name without the extension of its name part (the last "." and what follows);
@@ -118,4 +120,5 @@ String GetEnviroVar(StringView Name);
 ///   holds "/").
 String GetProgAssoc(StringView Ext);
 
+KEZ_API_END
 }  // namespace kez

@@ -40,9 +40,11 @@
 #include <functional>
 
 #include "kez/platform/dialogs.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// The events of TUnivSaveDialog; Sender is the dialog component.
 ///
@@ -217,4 +219,5 @@ class TUnivSaveDialog : public TCommonDialog {
   TSaveDialog* SDiag = nullptr;  // exists only during a round of Execute
 };
 
+KEZ_API_END
 }  // namespace kez

@@ -20,12 +20,14 @@
 #include <vector>
 
 #include "kez/kezbase/vocabulary.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/stream.hpp"
 #include "kez/platform/stringlist.hpp"
 #include "kez/platform/textfile.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TTextfileType
 /// The kind of a text file, as CheckTextFileType tells it from its first bytes: UTF-16 little- or
@@ -148,4 +150,5 @@ String ReadNextWordInTextFile(TextFile& F);
 /// none. Files of 2 GiB or more give 2147483647.
 std::int32_t GetFileSize(StringView FileName);
 
+KEZ_API_END
 }  // namespace kez

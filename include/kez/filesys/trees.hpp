@@ -27,9 +27,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// Feedback of a file copy: the bytes copied so far and the size of the file.
 using TFileCopyFeedBack = std::function<void(std::int64_t BytesCopied, std::int64_t SizeOfFile)>;
@@ -111,4 +113,5 @@ std::int32_t DeleteFiles(StringView Mask);
 /// can be made on its volume) stays where it is and is not counted; it is never deleted instead.
 std::int32_t MoveToRecycleBin(StringView Mask);
 
+KEZ_API_END
 }  // namespace kez

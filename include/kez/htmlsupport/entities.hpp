@@ -12,10 +12,12 @@
 /// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/rangearray.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// HTMLEntityNames
 /// The named references of HTML 4.01 for the characters 160 to 255, "&" and ";" included:
@@ -53,4 +55,5 @@ String MakeStringHTMLCompatible(StringView S);
 /// ("&copy" and "&bogus;" are kept). Work is linear, whatever the number of "&".
 String ResolveHTMLEntities(StringView S);
 
+KEZ_API_END
 }  // namespace kez

@@ -11,9 +11,11 @@
 /// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// DefaultHTMLHead
 /// The start of an HTML5 page, lines ended by CR LF:
@@ -57,4 +59,5 @@ String ExtractHTMLBody(StringView S);
 /// text. The text is expected to be a body; pass a whole page through ExtractHTMLBody first.
 String ConvertHTMLBodyToText(StringView S, char16_t LineEnd);
 
+KEZ_API_END
 }  // namespace kez

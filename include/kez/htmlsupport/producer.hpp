@@ -19,10 +19,12 @@
 #include <memory>
 
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/stream.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TOnHTMLTagEvent
 /// Called by Convert for each template tag with the tag's name (ASCII letters lower-cased),
@@ -108,4 +110,5 @@ class THtmlProducer : public TComponent {
   std::unique_ptr<TStringStream> FStrStream;
 };
 
+KEZ_API_END
 }  // namespace kez

@@ -14,9 +14,11 @@
 
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// URLEncode
 /// Replaces each of ! * ' ( ) ; : @ & = + $ , / ? % # [ ] and the blank by "%" and two
@@ -45,4 +47,5 @@ String ExtractHTTPPath(StringView URL);
 /// counts as two runs.
 std::int32_t CountWordsHTML(StringView S, bool IgnoreNumbers, bool& InTag);
 
+KEZ_API_END
 }  // namespace kez

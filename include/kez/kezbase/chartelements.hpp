@@ -23,12 +23,14 @@
 
 #include "kez/kezbase/vocabulary.hpp"
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/graphics_tools.hpp"
 #include "kez/platform/graphtypes.hpp"
 #include "kez/platform/textfile.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TCrossHair
 /// One cross-hair of a chart: position in data coordinates, colour, line style and width,
@@ -376,4 +378,5 @@ class TCustomTextLabel : public TPersistent {
   bool FVisible = true;
 };
 
+KEZ_API_END
 }  // namespace kez

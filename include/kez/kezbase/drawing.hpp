@@ -19,9 +19,11 @@
 #include <memory>
 
 #include "kez/kezbase/vocabulary.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/graphics.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TMarkPattern
 /// Seven rows of a mark from top to bottom; in a row, bit 0 is the rightmost of seven
@@ -102,4 +104,5 @@ bool FontIsTrueType(StringView FontName);
 /// the printer or a bitmap thus has the pixels it would have on screen.
 void SetCanvasFontSizeScaled(TCanvas& Canvas, std::int32_t Size);
 
+KEZ_API_END
 }  // namespace kez

@@ -31,11 +31,13 @@
 #include <vector>
 
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/graphtypes.hpp"
 #include "kez/platform/rangearray.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 class Variant;  // kez/platform/variant.hpp
 
@@ -391,4 +393,5 @@ extern const TLangWordTable<0, 12> NumWords;
 /// most 15 characters; every entry of the lgUnknown row and column is "???".
 extern const TLangWordTable<lgUnknown, lgSpanish> LanguageID;
 
+KEZ_API_END
 }  // namespace kez

@@ -20,10 +20,12 @@
 
 #include "kez/kezcolors/conversions.hpp"
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/rangearray.hpp"
 #include "kez/platform/textfile.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// The predefined palettes.
 /// ColorArray_Geo1: for maps, water blue, then greens through pale yellow and browns to white.
@@ -208,4 +210,5 @@ class TColorArray : public TComponent {
   TNotifyEvent FOnChange;
 };
 
+KEZ_API_END
 }  // namespace kez

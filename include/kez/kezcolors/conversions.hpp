@@ -20,9 +20,11 @@
 
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 inline constexpr TColor clBlack = 0x00000000;  ///< Black (0, 0, 0).
 inline constexpr TColor clWhite = 0x00FFFFFF;  ///< White (255, 255, 255).
@@ -143,4 +145,5 @@ String ColorToHexStr(TColor c);
 /// gives 0. The high byte is kept ("$FF000000" has it set).
 TColor HexStrToColor(StringView s);
 
+KEZ_API_END
 }  // namespace kez

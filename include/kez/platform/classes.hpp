@@ -17,9 +17,11 @@
 #include <utility>
 #include <vector>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TObject
 /// Root of the class tree. Objects are identities: they are not copied by value.
@@ -112,4 +114,5 @@ class TComponent : public TPersistent {
   std::int32_t FTag = 0;
 };
 
+KEZ_API_END
 }  // namespace kez

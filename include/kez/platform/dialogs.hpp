@@ -23,9 +23,11 @@
 #include <vector>
 
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TModalResult
 /// A dialog's answer. The values a save dialog and its questions use are mrOk, mrCancel,
@@ -180,4 +182,5 @@ TSaveDialogBackend SetSaveDialogBackend(TSaveDialogBackend Backend);
 /// FNERR_BUFFERTOOSMALL. Without a display or zenity it is a cancel with error code 0.
 bool DesktopSaveDialog(TSaveDialog& Dialog, std::uint32_t& ErrorCode);
 
+KEZ_API_END
 }  // namespace kez

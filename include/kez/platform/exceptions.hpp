@@ -12,9 +12,11 @@
 #include <exception>
 #include <string>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// Exception
 /// Base of all exceptions of the library and its platform layer.
@@ -96,4 +98,5 @@ class EOutOfMemory : public Exception {
   using Exception::Exception;
 };
 
+KEZ_API_END
 }  // namespace kez

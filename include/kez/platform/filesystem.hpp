@@ -27,9 +27,11 @@
 #include <memory>
 #include <string>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// File attributes, as FileGetAttr and FindFirst report them on Linux.
 inline constexpr std::int32_t faReadOnly = 0x01;  ///< The owner may not write.
@@ -46,9 +48,11 @@ inline constexpr int feFileNotFound = 2;  ///< Nothing matches.
 inline constexpr int fePathNotFound = 3;  ///< The directory cannot be read.
 inline constexpr int feNoMoreFiles = 18;  ///< The search has no more entries.
 
+KEZ_DETAIL_BEGIN
 namespace detail {
 struct FindState;
 }
+KEZ_DETAIL_END
 
 /// TSearchRec
 /// One entry found by FindFirst / FindNext. Time is the modification time (seconds since
@@ -178,4 +182,5 @@ String DesktopOpenCommand(StringView MimeType);
 /// otherwise).
 [[noreturn]] void RaiseIOErrorFromErrno(int Errno);
 
+KEZ_API_END
 }  // namespace kez

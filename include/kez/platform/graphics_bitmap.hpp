@@ -19,10 +19,12 @@
 
 #include "kez/platform/classes.hpp"
 #include "kez/platform/exceptions.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/graphics_canvas.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// EInvalidGraphic: a bitmap size beyond what the library will allocate.
 class EInvalidGraphic : public Exception {
@@ -81,4 +83,5 @@ class TBitmap : public TPersistent {
   std::unique_ptr<TBitmapCanvas> FCanvas;
 };
 
+KEZ_API_END
 }  // namespace kez

@@ -38,11 +38,13 @@
 #include <span>
 
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/graphics_tools.hpp"
 #include "kez/platform/graphtypes.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 class TBitmap;
 
@@ -158,4 +160,5 @@ class TCanvas : public TPersistent {
   std::int64_t FDashPhase = 0;
 };
 
+KEZ_API_END
 }  // namespace kez

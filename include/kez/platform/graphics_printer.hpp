@@ -22,10 +22,12 @@
 
 #include "kez/platform/classes.hpp"
 #include "kez/platform/exceptions.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/graphics_canvas.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// EPrinter: a printer operation in the wrong state ("Printing in progress", "Printer is not
 /// currently printing") or a page setting out of range.
@@ -161,4 +163,5 @@ class TPrinter : public TObject {
 /// Printer: the one printer object of the process.
 TPrinter& Printer();
 
+KEZ_API_END
 }  // namespace kez

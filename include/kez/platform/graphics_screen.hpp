@@ -17,9 +17,11 @@
 #include <mutex>
 
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/stringlist.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TScreen
 class TScreen : public TObject {
@@ -50,4 +52,5 @@ class TScreen : public TObject {
 /// Screen: the one screen object of the process.
 TScreen& Screen();
 
+KEZ_API_END
 }  // namespace kez

@@ -17,10 +17,12 @@
 #include <cstdint>
 
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/graphtypes.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TGraphicsObject
 /// Base of the tools: an OnChange event fired after every setter, also when the value does
@@ -167,4 +169,5 @@ class TFont : public TGraphicsObject {
 /// -1 for a zero denominator and for a result beyond 32 bits.
 std::int32_t MulDiv(std::int32_t Number, std::int32_t Numerator, std::int32_t Denominator);
 
+KEZ_API_END
 }  // namespace kez

@@ -15,9 +15,11 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TPoint
 /// A point on a canvas in integer pixel coordinates.
@@ -116,4 +118,5 @@ enum TBrushStyle : std::uint8_t {
 /// paint white and black.
 TColor ColorToRGB(TColor Color);
 
+KEZ_API_END
 }  // namespace kez

@@ -32,9 +32,11 @@
 #include <string>
 #include <string_view>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// NativeToString / StringToNative
 /// The lossless mapping between the operating system's byte strings (file names, the
@@ -107,4 +109,5 @@ std::string DriveRoot(char16_t Letter);
 /// Bit n set when drive letter 'A' + n is mapped.
 std::uint32_t LogicalDrivesMask();
 
+KEZ_API_END
 }  // namespace kez

@@ -18,7 +18,10 @@
 
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
+
 namespace kez {
+KEZ_API_BEGIN
 
 /// TCpuidRegisters
 /// The four registers CPUID answers in.
@@ -92,4 +95,5 @@ class TPriorityBoost {
   int FOldPriority = 0;
 };
 
+KEZ_API_END
 }  // namespace kez

@@ -18,7 +18,10 @@
 
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
+
 namespace kez {
+KEZ_API_BEGIN
 
 /// RandSeed
 /// The generator's state; assign it to repeat a sequence. 0 at load.
@@ -44,4 +47,5 @@ double Random();
 /// source is available" when neither source can be read.
 std::uint32_t SecureRandom(std::uint32_t Range);
 
+KEZ_API_END
 }  // namespace kez

@@ -14,7 +14,10 @@
 #include <cstddef>
 #include <span>
 
+#include "kez/platform/export.hpp"
+
 namespace kez {
+KEZ_API_BEGIN
 
 /// RangeArray
 /// A std::array of T whose index runs from First to Last (First <= Last); it is an aggregate,
@@ -50,4 +53,5 @@ struct RangeArray {
   constexpr std::span<const T> span() const { return Items; }
 };
 
+KEZ_API_END
 }  // namespace kez

@@ -28,10 +28,12 @@
 #include <functional>
 #include <string>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/textfile.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TFileSaver
 /// One save of a whole file. The constructor resolves the target as the file-name layer does
@@ -129,4 +131,5 @@ class TFileSaver {
 void SaveTextFile(StringView FileName, TTextEncoding Encoding,
                   const std::function<void(TextFile&)>& Write);
 
+KEZ_API_END
 }  // namespace kez

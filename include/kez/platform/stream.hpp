@@ -16,9 +16,11 @@
 #include <vector>
 
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TSeekOrigin: what a Seek offset counts from: the start of the stream, the current position, or
 /// the end.
@@ -213,4 +215,5 @@ class TFileStream : public TStream {
   bool FCanWrite = false;
 };
 
+KEZ_API_END
 }  // namespace kez

@@ -16,9 +16,11 @@
 #include <vector>
 
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TStrings
 /// The list of texts that functions fill and read. Indexes outside 0 .. Count-1 raise
@@ -101,4 +103,5 @@ class TStringList : public TStrings {
   bool FSorted = false;
 };
 
+KEZ_API_END
 }  // namespace kez

@@ -14,9 +14,11 @@
 
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// IntToStr
 /// The decimal text of an integer: "-" for negative values, no blanks, no "+".
@@ -101,4 +103,5 @@ char16_t AnsiUpCaseChar(char16_t Ch);
 char16_t AnsiLoCaseChar(char16_t Ch);
 ///@}
 
+KEZ_API_END
 }  // namespace kez

@@ -49,9 +49,11 @@
 #include <string>
 #include <string_view>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// FileMode
 /// The process-wide mode in which untyped files are opened by Reset: 0 read-only,
@@ -362,4 +364,5 @@ class UntypedFile : public TFileVar {
   ///@}
 };
 
+KEZ_API_END
 }  // namespace kez

@@ -14,7 +14,10 @@
 #include <string>
 #include <string_view>
 
+#include "kez/platform/export.hpp"
+
 namespace kez {
+KEZ_API_BEGIN
 
 /// Text as the library holds it: UTF-16 code units.
 using String = std::u16string;
@@ -63,4 +66,5 @@ std::string StringToUtf8(StringView Text);
 /// Handy for building messages: ToString("abc") == u"abc".
 String ToString(std::string_view Latin1);
 
+KEZ_API_END
 }  // namespace kez

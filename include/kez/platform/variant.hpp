@@ -21,9 +21,11 @@
 #include <utility>
 #include <variant>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// The runtime's variant type codes.
 using TVarType = std::uint16_t;
@@ -180,4 +182,5 @@ inline Variant Unassigned() { return Variant(); }
 /// used in conversion messages; unknown codes give "Unknown".
 String VarTypeName(TVarType Code);
 
+KEZ_API_END
 }  // namespace kez

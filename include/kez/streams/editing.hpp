@@ -13,11 +13,13 @@
 #include <cstdint>
 #include <functional>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/stream.hpp"
 #include "kez/platform/stringlist.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// ExtractFromStream
 /// Appends to Dest, at its position, every line of Stream (from its position to its end)
@@ -56,4 +58,5 @@ std::int32_t SearchAndReplace(TMemoryStream& Source, TMemoryStream& Target, Stri
                               std::int32_t MaxCount, StringView Brackets,
                               const TSRUnknownModifierEvent& OnUnknownModifier);
 
+KEZ_API_END
 }  // namespace kez

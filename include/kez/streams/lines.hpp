@@ -14,10 +14,12 @@
 
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/stream.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// ReadLnStream
 /// Reads one line, byte by byte, from the stream's position. Mode says which byte ends it:
@@ -58,4 +60,5 @@ String ReadStreamUntil(TStream& Stream, StringView Target, std::int32_t& Status)
 /// not counted); the stream is left at its end.
 std::int64_t CountLinesInStream(TStream& Stream);
 
+KEZ_API_END
 }  // namespace kez

@@ -12,10 +12,12 @@
 
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/stream.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// ScanStreamDecimal
 /// Skips blanks, LF and CR (not tabs), takes one optional "+" or "-", then reads decimal
@@ -37,4 +39,5 @@ std::int32_t ScanStreamDecimal(TStream& Stream);
 /// rest of an endless exponent is consumed but ignored.
 Extended ScanStreamFPNum(TStream& Stream, bool AllowExponent, int PointMode);
 
+KEZ_API_END
 }  // namespace kez

@@ -37,11 +37,13 @@
 #include <utility>
 #include <vector>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/stream.hpp"
 #include "kez/platform/textfile.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// ReadNextTagInStream
 /// Reads the next tag from the stream's position and returns its index in TagList.
@@ -95,4 +97,5 @@ bool ScanStreamForXMLTag(TStream& Stream, StringView TagName, String& Attributes
 String ReadStreamUntilTagList(TStream& Stream, std::span<const String> TagList,
                               std::int32_t& TagIndex);
 
+KEZ_API_END
 }  // namespace kez

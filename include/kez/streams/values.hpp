@@ -14,10 +14,12 @@
 
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/stream.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// WriteStringStream
 /// Writes the text as 8-bit characters (the low byte of each code unit), with no length
@@ -52,4 +54,5 @@ double ReadDoubleFromStream(TStream& Stream, bool& Error);
 Extended ReadExtendedFromStream(TStream& Stream, bool& Error);
 ///@}
 
+KEZ_API_END
 }  // namespace kez

@@ -21,9 +21,11 @@
 #include <bitset>
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 // ---------------------------------------------------------------------------------------
 // Character tests
@@ -234,4 +236,5 @@ std::int32_t PosLast(StringView SubStr, StringView Text);
 /// the end of the text. Runs of one character are not counted.
 std::int32_t CountWords(StringView Text);
 
+KEZ_API_END
 }  // namespace kez

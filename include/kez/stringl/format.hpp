@@ -23,9 +23,11 @@
 #include <vector>
 
 #include "kez/kezbase.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// FixedWidthStr
 /// The basic real-number conversion that every formatter here builds on.
@@ -190,4 +192,5 @@ String TimeString(double Seconds, std::uint8_t Mode);
 /// one character).
 String MultiChar(char16_t Ch, std::int32_t Count);
 
+KEZ_API_END
 }  // namespace kez

@@ -33,10 +33,12 @@
 #include <vector>
 
 #include "kez/platform/classes.hpp"
+#include "kez/platform/export.hpp"
 #include "kez/platform/rangearray.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// TGrepTokenAct
 /// What a compiled token does: a literal string, any character, end of line, beginning of
@@ -257,4 +259,5 @@ class TGrep : public TComponent {
   std::vector<std::uint64_t> FFailedScratch;
 };
 
+KEZ_API_END
 }  // namespace kez

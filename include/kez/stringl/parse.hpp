@@ -19,9 +19,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// Tokenize
 /// Cuts Text at every occurrence of Delimiter into Tokens (replaced) and returns their
@@ -125,4 +127,5 @@ String ExtractParam(StringView Text, std::int32_t Index, char16_t Delimiter, cha
 /// line and column 0.
 void TextLineCoords(StringView Text, std::int32_t Pos, std::int32_t& Line, std::int32_t& Column);
 
+KEZ_API_END
 }  // namespace kez

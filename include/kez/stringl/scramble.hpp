@@ -19,9 +19,11 @@
 
 #include <cstdint>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// ScrambleDefaultSeed
 /// The seed the library builds the scrambler's tables from when it starts.
@@ -62,4 +64,5 @@ String UUEncodeStr(StringView Text);
 /// The bytes are read back as Windows-1252.
 String UUDecodeStr(StringView Text);
 
+KEZ_API_END
 }  // namespace kez

@@ -18,9 +18,11 @@
 #include <cstdint>
 #include <span>
 
+#include "kez/platform/export.hpp"
 #include "kez/platform/types.hpp"
 
 namespace kez {
+KEZ_API_BEGIN
 
 /// ReadNextTagInString
 /// Reads the next tag of Text from the 1-based Position on, exactly as ReadNextTagInStream
@@ -45,4 +47,5 @@ std::int32_t DetectNextTagInString(StringView Text, std::int32_t& StartPos, std:
                                    std::span<const String> TagList, String& Attributes,
                                    bool& IsEndTag);
 
+KEZ_API_END
 }  // namespace kez
