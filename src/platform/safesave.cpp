@@ -101,6 +101,20 @@ TFileSaver::TFileSaver(StringView FileName) {
       break;
   }
   FTarget = NativeFileNameToCreate(FileName);
+  // A FIFO or a device takes the bytes as they come; it has nothing to replace.
+  const auto OpenDirect = [this] {
+    FDirect = true;
+    FFd = detail::RetryOnEintr(
+        [&] { return ::open(FTarget.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC); });
+    if (FFd < 0) SetError(errno);
+  };
+  struct stat named {};
+  if (::stat(FTarget.c_str(), &named) == 0 && !S_ISREG(named.st_mode) && !S_ISDIR(named.st_mode)) {
+    // A FIFO, device or socket, opened through the name as given: the kernel resolves links
+    // that name no path (/dev/stdout on a pipe reads "pipe:[...]") which a walk cannot.
+    OpenDirect();
+    return;
+  }
   if (const int err = FollowLinks(FTarget); err != 0) {
     SetError(err);
     return;
@@ -122,11 +136,7 @@ TFileSaver::TFileSaver(StringView FileName) {
     return;
   }
   if (exists && !S_ISREG(old.st_mode)) {
-    // A FIFO or a device takes the bytes as they come; it has nothing to replace.
-    FDirect = true;
-    FFd = detail::RetryOnEintr(
-        [&] { return ::open(FTarget.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC); });
-    if (FFd < 0) SetError(errno);
+    OpenDirect();
     return;
   }
   OpenTemporary(folder, FLeaf, exists ? &old : nullptr);

@@ -117,6 +117,23 @@ TEST(FileSaver, WritesAFifoDirectlyAndRefusesAFolder) {
   EXPECT_EQ(received, "through");
   EXPECT_TRUE(fs::is_fifo(fifo));
 
+  // A link that names no path, as /dev/stdout does on a pipe, reaches the pipe.
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  fs::create_symlink("/proc/self/fd/" + std::to_string(ends[1]), dir.Path() / "stdout");
+  {
+    TFileSaver save(dir.File("stdout"));
+    EXPECT_EQ(save.Error(), 0);
+    EXPECT_TRUE(save.Direct());
+    EXPECT_TRUE(save.Write("piped", 5));
+    EXPECT_TRUE(save.Commit());
+  }
+  ::close(ends[1]);
+  char piped[8] = {};
+  EXPECT_EQ(::read(ends[0], piped, sizeof piped), 5);
+  ::close(ends[0]);
+  EXPECT_STREQ(piped, "piped");
+
   fs::create_directory(dir.Path() / "folder");
   TFileSaver folder(dir.File("folder"));
   EXPECT_EQ(folder.Error(), EISDIR);

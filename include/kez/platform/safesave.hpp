@@ -45,7 +45,8 @@ KEZ_API_BEGIN
 /// the umask.
 ///
 /// A target that exists and is not a regular file (a FIFO, a character device) is opened and
-/// written directly, never replaced, and Commit only closes it. A folder fails with EISDIR.
+/// written directly, never replaced, and Commit only closes it; this holds too when a link
+/// reaches it that names no path (`/dev/stdout` on a pipe). A folder fails with EISDIR.
 ///
 /// Commit flushes the temporary file (fsync), closes it, renames it over the target and
 /// flushes the folder. Replacing gives the target a new inode: other hard links to the old
