@@ -110,6 +110,12 @@ std::unique_ptr<TBitmap> DrawSwatchSheet(StringView Title,
                                          const std::vector<std::pair<TColor, String>>& Swatches,
                                          std::int32_t Columns);
 
+// DrawColorBar
+// A palette too long for swatches as one continuous bar under a title, at most 1,024 pixels
+// wide (each column the entry nearest its place, the first and last columns the first and
+// last entries), with a scale of entry numbers below it. An empty list draws an empty frame.
+std::unique_ptr<TBitmap> DrawColorBar(StringView Title, const std::vector<TColor>& Colors);
+
 // SavePicture
 // Saves a picture as PNG to Name ("-" standard output), whole or not at all.
 void SavePicture(const TBitmap& Picture, const std::string& Name);

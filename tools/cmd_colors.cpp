@@ -142,6 +142,10 @@ const NamedPalette kPalettes[] = {
     {"circle", ColorArray_Circle},    {"morgenstemning", ColorArray_MorgenStemning},
     {"contrast", ColorArray_Contrast}};
 
+// Palettes up to this many entries are drawn as swatches with their values; longer ones as a
+// continuous colour bar with a scale.
+constexpr std::int32_t kMostSwatches = 256;
+
 // The palette NAME interpolated to the number of entries, or the colour-array file NAME.
 void MakePalette(const PaletteOptions& o, TColorArray& palette) {
   for (const NamedPalette& p : kPalettes) {
@@ -179,6 +183,15 @@ int ShowPalette(const PaletteOptions& o) {
     out.Commit();
     return 0;
   }
+  if (!o.Png.empty() && palette.Size() > kMostSwatches) {
+    std::vector<TColor> colors;
+    for (std::int32_t i = 1; i <= palette.Size(); ++i) colors.push_back(palette[i]);
+    SavePicture(*DrawColorBar(u"Palette " + Arg(o.Name) + u", " + IntToStr(palette.Size()) +
+                                  u" entries",
+                              colors),
+                o.Png);
+    return 0;
+  }
   if (!o.Png.empty()) {
     std::vector<std::pair<TColor, String>> swatches;
     for (std::int32_t i = 1; i <= palette.Size(); ++i) {
@@ -214,7 +227,7 @@ void AddPalette(CLI::App& app) {
       ->each([o](const std::string&) { o->EntriesGiven = true; })
       ->capture_default_str();
   cmd->add_option("-o,--output", o->Out, "Write the palette as a colour-array file");
-  cmd->add_option("--png", o->Png, "Draw the palette as a sheet of swatches into this PNG file");
+  cmd->add_option("--png", o->Png, "Draw the palette into this PNG file: swatches up to 256 entries, a colour bar with a scale beyond");
   cmd->footer(
       "Each line: the index, the library's value 00BBGGRR, #RRGGBB and the nearest named "
       "colour.\nExample: kez palette rainbow --entries 8 --png rainbow.png");

@@ -77,6 +77,69 @@ std::unique_ptr<TBitmap> DrawSwatchSheet(StringView Title,
   return sheet;
 }
 
+std::unique_ptr<TBitmap> DrawColorBar(StringView Title, const std::vector<TColor>& Colors) {
+  constexpr std::int32_t kMargin = 16, kBarH = 48, kTick = 5, kMaxBarW = 1024;
+  constexpr std::int32_t kTop = kMargin + 28;
+  const auto count = static_cast<std::int32_t>(Colors.size());
+  const std::int32_t barW = std::clamp(count, 1, kMaxBarW);
+  auto sheet = std::make_unique<TBitmap>();
+  TBitmap probe;
+  probe.SetSize(1, 1);
+  probe.Canvas().Font().SetSize(12);
+  probe.Canvas().Font().SetStyle({fsBold});
+  const std::int32_t titleW = probe.Canvas().TextWidth(Title);
+  // Room on either side for half of the widest scale label.
+  probe.Canvas().Font().SetStyle({});
+  probe.Canvas().Font().SetSize(9);
+  const std::int32_t side = kMargin + probe.Canvas().TextWidth(IntToStr(count)) / 2;
+  const std::int32_t labelH = probe.Canvas().TextHeight(u"0");
+  sheet->SetSize(std::max(2 * side + barW, 2 * kMargin + titleW),
+                 kTop + kBarH + kTick + 2 + labelH + kMargin);
+  TCanvas& c = sheet->Canvas();
+  c.Brush().SetStyle(bsSolid);
+  c.Brush().SetColor(kPaper);
+  c.FillRect({0, 0, sheet->Width(), sheet->Height()});
+  c.Font().SetColor(kInk);
+  c.Font().SetSize(12);
+  c.Font().SetStyle({fsBold});
+  c.Brush().SetStyle(bsClear);
+  c.TextOut(kMargin, kMargin, Title);
+  // Column x shows the entry nearest to its place along the palette, so the first and the
+  // last column show the first and the last entry.
+  const auto entryAt = [&](std::int32_t x) -> std::int32_t {
+    if (barW == 1) return 0;
+    return static_cast<std::int32_t>((static_cast<std::int64_t>(x) * (count - 1) * 2 + (barW - 1)) /
+                                     (2 * static_cast<std::int64_t>(barW - 1)));
+  };
+  c.Brush().SetStyle(bsSolid);
+  for (std::int32_t x = 0; x < barW && count > 0; ++x) {
+    c.Brush().SetColor(Colors[static_cast<std::size_t>(entryAt(x))] & 0xFFFFFF);
+    c.FillRect({side + x, kTop, side + x + 1, kTop + kBarH});
+  }
+  c.Brush().SetStyle(bsClear);
+  c.Pen().SetColor(kEdge);
+  c.Rectangle(side - 1, kTop - 1, side + barW + 1, kTop + kBarH + 1);
+  // The scale: entry numbers (1-based) at the ends and at eight even steps between.
+  c.Font().SetStyle({});
+  c.Font().SetSize(9);
+  c.Pen().SetColor(kInk);
+  constexpr std::int32_t kSteps = 8;
+  std::int32_t lastRight = -1;
+  for (std::int32_t k = 0; k <= kSteps; ++k) {
+    const std::int32_t x = barW == 1 ? 0 : static_cast<std::int32_t>(
+                                               static_cast<std::int64_t>(k) * (barW - 1) / kSteps);
+    const String label = IntToStr(entryAt(x) + 1);
+    const std::int32_t w = c.TextWidth(label);
+    const std::int32_t left = side + x - w / 2;
+    if (left <= lastRight + 4) continue;  // too close to the previous label on a narrow bar
+    c.MoveTo(side + x, kTop + kBarH + 1);
+    c.LineTo(side + x, kTop + kBarH + 1 + kTick);
+    c.TextOut(left, kTop + kBarH + kTick + 2, label);
+    lastRight = left + w;
+  }
+  return sheet;
+}
+
 void SavePicture(const TBitmap& Picture, const std::string& Name) {
   if (!IsStdin(Name) && LowerCase(Arg(Name)).ends_with(u".png") == false) {
     throw Failure(Name + ": the picture is written as PNG; give the name the ending .png");
