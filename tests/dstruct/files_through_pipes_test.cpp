@@ -33,7 +33,7 @@ TEST(FilesThroughPipes, AStringTableLoadsBackWhateverItsId) {
   TStringArray table(nullptr);
   table.Resize(3, 40);
   for (int r = 1; r <= 40; ++r) table.SetString(r % 4, r, "cell \xE9\x80 " + std::to_string(r));
-  for (const String id : {String(u"Table"), String(u"\u0394 \u4E2D \U0001F600")}) {
+  for (const String& id : {String(u"Table"), String(u"\u0394 \u4E2D \U0001F600")}) {
     table.SaveAsXMLFile(dir.File("t.xml"), id);
     ForEachWayIn(dir, dir.NativeFile("t.xml"), [&](const String& Name, const char* Way) {
       SCOPED_TRACE(Way);
