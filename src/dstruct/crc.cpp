@@ -8,6 +8,7 @@
 #include "dstruct/checksum_cpu.hpp"
 #include "kez/dstruct.hpp"
 #include "kez/platform/textfile.hpp"
+#include "platform/fsinternal.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -165,17 +166,15 @@ std::uint32_t ContinueCRC32(std::uint32_t CRC, std::span<const std::uint8_t> Buf
 }
 
 std::int32_t CalcCRC32ofFile(StringView FileName) {
-  // FileMode is process-wide: read-only for this call only, whatever happens.
-  struct RestoreFileMode {
-    std::uint8_t Saved = FileMode;
-    ~RestoreFileMode() { FileMode = Saved; }
-  } restore;
   try {
     UntypedFile f;
     f.SetErrorMode(iemDeferred);
     f.Assign(FileName);
-    FileMode = 0;
-    f.Reset();
+    {
+      // Read-only for this open alone; the process-wide FileMode other threads read stays.
+      const detail::ScopedFileMode readOnly(0);
+      f.Reset();
+    }
     if (f.IOResult() != 0) return 0;
     // Larger blocks than the classic 4096 bytes: fewer reads, and the kernels run at full
     // width on each block.

@@ -22,6 +22,24 @@ std::string NativeDirOf(StringView DirPart);
 // lstat of Name in DirFd with the library's attributes; false when it does not exist.
 bool StatAt(int DirFd, const char* Name, struct stat& St, std::int32_t& Attr);
 
+// ScopedFileMode
+// While it lives, UntypedFile::Reset on this thread opens in Mode instead of the process-wide
+// FileMode, which is left untouched: the library opens a file read-only this way without
+// racing with other threads that read FileMode. Scopes nest.
+class ScopedFileMode {
+ public:
+  explicit ScopedFileMode(std::uint8_t Mode);
+  ~ScopedFileMode();
+  ScopedFileMode(const ScopedFileMode&) = delete;
+  ScopedFileMode& operator=(const ScopedFileMode&) = delete;
+
+ private:
+  int FSaved;
+};
+
+// The mode Reset uses on this thread: the innermost ScopedFileMode's, else FileMode.
+std::uint8_t EffectiveFileMode();
+
 // IsWriteProtected
 // Whether an entry is protected by the read-only attribute: a file or folder, not a
 // symbolic link, without the owner's write permission. Deleting and overwriting refuse

@@ -16,6 +16,7 @@
 #include "kez/platform/path.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "platform/encoding_internal.hpp"
+#include "platform/fsinternal.hpp"
 #include "platform/retry.hpp"
 #include "platform/sharemode.hpp"
 #include "platform/stream_detail.hpp"
@@ -23,6 +24,25 @@
 namespace kez {
 
 std::uint8_t FileMode = 2;
+
+namespace {
+// The mode of this thread's innermost ScopedFileMode, -1 when there is none.
+thread_local int tScopedFileMode = -1;
+}  // namespace
+
+namespace detail {
+
+ScopedFileMode::ScopedFileMode(std::uint8_t Mode) : FSaved(tScopedFileMode) {
+  tScopedFileMode = Mode;
+}
+
+ScopedFileMode::~ScopedFileMode() { tScopedFileMode = FSaved; }
+
+std::uint8_t EffectiveFileMode() {
+  return tScopedFileMode >= 0 ? static_cast<std::uint8_t>(tScopedFileMode) : FileMode;
+}
+
+}  // namespace detail
 
 namespace {
 
@@ -286,7 +306,7 @@ bool TFileVar::OpenWith(int Flags) {
     return Fail(ioAccessDenied);
   }
   int err = detail::ClaimShare(fd, (Flags & O_ACCMODE) != O_WRONLY, (Flags & O_ACCMODE) != O_RDONLY,
-                               (Flags & O_CREAT) != 0 ? 0 : FileMode & 0xF0);
+                               (Flags & O_CREAT) != 0 ? 0 : detail::EffectiveFileMode() & 0xF0);
   if (err == 0 && truncate && statted && S_ISREG(st.st_mode) &&
       detail::RetryOnEintr([&] { return ::ftruncate(fd, 0); }) != 0) {
     err = errno;
@@ -811,7 +831,7 @@ void TextFile::WriteLn(StringView Text) { PutText(Text, "\r\n"); }
 UntypedFile::~UntypedFile() = default;
 
 void UntypedFile::Reset() {
-  switch (FileMode & 3) {
+  switch (detail::EffectiveFileMode() & 3) {
     case 0:
       OpenWith(O_RDONLY);
       break;

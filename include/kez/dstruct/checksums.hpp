@@ -105,8 +105,9 @@ std::int32_t CRC32ofBuffer(std::span<const std::uint8_t> Buffer, std::int32_t Nu
 std::uint32_t ContinueCRC32(std::uint32_t CRC, std::span<const std::uint8_t> Buffer);
 
 /// CalcCRC32ofFile
-/// The CRC-32 of a whole file, as CRC32ofBuffer. The file is opened read-only (FileMode is
-/// set to 0 for the call and restored afterwards). Every failure (missing file, read error,
+/// The CRC-32 of a whole file, as CRC32ofBuffer. The file is opened read-only whatever
+/// FileMode says; FileMode itself is never changed, so other threads may open files
+/// meanwhile. Every failure (missing file, read error,
 /// no memory) gives 0 and no exception escapes; an empty file also gives 0.
 std::int32_t CalcCRC32ofFile(StringView FileName);
 
