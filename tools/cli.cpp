@@ -115,6 +115,47 @@ void PrintTable(const std::vector<std::vector<std::string>>& Rows,
   }
 }
 
+// ---- Arguments ---------------------------------------------------------------------------
+
+namespace {
+
+constexpr char kMarker = '\x1f';
+
+bool NeedsMarker(const std::string& Arg) {
+  return (Arg.size() >= 2 && Arg.front() == '[' && Arg.back() == ']') ||
+         (!Arg.empty() && Arg.front() == kMarker);
+}
+
+}  // namespace
+
+std::vector<std::string> ProtectedArguments(int Argc, char** Argv) {
+  std::vector<std::string> args;
+  for (int i = Argc - 1; i >= 1; --i) {
+    std::string arg = Argv[i];
+    args.push_back(NeedsMarker(arg) ? kMarker + arg : std::move(arg));
+  }
+  return args;
+}
+
+void KeepArgumentsVerbatim(CLI::App& App) {
+  for (CLI::Option* opt : App.get_options()) {
+    opt->transform(
+        [](std::string value) {
+          if (!value.empty() && value.front() == kMarker) value.erase(0, 1);
+          return value;
+        },
+        std::string(), std::string());
+  }
+  for (CLI::App* sub : App.get_subcommands([](CLI::App*) { return true; })) {
+    KeepArgumentsVerbatim(*sub);
+  }
+}
+
+std::string WithoutMarkers(std::string Message) {
+  std::erase(Message, kMarker);
+  return Message;
+}
+
 // ---- Names -------------------------------------------------------------------------------
 
 String FileArg(const std::string& Name) { return VerbatimFileName(Name); }

@@ -44,6 +44,21 @@ void AddCompletionCommand(CLI::App& app);
 // and its result is the exit status.
 void OnRun(CLI::App* Cmd, std::function<int()> Run);
 
+// ProtectedArguments / KeepArgumentsVerbatim
+// CLI11 reads an argument of a list option in the form "[a,b]" as the two values a and b,
+// so `kez grep '[0-9]'` would search for "0-9" and a file named "[x]" would be read as
+// "x". ProtectedArguments gives the arguments after the program name, in the reversed order
+// App::parse takes, each one that CLI11 would reinterpret (or that starts with the marker
+// byte itself) behind a marker byte; KeepArgumentsVerbatim, called once every option of
+// App and its subcommands exists, makes every option take its value without the marker,
+// so each argument reaches the command exactly as it was typed.
+std::vector<std::string> ProtectedArguments(int Argc, char** Argv);
+void KeepArgumentsVerbatim(CLI::App& App);
+
+// WithoutMarkers
+// A parser message with the marker bytes of ProtectedArguments left out.
+std::string WithoutMarkers(std::string Message);
+
 // CompleteWith
 // Registers the values that shell completion offers for Opt (an option's value, or a
 // positional argument); returns Opt.

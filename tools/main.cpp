@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli.hpp"
 
@@ -57,9 +58,12 @@ int main(int argc, char** argv) {
   AddDemoCommands(app);
   AddCompletionCommand(app);
 
+  KeepArgumentsVerbatim(app);
+
   InstallSignalHandlers();
   try {
-    app.parse(argc, argv);
+    std::vector<std::string> args = ProtectedArguments(argc, argv);
+    app.parse(args);
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
@@ -78,8 +82,8 @@ int main(int argc, char** argv) {
                    argv[1]);
       return 2;
     }
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", path.c_str(), e.what(),
-                 path.c_str());
+    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", path.c_str(),
+                 WithoutMarkers(e.what()).c_str(), path.c_str());
     return 2;
   }
 
