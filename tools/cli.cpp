@@ -42,7 +42,20 @@ void OnRun(CLI::App* Cmd, std::function<int()> Run) {
 
 std::function<int()> TakePendingRun() { return std::exchange(PendingRun(), {}); }
 
-void Warn(const std::string& Message) { std::fprintf(stderr, "kez: %s\n", Message.c_str()); }
+// A message is one line, also when it quotes a name that holds a line break.
+void Warn(const std::string& Message) {
+  std::string line;
+  for (const char c : Message) {
+    if (c == '\n') {
+      line += "\\n";
+    } else if (c == '\r') {
+      line += "\\r";
+    } else {
+      line += c;
+    }
+  }
+  std::fprintf(stderr, "kez: %s\n", line.c_str());
+}
 
 bool IsValidUtf8(std::string_view Bytes) {
   std::size_t i = 0;

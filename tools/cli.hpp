@@ -82,7 +82,8 @@ class Failure : public std::runtime_error {
 };
 
 // Warn
-// Prints "kez: " and the message to standard error; the command goes on.
+// Prints "kez: " and the message to standard error as one line (a line break or carriage
+// return in it, as in a file's name, shows as \n or \r); the command goes on.
 void Warn(const std::string& Message);
 
 // ---- Text --------------------------------------------------------------------------------

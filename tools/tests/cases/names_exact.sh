@@ -17,3 +17,7 @@ mkdir tmp
 printf 'a\nb\nc\n' | TMPDIR=$PWD/tmp kez tail -n 2
 ls tmp
 printf 'x;y\n' | kez lines
+# A name with a line break is still reported in one line.
+kez lines $'new\nline' $'cr\rname'; echo "rc=$?"
+printf 'x\n' >$'new\nline'
+kez sha1 $'new\nline' $'no\nsuch' | od -c | sed 's/  */ /g'
