@@ -349,6 +349,14 @@ void AddCopyTree(CLI::App& app) {
 
 // ---- trash -------------------------------------------------------------------------------
 
+// Whether MoveToRecycleBin would not take Name for exactly that file: its mask reads * and ?
+// as wildcards and passes over names that start with ".". Such a name goes to the trash
+// through the single-file call beneath it.
+bool TakenAsMask(const std::string& Name) {
+  const std::string base = std::filesystem::path(Name).filename().string();
+  return Name.find_first_of("*?") != std::string::npos || base.starts_with('.');
+}
+
 int Trash(const std::vector<std::string>& files) {
   int status = 0;
   for (const std::string& name : files) {
@@ -358,9 +366,8 @@ int Trash(const std::vector<std::string>& files) {
       problem = std::strerror(errno);
     } else if (S_ISDIR(st.st_mode)) {
       problem = std::strerror(EISDIR);
-    } else if (name.find_first_of("*?") != std::string::npos) {
-      problem = "names with * or ? are not moved (they would be taken as patterns)";
-    } else if (MoveToRecycleBin(FileArg(name)) != 1) {
+    } else if (!(TakenAsMask(name) ? MoveFileToTrash(FileArg(name))
+                                   : MoveToRecycleBin(FileArg(name)) == 1)) {
       problem = "could not be moved to the trash";
     }
     if (!problem.empty()) {
