@@ -404,6 +404,16 @@ void OutputFile::WriteByName(const std::function<void(const String& Path)>& Writ
     InputFile in(temp);
     char buf[65536];
     while (const std::size_t got = in.Read(buf, sizeof buf)) Write(std::string_view(buf, got));
+  } catch (const kez::Exception& e) {
+    unlink(temp.c_str());
+    // The library names the temporary file; the user knows the file they asked for.
+    std::string message = e.what();
+    for (const std::string& shown : {U8(FileArg(temp)), temp}) {
+      for (std::size_t at; (at = message.find(shown)) != std::string::npos;) {
+        message.replace(at, shown.size(), FName);
+      }
+    }
+    throw Failure(message);
   } catch (...) {
     unlink(temp.c_str());
     throw;

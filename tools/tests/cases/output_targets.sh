@@ -26,3 +26,6 @@ cat t.txt | kez rle decode
 ls -A
 kez rle encode in.txt -o .; echo "rc=$?"
 kez rle encode in.txt -o nosuchdir/x; echo "rc=$?"
+# A picture that cannot be written is reported under the name asked for.
+(ulimit -f 10; kez colors --png colors.png); echo "rc=$?"
+ls -A | grep colors; echo "found=$?"
