@@ -212,13 +212,19 @@ int OpenFolderAt(int Dir, const char* Name) {
 
 // Compares the copy with its source, entry by entry with the names as read, and completes
 // it where cp -a would: FIFOs, sockets and device nodes, which the library leaves out, are
-// made again with their mode and times. Every entry that is missing from the copy (or, for
+// made again with their mode and times, and with Modes (copytree -a) the folders get their
+// source's permissions once their content is in place. Every entry that is missing from the copy (or, for
 // a regular file, differs in size) is added to Problems as "SOURCE-PATH: reason". The
 // copy's own folder is skipped when it lies inside the source.
 class CopyCheck {
  public:
-  CopyCheck(const struct stat& DestRoot, std::vector<std::string>& Problems)
-      : FDest(DestRoot), FProblems(Problems) {}
+  CopyCheck(const struct stat& DestRoot, bool Modes, std::vector<std::string>& Problems)
+      : FDest(DestRoot), FModes(Modes), FProblems(Problems) {}
+
+  // The folder's permissions, with Modes, taken from its source.
+  void FolderMode(int Dst, const struct stat& Source, const std::string& Shown) {
+    if (FModes && fchmod(Dst, Source.st_mode & 07777) != 0) Problem(Shown, std::strerror(errno));
+  }
 
   void Folder(int Src, int Dst, const std::string& Shown) {
     DIR* d = fdopendir(dup(Src));
@@ -252,6 +258,7 @@ class CopyCheck {
       const DirFd dst(OpenFolderAt(Dst, Name.c_str()));
       if (dst.Get() < 0) return Problem(Shown, "the folder could not be copied");
       Folder(src.Get(), dst.Get(), Shown);
+      FolderMode(dst.Get(), s, Shown);
     } else if (S_ISREG(s.st_mode) || S_ISLNK(s.st_mode)) {
       if (there && (S_ISLNK(s.st_mode) || d.st_size == s.st_size)) return;
       // The likeliest reason: the source could not be read.
@@ -269,20 +276,25 @@ class CopyCheck {
   }
 
   struct stat FDest;
+  bool FModes;
   std::vector<std::string>& FProblems;
 };
 
 // The problems of a finished copy (see CopyCheck), in the order of the walk.
-std::vector<std::string> CheckCopy(const std::string& Source, const std::string& Dest) {
+std::vector<std::string> CheckCopy(const std::string& Source, const std::string& Dest,
+                                   bool Modes) {
   std::vector<std::string> problems;
   const DirFd src(OpenFolderAt(AT_FDCWD, Source.c_str()));
   const DirFd dst(open(Dest.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  struct stat destRoot {};
-  if (src.Get() < 0 || dst.Get() < 0 || fstat(dst.Get(), &destRoot) != 0) {
+  struct stat srcRoot {}, destRoot {};
+  if (src.Get() < 0 || dst.Get() < 0 || fstat(src.Get(), &srcRoot) != 0 ||
+      fstat(dst.Get(), &destRoot) != 0) {
     problems.push_back(Dest + ": could not be created");
     return problems;
   }
-  CopyCheck(destRoot, problems).Folder(src.Get(), dst.Get(), Source);
+  CopyCheck check(destRoot, Modes, problems);
+  check.Folder(src.Get(), dst.Get(), Source);
+  check.FolderMode(dst.Get(), srcRoot, Source);
   return problems;
 }
 
@@ -311,7 +323,7 @@ int CopyTree(const CopyOptions& o) {
                                     : "; the partly copied " + tracker.Removed() + " was removed"));
     return 130;
   }
-  const std::vector<std::string> problems = CheckCopy(o.Source, o.Dest);
+  const std::vector<std::string> problems = CheckCopy(o.Source, o.Dest, o.Attributes);
   for (const std::string& problem : problems) Warn(problem);
   return problems.empty() ? 0 : 1;
 }
@@ -321,7 +333,7 @@ void AddCopyTree(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand("copytree", "Copy a directory tree, showing the progress");
   cmd->add_option("SRC", o->Source, "The directory to copy")->required();
   cmd->add_option("DST", o->Dest, "Where the copy goes (created with its parents)")->required();
-  cmd->add_flag("-a,--attributes", o->Attributes, "Copy the files' permissions too");
+  cmd->add_flag("-a,--attributes", o->Attributes, "Copy the permissions of the files and folders too");
   CLI::Option* progress =
       cmd->add_flag("--progress", o->Progress,
                     "Draw the progress bar even when standard error is not a terminal");

@@ -20,3 +20,13 @@ kez copytree src/x.txt dst5; echo "rc=$?"
 kez copytree src src/x.txt; echo "rc=$?"
 kez copytree src; echo "rc=$?"
 ls
+# With -a the folders keep their permissions as well as the files: a private folder stays
+# private.
+mkdir -p priv/inner/deep
+printf 's\n' >priv/inner/secret
+chmod 600 priv/inner/secret
+chmod 700 priv/inner
+chmod 750 priv
+chmod 555 priv/inner/deep
+kez copytree -a priv priv-copy; echo "rc=$?"
+stat -c '%a %n' priv-copy priv-copy/inner priv-copy/inner/secret priv-copy/inner/deep
