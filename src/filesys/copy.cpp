@@ -247,7 +247,9 @@ void CopyLink(int From, int To, const std::string& Name) {
 
 // Copies the regular file Name of the folder From to the same name in the folder To. No
 // link in To is ever followed: a new file is created exclusively, an existing entry is
-// opened without following it (a link there makes the copy fail).
+// opened without following it (a link there makes the copy fail). A file this copy created
+// is removed again when reading or writing it fails (a full disk), so no cut file is left
+// under the final name.
 void CopyTreeFile(int From, int To, const std::string& Name, bool CopyAttributes) {
   const Fd in(detail::RetryOnEintr([&] {
     return ::openat(From, Name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
@@ -256,15 +258,20 @@ void CopyTreeFile(int From, int To, const std::string& Name, bool CopyAttributes
   const TFileCopyFeedBack feedBack =
       gTree.FeedBack ? TFileCopyFeedBack(TreeFileFeedBack) : TFileCopyFeedBack();
   gTree.Bytes = gTree.Size = 0;
+  bool created = false;
   try {
-    CopyOpenFile(in.Get(), CopyAttributes, feedBack, [&] {
+    const int status = CopyOpenFile(in.Get(), CopyAttributes, feedBack, [&] {
       const int flags = O_WRONLY | O_CLOEXEC | O_NOFOLLOW;
       const int fd = detail::RetryOnEintr(
           [&] { return ::openat(To, Name.c_str(), flags | O_CREAT | O_EXCL, 0666); });
+      created = fd >= 0;
       return fd >= 0 || errno != EEXIST
                  ? fd
                  : detail::RetryOnEintr([&] { return ::openat(To, Name.c_str(), flags); });
     });
+    if (created && (status == fcWriteFailed || status == fcReadFailed)) {
+      ::unlinkat(To, Name.c_str(), 0);
+    }
   } catch (const EInOutError&) {
     // A folder swapped in since the listing: skipped like any file that fails.
   }

@@ -85,7 +85,8 @@ void AbortAnyFileCopying();
 /// exact names, so twins that differ only in letter case stay apart. No link in the
 /// destination is ever followed: a new file is created exclusively, and an entry already
 /// there is opened without following it, so a link in its place (or a read-only file)
-/// makes that file fail. Files that fail to copy are skipped silently. The work grows
+/// makes that file fail. Files that fail to copy are skipped silently; a new file whose
+/// reading or writing fails (a full disk) is removed again, not left cut short. The work grows
 /// linearly with the tree, whatever its depth.
 void CopyFileTree(StringView Source, StringView Dest, bool CopyAttributes,
                   const TTreeCopyFeedBack& FeedBack);

@@ -30,3 +30,7 @@ chmod 750 priv
 chmod 555 priv/inner/deep
 kez copytree -a priv priv-copy; echo "rc=$?"
 stat -c '%a %n' priv-copy priv-copy/inner priv-copy/inner/secret priv-copy/inner/deep
+# A file that does not fit (the file-size limit stands for a full disk) is named and not
+# left cut short in the copy.
+(ulimit -f 50; kez copytree src full); echo "rc=$?"
+ls full/a/b | wc -l
