@@ -245,11 +245,44 @@ void CopyLink(int From, int To, const std::string& Name) {
   (void)::symlinkat(target.data(), To, Name.c_str());
 }
 
+// Copies the open file In over the existing regular file Name of the folder To (Old its
+// state) whole: the copy goes to a new file beside it, with the old file's mode (and owner
+// where the process may), and is renamed over it only when complete (or aborted, which
+// keeps a shortened copy as FileCopyFeedBk does), so a failed copy leaves the old file as
+// it was and nothing beside it.
+int ReplaceTreeFile(int In, int To, const std::string& Name, const struct stat& Old,
+                    bool CopyAttributes, const TFileCopyFeedBack& FeedBack) {
+  static std::atomic<unsigned> serial{0};
+  std::string temp;
+  const int status = CopyOpenFile(In, CopyAttributes, FeedBack, [&]() -> int {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      temp = "." + Name.substr(0, 200) + ".kez-" + std::to_string(::getpid()) + "-" +
+             std::to_string(serial.fetch_add(1));
+      const int fd = detail::RetryOnEintr([&] {
+        return ::openat(To, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                        0600);
+      });
+      if (fd >= 0) {
+        (void)::fchown(fd, Old.st_uid, Old.st_gid);
+        ::fchmod(fd, Old.st_mode & 07777);
+        return fd;
+      }
+      if (errno != EEXIST) break;
+    }
+    temp.clear();
+    return -1;
+  });
+  if (temp.empty()) return status;
+  if (status == fcSuccess && ::renameat(To, temp.c_str(), To, Name.c_str()) == 0) return status;
+  ::unlinkat(To, temp.c_str(), 0);
+  return status == fcSuccess ? fcWriteFailed : status;
+}
+
 // Copies the regular file Name of the folder From to the same name in the folder To. No
-// link in To is ever followed: a new file is created exclusively, an existing entry is
-// opened without following it (a link there makes the copy fail). A file this copy created
-// is removed again when reading or writing it fails (a full disk), so no cut file is left
-// under the final name.
+// link in To is ever followed: a new file is created exclusively, an existing regular file
+// is replaced whole (see ReplaceTreeFile), any other entry there (a link) makes the copy
+// fail. A file this copy created is removed again when reading or writing it fails (a full
+// disk), so no cut file is left under the final name.
 void CopyTreeFile(int From, int To, const std::string& Name, bool CopyAttributes) {
   const Fd in(detail::RetryOnEintr([&] {
     return ::openat(From, Name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
@@ -258,6 +291,13 @@ void CopyTreeFile(int From, int To, const std::string& Name, bool CopyAttributes
   const TFileCopyFeedBack feedBack =
       gTree.FeedBack ? TFileCopyFeedBack(TreeFileFeedBack) : TFileCopyFeedBack();
   gTree.Bytes = gTree.Size = 0;
+  struct stat src {}, old{};
+  if (::fstat(in.Get(), &src) == 0 && S_ISREG(src.st_mode) &&
+      ::fstatat(To, Name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode) &&
+      !(old.st_dev == src.st_dev && old.st_ino == src.st_ino) && !detail::IsWriteProtected(old)) {
+    ReplaceTreeFile(in.Get(), To, Name, old, CopyAttributes, feedBack);
+    return;
+  }
   bool created = false;
   try {
     const int status = CopyOpenFile(in.Get(), CopyAttributes, feedBack, [&] {

@@ -84,8 +84,9 @@ void AbortAnyFileCopying();
 /// A Source and Dest equal ignoring ASCII case do nothing. Entries are copied under their
 /// exact names, so twins that differ only in letter case stay apart. No link in the
 /// destination is ever followed: a new file is created exclusively, and an entry already
-/// there is opened without following it, so a link in its place (or a read-only file)
-/// makes that file fail. Files that fail to copy are skipped silently; a new file whose
+/// there is checked without following it: a regular file is replaced whole (the copy is
+/// written beside it and renamed over it, so a failed copy leaves it as it was), while a
+/// link in its place (or a read-only file) makes that file fail. Files that fail to copy are skipped silently; a new file whose
 /// reading or writing fails (a full disk) is removed again, not left cut short. The work grows
 /// linearly with the tree, whatever its depth.
 void CopyFileTree(StringView Source, StringView Dest, bool CopyAttributes,

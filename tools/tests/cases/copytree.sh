@@ -34,3 +34,14 @@ stat -c '%a %n' priv-copy priv-copy/inner priv-copy/inner/secret priv-copy/inner
 # left cut short in the copy.
 (ulimit -f 50; kez copytree src full); echo "rc=$?"
 ls full/a/b | wc -l
+# A copy over an existing tree replaces each file whole: one that does not fit leaves the
+# old file as it was and nothing beside it; one that fits takes the old file's place.
+mkdir -p over/a/b
+printf 'precious\n' >over/a/b/big.txt
+printf 'old\n' >over/x.txt
+chmod 640 over/x.txt
+(ulimit -f 50; kez copytree src over); echo "rc=$?"
+cat over/a/b/big.txt
+cat over/x.txt
+stat -c '%a' over/x.txt
+ls -A over/a/b over
