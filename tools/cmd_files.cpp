@@ -285,10 +285,13 @@ std::vector<std::string> CheckCopy(const std::string& Source, const std::string&
                                    bool Modes) {
   std::vector<std::string> problems;
   const DirFd src(OpenFolderAt(AT_FDCWD, Source.c_str()));
-  const DirFd dst(open(Dest.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   struct stat srcRoot {}, destRoot {};
-  if (src.Get() < 0 || dst.Get() < 0 || fstat(src.Get(), &srcRoot) != 0 ||
-      fstat(dst.Get(), &destRoot) != 0) {
+  if (src.Get() < 0 || fstat(src.Get(), &srcRoot) != 0) {
+    problems.push_back(Source + ": " + std::strerror(errno));
+    return problems;
+  }
+  const DirFd dst(open(Dest.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dst.Get() < 0 || fstat(dst.Get(), &destRoot) != 0) {
     problems.push_back(Dest + ": could not be created");
     return problems;
   }

@@ -34,3 +34,6 @@ chmod 755 user/bin
 setpriv --reuid=65534 --regid=65534 --clear-groups env LD_LIBRARY_PATH=user/bin \
   user/bin/kez copytree user/src user/dst; echo "rc=$?"
 (cd user/dst && find . | sort)
+# A source folder the user may not read at all is named as the problem.
+setpriv --reuid=65534 --regid=65534 --clear-groups env LD_LIBRARY_PATH=user/bin \
+  user/bin/kez copytree user/src/locked user/dst2; echo "rc=$?"
