@@ -222,7 +222,10 @@ int Grep(GrepOptions o) {
   LineMatcher matcher(o);
   bool failed = false;
   if (o.Recursive) {
-    if (files.empty()) files.push_back(".");
+    // Without a name the working folder is searched, and its files are named as grep names
+    // them: "a.txt", not "./a.txt".
+    const bool here = files.empty();
+    if (here) files.push_back(".");
     std::vector<std::string> expanded;
     for (const std::string& f : files) {
       struct stat st {};
@@ -230,6 +233,11 @@ int Grep(GrepOptions o) {
         CollectFiles(f, expanded, failed);
       } else {
         expanded.push_back(f);
+      }
+    }
+    if (here) {
+      for (std::string& f : expanded) {
+        if (f.starts_with("./")) f.erase(0, 2);
       }
     }
     files = expanded;

@@ -37,6 +37,8 @@ same -e pie -e one fruit.txt
 same -n -e APPLE -i fruit.txt
 SORT=1 same -r apple tree
 SORT=1 same -r -l apple tree
+(cd tree && kez grep -r apple | sort >../k.out && grep -r apple | sort >../g.out)
+cmp k.out g.out && echo "same: grep -r apple, in the folder searched"
 same -v -c apple fruit.txt
 IN=fruit.txt same apple -
 IN=fruit.txt same -H apple
