@@ -349,7 +349,15 @@ OutputFile::OutputFile(const std::string& Name) : FName(Shown(Name)) {
     return;
   }
   FSaver = std::make_unique<TFileSaver>(FileArg(Name));
-  if (FSaver->Error() != 0) Fail(FSaver->Error());
+  const int err = FSaver->Error();
+  if ((err == EACCES || err == EPERM) && S_ISREG(st.st_mode) && access(Name.c_str(), W_OK) == 0) {
+    // The file itself may be written, but it is only ever replaced whole.
+    FSaver.reset();
+    throw Failure(FName + ": " + std::strerror(err) +
+                  " (a file is replaced whole, through a new file beside it, and its folder is "
+                  "not writable)");
+  }
+  if (err != 0) Fail(err);
   if (!FSaver->Direct()) FMark.Set(PathOfDescriptor(FSaver->Handle()));
 }
 

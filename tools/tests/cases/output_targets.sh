@@ -29,3 +29,16 @@ kez rle encode in.txt -o nosuchdir/x; echo "rc=$?"
 # A picture that cannot be written is reported under the name asked for.
 (ulimit -f 10; kez colors --png colors.png); echo "rc=$?"
 ls -A | grep colors; echo "found=$?"
+# An ordinary user's file in a folder it may not write is not written in place: the message
+# says why.
+mkdir -p user/bin user/ro
+kez_exe=$(readlink -f "$(command -v kez)")
+cp "$kez_exe" user/bin/kez
+cp "$(ldd "$kez_exe" | awk '$1 == "libkez.so.0" { print $3 }')" user/bin/
+chmod 755 user user/bin
+printf 'old\n' >user/ro/mine
+chown 65534 user/ro/mine
+chmod 555 user/ro
+setpriv --reuid=65534 --regid=65534 --clear-groups env LD_LIBRARY_PATH=user/bin \
+  user/bin/kez rle encode in.txt -o user/ro/mine; echo "rc=$?"
+cat user/ro/mine
