@@ -2,7 +2,14 @@
 #include "kez/filesys/trees.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <functional>
+#include <iterator>
 
 #include <filesystem>
 #include <utility>
@@ -217,6 +224,44 @@ TEST(CopyFileTree, IntoItselfEndsAndSameNameDoesNothing) {
   CopyFileTree(tmp.File("src"), UpperCase(tmp.File("src")), false, nullptr);
   CopyFileTree(tmp.File("src\\"), tmp.File("src"), false, nullptr);
   EXPECT_EQ(CountFiles(tmp.File("*.*"), true, nullptr), 8);
+}
+
+// Runs Copy in a child process whose files may grow to Limit bytes (a full disk, in effect),
+// so the limit never reaches the test itself.
+void WithFileSizeLimit(rlim_t Limit, const std::function<void()>& Copy) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{Limit, Limit};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    Copy();
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(CopyFileTree, AFileThatDoesNotFitIsNeitherLeftCutNorAllowedToSpoilTheOldOne) {
+  TempDir tmp;
+  MakeSource(tmp.Path() / "src");  // Sub/b.txt holds 9000 bytes, the others one byte
+  WithFileSizeLimit(4096, [&] { CopyFileTree(tmp.File("src"), tmp.File("new"), false, nullptr); });
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("new/a.txt")), "a");
+  EXPECT_FALSE(fs::exists(tmp.Path() / "new" / "Sub" / "b.txt"));
+
+  fs::create_directories(tmp.Path() / "old" / "Sub");
+  WriteBytes(tmp.NativeFile("old/Sub/b.txt"), "kept");
+  WriteBytes(tmp.NativeFile("old/a.txt"), "replaced");
+  ::chmod(tmp.NativeFile("old/a.txt").c_str(), 0640);
+  WithFileSizeLimit(4096, [&] { CopyFileTree(tmp.File("src"), tmp.File("old"), false, nullptr); });
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("old/Sub/b.txt")), "kept");
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("old/a.txt")), "a");
+  EXPECT_EQ(fs::status(tmp.Path() / "old" / "a.txt").permissions() & fs::perms::all,
+            fs::perms(0640));
+  EXPECT_EQ(std::distance(fs::directory_iterator(tmp.Path() / "old" / "Sub"),
+                          fs::directory_iterator()),
+            2);  // b.txt and Deep, nothing beside them
 }
 
 TEST(CopyFileTree, AbortStopsTheVisit) {
