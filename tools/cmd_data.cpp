@@ -52,6 +52,8 @@ void AddFeatmat(CLI::App& app) {
   auto o = std::make_shared<FileOptions>();
   CLI::App* group = app.add_subcommand("featmat", "Show or check a feature-matrix file");
   group->require_subcommand(1);
+  group->footer("Run 'kez featmat show --help' or 'kez featmat check --help' for their options.\n"
+                "Example: kez featmat show \"$(kez samples stations.fm)\"");
   CLI::App* show =
       group->add_subcommand("show", "Print the feature descriptions and the values as tables");
   CLI::App* check = group->add_subcommand(
@@ -125,6 +127,8 @@ void AddStrarray(CLI::App& app) {
   auto o = std::make_shared<FileOptions>();
   CLI::App* group = app.add_subcommand("strarray", "Show a string table stored as XML");
   group->require_subcommand(1);
+  group->footer("Run 'kez strarray show --help' or 'kez strarray list --help' for their options.\n"
+                "Example: kez strarray list \"$(kez samples tables.xml)\"");
   CLI::App* show = group->add_subcommand("show", "Print the table with row and column numbers");
   show->add_option("FILE", o->File, "The file (standard input when none or \"-\")");
   show->add_option("--id", o->Id, "Read the table with this identifier (default: the first)");
