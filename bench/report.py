@@ -122,6 +122,8 @@ PAIRS = [
     ("Streams and files", "TextFile ReadLnAnsi, 20 MB", "BM_TextFileReadLnAnsi", "fgets",
      "BM_Fgets"),
     ("Streams and files", "TextFile WriteLn, 20 MB", "BM_TextFileWriteLn", "fputs", "BM_Fputs"),
+    ("Streams and files", "Text label with a 10 MB caption, read", "BM_TextLabelReadLargeCaption",
+     "fgets of the whole file", "BM_FgetsWholeFile"),
     ("Streams and files", "CountLinesInTextFile, 200 MB", "BM_CountLinesInTextFile/real_time",
      "wc -l", "BM_WcL/real_time"),
     ("Streams and files", "ReadLastNLinesOfTextFile, 20 of 200 MB",
