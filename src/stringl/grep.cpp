@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <iterator>
 #include <limits>
+#include <vector>
 
 #include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
@@ -142,9 +143,15 @@ bool TGrep::MatchString(StringView Instring, std::int32_t& MatchPos) {
 }
 
 void TGrep::PrintRegExp(StringView FName) const {
-  SaveTextFile(FName, teAnsi, [&](TextFile& file) {
-    for (std::int32_t k = 1; k <= FLengRegExp; ++k) file.WriteLn(TokenLine(FregExp[k]));
-    file.WriteLn(TGrepErrorText(FError));
+  std::vector<String> lines;
+  lines.reserve(static_cast<std::size_t>(FLengRegExp) + 1);
+  for (std::int32_t k = 1; k <= FLengRegExp; ++k) lines.push_back(TokenLine(FregExp[k]));
+  lines.push_back(TGrepErrorText(FError));
+  // Characters beyond Windows-1252 in the expression make the listing a UTF-8 file.
+  const bool utf8 =
+      std::any_of(lines.begin(), lines.end(), [](const String& l) { return TextNeedsUtf8(l); });
+  SaveTextFile(FName, utf8 ? teUtf8 : teAnsi, [&](TextFile& file) {
+    for (const String& line : lines) file.WriteLn(line);
   });
 }
 

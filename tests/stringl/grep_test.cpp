@@ -262,6 +262,20 @@ TEST(TGrep, PrintRegExpListsTokensAndError) {
   EXPECT_THROW(grep.PrintRegExp(dir.File("missing/out.txt")), EInOutError);
 }
 
+TEST(TGrep, PrintRegExpKeepsCharactersBeyondWindows1252) {
+  test::TempDir dir;
+  TGrep grep(nullptr);
+  grep.SetRegExp(u"\u0394\u4E2D\U0001F600\u05D0x+[\u00B5y]");
+  grep.PrintRegExp(dir.File("tokens.txt"));
+  TStringList lines;
+  lines.LoadFromFile(dir.File("tokens.txt"));
+  ASSERT_EQ(lines.Count(), 4);
+  EXPECT_EQ(lines[0], u" taNormal: \u0394\u4E2D\U0001F600\u05D0");
+  EXPECT_EQ(lines[1], u"  taMult1: (string) x");
+  EXPECT_EQ(lines[2], u"    taSet: y\u00B5");
+  EXPECT_EQ(lines[3], u"no errors");
+}
+
 TEST(TGrep, NestedRepeatsStayLinear) {
   // Plain backtracking tries about C(n + 10, 10) splits of the run here: hours for n = 300.
   TGrep grep(nullptr);

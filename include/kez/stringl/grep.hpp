@@ -234,8 +234,9 @@ class TGrep : public TComponent {
   /// Writes the token list to the text file FName (created or overwritten): one line per
   /// token, a label right-aligned to eleven characters followed by the token's characters
   /// (" taNormal: abc", "    taSet: 0123", "  taMult0: (set) ab", "(string) ", "(anychar) "),
-  /// then a line with the text of LastError. Errors of the text-file layer pass to the
-  /// caller as EInOutError.
+  /// then a line with the text of LastError. The file is Windows-1252, or UTF-8 with its
+  /// byte-order mark when the expression holds a character Windows-1252 lacks. Errors of
+  /// the text-file layer pass to the caller as EInOutError.
   void PrintRegExp(StringView FName) const;
 
  protected:
