@@ -248,7 +248,9 @@ class AppendRollback {
   bool FMissing = false;
 };
 
-void AppendLines(StringView FileName, const std::function<void(TextFile&)>& Write) {
+// NeedsUtf8: the lines hold a character Windows-1252 lacks, so a file that holds nothing
+// yet is started in UTF-8 (one that holds text keeps its encoding).
+void AppendLines(StringView FileName, bool NeedsUtf8, const std::function<void(TextFile&)>& Write) {
   AppendRollback rollback(FileName);
   TextFile f(FileName);
   try {
@@ -262,6 +264,7 @@ void AppendLines(StringView FileName, const std::function<void(TextFile&)>& Writ
     }
     if (code != 0) throw EInOutError(IOErrorText(code), code);
     f.SetErrorMode(iemRaise);
+    if (NeedsUtf8) f.StartInUtf8();
     Write(f);
     f.Close();
   } catch (...) {
@@ -322,11 +325,14 @@ void EnsureCRLFInFile(StringView InFile, StringView OutFile) {
 }
 
 void AppendToTextFile(StringView FileName, StringView Line) {
-  AppendLines(FileName, [&](TextFile& F) { F.WriteLn(Line); });
+  AppendLines(FileName, TextNeedsUtf8(Line), [&](TextFile& F) { F.WriteLn(Line); });
 }
 
 void AppendToTextFile(StringView FileName, const TStringList& Lines) {
-  AppendLines(FileName, [&](TextFile& F) {
+  bool needsUtf8 = false;
+  for (std::int32_t i = 0; i < Lines.Count() && !needsUtf8; ++i)
+    needsUtf8 = TextNeedsUtf8(Lines[i]);
+  AppendLines(FileName, needsUtf8, [&](TextFile& F) {
     for (std::int32_t i = 0; i < Lines.Count(); ++i) F.WriteLn(Lines[i]);
   });
 }

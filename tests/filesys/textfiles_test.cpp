@@ -194,6 +194,19 @@ TEST(AppendToTextFile, CreatesOrAppendsNeverTruncates) {
   EXPECT_TRUE(fs::is_directory(tmp.Path() / "dir"));
 }
 
+TEST(AppendToTextFile, StartsANewFileInUtf8WhenTheTextNeedsIt) {
+  TempDir tmp;
+  const String wide = u"\u0394T \u4E2D \U0001F600";
+  AppendToTextFile(tmp.File("new.txt"), wide);
+  AppendToTextFile(tmp.File("new.txt"), u"caf\u00E9");  // goes on in UTF-8
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("new.txt")),
+            "\xEF\xBB\xBF" + StringToUtf8(wide) + "\r\ncaf\xC3\xA9\r\n");
+  // A file that already holds Windows-1252 text keeps it: the line is refused whole.
+  WriteBytes(tmp.NativeFile("ansi.txt"), "caf\xE9\r\n");
+  EXPECT_THROW(AppendToTextFile(tmp.File("ansi.txt"), wide), EInOutError);
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("ansi.txt")), "caf\xE9\r\n");
+}
+
 // What the text-file layer makes of bytes: lines end at LF (a CR right before it goes
 // with it), and a last line without LF counts when it is not empty.
 std::vector<std::string> ModelLines(const std::string& Bytes) {

@@ -73,6 +73,10 @@ void EnsureCRLFInFile(StringView InFile, StringView OutFile);
 /// Appends a line (or every string of a list, in order), each ended by CR LF, to the end
 /// of the file; creates the file when it does not exist. An existing file is never
 /// truncated: a file that exists but cannot be opened for appending raises EInOutError.
+/// The lines are written in the file's encoding: UTF-8 when it starts with the UTF-8
+/// byte-order mark, else Windows-1252. A file that does not exist yet, or is empty, is
+/// started in UTF-8 (with the mark) when a line holds a character Windows-1252 lacks; in a
+/// Windows-1252 file such a line raises EInOutError 101 and the file keeps its old length.
 ///@{
 void AppendToTextFile(StringView FileName, StringView Line);
 void AppendToTextFile(StringView FileName, const TStringList& Lines);
