@@ -29,8 +29,9 @@ bool DeclaresUtf8(StringView Text);
 // U+DC80-U+DCFF the byte it stands for, as file names map). A Windows-1252 page holds its
 // characters as bytes, the C1 codes U+0080-U+009F as the bytes of the same value (so bytes
 // read one per character come back unchanged), and any other character as a numeric
-// reference; inside a script or style element or a comment, where a reference would not be
-// read as one, such a character is write error 101 (EInOutError).
+// reference; inside a comment or an element of raw text (script, style ...), where a
+// reference would not be read as one, such a character is write error 101 (EInOutError), and
+// so is an unpaired surrogate (but U+DC80-U+DCFF in a UTF-8 page) in either encoding.
 AnsiString HTMLPageBytes(StringView Text);
 
 // HTMLPageText

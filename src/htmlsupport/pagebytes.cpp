@@ -60,15 +60,29 @@ String CharsetOf(StringView Tag) {
   return {};
 }
 
-[[noreturn]] void RaiseUnwritable(char16_t Ch) {
+// Raises write error 101 for the character Ch, which the page cannot hold: Where says why.
+[[noreturn]] void RaiseUnwritable(char16_t Ch, const char16_t* Where) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   String code = u"U+";
   for (int shift = 12; shift >= 0; shift -= 4) code.push_back(kHex[(Ch >> shift) & 0xF]);
-  throw EInOutError(IOErrorText(101) + u": the character " + code +
-                        u" cannot be stored in a Windows-1252 page inside a script, a style "
-                        u"or a comment; declare the page UTF-8",
+  throw EInOutError(IOErrorText(101) + u": the character " + code + u" cannot be stored " + Where,
                     101);
 }
+
+constexpr bool IsHighSurrogate(char16_t Ch) { return Ch >= 0xD800 && Ch <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char16_t Ch) { return Ch >= 0xDC00 && Ch <= 0xDFFF; }
+
+// Whether Text[I] is a surrogate without its partner.
+bool UnpairedAt(StringView Text, std::size_t I) {
+  const char16_t ch = Text[I];
+  if (IsHighSurrogate(ch)) return I + 1 == Text.size() || !IsLowSurrogate(Text[I + 1]);
+  return IsLowSurrogate(ch) && (I == 0 || !IsHighSurrogate(Text[I - 1]));
+}
+
+// The elements whose text a browser takes as it stands, reading no references in it.
+// "plaintext" has no end: everything after its start tag is its text.
+constexpr StringView kRawTextElements[] = {u"script",  u"style",    u"xmp",      u"iframe",
+                                           u"noembed", u"noframes", u"plaintext"};
 
 }  // namespace
 
@@ -84,11 +98,19 @@ bool DeclaresUtf8(StringView Text) {
 }
 
 AnsiString HTMLPageBytes(StringView Text) {
-  if (DeclaresUtf8(Text)) return StringToNative(Text);
+  if (DeclaresUtf8(Text)) {
+    // Bytes read as U+DC80-U+DCFF go back as they were; any other lone surrogate has no
+    // UTF-8 form.
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+      if (UnpairedAt(Text, i) && !(Text[i] >= 0xDC80 && Text[i] <= 0xDCFF))
+        RaiseUnwritable(Text[i], u"in UTF-8 (an unpaired surrogate)");
+    }
+    return StringToNative(Text);
+  }
   AnsiString out;
   out.reserve(Text.size());
-  // The characters from rawStart to rawEnd lie in a script or style element or a comment,
-  // where a browser reads no references.
+  // The characters from rawStart to rawEnd lie in a comment or an element whose text is
+  // raw (a script or style element above all), where a browser reads no references.
   std::size_t rawStart = 0;
   std::size_t rawEnd = 0;
   for (std::size_t i = 0; i < Text.size(); ++i) {
@@ -99,12 +121,13 @@ AnsiString HTMLPageBytes(StringView Text) {
         const std::size_t close = Text.find(u"-->", i + 4);
         rawEnd = close == StringView::npos ? Text.size() : close + 3;
       } else {
-        for (const StringView name : {StringView(u"script"), StringView(u"style")}) {
+        for (const StringView name : kRawTextElements) {
           if (!OpensTag(Text, i, name)) continue;
           const std::size_t open = Text.find(u'>', i);
           rawStart = open == StringView::npos ? Text.size() : open + 1;
           const String endTag = u"/" + String(name);
-          const std::size_t close = FindTag(Text, rawStart, endTag);
+          const std::size_t close =
+              name == u"plaintext" ? StringView::npos : FindTag(Text, rawStart, endTag);
           rawEnd = close == StringView::npos ? Text.size() : close;
           break;
         }
@@ -119,14 +142,16 @@ AnsiString HTMLPageBytes(StringView Text) {
       out += static_cast<char>(ch);
       continue;
     }
-    if (i >= rawStart && i < rawEnd) RaiseUnwritable(ch);
-    char32_t code = 0xFFFD;
-    if (ch >= 0xD800 && ch <= 0xDBFF && i + 1 < Text.size() && Text[i + 1] >= 0xDC00 &&
-        Text[i + 1] <= 0xDFFF) {
+    if (UnpairedAt(Text, i)) RaiseUnwritable(ch, u"in a page (an unpaired surrogate)");
+    if (i >= rawStart && i < rawEnd) {
+      RaiseUnwritable(ch,
+                      u"in a Windows-1252 page inside a script, a style, another element "
+                      u"of raw text or a comment; declare the page UTF-8");
+    }
+    char32_t code = ch;
+    if (IsHighSurrogate(ch)) {
       code = 0x10000 + ((static_cast<char32_t>(ch) - 0xD800) << 10) + (Text[i + 1] - 0xDC00);
       ++i;
-    } else if (ch < 0xD800 || ch > 0xDFFF) {
-      code = ch;
     }
     out += "&#" + std::to_string(static_cast<std::uint32_t>(code)) + ";";
   }

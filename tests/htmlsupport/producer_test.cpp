@@ -161,11 +161,11 @@ TEST(HtmlProducerTest, ReadsTemplatesFromFilesAndStreams) {
 TEST(HtmlProducerTest, WritesThePageAsFileAndStream) {
   test::TempDir dir;
   THtmlProducer p(nullptr);
-  p.SetTemplate(u"<#x>\r\n\u20AC \u00E9 \u4E2D \U0001F600 \xD800!");
+  p.SetTemplate(u"<#x>\r\n\u20AC \u00E9 \u4E2D \U0001F600!");
   p.SetOnHTMLTag(NamePipeParams);
   p.Convert();
   // Windows-1252 where the code page has the character, a numeric reference where not.
-  const std::string bytes = "x|\r\n\x80 \xE9 &#20013; &#128512; &#65533;!";
+  const std::string bytes = "x|\r\n\x80 \xE9 &#20013; &#128512;!";
   p.WriteConvertedHTMLToFile(dir.File("out.html"));
   EXPECT_EQ(test::ReadBytes(dir.NativeFile("out.html")), bytes);
   EXPECT_THROW(p.WriteConvertedHTMLToFile(dir.File("no/such/dir/out.html")), EInOutError);
@@ -239,6 +239,35 @@ TEST(HtmlProducerTest, WritesThePageInTheEncodingItDeclares) {
     }
     EXPECT_EQ(test::ReadBytes(dir.NativeFile("a.html")).substr(0, 8), "<p title");
   }
+}
+
+// Every element whose text a browser takes raw refuses what only a reference could hold,
+// and no page, whatever its encoding, turns an unpaired surrogate silently into U+FFFD.
+TEST(HtmlProducerTest, RefusesWhatThePageCannotHold) {
+  test::TempDir dir;
+  test::WriteBytes(dir.NativeFile("a.html"), "previous");
+  THtmlProducer p(nullptr);
+  for (StringView page :
+       {u"<xmp>\u4E2D</xmp>", u"<IFRAME srcdoc=x>\u4E2D</iframe>", u"<noembed>\u4E2D</noembed>",
+        u"<noframes>\u4E2D", u"<plaintext>a</plaintext>\u4E2D", u"<p>a\xD83D" u"b</p>",
+        u"<p>\xDE00</p>", u"<meta charset=utf-8><p>\xD83D</p>",
+        u"<meta charset=utf-8><p>\U0001F600\xDE00</p>"}) {
+    p.SetTemplate(page);
+    p.Convert();
+    try {
+      p.WriteConvertedHTMLToFile(dir.File("a.html"));
+      ADD_FAILURE() << U8(page);
+    } catch (const EInOutError& e) {
+      EXPECT_EQ(e.ErrorCode(), 101);
+    }
+    EXPECT_EQ(test::ReadBytes(dir.NativeFile("a.html")), "previous");
+  }
+  // Text after such an element is written as before.
+  p.SetTemplate(u"<xmp>a</xmp>\u4E2D<textarea>\u4E2D</textarea>");
+  p.Convert();
+  p.WriteConvertedHTMLToFile(dir.File("a.html"));
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("a.html")),
+            "<xmp>a</xmp>&#20013;<textarea>&#20013;</textarea>");
 }
 
 }  // namespace

@@ -98,8 +98,12 @@ class THtmlProducer : public TComponent {
   /// written as the bytes of the same value (what ReadTemplateFromStream reads such bytes
   /// as, so a page read and written back keeps its bytes), and a character the code page
   /// cannot hold as a numeric reference ("&#20013;" for U+4E2D), which a browser reads as
-  /// that character; inside a script or style element or a comment, where it would not,
-  /// such a character is write error 101 and nothing is written. Errors raise EInOutError.
+  /// that character; inside a comment or an element whose text a browser takes raw (script,
+  /// style, xmp, iframe, noembed, noframes, and everything after plaintext), where it would
+  /// not, such a character is write error 101 and nothing is written. So is an unpaired
+  /// surrogate in any page (in a UTF-8 page U+DC80-U+DCFF stand for the bytes 0x80-0xFF
+  /// that ReadTemplateFromStream found invalid, and are written back as those bytes).
+  /// Errors raise EInOutError.
   void WriteConvertedHTMLToFile(StringView FName);
 
  private:
