@@ -218,7 +218,8 @@ class AppendRollback {
     if (FileNameFault(FileName) != nfNone) return;
     FNative = NativeFileName(FileName);
     // Non-blocking: a FIFO without a reader is not waited for here (it has no length).
-    FFd = ::open(FNative.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    FFd = detail::RetryOnEintr(
+        [&] { return ::open(FNative.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); });
     struct stat st {};
     if (FFd >= 0 && ::fstat(FFd, &st) == 0 && S_ISREG(st.st_mode)) {
       FLength = st.st_size;

@@ -418,11 +418,18 @@ void TextFile::Open(int Flags, Mode NewMode) {
     return;
   }
   struct stat st {};
-  const bool empty = ::fstat(FFd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
-  if (empty && FEncoding == teUtf8) {
-    PutBytes(std::string_view(kBOM, 3));
-  } else if (!empty && StartsWithBOM()) {
-    FUtf8 = true;
+  const bool regular = ::fstat(FFd, &st) == 0 && S_ISREG(st.st_mode);
+  if (regular && st.st_size == 0) {
+    if (FEncoding == teUtf8) PutBytes(std::string_view(kBOM, 3));
+  } else if (regular) {
+    // Text in the wrong encoding must never be added: a start that cannot be read fails
+    // the open.
+    if (const int err = ReadAppendBOM(); err != 0) {
+      ::close(FFd);
+      FFd = -1;
+      FMode = mClosed;
+      Fail(CodeFromErrno(err, std::string()));
+    }
   }
 }
 
@@ -438,19 +445,25 @@ bool TextFile::StartInUtf8() {
   return true;
 }
 
-bool TextFile::StartsWithBOM() {
+int TextFile::ReadAppendBOM() {
   // The file is open for writing only: look at its start through a reading handle of the
-  // same file. Where none can be had, the chosen encoding stands.
+  // same file. Where the process may not read the file, the chosen encoding stands.
   const std::string self = "/proc/self/fd/" + std::to_string(FFd);
-  const int fd = ::open(self.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  const int fd = detail::RetryOnEintr([&] { return ::open(self.c_str(), O_RDONLY | O_CLOEXEC); });
+  if (fd < 0) return errno == EACCES || errno == EPERM ? 0 : errno;
   char head[3];
-  ssize_t n;
-  do {
-    n = ::pread(fd, head, 3, 0);
-  } while (n < 0 && errno == EINTR);
+  std::size_t got = 0;
+  int err = 0;
+  while (got < sizeof head) {
+    const ssize_t n = ::pread(fd, head + got, sizeof head - got, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) err = errno;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
   ::close(fd);
-  return n == 3 && std::memcmp(head, kBOM, 3) == 0;
+  if (got == sizeof head && std::memcmp(head, kBOM, 3) == 0) FUtf8 = true;
+  return err;
 }
 
 void TextFile::DetectBOM() {

@@ -284,28 +284,31 @@ TEST(AppendToTextFile, AFailedAppendLeavesNoPartOfALine) {
   if (!faults::Loaded()) GTEST_SKIP() << faults::WhyNotLoaded();
   TempDir dir;
   const std::string file = dir.NativeFile("log.txt");
-  const String line(5000, u'x');
-  const std::string old = "first\r\nsecond\r\n";
-  WriteBytes(file, old);
-  faults::Arm(0, 0);
-  AppendToTextFile(dir.File("log.txt"), line);
-  const long calls = faults::Disarm();
-  const std::string appended = ReadBytes(file);
-  ASSERT_EQ(appended.size(), old.size() + 5002);
-  for (const int err : {ENOSPC, EIO, EINTR}) {
-    for (long k = 1; k <= calls; ++k) {
-      WriteBytes(file, old);
-      faults::Arm(k, err);
-      const bool ok = Raises([&] { AppendToTextFile(dir.File("log.txt"), line); });
-      faults::Disarm();
-      const std::string now = ReadBytes(file);
-      ++gTried;
-      const std::string where = "call " + std::to_string(k) + " failing with " + std::strerror(err);
-      const bool whole = now == old || now == appended;
-      const bool retried = err != EINTR || (ok && now == appended);
-      EXPECT_TRUE(whole) << where << ": part of a line left behind";
-      EXPECT_TRUE(retried) << where << ": not retried";
-      if (whole && retried) ++gSurvived;
+  const String line = String(5000, u'x') + u"\u00E9";
+  // A Windows-1252 file, and a UTF-8 one, which the append must recognise to go on in UTF-8.
+  for (const std::string old : {"first\r\nsecond\r\n", "\xEF\xBB\xBF" "first\r\n"}) {
+    WriteBytes(file, old);
+    faults::Arm(0, 0);
+    AppendToTextFile(dir.File("log.txt"), line);
+    const long calls = faults::Disarm();
+    const std::string appended = ReadBytes(file);
+    ASSERT_EQ(appended.size(), old.size() + 5003 + (old[0] == 'f' ? 0 : 1));
+    for (const int err : {ENOSPC, EIO, EINTR}) {
+      for (long k = 1; k <= calls; ++k) {
+        WriteBytes(file, old);
+        faults::Arm(k, err);
+        const bool ok = Raises([&] { AppendToTextFile(dir.File("log.txt"), line); });
+        faults::Disarm();
+        const std::string now = ReadBytes(file);
+        ++gTried;
+        const std::string where =
+            "call " + std::to_string(k) + " failing with " + std::strerror(err);
+        const bool whole = now == old || now == appended;
+        const bool retried = err != EINTR || (ok && now == appended);
+        EXPECT_TRUE(whole) << where << ": part of a line left behind";
+        EXPECT_TRUE(retried) << where << ": not retried";
+        if (whole && retried) ++gSurvived;
+      }
     }
   }
   // A new file that cannot take its line is not left behind.

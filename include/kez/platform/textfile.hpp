@@ -12,7 +12,9 @@
 ///
 /// Encodings. On disk the text is Windows-1252 by default, one byte per character, or UTF-8
 /// (see TTextEncoding and SetEncoding). A file that starts with the UTF-8 byte-order mark is
-/// read as UTF-8 whatever was chosen, and Append to such a file continues in UTF-8. A
+/// read as UTF-8 whatever was chosen, and Append to such a file continues in UTF-8 (an
+/// Append that cannot read the file's start fails, unless the process may not read the
+/// file at all, which keeps the chosen encoding). A
 /// character the open file cannot hold (one outside Windows-1252 in a Windows-1252 file) is
 /// a write error (101) in the file's error mode; nothing of that text is written. Written
 /// lines end with CR LF, and reading takes CR LF and LF as line ends. A lone CR is an
@@ -311,8 +313,9 @@ class TextFile : public TFileVar {
   void PutText(StringView Text, std::string_view Tail);
   /// Reads the byte-order mark of a file opened by Reset, once, before the first read.
   void DetectBOM();
-  /// The file behind the descriptor starts with the UTF-8 byte-order mark.
-  bool StartsWithBOM();
+  /// For Append: makes the file UTF-8 when it starts with the UTF-8 byte-order mark. 0, or
+  /// the errno when its start cannot be read.
+  int ReadAppendBOM();
 
   Mode FMode = mClosed;
   TTextEncoding FEncoding = teAnsi;  // chosen for the next open
