@@ -15,6 +15,7 @@
 #include "filesys/treenames.hpp"
 #include "kez/filesys/dirs.hpp"
 #include "kez/filesys/trees.hpp"
+#include "kez/platform/classes.hpp"
 #include "kez/platform/exceptions.hpp"
 #include "kez/platform/filesystem.hpp"
 #include "kez/platform/path.hpp"
@@ -229,10 +230,17 @@ int FileCopyFeedBk(StringView Source, StringView Dest, bool CopyAttributes,
 
 namespace {
 
+// Calls the tree copy's feedback through copies of it and of the state it is handed: the
+// handler may start another copy, which takes over the process-wide state.
+void CallTreeFeedBack() {
+  const String name = gTree.CurrentName;
+  CallHandler(gTree.FeedBack, gTree.Bytes, gTree.Size, name, gTree.Count);
+}
+
 void TreeFileFeedBack(std::int64_t Bytes, std::int64_t Size) {
   gTree.Bytes = Bytes;
   gTree.Size = Size;
-  if (gTree.FeedBack) gTree.FeedBack(Bytes, Size, gTree.CurrentName, gTree.Count);
+  CallTreeFeedBack();
 }
 
 // Recreates the symbolic link Name of the folder From in the folder To, unless To already
@@ -371,7 +379,7 @@ void CopyFileTree(StringView Source, StringView Dest, bool CopyAttributes,
       gTree.CurrentName = names.Of(e->Name);
       if (gTree.Count < std::numeric_limits<std::int32_t>::max()) ++gTree.Count;
       CopyTreeFile(walk.Fd(), to.Fd(), e->Name, CopyAttributes);
-      if (gTree.FeedBack) gTree.FeedBack(gTree.Bytes, gTree.Size, gTree.CurrentName, gTree.Count);
+      CallTreeFeedBack();
     }
   }
 }

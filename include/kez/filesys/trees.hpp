@@ -81,6 +81,8 @@ void AbortAnyFileCopying();
 /// Symbolic links are recreated, not followed; devices, pipes and sockets are skipped, and so
 /// is Dest itself when it lies inside Source. FeedBack (may be empty) is called from each
 /// file's feedback and once more after each file, with the destination's name of the file.
+/// FeedBack may start another copy, which takes over the process-wide copy state: the
+/// running copy then goes on without feedback.
 /// A Source and Dest equal ignoring ASCII case do nothing. Entries are copied under their
 /// exact names, so twins that differ only in letter case stay apart. No link in the
 /// destination is ever followed: a new file is created exclusively, and an entry already
