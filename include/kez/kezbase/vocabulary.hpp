@@ -273,10 +273,11 @@ extern constinit bool AbortMathProc;
 /// MathFeedBackProc
 /// The slot for the computations' progress callback, empty at load. A std::function cannot
 /// be constant-initialized, so the slot lives behind this accessor and is ready even for
-/// code that runs during static start-up:
+/// code that runs during static start-up. Call it through CallHandler, which runs a copy, so
+/// that the callback may replace or clear the slot while it runs:
 /// @code
 ///   kez::MathFeedBackProc() = [](double state) { ... };
-///   if (kez::MathFeedBackProc()) kez::MathFeedBackProc()(kez::ProcStat);
+///   kez::CallHandler(kez::MathFeedBackProc(), kez::ProcStat);
 /// @endcode
 FeedBackProcType& MathFeedBackProc();
 
