@@ -25,6 +25,8 @@ namespace {
 
 constexpr std::int64_t kMaxPagePixels = std::int64_t{1} << 27;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
+// The memory cairo needs to take a page over, in copies of the page raster.
+constexpr std::size_t kPageCopies = 3;
 
 std::int32_t Pixels(double MM, std::int32_t Dpi) {
   return static_cast<std::int32_t>(std::lround(MM / 25.4 * Dpi));
@@ -263,6 +265,14 @@ void TPrinter::BeginDoc() {
 void TPrinter::FinishPage() {
   TPrinterCanvas& page = *FCanvas;
   const std::string& path = FDocument->FPath;
+  // cairo crashes when memory runs out while it takes a page over (it copies the page when
+  // the pixels are reused, and converts it for the PDF): make sure first that room for that
+  // is there.
+  if (void* room = std::malloc(page.FPixels.size() * sizeof(std::uint32_t) * kPageCopies)) {
+    std::free(room);
+  } else {
+    throw EOutOfMemory(u"Out of memory");
+  }
   cairo_surface_t* image = cairo_image_surface_create_for_data(
       reinterpret_cast<unsigned char*>(page.FPixels.data()), CAIRO_FORMAT_RGB24, page.FWidth,
       page.FHeight, page.FWidth * 4);

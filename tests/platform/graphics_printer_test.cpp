@@ -220,6 +220,56 @@ TEST_F(PrinterTest, FailedWritesAreReportedAndKeepThePreviousFile) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// Memory that runs out while a page goes into the document is an error, never a crash: in
+// children whose address space leaves ever more room beyond the page raster, a document
+// is either written or refused with EOutOfMemory or EInOutError.
+TEST_F(PrinterTest, MemoryThatRunsOutWhileWritingIsAnError) {
+  if (kAddressSanitizer) GTEST_SKIP() << "the sanitizer's shadow memory needs the address space";
+  const String name = dir.File("doc.pdf");
+  for (rlim_t extra = 0; extra <= (160u << 20); extra += 8u << 20) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      long pages = 0;
+      if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+        std::fclose(f);
+      }
+      TPrinter& p = Printer();
+      p.SetResolution(300);
+      p.SetFileName(name);
+      const rlim_t raster = static_cast<rlim_t>(p.PageWidth()) * p.PageHeight() * 4;
+      const rlim_t room = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + raster + extra;
+      const rlimit limit{room, room};
+      if (pages == 0 || ::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(99);
+      try {
+        p.BeginDoc();
+        p.Canvas().Rectangle(10, 10, 500, 500);
+        p.EndDoc();
+      } catch (const EOutOfMemory&) {
+        ::_exit(p.Printing() ? 2 : 0);
+      } catch (const EInOutError&) {
+        ::_exit(p.Printing() ? 2 : 0);
+      } catch (...) {
+        ::_exit(3);
+      }
+      ::_exit(0);
+    }
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << (extra >> 20) << " MB beyond the page: signal "
+                                   << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << (extra >> 20) << " MB beyond the page";
+  }
+}
+
 TEST_F(PrinterTest, ResolutionPaperAndOrientation) {
   TPrinter& p = Printer();
   p.SetResolution(72);

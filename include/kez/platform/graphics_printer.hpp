@@ -64,13 +64,16 @@ class TPrinter : public TObject {
   /// Raises EPrinter when a document is open already, EInOutError (naming the path) when the
   /// file cannot be created, EOutOfMemory when the page raster cannot be had.
   void BeginDoc();
-  /// NewPage: finishes the page and starts a white one. EPrinter when no document is open.
+  /// NewPage: finishes the page and starts a white one. EPrinter when no document is open;
+  /// EOutOfMemory when the memory to put the page into the document (about three times its
+  /// raster) cannot be had, the document staying open.
   void NewPage();
   /// EndDoc
   /// Finishes the last page and puts the document in place. EPrinter when no document is
   /// open; EInOutError naming the path when any part of the PDF or a page image cannot be
-  /// written (a full disk, a file-size limit), in which case the document is closed, its
-  /// unfinished file removed and a previous file of the name kept.
+  /// written (a full disk, a file-size limit), EOutOfMemory as in NewPage; in either case
+  /// the document is closed, its unfinished file removed and a previous file of the name
+  /// kept.
   void EndDoc();
   /// Abort: drops the open document and its unfinished file (a previous file of the name
   /// stays); nothing when none is open.
