@@ -308,14 +308,16 @@ void CopyTreeFile(int From, int To, const std::string& Name, bool CopyAttributes
   }
   bool created = false;
   try {
+    // Only a new file is opened here: an entry already in the way (a link, a FIFO that would
+    // block the copy, a device, a read-only file, the source itself through a hard link) is
+    // never written, and the file fails.
     const int status = CopyOpenFile(in.Get(), CopyAttributes, feedBack, [&] {
-      const int flags = O_WRONLY | O_CLOEXEC | O_NOFOLLOW;
-      const int fd = detail::RetryOnEintr(
-          [&] { return ::openat(To, Name.c_str(), flags | O_CREAT | O_EXCL, 0666); });
+      const int fd = detail::RetryOnEintr([&] {
+        return ::openat(To, Name.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_CREAT | O_EXCL,
+                        0666);
+      });
       created = fd >= 0;
-      return fd >= 0 || errno != EEXIST
-                 ? fd
-                 : detail::RetryOnEintr([&] { return ::openat(To, Name.c_str(), flags); });
+      return fd;
     });
     if (created && (status == fcWriteFailed || status == fcReadFailed)) {
       ::unlinkat(To, Name.c_str(), 0);

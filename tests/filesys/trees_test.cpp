@@ -264,6 +264,21 @@ TEST(CopyFileTree, AFileThatDoesNotFitIsNeitherLeftCutNorAllowedToSpoilTheOldOne
             2);  // b.txt and Deep, nothing beside them
 }
 
+TEST(CopyFileTree, AnEntryInTheWayThatIsNoRegularFileIsNeverWritten) {
+  TempDir tmp;
+  MakeSource(tmp.Path() / "src");
+  fs::create_directories(tmp.Path() / "dst" / "Sub");
+  // A FIFO without a reader would block a copy that opened it; a link would lead elsewhere.
+  ASSERT_EQ(::mkfifo(tmp.NativeFile("dst/a.txt").c_str(), 0666), 0);
+  WriteBytes(tmp.NativeFile("elsewhere"), "untouched");
+  fs::create_symlink(tmp.Path() / "elsewhere", tmp.Path() / "dst" / "Sub" / "b.txt");
+  CopyFileTree(tmp.File("src"), tmp.File("dst"), false, nullptr);
+  EXPECT_TRUE(fs::is_fifo(tmp.Path() / "dst" / "a.txt"));
+  EXPECT_TRUE(fs::is_symlink(tmp.Path() / "dst" / "Sub" / "b.txt"));
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("elsewhere")), "untouched");
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("dst/Sub/Deep/c.txt")), "c");
+}
+
 TEST(CopyFileTree, AbortStopsTheVisit) {
   TempDir tmp;
   MakeSource(tmp.Path() / "src");

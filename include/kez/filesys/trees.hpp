@@ -88,9 +88,10 @@ void AbortAnyFileCopying();
 /// destination is ever followed: a new file is created exclusively, and an entry already
 /// there is checked without following it: a regular file is replaced whole (the copy is
 /// written beside it and renamed over it, so a failed copy leaves it as it was), while a
-/// link in its place (or a read-only file) makes that file fail. Files that fail to copy are skipped silently; a new file whose
-/// reading or writing fails (a full disk) is removed again, not left cut short. The work grows
-/// linearly with the tree, whatever its depth.
+/// link, FIFO or device in its place (or a read-only file) is never written and makes that
+/// file fail. Files that fail to copy are skipped silently; a new file whose reading or
+/// writing fails (a full disk) is removed again, not left cut short. The work grows linearly
+/// with the tree, whatever its depth.
 void CopyFileTree(StringView Source, StringView Dest, bool CopyAttributes,
                   const TTreeCopyFeedBack& FeedBack);
 
