@@ -156,6 +156,7 @@ std::size_t FirstUnholdable(StringView Text, bool Utf8) {
       }
       return i;
     }
+    if (c < 0x80) continue;  // ASCII is the same in Windows-1252
     unsigned char b;
     if (!CharToAnsiCharExact(c, b)) return i;
   }
