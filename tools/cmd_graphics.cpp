@@ -30,6 +30,25 @@ void AddMarks(CLI::App& app) {
   });
 }
 
+// The sheets' title: 12 points bold at the top left margin.
+void UseTitleFont(TCanvas& c) {
+  c.Font().SetSize(12);
+  c.Font().SetStyle({fsBold});
+}
+
+// Paints the whole sheet in paper colour and writes Title on it; the canvas is left with a
+// clear brush and the title font.
+void PaintPaperAndTitle(TBitmap& Sheet, StringView Title, std::int32_t Margin) {
+  TCanvas& c = Sheet.Canvas();
+  c.Brush().SetStyle(bsSolid);
+  c.Brush().SetColor(kPaper);
+  c.FillRect({0, 0, Sheet.Width(), Sheet.Height()});
+  c.Font().SetColor(kInk);
+  UseTitleFont(c);
+  c.Brush().SetStyle(bsClear);
+  c.TextOut(Margin, Margin, Title);
+}
+
 }  // namespace
 
 std::unique_ptr<TBitmap> DrawSwatchSheet(StringView Title,
@@ -44,8 +63,7 @@ std::unique_ptr<TBitmap> DrawSwatchSheet(StringView Title,
   for (const auto& [colour, label] : Swatches) {
     labelW = std::max(labelW, probe.Canvas().TextWidth(label));
   }
-  probe.Canvas().Font().SetSize(12);
-  probe.Canvas().Font().SetStyle({fsBold});
+  UseTitleFont(probe.Canvas());
   const std::int32_t titleW = probe.Canvas().TextWidth(Title);
   const std::int32_t cellW = kSwatchW + kGap + labelW + 2 * kGap;
   const auto count = static_cast<std::int32_t>(Swatches.size());
@@ -53,15 +71,8 @@ std::unique_ptr<TBitmap> DrawSwatchSheet(StringView Title,
   const std::int32_t rows = (count + Columns - 1) / Columns;
   constexpr std::int32_t kTop = kMargin + 28;
   sheet->SetSize(2 * kMargin + std::max(Columns * cellW, titleW), kTop + rows * kRowH + kMargin);
+  PaintPaperAndTitle(*sheet, Title, kMargin);
   TCanvas& c = sheet->Canvas();
-  c.Brush().SetStyle(bsSolid);
-  c.Brush().SetColor(kPaper);
-  c.FillRect({0, 0, sheet->Width(), sheet->Height()});
-  c.Font().SetColor(kInk);
-  c.Font().SetSize(12);
-  c.Font().SetStyle({fsBold});
-  c.Brush().SetStyle(bsClear);
-  c.TextOut(kMargin, kMargin, Title);
   c.Font().SetStyle({});
   c.Font().SetSize(9);
   for (std::int32_t i = 0; i < count; ++i) {
@@ -85,8 +96,7 @@ std::unique_ptr<TBitmap> DrawColorBar(StringView Title, const std::vector<TColor
   auto sheet = std::make_unique<TBitmap>();
   TBitmap probe;
   probe.SetSize(1, 1);
-  probe.Canvas().Font().SetSize(12);
-  probe.Canvas().Font().SetStyle({fsBold});
+  UseTitleFont(probe.Canvas());
   const std::int32_t titleW = probe.Canvas().TextWidth(Title);
   // Room on either side for half of the widest scale label.
   probe.Canvas().Font().SetStyle({});
@@ -95,15 +105,8 @@ std::unique_ptr<TBitmap> DrawColorBar(StringView Title, const std::vector<TColor
   const std::int32_t labelH = probe.Canvas().TextHeight(u"0");
   sheet->SetSize(std::max(2 * side + barW, 2 * kMargin + titleW),
                  kTop + kBarH + kTick + 2 + labelH + kMargin);
+  PaintPaperAndTitle(*sheet, Title, kMargin);
   TCanvas& c = sheet->Canvas();
-  c.Brush().SetStyle(bsSolid);
-  c.Brush().SetColor(kPaper);
-  c.FillRect({0, 0, sheet->Width(), sheet->Height()});
-  c.Font().SetColor(kInk);
-  c.Font().SetSize(12);
-  c.Font().SetStyle({fsBold});
-  c.Brush().SetStyle(bsClear);
-  c.TextOut(kMargin, kMargin, Title);
   // Column x shows the entry nearest to its place along the palette, so the first and the
   // last column show the first and the last entry.
   const auto entryAt = [&](std::int32_t x) -> std::int32_t {
