@@ -160,7 +160,17 @@ void TFeatureMatrix::SaveToOpenFile(TextFile& f) const {
 }
 
 void TFeatureMatrix::Save(StringView FName) const {
-  SaveTextFile(FName, NeedsUtf8() ? teUtf8 : teAnsi, [&](TextFile& f) { SaveToOpenFile(f); });
+  // Scanning a million cells for a character Windows-1252 lacks costs as much as a tenth of
+  // the save, and almost never finds one: write Windows-1252 at once, and when the write
+  // fails, start again in UTF-8 if a character was the cause. The failed attempt has left
+  // nothing behind, and every other failure is raised as it came.
+  const auto write = [&](TextFile& f) { SaveToOpenFile(f); };
+  try {
+    SaveTextFile(FName, teAnsi, write);
+  } catch (const EInOutError&) {
+    if (!NeedsUtf8()) throw;
+    SaveTextFile(FName, teUtf8, write);
+  }
 }
 
 bool TFeatureMatrix::NeedsUtf8() const {

@@ -101,6 +101,33 @@ class FeatureFile : public testing::Test {
   int changes = 0;
 };
 
+// The save starts in Windows-1252 and begins again in UTF-8 when a value needs it: the
+// late value decides the whole file, the first attempt leaves nothing behind, and a matrix of
+// Windows-1252 text keeps its single-byte file.
+TEST_F(FeatureFile, AValueOutsideWindows1252MakesTheWholeFileUtf8) {
+  BuildExample(m);
+  m.Save(dir.File("m.txt"));
+  const String wide = u"\u0394T \u4E2D \U0001F600";
+  m.Resize(2, 3000);
+  m.SetFeatValStr(2, 3000, wide);
+  m.SetFeatValStr(2, 1, u"caf\u00E9");  // in Windows-1252, written before the wide one
+  m.Save(dir.File("m.txt"));
+  const std::string bytes = test::ReadBytes(dir.NativeFile("m.txt"));
+  EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF#featdef 2 1\r\n", 0), 0U);
+  EXPECT_NE(bytes.find("2 1 caf\xC3\xA9\r\n"), std::string::npos);
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"m.txt"});
+  TFeatureMatrix back(nullptr);
+  ASSERT_EQ(back.Load(dir.File("m.txt")), 0);
+  EXPECT_EQ(back.GetFeatValStr(2, 3000), wide);
+  EXPECT_EQ(back.GetFeatValStr(2, 1), u"caf\u00E9");
+
+  m.SetFeatValStr(2, 3000, u"plain");
+  m.Save(dir.File("m.txt"));
+  const std::string plain = test::ReadBytes(dir.NativeFile("m.txt"));
+  EXPECT_EQ(plain.rfind("#featdef 2 1\r\n", 0), 0U);
+  EXPECT_NE(plain.find("2 1 caf\xE9\r\n"), std::string::npos);
+}
+
 TEST_F(FeatureFile, ExampleIsWrittenByteForByteAndReadBack) {
   BuildExample(m);
   m.Save(dir.File("m.txt"));

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -24,6 +25,14 @@ TempDir::~TempDir() {
 
 String TempDir::File(std::string_view Name) const {
   return Utf8ToString((FPath / std::string(Name)).string());
+}
+
+std::vector<std::string> TempDir::Entries() const {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(FPath))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::string ReadBytes(const std::string& NativeName) {

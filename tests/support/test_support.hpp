@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "kez/platform/dialogs.hpp"
 #include "kez/platform/exceptions.hpp"
@@ -29,6 +30,8 @@ class TempDir {
   std::string NativeFile(std::string_view Name) const {
     return (FPath / std::string(Name)).string();
   }
+  // The names in the folder, sorted: shows what a save left beside its target.
+  std::vector<std::string> Entries() const;
 
  private:
   std::filesystem::path FPath;

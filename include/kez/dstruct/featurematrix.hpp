@@ -313,8 +313,9 @@ class TFeatureMatrix : public TComponent {
   /// Save
   /// Creates or overwrites the file FName and writes the matrix into it: in Windows-1252, or
   /// in UTF-8 (with its byte-order mark, which Load recognises) when a value or a preset list
-  /// holds a character Windows-1252 lacks. I/O failures raise EInOutError (the file may be
-  /// left partly written).
+  /// holds a character Windows-1252 lacks. The file is replaced whole: I/O failures raise
+  /// EInOutError and leave the previous file as it was. The save writes Windows-1252 without
+  /// scanning the cells first and starts again in UTF-8 at the first character it cannot hold.
   void Save(StringView FName) const;
 
   /// SaveToOpenFile
