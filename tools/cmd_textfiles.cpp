@@ -11,16 +11,25 @@ std::string Shown(const std::string& name) { return IsStdin(name) ? std::string(
 
 struct TailOptions {
   std::string File = "-";
-  std::int32_t Lines = 10;
+  std::string Lines = "10";  // decimal digits only, of any length
 };
+
+// A count of lines as tail takes it: any run of decimal digits, where a number beyond what
+// a file can hold (2^31 - 1 lines) means every line.
+std::int32_t LineCount(const std::string& digits) {
+  std::int64_t n = 0;
+  for (const char c : digits) n = std::min<std::int64_t>(n * 10 + (c - '0'), INT32_MAX);
+  return static_cast<std::int32_t>(n);
+}
 
 // The lines come back as the bytes they were: the text-file layer reads Windows-1252, whose
 // conversion is lossless both ways, so UTF-8 text passes unchanged.
 int Tail(const TailOptions& o) {
-  if (o.Lines == 0) return 0;
+  const std::int32_t wanted = LineCount(o.Lines);
+  if (wanted == 0) return 0;
   LocalFile file(o.File);
   std::int32_t count = 0;
-  const std::vector<String> lines = ReadLastNLinesOfTextFile(file.Path(), o.Lines, count);
+  const std::vector<String> lines = ReadLastNLinesOfTextFile(file.Path(), wanted, count);
   const std::size_t shown = std::min(lines.size(), static_cast<std::size_t>(count));
   for (std::size_t i = lines.size() - shown; i < lines.size(); ++i) {
     PrintLn(std::string_view(StringToAnsi(lines[i])));
@@ -33,7 +42,13 @@ void AddTail(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand("tail", "Print the last lines of a text file");
   cmd->add_option("FILE", o->File, "The file (standard input when none or \"-\")");
   cmd->add_option("-n,--lines", o->Lines, "How many lines")
-      ->check(CLI::Range(0, 2147483647))
+      ->check(CLI::Validator(
+          [](std::string& v) {
+            const bool digits = !v.empty() && v.find_first_not_of("0123456789") == std::string::npos;
+            return digits ? std::string() : "must be a count of lines (0 or more)";
+          },
+          ""))
+      ->type_name("NUM")
       ->capture_default_str();
   cmd->footer(
       "Lines end at LF or CR LF; they are printed with LF.\nExample: kez tail -n 3 \"$(kez samples notes.txt)\"");

@@ -77,7 +77,8 @@ void AddHtml(CLI::App& app) {
   cmd->footer(
       "The template is read as UTF-8 (or Windows-1252 when it is not valid UTF-8) and the "
       "page written in UTF-8. Tags without a value are kept and named on standard error.\n"
-      "Example: kez html --page \"$(kez samples page.tpl)\" title='Report' name='Zoë' -o page.html");
+      "Example: kez html --page \"$(kez samples page.tpl)\" title=Report "
+      "station=Graz value=12.5 date=2026-03-02 author='Zoë' -o page.html");
   OnRun(cmd, [o] { return Html(*o); });
 }
 
@@ -96,7 +97,8 @@ void AddHtmlText(CLI::App& app) {
   cmd->add_option("FILE", *file, "The page (standard input when none or \"-\")");
   cmd->footer(
       "The text of the body with tags removed, entities decoded and one line per paragraph.\n"
-      "Example: kez html --page \"$(kez samples page.tpl)\" title=Report | kez htmltext");
+      "Example: kez html \"$(kez samples page.tpl)\" title=Report station=Graz value=12.5 "
+      "date=2026-03-02 author=Zoë | kez htmltext");
   OnRun(cmd, [file] { return HtmlText(*file); });
 }
 

@@ -3,6 +3,7 @@ kez tail -n 3 "$SAMPLES/notes.txt"
 printf 'a\r\nb\nna\303\257ve\nlast' | kez tail -n 2 | od -An -c
 kez tail -n 50 "$SAMPLES/measurements.csv" | wc -l
 kez tail -n 0 "$SAMPLES/notes.txt" | wc -c
+kez tail -n 3000000000 "$SAMPLES/notes.txt" | cmp - "$SAMPLES/notes.txt" && echo whole
 kez lines "$SAMPLES/notes.txt" "$SAMPLES/measurements.csv"
 printf 'one\ntwo' | kez lines
 kez lines nosuch .; echo "rc=$?"
