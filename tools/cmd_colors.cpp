@@ -45,13 +45,23 @@ TColor ParseColor(const std::string& text) {
   return HexStrToColor(digits);
 }
 
+// One of the three numbers of --hsi, refused as a usage error when it lies outside 0 to Most
+// (or is not a number).
+CLI::Validator HsiPart(const std::string& What, double Most) {
+  return CLI::Validator(
+      [What, Most](std::string& v) {
+        double x = 0;
+        const bool ok = CLI::detail::lexical_cast(v, x) && x >= 0 && x <= Most;
+        return ok ? std::string()
+                  : What + " is 0 to " + (Most == 1 ? std::string("1") : "360 degrees") +
+                        ", not " + v;
+      },
+      "");
+}
+
 int ShowColor(const ColorOptions& o) {
   TColor c = 0;
   if (!o.Hsi.empty()) {
-    if (!(o.Hsi[0] >= 0 && o.Hsi[0] <= 360) || !(o.Hsi[1] >= 0 && o.Hsi[1] <= 1) ||
-        !(o.Hsi[2] >= 0 && o.Hsi[2] <= 1)) {
-      throw Failure("--hsi: the hue is 0 to 360 degrees, saturation and intensity 0 to 1", 2);
-    }
     std::int32_t r, g, b;
     HSItoRGB(o.Hsi[0], o.Hsi[1], o.Hsi[2], r, g, b);
     c = RGB(static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(g),
@@ -83,7 +93,10 @@ void AddColor(CLI::App& app) {
   CLI::Option* hsi = cmd->add_option("--hsi", o->Hsi,
                                      "The colour of hue (degrees), saturation and intensity "
                                      "(0 to 1)")
-                         ->expected(3);
+                         ->expected(3)
+                         ->check(HsiPart("the hue", 360).application_index(0))
+                         ->check(HsiPart("the saturation", 1).application_index(1))
+                         ->check(HsiPart("the intensity", 1).application_index(2));
   name->excludes(hsi);
   cmd->require_option(1);
   cmd->footer("Example: kez color RebeccaPurple; kez color '#FF8000'; kez color --hsi 120 1 0.5");
