@@ -40,6 +40,21 @@ class ScopedFileMode {
 // The mode Reset uses on this thread: the innermost ScopedFileMode's, else FileMode.
 std::uint8_t EffectiveFileMode();
 
+// Utf8Head
+// The longest start of Text within MaxBytes bytes that does not cut a UTF-8 character in
+// two, for names that must fit the file system's 255 bytes. A run of stray continuation
+// bytes is cut where the limit falls.
+inline std::string_view Utf8Head(std::string_view Text, std::size_t MaxBytes) {
+  if (Text.size() <= MaxBytes) return Text;
+  std::size_t keep = MaxBytes;
+  while (keep > 0 && MaxBytes - keep < 3 &&
+         (static_cast<unsigned char>(Text[keep]) & 0xC0) == 0x80) {
+    --keep;
+  }
+  if ((static_cast<unsigned char>(Text[keep]) & 0xC0) == 0x80) keep = MaxBytes;
+  return Text.substr(0, keep);
+}
+
 // IsWriteProtected
 // Whether an entry is protected by the read-only attribute: a file or folder, not a
 // symbolic link, without the owner's write permission. Deleting and overwriting refuse

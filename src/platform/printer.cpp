@@ -18,6 +18,7 @@
 #include "kez/platform/path.hpp"
 #include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
+#include "platform/fsinternal.hpp"
 #include "platform/graphics_files.hpp"
 
 namespace kez {
@@ -74,7 +75,10 @@ std::string DatedName(const std::string& Folder, const String& Title) {
   for (char16_t& c : title) {
     if (c == u'/' || c == u'\\' || c < 32) c = u'_';
   }
-  const std::string stem = title.empty() ? std::string("print") : StringToUtf8(title);
+  // The stem leaves room for the stamp and a "-NNN.pdf" within the 255 bytes of a name.
+  constexpr std::size_t kLongestStem = 255 - 16 - 12;
+  const std::string utf8 = title.empty() ? std::string("print") : StringToUtf8(title);
+  const std::string stem(detail::Utf8Head(utf8, kLongestStem));
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);

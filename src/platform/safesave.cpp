@@ -12,6 +12,7 @@
 
 #include "kez/platform/filesystem.hpp"
 #include "kez/platform/path.hpp"
+#include "platform/fsinternal.hpp"
 #include "platform/retry.hpp"
 
 namespace kez {
@@ -79,12 +80,7 @@ std::string RandomTail(std::size_t Length) {
 // the start is cut at a UTF-8 character boundary.
 std::string TemporaryLeaf(const std::string& Leaf) {
   constexpr std::size_t kTail = 8;
-  std::size_t keep = std::min(Leaf.size(), kNameMax - 2 - kTail);
-  while (keep > 0 && keep < Leaf.size() &&
-         (static_cast<unsigned char>(Leaf[keep]) & 0xC0) == 0x80) {
-    --keep;
-  }
-  return "." + Leaf.substr(0, keep) + "." + RandomTail(kTail);
+  return "." + std::string(detail::Utf8Head(Leaf, kNameMax - 2 - kTail)) + "." + RandomTail(kTail);
 }
 
 }  // namespace

@@ -321,6 +321,23 @@ TEST_F(PrinterTest, FolderGetsDatedDocuments) {
   EXPECT_EQ(pdfs, 2);
 }
 
+// A title longer than a file name may be is cut, on a character boundary, to name the
+// document; the PDF is written rather than refused.
+TEST_F(PrinterTest, ALongTitleStillNamesADatedDocument) {
+  TPrinter& p = Printer();
+  p.SetFileName(String(dir.File("")));
+  String title;
+  for (int i = 0; i < 150; ++i) title += u"\u00E9";  // 300 bytes of UTF-8
+  p.SetTitle(title);
+  p.BeginDoc();
+  p.EndDoc();
+  const std::vector<std::string> names = dir.Entries();
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_LE(names[0].size(), 255u);
+  EXPECT_EQ(names[0].rfind("\xC3\xA9\xC3\xA9", 0), 0u);
+  EXPECT_EQ(Utf8ToString(names[0]).find(u'\uFFFD'), String::npos);  // no character cut in two
+}
+
 // Sets an environment variable for the life of the object.
 class TEnv {
  public:

@@ -115,7 +115,8 @@ class TPrinter : public TObject {
   ///@}
 
   /// Title: the document's title, written into the PDF's metadata and into the name of a
-  /// document the printer names itself.
+  /// document the printer names itself (cut to fit a file name). Both are UTF-8, where an
+  /// unpaired surrogate of the title shows as U+FFFD.
   ///@{
   const String& Title() const { return FTitle; }
   void SetTitle(String Value) { FTitle = std::move(Value); }
