@@ -349,7 +349,9 @@ void AddCopyTree(CLI::App& app) {
           },
           "SIZE"))
       ->transform(CLI::AsSizeValue(false))
-      ->check(CLI::Range(std::uint64_t{1}, std::numeric_limits<std::uint64_t>::max()));
+      ->check(CLI::Validator(
+          [](std::string& v) { return v != "0" ? std::string() : "must be a positive size"; },
+          ""));
   cmd->footer(
       "On a terminal, standard error shows a progress bar: the share done, bytes, files, the rate "
       "and the file being copied. Every entry is copied under its exact name, as cp -a copies "
