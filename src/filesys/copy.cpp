@@ -411,7 +411,7 @@ String DelDirTree(StringView Dir) {
       if (walk.Enter(e->Name)) {
         names.Push(e->Name);
       } else if (::unlinkat(walk.Fd(), e->Name.c_str(), AT_REMOVEDIR) != 0) {
-        return names.Of(e->Name) + u"\\";
+        return names.FolderOf(e->Name);
       }
     } else if (!detail::DeleteEntry(walk.Fd(), e->Name.c_str())) {
       return names.Of(e->Name);

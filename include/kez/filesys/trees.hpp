@@ -97,7 +97,7 @@ void CopyFileTree(StringView Source, StringView Dest, bool CopyAttributes,
 
 /// DelDirTree
 /// Deletes Dir with everything below it and returns the first path whose deletion failed
-/// (a directory with its trailing `\`), or empty. Deletion stops at that failure. A
+/// (a directory with its trailing separator: `\`, or `/` in the verbatim form), or empty. Deletion stops at that failure. A
 /// symbolic link is deleted itself, never what it points to, Dir included (with or without
 /// a trailing separator). Read-only files are not deleted (they fail). An empty argument
 /// does nothing.
