@@ -333,6 +333,26 @@ Outcome DelDirTreeNamesAFolderItCannotRead(const fs::path& Dir) {
   return {};
 }
 
+// A plain folder that can be entered and written but not listed: its entries cannot be
+// renamed, and that is reported, not passed over.
+Outcome SetAllFilenameCaseReportsAFolderItCannotList(const fs::path& Dir) {
+  const fs::path hidden = Dir / "tree" / "sub";
+  fs::create_directories(hidden);
+  WriteOwnPath(hidden / "in.txt");
+  ::chmod(hidden.c_str(), 0300);
+  const bool listable = ::access(hidden.c_str(), R_OK) == 0;
+  bool raised = false;
+  try {
+    SetAllFilenameCase(Lib(Dir / "tree") + u"\\*", true);
+  } catch (const EInOutError&) {
+    raised = true;
+  }
+  ::chmod((Dir / "tree" / "SUB").c_str(), 0755);
+  CHECK_THAT(raised == !listable);
+  CHECK_THAT(Exists(Dir / "tree" / "SUB" / (listable ? "IN.TXT" : "in.txt")));
+  return {};
+}
+
 struct Case {
   const char* Name;
   test::CaseFn Run;
@@ -346,6 +366,7 @@ const Case kCases[] = {
     {"SetAllFilenameCaseRenamesInPlace", SetAllFilenameCaseRenamesInPlace},
     {"TrashTakesExactlyTheMatches", TrashTakesExactlyTheMatches},
     {"DelDirTreeNamesAFolderItCannotRead", DelDirTreeNamesAFolderItCannotRead},
+    {"SetAllFilenameCaseReportsAFolderItCannotList", SetAllFilenameCaseReportsAFolderItCannotList},
 };
 
 class HostileTrees : public ::testing::TestWithParam<std::tuple<Case, bool>> {};

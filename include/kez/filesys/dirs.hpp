@@ -66,7 +66,8 @@ std::int32_t CountFiles(StringView Mask, bool Subdirectories, const TScanFilesFe
 /// lower-cased name. Only the name changes, never the directory part, and an existing entry
 /// is never replaced: a name that is taken, or any other failed rename, raises EInOutError.
 /// Names already in the wanted case are left alone. Each entry is renamed inside the
-/// folder it was read from, whatever its name holds.
+/// folder it was read from, whatever its name holds. A plain directory that cannot be
+/// listed (no read permission) raises EInOutError too, once its own name is changed.
 void SetAllFilenameCase(StringView Mask, bool Upper);
 
 /// FileDetect
