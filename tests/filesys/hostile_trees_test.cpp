@@ -10,10 +10,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -308,7 +309,111 @@ Outcome TrashTakesExactlyTheMatches(const fs::path& Dir) {
   for (const auto& e : fs::directory_iterator(sub)) {
     CHECK_THAT(fs::is_directory(e.path()) || e.path().filename().string()[0] == '.');
   }
+  // Every file trashed has its record, with where it came from and when.
+  std::size_t records = 0;
+  for (const auto& e : fs::directory_iterator(test::DesktopDataHome() / "Trash" / "info")) {
+    const std::string info = ReadBytes(e.path().string());
+    const std::size_t path = info.find("\nPath=");
+    CHECK_THAT(path != std::string::npos);
+    CHECK_THAT(info.find("\nDeletionDate=") != std::string::npos);
+    // Path= holds the original path, with "\\" escaped as %5C.
+    if (info.find("Path=" + (Dir / "tree").string() + "/a%5Cb/", path) != std::string::npos) {
+      ++records;
+    }
+  }
+  CHECK_THAT(records == files);
   return OutsideUntouched(Dir, outside);
+}
+
+// The root argument itself a link (to a folder, dangling) or a FIFO: a link the caller
+// names is followed where the operation works inside a folder, deleted itself by
+// DelDirTree; a FIFO is never opened.
+Outcome RootArgumentsOfEveryKind(const fs::path& Dir) {
+  MakeOutside(Dir);
+  const Snapshot outside = Snap(Dir / "outside");
+  fs::create_directories(Dir / "real" / "sub");
+  WriteOwnPath(Dir / "real" / "sub" / "f.txt");
+  fs::create_directory_symlink("real", Dir / "link");
+  fs::create_symlink("nowhere", Dir / "dangling");
+  ::mkfifo((Dir / "fifo").c_str(), 0666);
+  const String link = Lib(Dir / "link"), dangling = Lib(Dir / "dangling"), fifo = Lib(Dir / "fifo");
+
+  TStringList list;
+  ScanFilesToStrList(link + u"\\*", true, &list, nullptr);
+  CHECK_THAT(list.Count() == 1);
+  CHECK_THAT(ReadBytes(NativeFileName(list[0])) == (Dir / "real" / "sub" / "f.txt").string());
+  CHECK_THAT(NativeFileName(FileDetect(link + u"\\f.txt")) == NativeFileName(list[0]));
+  CopyFileTree(link, Lib(Dir / "copy"), false, nullptr);
+  CHECK_THAT(Exists(Dir / "copy" / "sub" / "f.txt"));
+  // Into a dangling link nothing is made, and nothing is made of what it points to.
+  CopyFileTree(Lib(Dir / "real"), dangling, false, nullptr);
+  CHECK_THAT(!Exists(Dir / "nowhere") && fs::is_symlink(Dir / "dangling"));
+  for (const String& f : {fifo, dangling}) {
+    CHECK_THAT(CountFiles(f + u"\\*", true, nullptr) == 0);
+    CHECK_THAT(DirEmpty(f));
+    CHECK_THAT(FileDetect(f + u"\\x").empty());
+    CopyFileTree(f, Lib(Dir / "from-fifo"), false, nullptr);
+    CHECK_THAT(DeleteFiles(f + u"\\*") == 0);
+  }
+  CHECK_THAT(fs::is_empty(Dir / "from-fifo"));
+  CHECK_THAT(DelDirTree(fifo) == fifo + u"\\");
+  CHECK_THAT(fs::is_fifo(fs::symlink_status(Dir / "fifo")));
+  // SetAllFilenameCase on the link renames the link, never what it points to.
+  SetAllFilenameCase(link, true);
+  CHECK_THAT(fs::is_symlink(Dir / "LINK") && Exists(Dir / "real" / "sub"));
+  CHECK_THAT(DelDirTree(Lib(Dir / "LINK")).empty() && DelDirTree(dangling).empty());
+  CHECK_THAT(!Exists(Dir / "LINK") && !Exists(Dir / "dangling"));
+  CHECK_THAT(ReadBytes((Dir / "real" / "sub" / "f.txt").string()) ==
+             (Dir / "real" / "sub" / "f.txt").string());
+  return OutsideUntouched(Dir, outside);
+}
+
+// A destination that holds a link where the source has a folder: the copy never goes
+// through it.
+Outcome CopyNeverEntersALinkInTheDestination(const fs::path& Dir) {
+  MakeOutside(Dir);
+  const Snapshot outside = Snap(Dir / "outside");
+  fs::create_directories(Dir / "src" / "folder" / "inner");
+  WriteOwnPath(Dir / "src" / "folder" / "inner.txt");
+  WriteOwnPath(Dir / "src" / "folder" / "inner" / "deep.txt");
+  fs::create_directories(Dir / "dst");
+  fs::create_directory_symlink(Dir / "outside", Dir / "dst" / "folder");
+  CopyFileTree(Lib(Dir / "src"), Lib(Dir / "dst"), true, nullptr);
+  CHECK_THAT(fs::is_symlink(Dir / "dst" / "folder"));
+  return OutsideUntouched(Dir, outside);
+}
+
+// Deeper than any path the system takes whole: every walk goes to the bottom, with work
+// that grows linearly (the benchmarks time it), and back.
+Outcome DeepTreesForEveryOperation(const fs::path& Dir) {
+  constexpr int kDepth = 520;
+  const std::string part(8, 'd');
+  int at = ::open(Dir.c_str(), O_RDONLY | O_DIRECTORY);
+  ::mkdirat(at, "tree", 0777);
+  for (int i = 0; i <= kDepth; ++i) {
+    const int next = ::openat(at, i == 0 ? "tree" : part.c_str(), O_RDONLY | O_DIRECTORY);
+    ::close(at);
+    at = next;
+    if (i < kDepth) ::mkdirat(at, part.c_str(), 0777);
+    ::close(::openat(at, i == kDepth ? "bottom.txt" : "f.txt", O_WRONLY | O_CREAT, 0666));
+  }
+  ::close(at);
+  const String tree = Lib(Dir / "tree");
+  CHECK_THAT(CountFiles(tree + u"\\*.txt", true, nullptr) == kDepth + 1);
+  TStringList list;
+  std::int32_t folders = 0;
+  ScanFilesToStrList(tree + u"\\*.txt", true, &list,
+                     [&](const String&, std::int32_t) { ++folders; });
+  CHECK_THAT(list.Count() == kDepth + 1 && folders == kDepth + 1);
+  const String bottom = FileDetect(tree + u"\\bottom.txt");
+  CHECK_THAT(bottom.ends_with(u"\\bottom.txt") && bottom.size() > 9 * kDepth);
+  CopyFileTree(tree, Lib(Dir / "copy"), false, nullptr);
+  CHECK_THAT(CountFiles(Lib(Dir / "copy") + u"\\*.txt", true, nullptr) == kDepth + 1);
+  SetAllFilenameCase(tree + u"\\*", true);
+  CHECK_THAT(FileDetect(tree + u"\\BOTTOM.TXT").ends_with(u"\\BOTTOM.TXT"));
+  CHECK_THAT(DelDirTree(tree).empty() && DelDirTree(Lib(Dir / "copy")).empty());
+  CHECK_THAT(fs::is_empty(Dir));
+  return {};
 }
 
 // A folder that cannot be read, inside a folder whose name holds "\\": deleting the tree
@@ -353,6 +458,91 @@ Outcome SetAllFilenameCaseReportsAFolderItCannotList(const fs::path& Dir) {
   return {};
 }
 
+// The entries find(1) sees below Root that are neither folders nor links to folders, with
+// names ending in Suffix (ignoring ASCII case; empty: all).
+std::multiset<std::string> FindFiles(const fs::path& Root, const std::string& Suffix) {
+  const std::string command = "find '" + Root.string() + "' -mindepth 1 ! -type d ! -xtype d" +
+                              (Suffix.empty() ? "" : " -iname '*" + Suffix + "'") + " -print0 2>/dev/null";
+  std::multiset<std::string> found;
+  FILE* p = ::popen(command.c_str(), "r");
+  if (p == nullptr) return found;
+  std::string name;
+  for (int c; (c = std::fgetc(p)) != EOF;) {
+    if (c != 0) {
+      name += static_cast<char>(c);
+    } else {
+      found.insert(name);
+      name.clear();
+    }
+  }
+  ::pclose(p);
+  return found;
+}
+
+std::multiset<std::string> Listed(StringView Mask) {
+  TStringList list;
+  ScanFilesToStrList(Mask, true, &list, nullptr);
+  std::multiset<std::string> listed;
+  for (std::int32_t i = 0; i < list.Count(); ++i) listed.insert(NativeFileName(list[i]));
+  return listed;
+}
+
+// Random trees of hostile names: what a scan lists is what find sees, before and after
+// files are deleted one by one under the names the scan gave.
+TEST(HostileTrees, ScansAgainstFind) {
+  if (std::system("find / -maxdepth 0 -xtype d >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "no find(1) with -xtype";
+  }
+  const char* const kParts[] = {"a",    "A",    ".TXT", ".txt", "\\",   "..",   "\xFF", "\xC3",
+                                "\n",   " ",    "C:",   "*",    "?",    "\xED\xB3\xBF", "~", "%"};
+  constexpr std::size_t kCount = sizeof kParts / sizeof kParts[0];
+  std::mt19937 gen(20);
+  for (int round = 0; round < 10; ++round) {
+    TempDir tmp;
+    const fs::path root = tmp.Path() / "tree";
+    fs::create_directory(root);
+    std::vector<fs::path> folders = {root};
+    for (int i = 0; i < 80; ++i) {
+      std::string name;
+      for (int k = 1 + static_cast<int>(gen() % 3); k > 0; --k) name += kParts[gen() % kCount];
+      const fs::path at = folders[gen() % folders.size()] / name;
+      if (name == ".." || Exists(at)) continue;
+      switch (gen() % 5) {
+        case 0:
+          fs::create_directory(at);
+          folders.push_back(at);
+          break;
+        case 1:
+          fs::create_symlink(std::vector<fs::path>{"..", "/", "nowhere", "a"}[gen() % 4], at);
+          break;
+        case 2:
+          ::mkfifo(at.c_str(), 0666);
+          break;
+        default:
+          WriteOwnPath(at);
+      }
+    }
+    const String mask = Lib(root) + u"\\*";
+    std::multiset<std::string> model = FindFiles(root, "");
+    EXPECT_EQ(Listed(mask), model) << "round " << round;
+    EXPECT_EQ(Listed(Lib(root) + u"\\*.txt"), FindFiles(root, ".txt")) << "round " << round;
+    // Each name listed, without wildcards, deletes that entry alone.
+    TStringList list;
+    ScanFilesToStrList(mask, true, &list, nullptr);
+    for (std::int32_t i = 0; i < list.Count(); i += 2) {
+      const std::string native = NativeFileName(list[i]);
+      const std::string name = fs::path(native).filename().string();
+      if (name.find_first_of("*?") != std::string::npos || name[0] == '.') continue;
+      EXPECT_EQ(DeleteFiles(list[i]), 1) << test::U8(list[i]);
+      model.erase(model.find(native));
+    }
+    EXPECT_EQ(Listed(mask), model) << "round " << round;
+    EXPECT_EQ(FindFiles(root, ""), model) << "round " << round;
+    EXPECT_EQ(DelDirTree(Lib(root)), u"");
+    EXPECT_FALSE(Exists(root));
+  }
+}
+
 struct Case {
   const char* Name;
   test::CaseFn Run;
@@ -365,6 +555,9 @@ const Case kCases[] = {
     {"CopyReproducesTheTree", CopyReproducesTheTree},
     {"SetAllFilenameCaseRenamesInPlace", SetAllFilenameCaseRenamesInPlace},
     {"TrashTakesExactlyTheMatches", TrashTakesExactlyTheMatches},
+    {"RootArgumentsOfEveryKind", RootArgumentsOfEveryKind},
+    {"CopyNeverEntersALinkInTheDestination", CopyNeverEntersALinkInTheDestination},
+    {"DeepTreesForEveryOperation", DeepTreesForEveryOperation},
     {"DelDirTreeNamesAFolderItCannotRead", DelDirTreeNamesAFolderItCannotRead},
     {"SetAllFilenameCaseReportsAFolderItCannotList", SetAllFilenameCaseReportsAFolderItCannotList},
 };
