@@ -195,7 +195,16 @@ int FileCopyFeedBk(StringView Source, StringView Dest, bool CopyAttributes,
   gAbort.store(false);
   String dest(Dest);
   if (DirExists(dest)) {
-    dest = WithTrailingSeparator(dest) + String(Source.substr(detail::NameStart(Source)));
+    const String name(Source.substr(detail::NameStart(Source)));
+    // The name part of a verbatim source is exact bytes, which may hold "\\": it stays
+    // one name in the folder, given in the verbatim form too.
+    if (IsVerbatimFileName(Source) && !IsVerbatimFileName(dest)) {
+      std::string folder = NativeFileName(dest);
+      if (folder.empty() || folder.back() != '/') folder += '/';
+      dest = VerbatimFileName(folder + StringToNative(name));
+    } else {
+      dest = WithTrailingSeparator(dest) + name;
+    }
   }
   const Fd in(detail::RetryOnEintr(
       [&] { return ::open(NativeFileName(Source).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }));

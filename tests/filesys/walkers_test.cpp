@@ -296,6 +296,17 @@ TEST(Walkers, VerbatimArguments) {
                            VerbatimFileName(copy.string()), false, nullptr),
             fcSuccess);
   EXPECT_EQ(CountFiles(VerbatimFileName(copy.string()) + u"/*.txt", true, nullptr), 1);
+  // A verbatim source copied into a folder named in the ordinary form keeps its one name.
+  WriteOwnPath(tmp.Path() / "a\\b.txt");
+  fs::create_directories(tmp.Path() / "out" / "a");
+  EXPECT_EQ(FileCopyFeedBk(VerbatimFileName((tmp.Path() / "a\\b.txt").string()),
+                           Lib(tmp.Path() / "out"), false, nullptr),
+            fcSuccess);
+  EXPECT_EQ(ReadBytes((tmp.Path() / "out" / "a\\b.txt").string()),
+            (tmp.Path() / "a\\b.txt").string());
+  EXPECT_TRUE(fs::is_empty(tmp.Path() / "out" / "a"));
+  fs::remove_all(tmp.Path() / "out");
+  fs::remove(tmp.Path() / "a\\b.txt");
   EXPECT_EQ(DelDirTree(VerbatimFileName(odd.string())), u"");
   EXPECT_EQ(DelDirTree(VerbatimFileName(copy.string() + "/")), u"");
   EXPECT_TRUE(fs::is_empty(tmp.Path()));

@@ -51,7 +51,7 @@ inline constexpr int fcReadFailed = -4;  ///< Reading the source failed.
 
 /// FileCopyFeedBk
 /// Copies Source to Dest; when Dest is an existing directory the copy goes into it under
-/// the source's name. The file is copied in chunks of 8192 bytes, and FeedBack (may be
+/// the source's name (the exact name of a verbatim Source, `\` included). The file is copied in chunks of 8192 bytes, and FeedBack (may be
 /// empty) is called with (0, size) before the copy, with the bytes copied before each chunk
 /// (so a last, short or empty, chunk is announced too), and with (bytes copied, size) at
 /// the end: 10000 bytes give (0,10000) (0,10000) (8192,10000) (10000,10000), an empty file
