@@ -209,9 +209,15 @@ int FileCopyFeedBk(StringView Source, StringView Dest, bool CopyAttributes,
   const Fd in(detail::RetryOnEintr(
       [&] { return ::open(NativeFileName(Source).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }));
   if (in.Get() < 0) RaiseIOErrorFromErrno(errno);
+  // Opened without waiting: a FIFO without a reader fails (ENXIO) instead of blocking the
+  // copy until one comes; writing then blocks as usual.
   const auto direct = [&] {
-    return detail::RetryOnEintr(
-        [&] { return ::open(NativeFileName(dest).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666); });
+    const int fd = detail::RetryOnEintr([&] {
+      return ::open(NativeFileName(dest).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK,
+                    0666);
+    });
+    if (fd >= 0) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
   };
   // An existing regular file is replaced whole: the copy goes to a file beside it, which
   // takes its place only when the copy succeeded (or was aborted, which keeps a shortened

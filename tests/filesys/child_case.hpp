@@ -18,7 +18,7 @@ using CaseFn = Outcome (*)(const std::filesystem::path& Dir);
 // user first), killed after Seconds. Returns what the case reported, or why the child
 // failed.
 Outcome RunInChild(CaseFn Case, const std::filesystem::path& Dir, bool AsNobody,
-                   unsigned Seconds = 120);
+                   unsigned Seconds = 60);
 
 }  // namespace kez::test
 

@@ -383,6 +383,31 @@ Outcome CopyNeverEntersALinkInTheDestination(const fs::path& Dir) {
   return OutsideUntouched(Dir, outside);
 }
 
+// A FIFO as the destination of a file copy, named or met in the folder copied into: with
+// no reader it would block the copy for ever, so the copy fails instead.
+Outcome FileCopyIntoAFifoWithoutReader(const fs::path& Dir) {
+  WriteOwnPath(Dir / "f.txt");
+  fs::create_directory(Dir / "into");
+  ::mkfifo((Dir / "fifo").c_str(), 0666);
+  ::mkfifo((Dir / "into" / "f.txt").c_str(), 0666);
+  CHECK_THAT(FileCopyFeedBk(Lib(Dir / "f.txt"), Lib(Dir / "fifo"), false, nullptr) ==
+             fcCreateDestFailed);
+  CHECK_THAT(FileCopyFeedBk(Lib(Dir / "f.txt"), Lib(Dir / "into"), false, nullptr) ==
+             fcCreateDestFailed);
+  CHECK_THAT(fs::is_fifo(Dir / "fifo") && fs::is_fifo(Dir / "into" / "f.txt"));
+  // With a reader the copy goes through the FIFO.
+  const int reader = ::open((Dir / "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+  CHECK_THAT(reader >= 0);
+  const int status = FileCopyFeedBk(Lib(Dir / "f.txt"), Lib(Dir / "fifo"), false, nullptr);
+  char buf[4096];
+  const ssize_t got = ::read(reader, buf, sizeof buf);
+  ::close(reader);
+  CHECK_THAT(status == fcSuccess);
+  CHECK_THAT(std::string(buf, got > 0 ? static_cast<std::size_t>(got) : 0) ==
+             (Dir / "f.txt").string());
+  return {};
+}
+
 // Deeper than any path the system takes whole: every walk goes to the bottom, with work
 // that grows linearly (the benchmarks time it), and back.
 Outcome DeepTreesForEveryOperation(const fs::path& Dir) {
@@ -558,6 +583,7 @@ const Case kCases[] = {
     {"RootArgumentsOfEveryKind", RootArgumentsOfEveryKind},
     {"CopyNeverEntersALinkInTheDestination", CopyNeverEntersALinkInTheDestination},
     {"DeepTreesForEveryOperation", DeepTreesForEveryOperation},
+    {"FileCopyIntoAFifoWithoutReader", FileCopyIntoAFifoWithoutReader},
     {"DelDirTreeNamesAFolderItCannotRead", DelDirTreeNamesAFolderItCannotRead},
     {"SetAllFilenameCaseReportsAFolderItCannotList", SetAllFilenameCaseReportsAFolderItCannotList},
 };

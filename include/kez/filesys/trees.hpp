@@ -60,8 +60,9 @@ inline constexpr int fcReadFailed = -4;  ///< Reading the source failed.
 /// Results: 0 success (also after AbortAnyFileCopying, which leaves a shortened copy that
 /// keeps its own time), -1 the source is not a regular file or cannot be read, -2 the
 /// destination cannot be created, is a read-only file (refused as DeleteFile refuses it,
-/// for root too) or is the source itself under another name (which is then left
-/// untouched), -3 a write failed (short writes included), -4 a read failed.
+/// for root too), is the source itself under another name (which is then left untouched)
+/// or is a FIFO without a reader (never waited for), -3 a write failed (short writes
+/// included), -4 a read failed.
 /// A source that does not exist raises EInOutError. The destination is created only once
 /// the source is open, and an existing destination file is replaced whole (the copy is
 /// written beside it and renamed over it, see TFileSaver), so a failed copy leaves an
