@@ -563,6 +563,31 @@ TEST(HostileTrees, ScansAgainstFind) {
     }
     EXPECT_EQ(Listed(mask), model) << "round " << round;
     EXPECT_EQ(FindFiles(root, ""), model) << "round " << round;
+    // FileDetect finds a plain file of each name of a regular file reached through plain
+    // folders (none hidden), under a name that leads to it.
+    for (const std::string& path : model) {
+      const std::string name = fs::path(path).filename().string();
+      if (name.find_first_of("*?\\") != std::string::npos || !fs::is_regular_file(path)) continue;
+      const std::string rel = fs::path(path).lexically_relative(root).string();
+      if (rel[0] == '.' || rel.find("/.") != std::string::npos) continue;
+      const String found = FileDetect(Lib(root) + u"\\" + NativeToString(name));
+      const std::string native = NativeFileName(found);
+      EXPECT_TRUE(MatchesMask(NativeToString(fs::path(native).filename().string()),
+                              NativeToString(name)))
+          << test::U8(found);
+      EXPECT_GE(FileGetAttr(found), 0) << test::U8(found);
+    }
+    // Renaming to one letter case never merges two entries nor changes what they hold:
+    // where a name is taken it stops with an error.
+    std::multiset<std::string> held;
+    for (const auto& [rel, what] : Snap(root)) held.insert(what);
+    try {
+      SetAllFilenameCase(mask, true);
+    } catch (const EInOutError&) {
+    }
+    std::multiset<std::string> after;
+    for (const auto& [rel, what] : Snap(root)) after.insert(what);
+    EXPECT_EQ(after, held) << "round " << round;
     EXPECT_EQ(DelDirTree(Lib(root)), u"");
     EXPECT_FALSE(Exists(root));
   }
