@@ -36,7 +36,7 @@ bool SpellingOnDisk(const String& Dir, StringView Name, String& Found) {
   struct stat st {};
   if (::lstat(native.c_str(), &st) != 0) return false;
   const std::size_t slash = native.find_last_of('/');
-  Found = NativeToString(std::string_view(native).substr(slash == std::string::npos ? 0 : slash + 1));
+  Found = NativeToString(native.substr(slash == std::string::npos ? 0 : slash + 1));
   return true;
 }
 

@@ -9,8 +9,7 @@
 
 namespace kez::test {
 
-Outcome RunInChild(CaseFn Case, const std::filesystem::path& Dir, bool AsNobody,
-                   unsigned Seconds) {
+Outcome RunInChild(CaseFn Case, const std::filesystem::path& Dir, bool AsNobody, unsigned Seconds) {
   if (AsNobody && ::chown(Dir.c_str(), 65534, 65534) != 0) return "cannot hand the folder over";
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) return "no pipe";

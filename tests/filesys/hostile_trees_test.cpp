@@ -43,11 +43,30 @@ bool Exists(const fs::path& P) { return fs::exists(fs::symlink_status(P)); }
 
 // Names that a name read from disk must never be taken for: a path, a drive, a wildcard
 // mask, another file after a lossy decoding.
-const char* const kHostileNames[] = {
-    "back\\slash.txt", "\\..\\victim.txt", "..\\victim.txt", "new\nline.txt", " ", "  lead",
-    "trail ", "trail.", "...", "\xFF", "\xC3", "\xC3x", "\xED\xB3\xBF", "\xC0\xAF",
-    "\xC0\xAE\xC0\xAE", "\xF4\x90\x80\x80", "C:", "c:victim.txt", "~", "\\\\?\\", "R.TXT",
-    "r.txt", "%20", "tab\there"};
+const char* const kHostileNames[] = {"back\\slash.txt",
+                                     "\\..\\victim.txt",
+                                     "..\\victim.txt",
+                                     "new\nline.txt",
+                                     " ",
+                                     "  lead",
+                                     "trail ",
+                                     "trail.",
+                                     "...",
+                                     "\xFF",
+                                     "\xC3",
+                                     "\xC3x",
+                                     "\xED\xB3\xBF",
+                                     "\xC0\xAF",
+                                     "\xC0\xAE\xC0\xAE",
+                                     "\xF4\x90\x80\x80",
+                                     "C:",
+                                     "c:victim.txt",
+                                     "~",
+                                     "\\\\?\\",
+                                     "R.TXT",
+                                     "r.txt",
+                                     "%20",
+                                     "tab\there"};
 
 // Every entry below a folder, not following links, with what it is and holds: the
 // snapshot that operations are checked against ("d" folder, "l:" link and target, "f:"
@@ -196,7 +215,8 @@ Outcome DeleteFilesTakesExactlyTheMatches(const fs::path& Dir) {
   for (const char* name : kHostileNames) {
     const String n = NativeToString(name);
     if (n.find_first_of(u"*?\\") != String::npos || n[0] == u'.') continue;
-    if (DeleteFiles(VerbatimFileName(sub.string()) + u"/" + n) != 1) return std::string("DeleteFiles of ") + name;
+    if (DeleteFiles(VerbatimFileName(sub.string()) + u"/" + n) != 1)
+      return std::string("DeleteFiles of ") + name;
     before.erase(name);
     CHECK_THAT(Snap(sub) == before);
   }
@@ -487,7 +507,8 @@ Outcome SetAllFilenameCaseReportsAFolderItCannotList(const fs::path& Dir) {
 // names ending in Suffix (ignoring ASCII case; empty: all).
 std::multiset<std::string> FindFiles(const fs::path& Root, const std::string& Suffix) {
   const std::string command = "find '" + Root.string() + "' -mindepth 1 ! -type d ! -xtype d" +
-                              (Suffix.empty() ? "" : " -iname '*" + Suffix + "'") + " -print0 2>/dev/null";
+                              (Suffix.empty() ? "" : " -iname '*" + Suffix + "'") +
+                              " -print0 2>/dev/null";
   std::multiset<std::string> found;
   FILE* p = ::popen(command.c_str(), "r");
   if (p == nullptr) return found;
@@ -518,8 +539,8 @@ TEST(HostileTrees, ScansAgainstFind) {
   if (std::system("find / -maxdepth 0 -xtype d >/dev/null 2>&1") != 0) {
     GTEST_SKIP() << "no find(1) with -xtype";
   }
-  const char* const kParts[] = {"a",    "A",    ".TXT", ".txt", "\\",   "..",   "\xFF", "\xC3",
-                                "\n",   " ",    "C:",   "*",    "?",    "\xED\xB3\xBF", "~", "%"};
+  const char* const kParts[] = {"a",  "A", ".TXT", ".txt", "\\", "..",           "\xFF", "\xC3",
+                                "\n", " ", "C:",   "*",    "?",  "\xED\xB3\xBF", "~",    "%"};
   constexpr std::size_t kCount = sizeof kParts / sizeof kParts[0];
   std::mt19937 gen(20);
   for (int round = 0; round < 10; ++round) {
@@ -572,8 +593,8 @@ TEST(HostileTrees, ScansAgainstFind) {
       if (rel[0] == '.' || rel.find("/.") != std::string::npos) continue;
       const String found = FileDetect(Lib(root) + u"\\" + NativeToString(name));
       const std::string native = NativeFileName(found);
-      EXPECT_TRUE(MatchesMask(NativeToString(fs::path(native).filename().string()),
-                              NativeToString(name)))
+      EXPECT_TRUE(
+          MatchesMask(NativeToString(fs::path(native).filename().string()), NativeToString(name)))
           << test::U8(found);
       EXPECT_GE(FileGetAttr(found), 0) << test::U8(found);
     }

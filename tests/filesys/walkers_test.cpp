@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "child_case.hpp"
 #include "kez/filesys/dirs.hpp"
 #include "kez/filesys/trees.hpp"
 #include "kez/platform/filesystem.hpp"
-#include "child_case.hpp"
 #include "kez/platform/path.hpp"
 #include "test_support.hpp"
 
