@@ -195,14 +195,29 @@ int FileCopyFeedBk(StringView Source, StringView Dest, bool CopyAttributes,
   gAbort.store(false);
   String dest(Dest);
   if (DirExists(dest)) {
-    dest = WithTrailingSeparator(dest) + String(Source.substr(detail::NameStart(Source)));
+    const String name(Source.substr(detail::NameStart(Source)));
+    // The name part of a verbatim source is exact bytes, which may hold "\\": it stays
+    // one name in the folder, given in the verbatim form too.
+    if (IsVerbatimFileName(Source) && !IsVerbatimFileName(dest)) {
+      std::string folder = NativeFileName(dest);
+      if (folder.empty() || folder.back() != '/') folder += '/';
+      dest = VerbatimFileName(folder + StringToNative(name));
+    } else {
+      dest = WithTrailingSeparator(dest) + name;
+    }
   }
   const Fd in(detail::RetryOnEintr(
       [&] { return ::open(NativeFileName(Source).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }));
   if (in.Get() < 0) RaiseIOErrorFromErrno(errno);
+  // Opened without waiting: a FIFO without a reader fails (ENXIO) instead of blocking the
+  // copy until one comes; writing then blocks as usual.
   const auto direct = [&] {
-    return detail::RetryOnEintr(
-        [&] { return ::open(NativeFileName(dest).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666); });
+    const int fd = detail::RetryOnEintr([&] {
+      return ::open(NativeFileName(dest).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK,
+                    0666);
+    });
+    if (fd >= 0) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
   };
   // An existing regular file is replaced whole: the copy goes to a file beside it, which
   // takes its place only when the copy succeeded (or was aborted, which keeps a shortened
@@ -411,7 +426,7 @@ String DelDirTree(StringView Dir) {
       if (walk.Enter(e->Name)) {
         names.Push(e->Name);
       } else if (::unlinkat(walk.Fd(), e->Name.c_str(), AT_REMOVEDIR) != 0) {
-        return names.Of(e->Name) + u"\\";
+        return names.FolderOf(e->Name);
       }
     } else if (!detail::DeleteEntry(walk.Fd(), e->Name.c_str())) {
       return names.Of(e->Name);

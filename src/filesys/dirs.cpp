@@ -146,9 +146,11 @@ void SetAllFilenameCase(StringView Mask, bool Upper) {
                                           RENAME_NOREPLACE) != 0) {
       RaiseIOErrorFromErrno(errno);
     }
-    if (attr == faDirectory && walk.Enter(renamed)) {
-      matchers.emplace_back(walk.Entries(), root.NamePart);
-    }
+    if (attr != faDirectory) continue;
+    // A plain folder whose entries cannot be listed is reported, not passed over.
+    errno = 0;
+    if (!walk.Enter(renamed)) RaiseIOErrorFromErrno(errno != 0 ? errno : EIO);
+    matchers.emplace_back(walk.Entries(), root.NamePart);
   }
 }
 

@@ -1,11 +1,14 @@
 // Path and file-name text functions, and the on-disk spelling of a path.
 #include "kez/filesys/paths.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <limits>
 #include <vector>
 
 #include "kez/platform/filesystem.hpp"
+#include "kez/platform/path.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "kez/stringl/chars.hpp"
 
@@ -24,21 +27,17 @@ std::size_t NameStart(StringView Path) {
 bool HasWildcard(StringView Name) { return Name.find_first_of(u"*?") != StringView::npos; }
 
 // The spelling on disk of Name in directory Dir (Dir ends with its separator or is a bare
-// drive such as "C:"), exact spelling first; false when there is none.
+// drive such as "C:"): that of the entry the library's own look-up reaches (the exact
+// spelling first, else the entry that differs only in letter case which every other
+// function opens), so the name converted leads to the same file; false when there is none.
 bool SpellingOnDisk(const String& Dir, StringView Name, String& Found) {
   if (Name.empty() || HasWildcard(Name)) return false;
-  TSearchRec rec;
-  if (FindFirst(Dir + String(Name), faAnyFile, rec) != 0) return false;
-  Found.clear();
-  do {
-    if (rec.Name == Name) {
-      Found = rec.Name;
-      break;
-    }
-    if (Found.empty() && rec.Name.size() == Name.size()) Found = rec.Name;
-  } while (FindNext(rec) == 0);
-  FindClose(rec);
-  return !Found.empty();
+  const std::string native = NativeFileName(Dir + String(Name));
+  struct stat st {};
+  if (::lstat(native.c_str(), &st) != 0) return false;
+  const std::size_t slash = native.find_last_of('/');
+  Found = NativeToString(native.substr(slash == std::string::npos ? 0 : slash + 1));
+  return true;
 }
 
 }  // namespace

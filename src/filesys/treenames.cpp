@@ -49,4 +49,9 @@ String TreeNames::Of(const std::string& Name) const {
   return FText + NativeToString(Name);
 }
 
+String TreeNames::FolderOf(const std::string& Name) const {
+  const String name = Of(Name);
+  return name + (IsVerbatimFileName(name) ? u'/' : u'\\');
+}
+
 }  // namespace kez::detail

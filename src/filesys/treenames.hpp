@@ -36,6 +36,9 @@ class TreeNames {
   String Of(const std::string& Name) const;
   // The current folder, with its trailing separator.
   String Folder() const { return Of(std::string()); }
+  // The folder Name of the current one, with its trailing separator ("/" in the verbatim
+  // form, where "\\" belongs to names).
+  String FolderOf(const std::string& Name) const;
 
  private:
   String FText;

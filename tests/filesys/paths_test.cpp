@@ -154,6 +154,26 @@ TEST(DOSToWinPath, CorrectsLetterCaseOfEachComponent) {
   fs::current_path(here);
 }
 
+TEST(DOSToWinPath, NamesTheFileThePathReaches) {
+  // Among folders that differ only in letter case, the spelling given is that of the one
+  // the name leads to, never another twin.
+  TempDir tmp;
+  const char* const twins[] = {"sUb", "Sub", "suB", "sub", "SuB", "sUB", "SUb"};
+  for (int round = 0; round < 40; ++round) {
+    const fs::path base = tmp.Path() / std::to_string(round);
+    fs::create_directory(base);
+    for (int i = 0; i < 7; ++i) {
+      if ((round * 7 + i * 3) % 5 >= 3) continue;
+      fs::create_directory(base / twins[i]);
+      test::WriteBytes((base / twins[i] / "f").string(), twins[i]);
+    }
+    const String in = NativeToString(base.string()) + u"/SUB/F";
+    const String out = DOSToWinPath(in);
+    EXPECT_EQ(test::ReadBytes(NativeFileName(out)), test::ReadBytes(NativeFileName(in))) << round;
+    EXPECT_FALSE(test::ReadBytes(NativeFileName(out)).empty());
+  }
+}
+
 // Sets an environment variable for one test and restores the previous state.
 class ScopedEnv {
  public:

@@ -2,10 +2,8 @@
 // bytes that are not UTF-8, symbolic links and deep trees. Every case runs as the user the
 // tests run as and, when that is root, once more as an ordinary user in a child process.
 #include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "child_case.hpp"
 #include "kez/filesys/dirs.hpp"
 #include "kez/filesys/trees.hpp"
 #include "kez/platform/filesystem.hpp"
@@ -29,10 +28,7 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-// A case returns an empty text when it holds, else what failed.
-using Outcome = std::string;
-#define CHECK_THAT(cond) \
-  if (!(cond)) return std::string(#cond) + " (line " + std::to_string(__LINE__) + ")"
+using test::Outcome;
 
 String Lib(const fs::path& P) { return NativeToString(P.string()); }
 bool Exists(const fs::path& P) { return fs::exists(fs::symlink_status(P)); }
@@ -300,6 +296,17 @@ TEST(Walkers, VerbatimArguments) {
                            VerbatimFileName(copy.string()), false, nullptr),
             fcSuccess);
   EXPECT_EQ(CountFiles(VerbatimFileName(copy.string()) + u"/*.txt", true, nullptr), 1);
+  // A verbatim source copied into a folder named in the ordinary form keeps its one name.
+  WriteOwnPath(tmp.Path() / "a\\b.txt");
+  fs::create_directories(tmp.Path() / "out" / "a");
+  EXPECT_EQ(FileCopyFeedBk(VerbatimFileName((tmp.Path() / "a\\b.txt").string()),
+                           Lib(tmp.Path() / "out"), false, nullptr),
+            fcSuccess);
+  EXPECT_EQ(ReadBytes((tmp.Path() / "out" / "a\\b.txt").string()),
+            (tmp.Path() / "a\\b.txt").string());
+  EXPECT_TRUE(fs::is_empty(tmp.Path() / "out" / "a"));
+  fs::remove_all(tmp.Path() / "out");
+  fs::remove(tmp.Path() / "a\\b.txt");
   EXPECT_EQ(DelDirTree(VerbatimFileName(odd.string())), u"");
   EXPECT_EQ(DelDirTree(VerbatimFileName(copy.string() + "/")), u"");
   EXPECT_TRUE(fs::is_empty(tmp.Path()));
@@ -307,7 +314,7 @@ TEST(Walkers, VerbatimArguments) {
 
 struct Case {
   const char* Name;
-  Outcome (*Run)(const fs::path&);
+  test::CaseFn Run;
 };
 
 const Case kCases[] = {
@@ -325,45 +332,11 @@ const Case kCases[] = {
 
 class Walkers : public ::testing::TestWithParam<std::tuple<Case, bool>> {};
 
-// Runs a case as the ordinary user "nobody" in a child process, its folder handed over.
-Outcome RunAsNobody(const Case& C, const fs::path& Dir) {
-  if (::chown(Dir.c_str(), 65534, 65534) != 0) return "cannot hand the folder over";
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) return "no pipe";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(pipeFds[0]);
-    if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
-        ::setresuid(65534, 65534, 65534) != 0) {
-      ::_exit(2);
-    }
-    const Outcome o = C.Run(Dir);
-    (void)!::write(pipeFds[1], o.data(), o.size());
-    ::_exit(o.empty() ? 0 : 1);
-  }
-  ::close(pipeFds[1]);
-  std::string message;
-  char buf[512];
-  for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;) message.append(buf, n);
-  ::close(pipeFds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 2) return "cannot become nobody";
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    return message.empty() ? "the child failed" : message;
-  }
-  return {};
-}
-
 TEST_P(Walkers, Hold) {
   const auto& [c, asNobody] = GetParam();
+  if (asNobody && ::geteuid() != 0) GTEST_SKIP() << "only root can run a case as another user";
   TempDir tmp;
-  if (asNobody) {
-    if (::geteuid() != 0) GTEST_SKIP() << "only root can run a case as another user";
-    EXPECT_EQ(RunAsNobody(c, tmp.Path()), "");
-  } else {
-    EXPECT_EQ(c.Run(tmp.Path()), "");
-  }
+  EXPECT_EQ(test::RunInChild(c.Run, tmp.Path(), asNobody), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Walkers,

@@ -14,7 +14,10 @@
 /// tree. Entries of one directory are visited sorted by name ignoring ASCII case. Scans hold
 /// each folder open and use the names they read from it exactly, so twins that differ only
 /// in letter case, and names holding `\` or "..", are each visited once, as themselves.
-/// The work grows linearly with the tree, whatever its depth.
+/// The work grows linearly with the tree, whatever its depth. The scans have no way to
+/// report a failure: a directory they cannot read (no permission) is passed over.
+/// A name below a deep tree may be longer than the 4096 bytes Linux takes as one path; such
+/// a name is reported whole but cannot be opened by name.
 ///
 /// Threads: every function here may run in several threads at once, each on its own data.
 #pragma once
@@ -66,7 +69,8 @@ std::int32_t CountFiles(StringView Mask, bool Subdirectories, const TScanFilesFe
 /// lower-cased name. Only the name changes, never the directory part, and an existing entry
 /// is never replaced: a name that is taken, or any other failed rename, raises EInOutError.
 /// Names already in the wanted case are left alone. Each entry is renamed inside the
-/// folder it was read from, whatever its name holds.
+/// folder it was read from, whatever its name holds. A plain directory that cannot be
+/// listed (no read permission) raises EInOutError too, once its own name is changed.
 void SetAllFilenameCase(StringView Mask, bool Upper);
 
 /// FileDetect

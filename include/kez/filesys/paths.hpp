@@ -59,7 +59,8 @@ String AbridgeFilePath(StringView Path, std::int32_t MaxLength);
 /// dropped and each ".." removes the component before it, never the drive or the root) with
 /// each component spelt as it is on disk: on Linux the long form of a name is its spelling, so the letter
 /// case of every component found is corrected (an exact match wins over one that differs in
-/// case). Components are separated as in the input. When a component is not found (or holds
+/// case; among several twins that differ only in case, the one every other function reaches
+/// through that name, so the result names the same file as Path). Components are separated as in the input. When a component is not found (or holds
 /// a wildcard), the result is the part converted so far followed by the rest unchanged.
 String DOSToWinPath(StringView Path);
 

@@ -51,7 +51,7 @@ inline constexpr int fcReadFailed = -4;  ///< Reading the source failed.
 
 /// FileCopyFeedBk
 /// Copies Source to Dest; when Dest is an existing directory the copy goes into it under
-/// the source's name. The file is copied in chunks of 8192 bytes, and FeedBack (may be
+/// the source's name (the exact name of a verbatim Source, `\` included). The file is copied in chunks of 8192 bytes, and FeedBack (may be
 /// empty) is called with (0, size) before the copy, with the bytes copied before each chunk
 /// (so a last, short or empty, chunk is announced too), and with (bytes copied, size) at
 /// the end: 10000 bytes give (0,10000) (0,10000) (8192,10000) (10000,10000), an empty file
@@ -60,8 +60,9 @@ inline constexpr int fcReadFailed = -4;  ///< Reading the source failed.
 /// Results: 0 success (also after AbortAnyFileCopying, which leaves a shortened copy that
 /// keeps its own time), -1 the source is not a regular file or cannot be read, -2 the
 /// destination cannot be created, is a read-only file (refused as DeleteFile refuses it,
-/// for root too) or is the source itself under another name (which is then left
-/// untouched), -3 a write failed (short writes included), -4 a read failed.
+/// for root too), is the source itself under another name (which is then left untouched)
+/// or is a FIFO without a reader (never waited for), -3 a write failed (short writes
+/// included), -4 a read failed.
 /// A source that does not exist raises EInOutError. The destination is created only once
 /// the source is open, and an existing destination file is replaced whole (the copy is
 /// written beside it and renamed over it, see TFileSaver), so a failed copy leaves an
@@ -97,7 +98,7 @@ void CopyFileTree(StringView Source, StringView Dest, bool CopyAttributes,
 
 /// DelDirTree
 /// Deletes Dir with everything below it and returns the first path whose deletion failed
-/// (a directory with its trailing `\`), or empty. Deletion stops at that failure. A
+/// (a directory with its trailing separator: `\`, or `/` in the verbatim form), or empty. Deletion stops at that failure. A
 /// symbolic link is deleted itself, never what it points to, Dir included (with or without
 /// a trailing separator). Read-only files are not deleted (they fail). An empty argument
 /// does nothing.
