@@ -7,6 +7,8 @@
 
 #include <exception>
 
+#include "support/test_support.hpp"
+
 namespace kez::test {
 
 Outcome RunInChild(CaseFn Case, const std::filesystem::path& Dir, bool AsNobody, unsigned Seconds) {
@@ -46,6 +48,18 @@ Outcome RunInChild(CaseFn Case, const std::filesystem::path& Dir, bool AsNobody,
     return message.empty() ? "the child failed" : message;
   }
   return {};
+}
+
+std::string ChildCaseName(const testing::TestParamInfo<ChildCaseParam>& Info) {
+  return std::string(std::get<0>(Info.param).Name) +
+         (std::get<1>(Info.param) ? "_AsNobody" : "_AsSelf");
+}
+
+void RunChildCase(const ChildCaseParam& Param) {
+  const auto& [c, asNobody] = Param;
+  if (asNobody && ::geteuid() != 0) GTEST_SKIP() << "only root can run a case as another user";
+  TempDir tmp;
+  EXPECT_EQ(RunInChild(c.Run, tmp.Path(), asNobody), "");
 }
 
 }  // namespace kez::test

@@ -3,8 +3,11 @@
 // (a FIFO opened by mistake) fails instead of stopping the suite.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 namespace kez::test {
 
@@ -19,6 +22,20 @@ using CaseFn = Outcome (*)(const std::filesystem::path& Dir);
 // failed.
 Outcome RunInChild(CaseFn Case, const std::filesystem::path& Dir, bool AsNobody,
                    unsigned Seconds = 60);
+
+// A named case of a table whose cases each run twice: as self and as "nobody".
+struct ChildCase {
+  const char* Name;
+  CaseFn Run;
+};
+using ChildCaseParam = std::tuple<ChildCase, bool>;  // the case, and whether as "nobody"
+
+// The test name of a parameter: "<Name>_AsSelf" or "<Name>_AsNobody".
+std::string ChildCaseName(const testing::TestParamInfo<ChildCaseParam>& Info);
+
+// Runs a parameter's case in a fresh folder and expects it to hold; the "nobody" run is
+// skipped when the tests do not run as root.
+void RunChildCase(const ChildCaseParam& Param);
 
 }  // namespace kez::test
 

@@ -614,12 +614,7 @@ TEST(HostileTrees, ScansAgainstFind) {
   }
 }
 
-struct Case {
-  const char* Name;
-  test::CaseFn Run;
-};
-
-const Case kCases[] = {
+const test::ChildCase kCases[] = {
     {"ScansListWhatIsThere", ScansListWhatIsThere},
     {"DeleteFilesTakesExactlyTheMatches", DeleteFilesTakesExactlyTheMatches},
     {"DelDirTreeTakesTheTreeOnly", DelDirTreeTakesTheTreeOnly},
@@ -634,24 +629,18 @@ const Case kCases[] = {
     {"SetAllFilenameCaseReportsAFolderItCannotList", SetAllFilenameCaseReportsAFolderItCannotList},
 };
 
-class HostileTrees : public ::testing::TestWithParam<std::tuple<Case, bool>> {};
+class HostileTrees : public ::testing::TestWithParam<test::ChildCaseParam> {};
 
 TEST_P(HostileTrees, Hold) {
-  const auto& [c, asNobody] = GetParam();
-  if (asNobody && ::geteuid() != 0) GTEST_SKIP() << "only root can run a case as another user";
-  if (asNobody && c.Run == TrashTakesExactlyTheMatches) {
+  if (std::get<1>(GetParam()) && std::get<0>(GetParam()).Run == TrashTakesExactlyTheMatches) {
     GTEST_SKIP() << "the suite's private trash belongs to the user the tests run as";
   }
-  TempDir tmp;
-  EXPECT_EQ(test::RunInChild(c.Run, tmp.Path(), asNobody), "");
+  test::RunChildCase(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, HostileTrees,
                          ::testing::Combine(::testing::ValuesIn(kCases), ::testing::Bool()),
-                         [](const auto& Info) {
-                           return std::string(std::get<0>(Info.param).Name) +
-                                  (std::get<1>(Info.param) ? "_AsNobody" : "_AsSelf");
-                         });
+                         test::ChildCaseName);
 
 }  // namespace
 }  // namespace kez

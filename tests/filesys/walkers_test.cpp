@@ -312,12 +312,7 @@ TEST(Walkers, VerbatimArguments) {
   EXPECT_TRUE(fs::is_empty(tmp.Path()));
 }
 
-struct Case {
-  const char* Name;
-  test::CaseFn Run;
-};
-
-const Case kCases[] = {
+const test::ChildCase kCases[] = {
     {"DeleteFilesStaysInItsFolder", DeleteFilesStaysInItsFolder},
     {"DelDirTreeStaysInTheTree", DelDirTreeStaysInTheTree},
     {"CopyStaysInBothTrees", CopyStaysInBothTrees},
@@ -330,21 +325,13 @@ const Case kCases[] = {
     {"DeepTreesAreWalkedWhole", DeepTreesAreWalkedWhole},
 };
 
-class Walkers : public ::testing::TestWithParam<std::tuple<Case, bool>> {};
+class Walkers : public ::testing::TestWithParam<test::ChildCaseParam> {};
 
-TEST_P(Walkers, Hold) {
-  const auto& [c, asNobody] = GetParam();
-  if (asNobody && ::geteuid() != 0) GTEST_SKIP() << "only root can run a case as another user";
-  TempDir tmp;
-  EXPECT_EQ(test::RunInChild(c.Run, tmp.Path(), asNobody), "");
-}
+TEST_P(Walkers, Hold) { test::RunChildCase(GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Walkers,
                          ::testing::Combine(::testing::ValuesIn(kCases), ::testing::Bool()),
-                         [](const auto& Info) {
-                           return std::string(std::get<0>(Info.param).Name) +
-                                  (std::get<1>(Info.param) ? "_AsNobody" : "_AsSelf");
-                         });
+                         test::ChildCaseName);
 
 }  // namespace
 }  // namespace kez
