@@ -697,7 +697,8 @@ std::int64_t TextFile::RemainingBytes() {
   if (!Ready() || FFd < 0 || FMode != mInput) return 0;
   if (!FBOMChecked) DetectBOM();
   struct stat st {};
-  if (::fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode)) return kRemainingUnknown;
+  // A regular file of size 0 may hold bytes all the same (/proc files report 0).
+  if (::fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return kRemainingUnknown;
   const off_t pos = ::lseek(FFd, 0, SEEK_CUR);
   if (pos < 0) return kRemainingUnknown;
   const auto buffered = static_cast<std::int64_t>(FEnd - FPos);

@@ -135,5 +135,26 @@ TEST(TextFileReading, FromAFifoOrAPipeLinesComeWholeAndTheSizeLeftIsUnknownNotZe
   }
 }
 
+// A /proc file reports size 0 yet holds bytes: the size left is unknown, not what happens
+// to be buffered, so a header announcing more than the buffer holds is not refused.
+TEST(TextFileReading, AFileThatReportsSizeZeroHasAnUnknownSizeLeft) {
+  std::string bytes;
+  for (int i = 0; i < 5000; ++i) bytes += "line " + std::to_string(i) + "\r\n";
+  test::ProcFeed proc(bytes);
+  ASSERT_TRUE(proc.Ok());
+  TextFile f(proc.Name());
+  f.Reset();
+  EXPECT_EQ(f.RemainingBytes(), kRemainingUnknown);
+  EXPECT_TRUE(f.MayAnnounce(1'000'000, 1));
+  std::int32_t count = 0;
+  String line;
+  while (!f.Eof()) {
+    f.ReadLn(line);
+    ++count;
+  }
+  EXPECT_EQ(count, 5001);  // the NUL the kernel ends the environment with is a last line
+  EXPECT_EQ(line, String(1, u'\0'));
+}
+
 }  // namespace
 }  // namespace kez

@@ -254,7 +254,8 @@ class TextFile : public TFileVar {
   /// RemainingBytes
   /// The number of bytes between the reading position and the end of a regular file (0 when
   /// the file is not open for reading). Where that cannot be told (a pipe, a FIFO, standard
-  /// input, a terminal) it is kRemainingUnknown (-1), never 0. Readers use it to refuse
+  /// input, a terminal, a file that reports size 0 as /proc files do) it is
+  /// kRemainingUnknown (-1), never 0. Readers use it to refuse
   /// headers that promise more than the file holds, and a memory budget where it is unknown.
   std::int64_t RemainingBytes();
 
