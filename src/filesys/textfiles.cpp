@@ -20,6 +20,7 @@
 #include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "platform/retry.hpp"
+#include "platform/sharemode.hpp"
 #include "stringl/chars_internal.hpp"
 
 namespace kez {
@@ -181,6 +182,11 @@ void ConvertInPlace(int In, StringView OutFile) {
     const int out = detail::RetryOnEintr(
         [&] { return ::open(NativeFileName(OutFile).c_str(), O_WRONLY | O_CLOEXEC); });
     if (out < 0) RaiseIOErrorFromErrno(errno);
+    // Written in place, the output honours its other holders' share modes as any open does.
+    if (const int err = detail::ClaimShare(out, false, true, 0); err != 0) {
+      ::close(out);
+      RaiseIOErrorFromErrno(err);
+    }
     std::vector<char> buf(256 * 1024);
     std::int64_t length = 0;
     bool ok = ::lseek(temp, 0, SEEK_SET) == 0;
