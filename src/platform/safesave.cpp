@@ -91,9 +91,9 @@ int CheckShare(const std::string& Target) {
   const int fd = detail::RetryOnEintr(
       [&] { return ::open(Target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); });
   if (fd < 0) return 0;
-  const int err = detail::ClaimShare(fd, true, true, 0);
+  const bool denied = detail::OthersDenyWriting(fd);
   ::close(fd);
-  return err;
+  return denied ? EACCES : 0;
 }
 
 }  // namespace

@@ -233,11 +233,18 @@ TEST(FileStream, AFileHeldAgainstWritingIsNotReplacedBySaving) {
       f.Close();
     });
   }
-  // Once the holder has gone, saving replaces the file.
+  // A holder that denies only reading does not stop a save, which reads nothing; once the
+  // holders have gone, saving replaces the file.
   TMemoryStream m;
   m.WriteBuffer("new", 3);
-  m.SaveToFile(name);
+  {
+    TFileStream reader(name, fmOpenRead | fmShareDenyRead);
+    m.SaveToFile(name);
+  }
   EXPECT_EQ(test::ReadBytes(dir.NativeFile("held.txt")), "new");
+  m.WriteBuffer("er", 2);
+  m.SaveToFile(name);
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("held.txt")), "newer");
 }
 
 TEST(FileStream, TextFilesTakePartInSharing) {
