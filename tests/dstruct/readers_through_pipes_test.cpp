@@ -75,7 +75,8 @@ std::string ExpectSameEveryWay(const std::string& Bytes, const Reader& Read, uns
 std::string RandomText(std::mt19937& Random, std::size_t MaxLines) {
   static const std::string kPieces[] = {"a", "Z", "7", " ", "\t", "needle", "\xE9", "\x80",
                                         "\xC3\xA9", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\r",
-                                        "TRUE", "FALSE", "-12", "<"};
+                                        "TRUE", "FALSE", "-12", "<",
+                                        "<a x=1>", "</a>", "<b>"};
   std::string text = Random() % 4 == 0 ? "\xEF\xBB\xBF" : "";
   const std::size_t lines = Random() % (MaxLines + 1);
   for (std::size_t i = 0; i < lines; ++i) {

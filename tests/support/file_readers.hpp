@@ -133,6 +133,27 @@ inline const std::vector<std::pair<const char*, Reader>>& TextReaders() {
          for (bool eos = false; !eos;) all += U8(ReadLnStream(f, eos, 0)) + "|";
          return all;
        }},
+      {"ReadStreamUntil",
+       [](const String& Name) {
+         // Each search steps back to just behind its target, which on a pipe lies in bytes
+         // already read.
+         TFileStream f(Name, fmOpenRead);
+         std::string all;
+         for (std::int32_t status = 0; status == 0;) all += U8(ReadStreamUntil(f, u"NEEDLE", status)) + "|";
+         return all;
+       }},
+      {"ReadStreamUntilTagList",
+       [](const String& Name) {
+         TFileStream f(Name, fmOpenRead);
+         const String tags[] = {u"a", u"b"};
+         std::string all;
+         for (std::int32_t index = 0; index >= 0;) {
+           all += U8(ReadStreamUntilTagList(f, tags, index)) + std::to_string(index) + "|";
+           String attributes, contents;
+           if (index >= 0) all += std::to_string(ReadNextTagInStream(f, tags, attributes, contents));
+         }
+         return all;
+       }},
       {"ReadHeaderOfASC",
        [](const String& Name) {
          String comment;
