@@ -53,6 +53,16 @@ std::size_t ReadBlock(int Fd, char* Buf, std::size_t Count, std::int64_t Pos) {
 
 }  // namespace
 
+std::size_t ReadAt(int Fd, char* Buf, std::size_t Count, std::int64_t Pos) {
+  std::size_t got = 0;
+  while (got < Count) {
+    const std::size_t n = ReadBlock(Fd, Buf + got, Count - got, Pos + static_cast<std::int64_t>(got));
+    if (n == 0) break;
+    got += n;
+  }
+  return got;
+}
+
 BlockInput::BlockInput(const std::string& NativeName) {
   FFd = detail::RetryOnEintr([&] { return ::open(NativeName.c_str(), O_RDONLY | O_CLOEXEC); });
   if (FFd < 0) RaiseIOErrorFromErrno(errno);
@@ -63,7 +73,7 @@ BlockInput::BlockInput(const std::string& NativeName) {
     ::close(FFd);
     RaiseIOErrorFromErrno(err);
   }
-  FSeekable = S_ISREG(st.st_mode);
+  FSeekable = S_ISREG(st.st_mode) && st.st_size > 0;
 }
 
 BlockInput::~BlockInput() { ::close(FFd); }
@@ -102,7 +112,7 @@ std::vector<std::string> LastLinesOf(int Fd, std::int64_t Keep) {
   bool first = true;
   while (pos > 0) {
     const auto len = static_cast<std::size_t>(std::min<std::int64_t>(pos, kBlock));
-    const std::size_t got = ReadBlock(Fd, buf.get(), len, pos - static_cast<std::int64_t>(len));
+    const std::size_t got = ReadAt(Fd, buf.get(), len, pos - static_cast<std::int64_t>(len));
     if (got != len) RaiseIOErrorFromErrno(EIO);  // the file shrank while it was read
     std::size_t i = len;
     if (first && buf[len - 1] == '\n') --i;  // the last line's own line end
@@ -119,14 +129,7 @@ std::vector<std::string> LastLinesOf(int Fd, std::int64_t Keep) {
     }
   }
   std::string tail(static_cast<std::size_t>(size - start), '\0');
-  std::size_t got = 0;
-  while (got < tail.size()) {
-    const std::size_t n =
-        ReadBlock(Fd, tail.data() + got, tail.size() - got, start + static_cast<std::int64_t>(got));
-    if (n == 0) break;
-    got += n;
-  }
-  tail.resize(got);
+  tail.resize(ReadAt(Fd, tail.data(), tail.size(), start));
   std::vector<std::string> lines;
   std::size_t from = 0;
   while (from < tail.size()) {

@@ -21,13 +21,20 @@ class BlockInput {
   BlockInput& operator=(const BlockInput&) = delete;
 
   int Fd() const { return FFd; }
-  // True for a regular file, whose bytes can be read again at any offset.
+  // True for a regular file that tells its size, whose bytes can be read again at any
+  // offset. A file that reports size 0 (as /proc files do) may hold bytes all the same:
+  // it is read from start to end only.
   bool Seekable() const { return FSeekable; }
 
  private:
   int FFd = -1;
   bool FSeekable = false;
 };
+
+// ReadAt
+// Reads up to Count bytes at Pos, again after an interruption and after a short count, so
+// that fewer bytes mean the end of the file. Read failures raise EInOutError.
+std::size_t ReadAt(int Fd, char* Buf, std::size_t Count, std::int64_t Pos);
 
 // CountLineEnds
 // The number of lines from the descriptor's position to its end. Every time the count

@@ -20,6 +20,7 @@
 #include "kez/platform/safesave.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "platform/retry.hpp"
+#include "platform/sharemode.hpp"
 #include "stringl/chars_internal.hpp"
 
 namespace kez {
@@ -120,9 +121,9 @@ bool ReadsInBlocks(StringView FileName, const detail::BlockInput* Input, bool Se
            (!Seekable || (StatFile(FileName, st) && S_ISREG(st.st_mode)));
   }
   if (Seekable && !Input->Seekable()) return false;
-  unsigned char bom[3] = {};
-  return !Input->Seekable() || ::pread(Input->Fd(), bom, 3, 0) != 3 ||
-         !(bom[0] == 0xEF && bom[1] == 0xBB && bom[2] == 0xBF);
+  if (!Input->Seekable()) return true;
+  char bom[3] = {};
+  return detail::ReadAt(Input->Fd(), bom, 3, 0) != 3 || std::memcmp(bom, "\xEF\xBB\xBF", 3) != 0;
 }
 
 // Converts the bytes of In so that every CR is followed by LF, handing the result to Out
@@ -181,6 +182,11 @@ void ConvertInPlace(int In, StringView OutFile) {
     const int out = detail::RetryOnEintr(
         [&] { return ::open(NativeFileName(OutFile).c_str(), O_WRONLY | O_CLOEXEC); });
     if (out < 0) RaiseIOErrorFromErrno(errno);
+    // Written in place, the output honours its other holders' share modes as any open does.
+    if (const int err = detail::ClaimShare(out, false, true, 0); err != 0) {
+      ::close(out);
+      RaiseIOErrorFromErrno(err);
+    }
     std::vector<char> buf(256 * 1024);
     std::int64_t length = 0;
     bool ok = ::lseek(temp, 0, SEEK_SET) == 0;
@@ -281,8 +287,9 @@ void AppendLines(StringView FileName, bool NeedsUtf8, const std::function<void(T
 
 TTextfileType CheckTextFileType(StringView FileName) {
   const std::string native = NativeFileName(FileName);
-  const int fd = detail::RetryOnEintr(
-      [&] { return ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); });
+  // A FIFO is waited for, as every reader does: its writer may not have written yet.
+  const int fd =
+      detail::RetryOnEintr([&] { return ::open(native.c_str(), O_RDONLY | O_CLOEXEC); });
   if (fd < 0) RaiseIOErrorFromErrno(errno);
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {

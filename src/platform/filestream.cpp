@@ -22,17 +22,18 @@ namespace kez {
 namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
+// On a descriptor without positions (a pipe) a refill keeps this many bytes read before, so
+// that a reader may step back over the byte it just looked at.
+constexpr std::size_t kLookBehind = 4096;
 // The most one system call is asked to move; the kernel moves less than 2 GiB anyway.
 constexpr std::int64_t kMaxTransfer = std::int64_t{1} << 30;
 
 String ErrnoText(int err) { return Utf8ToString(std::strerror(err)); }
 
-// pread/pwrite that also serve descriptors without a position (pipes, terminals).
-ssize_t ReadAt(int fd, void* buf, std::int64_t count, std::int64_t pos) {
+// pread, or read on a descriptor without positions (a pipe, a terminal).
+ssize_t ReadAt(int fd, bool Seekable, void* buf, std::int64_t count, std::int64_t pos) {
   const auto n = static_cast<std::size_t>(std::min(count, kMaxTransfer));
-  ssize_t r = ::pread(fd, buf, n, static_cast<off_t>(pos));
-  if (r < 0 && errno == ESPIPE) r = ::read(fd, buf, n);
-  return r;
+  return Seekable ? ::pread(fd, buf, n, static_cast<off_t>(pos)) : ::read(fd, buf, n);
 }
 
 ssize_t WriteAt(int fd, const void* buf, std::int64_t count, std::int64_t pos) {
@@ -140,6 +141,7 @@ TFileStream::TFileStream(StringView FileName, std::uint16_t Mode) : FFileName(Fi
     if (create) throw EFCreateError(u"Cannot create file \"" + name + u"\". " + ErrnoText(err));
     throw EFOpenError(u"Cannot open file \"" + name + u"\". " + ErrnoText(err));
   }
+  FSeekable = ::lseek(FHandle, 0, SEEK_CUR) >= 0;
   FBuffer.resize(kBufferSize);
 }
 
@@ -175,9 +177,10 @@ std::int64_t TFileStream::Read(void* Buffer, std::int64_t Count) {
   FlushWrites();
   if (Count >= static_cast<std::int64_t>(kBufferSize)) {
     // Ask the kernel for no more than the file holds: a count far beyond the caller's
-    // buffer must not reach the system call, where it may fail the whole read.
+    // buffer must not reach the system call, where it may fail the whole read. A file that
+    // reports size 0 (as /proc files do) may still hold bytes: it is read as it comes.
     struct stat st {};
-    if (::fstat(FHandle, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (::fstat(FHandle, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
       Count = std::min(Count, std::max<std::int64_t>(0, st.st_size - FPosition));
       if (Count == 0) return 0;
     }
@@ -194,23 +197,40 @@ std::int64_t TFileStream::Read(void* Buffer, std::int64_t Count) {
       total += n;
       continue;
     }
+    // A pipe gives its bytes once, in order: a position that is not where the pipe stands
+    // (behind the look-behind, or skipped ahead) has nothing to read.
+    if (!FSeekable && FPosition != FPipeAt) break;
     const std::int64_t want = Count - total;
     if (want >= static_cast<std::int64_t>(kBufferSize)) {
-      const ssize_t n = ReadAt(FHandle, out + total, want, FPosition);
+      const ssize_t n = ReadAt(FHandle, FSeekable, out + total, want, FPosition);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       FPosition += n;
+      FPipeAt += n;
       total += n;
       continue;
     }
-    const ssize_t n = ReadAt(FHandle, FBuffer.data(), kBufferSize, FPosition);
-    if (n < 0 && errno == EINTR) continue;
+    std::size_t keep = 0;
+    if (!FSeekable && bufEnd == FPosition) {
+      keep = std::min(FBufLen, kLookBehind);
+      std::memmove(FBuffer.data(), FBuffer.data() + (FBufLen - keep), keep);
+    }
+    const ssize_t n =
+        ReadAt(FHandle, FSeekable, FBuffer.data() + keep, static_cast<std::int64_t>(kBufferSize - keep),
+               FPosition);
+    if (n < 0 && errno == EINTR) {
+      FBufStart = FPosition - static_cast<std::int64_t>(keep);
+      FBufLen = keep;
+      continue;
+    }
     if (n <= 0) {
-      FBufLen = 0;
+      FBufStart = FPosition - static_cast<std::int64_t>(keep);
+      FBufLen = keep;
       break;
     }
-    FBufStart = FPosition;
-    FBufLen = static_cast<std::size_t>(n);
+    FBufStart = FPosition - static_cast<std::int64_t>(keep);
+    FBufLen = keep + static_cast<std::size_t>(n);
+    FPipeAt += n;
   }
   return total;
 }

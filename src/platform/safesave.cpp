@@ -14,6 +14,7 @@
 #include "kez/platform/path.hpp"
 #include "platform/fsinternal.hpp"
 #include "platform/retry.hpp"
+#include "platform/sharemode.hpp"
 
 namespace kez {
 
@@ -83,6 +84,18 @@ std::string TemporaryLeaf(const std::string& Leaf) {
   return "." + std::string(detail::Utf8Head(Leaf, kNameMax - 2 - kTail)) + "." + RandomTail(kTail);
 }
 
+// Whether the file Target may be replaced as far as other holders' share modes go: a save
+// writes the file, so it is refused (EACCES) while another open of it denies writing. A file
+// the process may not read cannot be asked, and is not held back.
+int CheckShare(const std::string& Target) {
+  const int fd = detail::RetryOnEintr(
+      [&] { return ::open(Target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); });
+  if (fd < 0) return 0;
+  const bool denied = detail::OthersDenyWriting(fd);
+  ::close(fd);
+  return denied ? EACCES : 0;
+}
+
 }  // namespace
 
 TFileSaver::TFileSaver(StringView FileName) {
@@ -134,6 +147,12 @@ TFileSaver::TFileSaver(StringView FileName) {
   if (exists && !S_ISREG(old.st_mode)) {
     OpenDirect();
     return;
+  }
+  if (exists) {
+    if (const int err = CheckShare(FTarget); err != 0) {
+      SetError(err);
+      return;
+    }
   }
   OpenTemporary(folder, FLeaf, exists ? &old : nullptr);
 }

@@ -65,6 +65,8 @@ void DropMarks(int Fd) {
 
 }  // namespace
 
+bool OthersDenyWriting(int Fd) { return OthersMark(Fd, mkDenyWrite); }
+
 int ClaimShare(int Fd, bool Read, bool Write, std::uint16_t Share) {
   const std::uint16_t share = Share & 0x00F0;
   const bool denyRead = share == fmShareExclusive || share == fmShareDenyRead;

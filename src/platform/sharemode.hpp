@@ -20,4 +20,8 @@ namespace kez::detail {
 // every claim succeeds.
 int ClaimShare(int Fd, bool Read, bool Write, std::uint16_t Share);
 
+// Whether another open of Fd's file denies writing it (fmShareExclusive, fmShareDenyWrite),
+// asked without claiming anything, so Fd may be open for reading only.
+bool OthersDenyWriting(int Fd);
+
 }  // namespace kez::detail

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "kez/platform/exceptions.hpp"
+#include "dstruct/memorylimit.hpp"
 #include "kez/platform/safesave.hpp"
 #include "platform/stream_detail.hpp"
 
@@ -139,17 +140,26 @@ void TMemoryStream::LoadFromStream(TStream& Source) {
   Source.SetPosition(0);
   const std::int64_t size = Source.Size();
   if (size < 0) throw EStreamError(u"Invalid stream size");
-  // Read in pieces so that memory grows with the bytes that actually arrive, not with
-  // what the source claims to hold.
+  // Read to the end in pieces rather than by Size: memory grows with the bytes that
+  // actually arrive, not with what the source claims to hold, and a source that cannot tell
+  // its size (a pipe, a /proc file that reports 0) is read whole too. A source that ends
+  // before the size it claims is a read error.
   std::vector<std::uint8_t> data;
   constexpr std::int64_t kPiece = 1 << 20;
   std::int64_t done = 0;
-  while (done < size) {
-    const std::int64_t n = std::min(kPiece, size - done);
-    ResizeBlock(data, done + n);
-    Source.ReadBuffer(data.data() + done, n);
+  // A source without end (a device, an endless pipe) stops at the machine's memory rather
+  // than growing until the system kills the process.
+  const auto budget = static_cast<std::int64_t>(
+      std::min<std::uint64_t>(detail::PhysicalMemoryBytes(), kMaxMemoryBlock));
+  for (;;) {
+    if (done + kPiece > budget) OutOfMemory();
+    ResizeBlock(data, done + kPiece);
+    const std::int64_t n = Source.Read(data.data() + done, kPiece);
+    if (n <= 0) break;
     done += n;
   }
+  if (done < size) throw EReadError(u"Stream read error");
+  ResizeBlock(data, done);
   FData.swap(data);
   FPosition = 0;
 }

@@ -697,7 +697,8 @@ std::int64_t TextFile::RemainingBytes() {
   if (!Ready() || FFd < 0 || FMode != mInput) return 0;
   if (!FBOMChecked) DetectBOM();
   struct stat st {};
-  if (::fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode)) return kRemainingUnknown;
+  // A regular file of size 0 may hold bytes all the same (/proc files report 0).
+  if (::fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return kRemainingUnknown;
   const off_t pos = ::lseek(FFd, 0, SEEK_CUR);
   if (pos < 0) return kRemainingUnknown;
   const auto buffered = static_cast<std::int64_t>(FEnd - FPos);
@@ -845,6 +846,7 @@ void TextFile::WriteLn(StringView Text) { PutText(Text, "\r\n"); }
 UntypedFile::~UntypedFile() = default;
 
 void UntypedFile::Reset() {
+  FPeeked = -1;
   switch (detail::EffectiveFileMode() & 3) {
     case 0:
       OpenWith(O_RDONLY);
@@ -858,7 +860,10 @@ void UntypedFile::Reset() {
   }
 }
 
-void UntypedFile::Rewrite() { OpenWith(O_RDWR | O_CREAT | O_TRUNC); }
+void UntypedFile::Rewrite() {
+  FPeeked = -1;
+  OpenWith(O_RDWR | O_CREAT | O_TRUNC);
+}
 
 void UntypedFile::Close() {
   if (!Ready() || FFd < 0) return;
@@ -871,6 +876,10 @@ std::int64_t UntypedFile::BlockRead(void* Buffer, std::int64_t Count) {
   if (Count <= 0) return 0;
   auto* out = static_cast<char*>(Buffer);
   std::int64_t done = 0;
+  if (FPeeked >= 0) {
+    out[done++] = static_cast<char>(FPeeked);
+    FPeeked = -1;
+  }
   while (done < Count) {
     const ssize_t n = ReadSome(FFd, out + done, static_cast<std::size_t>(Count - done));
     if (n < 0) {
@@ -908,8 +917,19 @@ std::int64_t UntypedFile::FileSize() {
 bool UntypedFile::Eof() {
   if (!Ready()) return true;
   if (FFd < 0) return Fail(ioNotOpen), true;
+  if (FPeeked >= 0) return false;
+  struct stat st {};
   const off_t pos = ::lseek(FFd, 0, SEEK_CUR);
-  return pos < 0 || pos >= FileSize();
+  if (::fstat(FFd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && pos >= 0) {
+    return pos >= st.st_size;
+  }
+  // No size to go by: the next byte tells.
+  unsigned char byte = 0;
+  const ssize_t n = ReadSome(FFd, reinterpret_cast<char*>(&byte), 1);
+  if (n < 0) return Fail(ioReadError), true;
+  if (n == 0) return true;
+  FPeeked = byte;
+  return false;
 }
 
 }  // namespace kez

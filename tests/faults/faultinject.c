@@ -7,6 +7,8 @@
  *   kez_fault_arm(0, -1)       every write of this thread writes at most half its bytes
  *   kez_fault_disarm()         stops counting; the number of calls counted
  *   kez_fault_fired()          whether the armed fault has happened
+ *   kez_fault_reads(1)         every read of this thread is first interrupted (EINTR), and
+ *                              then reads at most half the bytes asked for; 0 stops it
  *
  * Only the thread that armed it is counted, so a test framework's own output does not move
  * the count. A failing close still closes the descriptor, as Linux does even when close
@@ -44,6 +46,26 @@ KEZ_EXPORT long kez_fault_disarm(void) {
 
 KEZ_EXPORT int kez_fault_fired(void) { return tFired; }
 
+static __thread int tReads;
+static __thread int tReadInterrupted;
+
+KEZ_EXPORT void kez_fault_reads(int on) {
+  tReads = on;
+  tReadInterrupted = 0;
+}
+
+/* Whether this read is interrupted: every other one while reads are armed. */
+static int Interrupted(void) {
+  if (!tReads) return 0;
+  tReadInterrupted = !tReadInterrupted;
+  if (!tReadInterrupted) return 0;
+  errno = EINTR;
+  return 1;
+}
+
+/* A read count cut to half (at least one byte) while reads are armed. */
+static size_t CutRead(size_t n) { return tReads && n > 1 ? n / 2 : n; }
+
 /* Whether this call is the one to fail (errno is set then). */
 static int Strike(void) {
   if (!tArmed) return 0;
@@ -70,6 +92,9 @@ int open(const char* path, int flags, ...);
 int open64(const char* path, int flags, ...);
 int openat(int dir, const char* path, int flags, ...);
 int openat64(int dir, const char* path, int flags, ...);
+ssize_t read(int fd, void* buf, size_t n);
+ssize_t pread(int fd, void* buf, size_t n, off_t at);
+ssize_t pread64(int fd, void* buf, size_t n, off_t at);
 ssize_t write(int fd, const void* buf, size_t n);
 ssize_t pwrite(int fd, const void* buf, size_t n, off_t at);
 ssize_t pwrite64(int fd, const void* buf, size_t n, off_t at);
@@ -129,6 +154,24 @@ KEZ_EXPORT int openat64(int dir, const char* path, int flags, ...) {
   va_end(ap);
   if (Strike()) return -1;
   return real(dir, path, flags, mode);
+}
+
+KEZ_EXPORT ssize_t read(int fd, void* buf, size_t n) {
+  REAL(read);
+  if (Interrupted()) return -1;
+  return real(fd, buf, CutRead(n));
+}
+
+KEZ_EXPORT ssize_t pread(int fd, void* buf, size_t n, off_t at) {
+  REAL(pread);
+  if (Interrupted()) return -1;
+  return real(fd, buf, CutRead(n), at);
+}
+
+KEZ_EXPORT ssize_t pread64(int fd, void* buf, size_t n, off_t at) {
+  REAL(pread64);
+  if (Interrupted()) return -1;
+  return real(fd, buf, CutRead(n), at);
 }
 
 KEZ_EXPORT ssize_t write(int fd, const void* buf, size_t n) {

@@ -18,5 +18,8 @@ void Arm(long K, int Err);
 long Disarm();
 // Fired: whether the armed fault has happened.
 bool Fired();
+// InterruptReads(true): every read of this thread is interrupted once (EINTR) and then
+// comes back short; false ends it.
+void InterruptReads(bool On);
 
 }  // namespace kez::faults

@@ -29,6 +29,7 @@ std::string WhyNotLoaded() {
 void Arm(long K, int Err) { Control<void (*)(long, int)>("kez_fault_arm")(K, Err); }
 long Disarm() { return Control<long (*)()>("kez_fault_disarm")(); }
 bool Fired() { return Control<int (*)()>("kez_fault_fired")() != 0; }
+void InterruptReads(bool On) { Control<void (*)(int)>("kez_fault_reads")(On ? 1 : 0); }
 
 }  // namespace kez::faults
 

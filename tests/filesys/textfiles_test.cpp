@@ -176,6 +176,87 @@ TEST(EnsureCRLFInFile, InPlaceKeepsOwnerModeAndWorksInAReadOnlyFolder) {
   EXPECT_EQ(std::distance(fs::directory_iterator(tmp.Path() / "ro"), fs::directory_iterator()), 1);
 }
 
+// More ways a name leads to a file: a chain of relative links, a link that names a file not
+// yet there, a link into a folder the process may not write, and one hard link as input and
+// output (the other links of the file keep its old text, as for any whole-file save).
+TEST(EnsureCRLFInFile, ChainsOfLinksDanglingLinksAndHardLinks) {
+  TempDir tmp;
+  fs::create_directory(tmp.Path() / "sub");
+  WriteBytes(tmp.NativeFile("sub/real.txt"), "c\rd");
+  fs::create_symlink("real.txt", tmp.Path() / "sub" / "one.txt");
+  fs::create_symlink("sub/one.txt", tmp.Path() / "two.txt");
+  EnsureCRLFInFile(tmp.File("two.txt"), tmp.File("two.txt"));
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("sub/real.txt")), "c\r\nd");
+  EXPECT_TRUE(fs::is_symlink(tmp.Path() / "two.txt"));
+  EXPECT_TRUE(fs::is_symlink(tmp.Path() / "sub" / "one.txt"));
+
+  fs::create_symlink("sub/new.txt", tmp.Path() / "dangling.txt");
+  WriteBytes(tmp.NativeFile("in.txt"), "\r");
+  EnsureCRLFInFile(tmp.File("in.txt"), tmp.File("dangling.txt"));
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("sub/new.txt")), "\r\n");
+  EXPECT_TRUE(fs::is_symlink(tmp.Path() / "dangling.txt"));
+
+  WriteBytes(tmp.NativeFile("h1.txt"), "e\rf");
+  fs::create_hard_link(tmp.Path() / "h1.txt", tmp.Path() / "h2.txt");
+  EnsureCRLFInFile(tmp.File("h2.txt"), tmp.File("h2.txt"));
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("h2.txt")), "e\r\nf");
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("h1.txt")), "e\rf");
+}
+
+TEST(EnsureCRLFInFile, ThroughALinkIntoAReadOnlyFolder) {
+  TempDir tmp;
+  fs::create_directory(tmp.Path() / "ro");
+  const std::string file = tmp.NativeFile("ro/f.txt");
+  WriteBytes(file, "g\rh");
+  ::chmod(file.c_str(), 0666);
+  fs::create_symlink(tmp.Path() / "ro" / "f.txt", tmp.Path() / "link.txt");
+  ::chmod(tmp.Path().c_str(), 0777);
+  ::chmod((tmp.Path() / "ro").c_str(), 0555);
+  const String link = tmp.File("link.txt");
+  const int status = AsOrdinaryUser([&] {
+    try {
+      EnsureCRLFInFile(link, link);
+    } catch (const Exception&) {
+      return 1;
+    }
+    return ReadBytes(file) == "g\r\nh" ? 0 : 2;
+  });
+  ::chmod((tmp.Path() / "ro").c_str(), 0755);
+  ::chmod(tmp.Path().c_str(), 0700);
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(fs::is_symlink(tmp.Path() / "link.txt"));
+}
+
+// An output another holder keeps from writers stays as it is, also where the conversion
+// would write the file in place.
+TEST(EnsureCRLFInFile, AnOutputHeldAgainstWritingIsRefused) {
+  TempDir tmp;
+  WriteBytes(tmp.NativeFile("in.txt"), "i\rj");
+  WriteBytes(tmp.NativeFile("out.txt"), "old");
+  TFileStream holder(tmp.File("out.txt"), fmOpenRead | fmShareDenyWrite);
+  EXPECT_THROW(EnsureCRLFInFile(tmp.File("in.txt"), tmp.File("out.txt")), EInOutError);
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("out.txt")), "old");
+  fs::create_directory(tmp.Path() / "ro");
+  WriteBytes(tmp.NativeFile("ro/held.txt"), "k\rl");
+  ::chmod(tmp.NativeFile("ro/held.txt").c_str(), 0666);
+  ::chmod(tmp.Path().c_str(), 0777);
+  ::chmod((tmp.Path() / "ro").c_str(), 0555);
+  TFileStream held(tmp.File("ro/held.txt"), fmOpenRead | fmShareDenyWrite);
+  const String name = tmp.File("ro/held.txt");
+  const int status = AsOrdinaryUser([&] {
+    try {
+      EnsureCRLFInFile(name, name);
+    } catch (const Exception&) {
+      return 0;
+    }
+    return 1;
+  });
+  ::chmod((tmp.Path() / "ro").c_str(), 0755);
+  ::chmod(tmp.Path().c_str(), 0700);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(ReadBytes(tmp.NativeFile("ro/held.txt")), "k\rl");
+}
+
 TEST(AppendToTextFile, CreatesOrAppendsNeverTruncates) {
   TempDir tmp;
   AppendToTextFile(tmp.File("log.txt"), u"first");

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "kez/platform/stream.hpp"
+#include "pipe_feed.hpp"
 #include "test_support.hpp"
 
 namespace kez {
@@ -164,6 +165,59 @@ TEST(FileStream, AWriteTheDiskCannotHoldWritesNothing) {
   const std::string block(1 << 17, 'b');
   f.WriteBuffer(block.data(), static_cast<std::int64_t>(block.size()));
   EXPECT_EQ(f.Size(), (std::int64_t{1} << 40) + (1 << 17));
+}
+
+// A pipe gives each byte once: a reader that steps back over the byte it has just looked
+// at reads that byte again, however the writer cut the bytes; a position the pipe cannot
+// reach reads nothing rather than the pipe's next bytes.
+TEST(FileStream, APipeReadsItsBytesOnceAndInOrder) {
+  std::string bytes;
+  for (int i = 0; i < 40'000; ++i) bytes += std::to_string(i) + "\n";
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    TempDir dir;
+    test::PipeFeed feed(dir, bytes, seed % 2 == 0 ? test::PipeFeed::Pipe : test::PipeFeed::Fifo,
+                        seed);
+    TFileStream f(feed.Name(), fmOpenRead);
+    std::string got;
+    std::mt19937 random(seed);
+    for (;;) {
+      char block[300];
+      const auto n = f.Read(block, 1 + random() % sizeof block);
+      if (n <= 0) break;
+      got.append(block, static_cast<std::size_t>(n));
+      // Step back over the last byte and read it again.
+      f.Seek(-1, soCurrent);
+      char again = 0;
+      ASSERT_EQ(f.Read(&again, 1), 1);
+      ASSERT_EQ(again, got.back()) << "at " << got.size();
+    }
+    EXPECT_EQ(got.size(), bytes.size());
+    EXPECT_TRUE(got == bytes);
+  }
+  TempDir dir;
+  test::PipeFeed feed(dir, bytes, test::PipeFeed::Pipe, 9);
+  TFileStream f(feed.Name(), fmOpenRead);
+  std::vector<char> block(100'000);
+  ASSERT_EQ(f.Read(block.data(), 100'000), 100'000);
+  f.SetPosition(0);
+  char first = 0;
+  EXPECT_EQ(f.Read(&first, 1), 0);  // long gone
+  f.SetPosition(100'000);
+  EXPECT_EQ(f.Read(block.data(), 10), 10);
+  EXPECT_EQ(std::string(block.data(), 10), bytes.substr(100'000, 10));
+}
+
+// A /proc file reports size 0 yet holds bytes: a long read takes them all.
+TEST(FileStream, AFileThatReportsSizeZeroIsReadWhole) {
+  const std::string bytes(50'000, 'x');
+  test::ProcFeed proc(bytes);
+  ASSERT_TRUE(proc.Ok());
+  TFileStream f(proc.Name(), fmOpenRead);
+  std::vector<char> block(1 << 17);
+  std::string got;
+  for (std::int64_t n; (n = f.Read(block.data(), static_cast<std::int64_t>(block.size()))) > 0;)
+    got.append(block.data(), static_cast<std::size_t>(n));
+  EXPECT_EQ(got, test::ProcFeed::AsRead(bytes));
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
+#include "kez/platform/safesave.hpp"
+#include "kez/platform/stringlist.hpp"
 #include "kez/platform/textfile.hpp"
 #include "test_support.hpp"
 
@@ -187,6 +190,62 @@ INSTANTIATE_TEST_SUITE_P(
                       ShareCase{fmOpenWrite, fmOpenWrite, true},
                       ShareCase{fmOpenReadWrite | fmShareDenyNone, fmOpenRead | fmShareDenyNone,
                                 true}));
+
+// A holder that denies writing keeps its file from every writer of the library: the whole-file
+// savers too, which would otherwise put a new file in its place under its name.
+TEST(FileStream, AFileHeldAgainstWritingIsNotReplacedBySaving) {
+  TempDir dir;
+  const String name = dir.File("held.txt");
+  const auto refused = [&](const char* What, const std::function<void()>& Save) {
+    bool raised = false;
+    try {
+      Save();
+    } catch (const Exception&) {
+      raised = true;
+    }
+    EXPECT_TRUE(raised) << What;
+    EXPECT_EQ(test::ReadBytes(dir.NativeFile("held.txt")), "old\r\n") << What;
+  };
+  for (const std::uint16_t mode : {fmOpenRead | fmShareExclusive, fmOpenRead | fmShareDenyWrite}) {
+    test::WriteBytes(dir.NativeFile("held.txt"), "old\r\n");
+    TFileStream holder(name, mode);
+    refused("TMemoryStream::SaveToFile", [&] {
+      TMemoryStream m;
+      m.WriteBuffer("new", 3);
+      m.SaveToFile(name);
+    });
+    refused("TStrings::SaveToFile", [&] {
+      TStringList list;
+      list.Add(u"new");
+      list.SaveToFile(name);
+    });
+    refused("SaveTextFile", [&] { SaveTextFile(name, teAnsi, [](TextFile& F) { F.WriteLn(u"new"); }); });
+    TFileSaver save(name);
+    EXPECT_EQ(save.Error(), EACCES);
+    refused("TextFile::Rewrite", [&] {
+      TextFile f(name);
+      f.Rewrite();
+    });
+    refused("TextFile::Append", [&] {
+      TextFile f(name);
+      f.Append();
+      f.WriteLn(u"more");
+      f.Close();
+    });
+  }
+  // A holder that denies only reading does not stop a save, which reads nothing; once the
+  // holders have gone, saving replaces the file.
+  TMemoryStream m;
+  m.WriteBuffer("new", 3);
+  {
+    TFileStream reader(name, fmOpenRead | fmShareDenyRead);
+    m.SaveToFile(name);
+  }
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("held.txt")), "new");
+  m.WriteBuffer("er", 2);
+  m.SaveToFile(name);
+  EXPECT_EQ(test::ReadBytes(dir.NativeFile("held.txt")), "newer");
+}
 
 TEST(FileStream, TextFilesTakePartInSharing) {
   TempDir dir;

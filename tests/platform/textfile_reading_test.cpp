@@ -135,5 +135,60 @@ TEST(TextFileReading, FromAFifoOrAPipeLinesComeWholeAndTheSizeLeftIsUnknownNotZe
   }
 }
 
+// A /proc file reports size 0 yet holds bytes: the size left is unknown, not what happens
+// to be buffered, so a header announcing more than the buffer holds is not refused.
+TEST(TextFileReading, AFileThatReportsSizeZeroHasAnUnknownSizeLeft) {
+  std::string bytes;
+  for (int i = 0; i < 5000; ++i) bytes += "line " + std::to_string(i) + "\r\n";
+  test::ProcFeed proc(bytes);
+  ASSERT_TRUE(proc.Ok());
+  TextFile f(proc.Name());
+  f.Reset();
+  EXPECT_EQ(f.RemainingBytes(), kRemainingUnknown);
+  EXPECT_TRUE(f.MayAnnounce(1'000'000, 1));
+  std::int32_t count = 0;
+  String line;
+  while (!f.Eof()) {
+    f.ReadLn(line);
+    ++count;
+  }
+  EXPECT_EQ(count, 5001);  // the NUL the kernel ends the environment with is a last line
+  EXPECT_EQ(line, String(1, u'\0'));
+}
+
+// An untyped file without a size (a pipe, a FIFO, a /proc file) is not at its end before it
+// has ended: a loop on Eof reads every byte.
+TEST(UntypedFileReading, EofWaitsForTheEndOfAFileWithoutASize) {
+  std::string bytes;
+  for (int i = 0; i < 20'000; ++i) bytes += static_cast<char>('a' + i % 26);
+  const auto readAll = [](const String& Name) {
+    // Read-only: a FIFO opened for writing as well would never end.
+    const std::uint8_t mode = FileMode;
+    FileMode = 0;
+    UntypedFile f(Name);
+    f.Reset();
+    FileMode = mode;
+    std::string got;
+    char block[7];
+    while (!f.Eof()) got.append(block, static_cast<std::size_t>(f.BlockRead(block, sizeof block)));
+    EXPECT_EQ(f.BlockRead(block, sizeof block), 0);
+    f.Close();
+    return got;
+  };
+  for (auto kind : {test::PipeFeed::Fifo, test::PipeFeed::Pipe}) {
+    TempDir dir;
+    test::PipeFeed feed(dir, bytes, kind, 4);
+    EXPECT_TRUE(readAll(feed.Name()) == bytes);
+  }
+  test::ProcFeed proc(bytes);
+  ASSERT_TRUE(proc.Ok());
+  EXPECT_TRUE(readAll(proc.Name()) == test::ProcFeed::AsRead(bytes));
+  TempDir dir;
+  WriteBytes(dir.NativeFile("empty.bin"), "");
+  EXPECT_EQ(readAll(dir.File("empty.bin")), "");
+  WriteBytes(dir.NativeFile("full.bin"), bytes);
+  EXPECT_TRUE(readAll(dir.File("full.bin")) == bytes);
+}
+
 }  // namespace
 }  // namespace kez

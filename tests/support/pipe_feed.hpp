@@ -4,11 +4,14 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -22,7 +25,9 @@ class PipeFeed {
 
   // Feeds Bytes through a FIFO made in Dir, or through an anonymous pipe (as "cat file |"
   // does) that the reader opens by its /proc name.
-  PipeFeed(const TempDir& Dir, std::string Bytes, Kind How = Fifo) : FBytes(std::move(Bytes)) {
+  // A Seed other than 0 cuts the bytes into pieces of random sizes instead (1 byte to 64 KiB).
+  PipeFeed(const TempDir& Dir, std::string Bytes, Kind How = Fifo, unsigned Seed = 0)
+      : FBytes(std::move(Bytes)), FSeed(Seed) {
     ::signal(SIGPIPE, SIG_IGN);  // a reader that stops early must not end the test program
     if (How == Fifo) {
       FPath = Dir.NativeFile("feed.fifo");
@@ -62,11 +67,18 @@ class PipeFeed {
   void Feed(int Fd) {
     FOpened = true;
     std::size_t piece = 1;
+    std::mt19937 random(FSeed);
     for (std::size_t at = 0; at < FBytes.size();) {
       const std::size_t n = std::min(piece, FBytes.size() - at);
       const ssize_t written = ::write(Fd, FBytes.data() + at, n);
       if (written <= 0) break;
       at += static_cast<std::size_t>(written);
+      if (FSeed != 0) {
+        const unsigned scale = 1u << (random() % 17);
+        piece = 1 + random() % scale;
+        if (random() % 8 == 0) std::this_thread::sleep_for(std::chrono::microseconds(100));
+        continue;
+      }
       piece = piece < 65536 ? piece * 3 + 1 : 7;  // pieces of every size, small ones again
       if (piece < 20) std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
@@ -74,10 +86,52 @@ class PipeFeed {
   }
 
   std::string FBytes;
+  unsigned FSeed = 0;
   std::string FPath;
   int FReadEnd = -1;
   std::atomic<bool> FOpened{false};
   std::thread FWriter;
+};
+
+// ProcFeed
+// A file as /proc shows them: regular, of size 0, yet with content. The bytes are the
+// environment of a child process (/proc/<pid>/environ), which the kernel ends with a NUL;
+// AsRead() are the bytes a reader gets. Bytes must hold no NUL and be under 128 KiB.
+class ProcFeed {
+ public:
+  explicit ProcFeed(const std::string& Bytes) {
+    char* argv[] = {const_cast<char*>("sleep"), const_cast<char*>("60"), nullptr};
+    char* envp[] = {const_cast<char*>(Bytes.c_str()), nullptr};
+    if (::posix_spawn(&FPid, "/bin/sleep", nullptr, nullptr, argv, envp) != 0) {
+      FPid = -1;
+      return;
+    }
+    // The parent goes on while the child's exec is still setting up its environment, which
+    // reads as empty until then.
+    const std::string path = "/proc/" + std::to_string(FPid) + "/environ";
+    for (int wait = 0; wait < 2000; ++wait) {
+      const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+      char byte = 0;
+      const ssize_t n = fd >= 0 ? ::read(fd, &byte, 1) : -1;
+      if (fd >= 0) ::close(fd);
+      if (n == 1) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  ~ProcFeed() {
+    if (FPid <= 0) return;
+    ::kill(FPid, SIGKILL);
+    ::waitpid(FPid, nullptr, 0);
+  }
+  ProcFeed(const ProcFeed&) = delete;
+  ProcFeed& operator=(const ProcFeed&) = delete;
+
+  bool Ok() const { return FPid > 0; }
+  String Name() const { return Utf8ToString("/proc/" + std::to_string(FPid) + "/environ"); }
+  static std::string AsRead(const std::string& Bytes) { return Bytes + '\0'; }
+
+ private:
+  pid_t FPid = -1;
 };
 
 }  // namespace kez::test

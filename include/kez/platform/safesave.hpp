@@ -44,6 +44,10 @@ KEZ_API_BEGIN
 /// and its owner and group where the process may change them; a new target gets 0666 less
 /// the umask.
 ///
+/// Share modes: a target that another open holds with a share mode that denies writing
+/// (fmShareExclusive, fmShareDenyWrite, in this or another kez process) is not replaced: the
+/// save fails with EACCES before anything is written.
+///
 /// A target that exists and is not a regular file (a FIFO, a character device) is opened and
 /// written directly, never replaced, and Commit only closes it; this holds too when a link
 /// reaches it that names no path (`/dev/stdout` on a pipe). A folder fails with EISDIR.

@@ -113,7 +113,10 @@ class TMemoryStream : public TStream {
   /// write the whole contents out. File errors raise EFOpenError / EFCreateError; a file
   /// that cannot take the bytes (disk full) raises EWriteError from SaveToFile. SaveToFile
   /// replaces the file whole (see TFileSaver): on any failure the previous file stays as it
-  /// was and nothing is left beside it.
+  /// was and nothing is left beside it. Loading reads the source to its end, so a source
+  /// that cannot tell its size (a pipe, a FIFO, a /proc file that reports 0) loads whole;
+  /// one that ends before the size it tells raises EReadError, and one larger than the
+  /// machine's memory raises EOutOfMemory (the contents stay as they were on both).
   ///@{
   void LoadFromStream(TStream& Source);
   void SaveToStream(TStream& Dest);
@@ -182,6 +185,12 @@ inline constexpr std::uint16_t fmShareDenyNone = 0x0040;  ///< Deny nothing.
 /// stream is destroyed; the destructor writes what is still buffered and, as it cannot
 /// raise, reports a failure on stderr ("kez: N bytes could not be written to ...") rather
 /// than losing it unseen.
+///
+/// Reading. A pipe or FIFO gives its bytes once, in order: Read continues where the pipe
+/// stands, a Seek back over the last 4 KiB read is served from the buffer, and a position
+/// further back or ahead reads nothing. Size tells the bytes of a regular file only (0 for
+/// a pipe, and for a /proc file, which still reads whole); to take all of a stream, read
+/// until Read gives 0.
 class TFileStream : public TStream {
  public:
   /// Opens FileName in Mode (an open mode combined with a share flag); failures raise as described
@@ -213,6 +222,8 @@ class TFileStream : public TStream {
   std::size_t FBufLen = 0;
   bool FWriting = false;
   bool FCanWrite = false;
+  bool FSeekable = true;  ///< false for a pipe: its bytes come once, in order
+  std::int64_t FPipeAt = 0;  ///< on a pipe, the bytes taken from it so far
 };
 
 KEZ_API_END

@@ -254,7 +254,8 @@ class TextFile : public TFileVar {
   /// RemainingBytes
   /// The number of bytes between the reading position and the end of a regular file (0 when
   /// the file is not open for reading). Where that cannot be told (a pipe, a FIFO, standard
-  /// input, a terminal) it is kRemainingUnknown (-1), never 0. Readers use it to refuse
+  /// input, a terminal, a file that reports size 0 as /proc files do) it is
+  /// kRemainingUnknown (-1), never 0. Readers use it to refuse
   /// headers that promise more than the file holds, and a memory budget where it is unknown.
   std::int64_t RemainingBytes();
 
@@ -360,11 +361,16 @@ class UntypedFile : public TFileVar {
 
   /// FileSize / Eof
   /// FileSize is the size of the open file in bytes; Eof tells that the reading position is at its
-  /// end.
+  /// end. Where the size cannot be told (a pipe, a FIFO, a /proc file that reports size 0,
+  /// for which FileSize is 0), Eof waits for the next byte and keeps it for BlockRead, so it
+  /// is true only once the file has truly ended.
   ///@{
   std::int64_t FileSize();
   bool Eof();
   ///@}
+
+ private:
+  int FPeeked = -1;  // the byte Eof read ahead on a file without a size, or -1
 };
 
 KEZ_API_END
