@@ -364,14 +364,20 @@ void CopyFileTree(StringView Source, StringView Dest, bool CopyAttributes,
   gAbort.store(false);
   const String source = WithTrailingSeparator(Source);
   const String dest = WithTrailingSeparator(Dest);
-  if (UpperCase(source) == UpperCase(dest) || !ForceDirectories(dest)) return;
+  if (source == dest || !ForceDirectories(dest)) return;
   const std::string nativeDest = NativeFolderPath(dest);
   detail::TreeWalk walk(detail::OpenFolder::Named(source), true);
   detail::FolderChain to(detail::OpenFolder::AtPath(nativeDest));
   if (!walk.Ok() || !to.Ok()) return;
-  // A copy into its own source passes the destination by.
   const dev_t skipDev = to.Dev();
   const ino_t skipIno = to.Ino();
+  // Names that differ (in letter case, or through a link) may still reach one folder, which
+  // is then left alone; two folders whose names differ only in case are copied as any two.
+  struct stat root {};
+  if (::fstat(walk.Fd(), &root) != 0 || (root.st_dev == skipDev && root.st_ino == skipIno)) {
+    return;
+  }
+  // A copy into its own source passes the destination by.
   detail::TreeNames names(dest, nativeDest, false);
   while (!gAbort.load()) {
     const detail::FolderEntry* e = walk.Next();

@@ -18,6 +18,7 @@
 #include "kez/filesys/dirs.hpp"
 #include "kez/platform/exceptions.hpp"
 #include "kez/platform/filesystem.hpp"
+#include "kez/platform/path.hpp"
 #include "kez/platform/sysutils.hpp"
 #include "test_support.hpp"
 
@@ -223,7 +224,21 @@ TEST(CopyFileTree, IntoItselfEndsAndSameNameDoesNothing) {
   EXPECT_FALSE(fs::exists(backup / "Sub" / "backup"));
   CopyFileTree(tmp.File("src"), UpperCase(tmp.File("src")), false, nullptr);
   CopyFileTree(tmp.File("src\\"), tmp.File("src"), false, nullptr);
+  fs::create_directory_symlink("src", tmp.Path() / "link");
+  CopyFileTree(tmp.File("src"), tmp.File("link"), false, nullptr);
   EXPECT_EQ(CountFiles(tmp.File("*.*"), true, nullptr), 8);
+}
+
+// On Linux "photos" and "Photos" are two folders: the copy between them happens, also when
+// the names are given in the verbatim form, which the letter-case fallback never touches.
+TEST(CopyFileTree, FoldersThatDifferOnlyInCaseAreCopied) {
+  TempDir tmp;
+  MakeSource(tmp.Path() / "photos");
+  CopyFileTree(tmp.File("photos"), VerbatimFileName(tmp.NativeFile("Photos")), false, nullptr);
+  EXPECT_TRUE(fs::exists(tmp.Path() / "Photos" / "Sub" / "Deep" / "c.txt"));
+  fs::create_directory(tmp.Path() / "PHOTOS");
+  CopyFileTree(tmp.File("photos"), tmp.File("PHOTOS"), false, nullptr);
+  EXPECT_TRUE(fs::exists(tmp.Path() / "PHOTOS" / "Sub" / "Deep" / "c.txt"));
 }
 
 // Runs Copy in a child process whose files may grow to Limit bytes (a full disk, in effect),

@@ -84,7 +84,9 @@ void AbortAnyFileCopying();
 /// file's feedback and once more after each file, with the destination's name of the file.
 /// FeedBack may start another copy, which takes over the process-wide copy state: the
 /// running copy then goes on without feedback.
-/// A Source and Dest equal ignoring ASCII case do nothing. Entries are copied under their
+/// A Source and Dest that are one folder (the same name, a name the letter-case fallback
+/// leads to it, or a link to it) do nothing; folders whose names differ only in letter case
+/// are two folders on Linux and are copied. Entries are copied under their
 /// exact names, so twins that differ only in letter case stay apart. No link in the
 /// destination is ever followed: a new file is created exclusively, and an entry already
 /// there is checked without following it: a regular file is replaced whole (the copy is
