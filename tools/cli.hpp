@@ -133,7 +133,8 @@ std::unique_ptr<TBitmap> DrawSwatchSheet(StringView Title,
 std::unique_ptr<TBitmap> DrawColorBar(StringView Title, const std::vector<TColor>& Colors);
 
 // SavePicture
-// Saves a picture as PNG to Name ("-" standard output), whole or not at all.
+// Saves a picture as PNG to Name ("-" standard output), whole or not at all. A file name
+// must end in ".png"; a FIFO or device (/dev/stdout) is written as it is, whatever its name.
 void SavePicture(const TBitmap& Picture, const std::string& Name);
 
 // PrintFeatureMatrix

@@ -221,8 +221,11 @@ class CopyCheck {
   CopyCheck(const struct stat& DestRoot, bool Modes, std::vector<std::string>& Problems)
       : FDest(DestRoot), FModes(Modes), FProblems(Problems) {}
 
-  // The folder's permissions, with Modes, taken from its source.
+  // The folder's times (once its content is in place) and, with Modes, its permissions,
+  // taken from its source.
   void FolderMode(int Dst, const struct stat& Source, const std::string& Shown) {
+    const timespec times[2] = {Source.st_atim, Source.st_mtim};
+    futimens(Dst, times);
     if (FModes && fchmod(Dst, Source.st_mode & 07777) != 0) Problem(Shown, std::strerror(errno));
   }
 
@@ -249,18 +252,38 @@ class CopyCheck {
 
   void Entry(int Src, int Dst, const std::string& Name, const std::string& Shown) {
     struct stat s {}, d {};
-    if (fstatat(Src, Name.c_str(), &s, AT_SYMLINK_NOFOLLOW) != 0) return;  // gone meanwhile
+    if (fstatat(Src, Name.c_str(), &s, AT_SYMLINK_NOFOLLOW) != 0) {
+      // A name listed in a folder that may be read but not searched cannot be looked at.
+      if (errno != ENOENT) Problem(Shown, std::strerror(errno));
+      return;  // otherwise gone meanwhile
+    }
     const bool there = fstatat(Dst, Name.c_str(), &d, AT_SYMLINK_NOFOLLOW) == 0;
     if (S_ISDIR(s.st_mode)) {
       if (s.st_dev == FDest.st_dev && s.st_ino == FDest.st_ino) return;
-      const DirFd src(OpenFolderAt(Src, Name.c_str()));
-      if (src.Get() < 0) return Problem(Shown, std::strerror(errno));
       const DirFd dst(OpenFolderAt(Dst, Name.c_str()));
       if (dst.Get() < 0) return Problem(Shown, "the folder could not be copied");
+      const DirFd src(OpenFolderAt(Src, Name.c_str()));
+      if (src.Get() < 0) {
+        const int err = errno;
+        FolderMode(dst.Get(), s, Shown);  // as cp -a leaves it: empty, with the source's mode
+        return Problem(Shown, std::strerror(err));
+      }
       Folder(src.Get(), dst.Get(), Shown);
       FolderMode(dst.Get(), s, Shown);
     } else if (S_ISREG(s.st_mode) || S_ISLNK(s.st_mode)) {
-      if (there && (S_ISLNK(s.st_mode) || d.st_size == s.st_size)) return;
+      if (there && S_ISLNK(s.st_mode) && S_ISLNK(d.st_mode)) {
+        const timespec times[2] = {s.st_atim, s.st_mtim};
+        utimensat(Dst, Name.c_str(), times, AT_SYMLINK_NOFOLLOW);
+        return;
+      }
+      if (there && S_ISREG(d.st_mode) && d.st_size == s.st_size) {
+        // The library keeps a copy writable by its owner; -a means the source's mode exactly.
+        if (FModes && (d.st_mode & 07777) != (s.st_mode & 07777) &&
+            fchmodat(Dst, Name.c_str(), s.st_mode & 07777, 0) != 0) {
+          Problem(Shown, std::strerror(errno));
+        }
+        return;
+      }
       // The likeliest reason: the source could not be read.
       const int fd = openat(Src, Name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
       const int err = errno;
@@ -307,6 +330,13 @@ int CopyTree(const CopyOptions& o) {
   if (!S_ISDIR(st.st_mode)) throw Failure(o.Source + ": " + std::strerror(ENOTDIR));
   if (stat(o.Dest.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
     throw Failure(o.Dest + ": exists and is not a directory");
+  }
+  // The library's tree copy takes two names that differ only in letter case for one folder
+  // and copies nothing; say so instead of reporting every file as missing.
+  if (o.Source != o.Dest && UpperCase(FileArg(o.Source)) == UpperCase(FileArg(o.Dest))) {
+    throw Failure(o.Dest + ": differs from " + o.Source +
+                  " only in letter case, which the tree copy takes for the same folder; copy "
+                  "to another name and rename it");
   }
   const bool bar = !o.NoProgress && (o.Progress || isatty(STDERR_FILENO) != 0);
   CopyTracker tracker(o, MeasureTree(o.Source), bar);
@@ -356,7 +386,7 @@ void AddCopyTree(CLI::App& app) {
       "On a terminal, standard error shows a progress bar: the share done, bytes, files, the rate "
       "and the file being copied. Every entry is copied under its exact name, as cp -a copies "
       "it: symbolic links are recreated, not followed; FIFOs, sockets and device nodes are made "
-      "again; files keep their modification times.\n"
+      "again; files, folders and links keep their modification times.\n"
       "Ctrl-C (or SIGTERM, SIGHUP) stops the copy after the current chunk: what was copied is "
       "reported, the file cut short is removed, and the status is 130. Every entry that could "
       "not be copied is named with the reason; the status is then 1.\n"

@@ -1,5 +1,7 @@
 // kez marks, and the picture helpers of the colour commands: sheets drawn on a TBitmap and
 // saved as PNG.
+#include <sys/stat.h>
+
 #include "cli.hpp"
 #include "marks.hpp"
 
@@ -144,7 +146,12 @@ std::unique_ptr<TBitmap> DrawColorBar(StringView Title, const std::vector<TColor
 }
 
 void SavePicture(const TBitmap& Picture, const std::string& Name) {
-  if (!IsStdin(Name) && LowerCase(Arg(Name)).ends_with(u".png") == false) {
+  // The ending guards names of files; a pipe or device (/dev/stdout, a FIFO) takes the
+  // bytes as they are.
+  struct stat st {};
+  const bool special =
+      stat(Name.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+  if (!IsStdin(Name) && !special && LowerCase(Arg(Name)).ends_with(u".png") == false) {
     throw Failure(Name + ": the picture is written as PNG; give the name the ending .png");
   }
   OutputFile out(Name);

@@ -153,7 +153,14 @@ void CollectFiles(const std::string& Dir, std::vector<std::string>& Out, bool& F
   for (const std::string& n : names) {
     const std::string path = Dir + (Dir.ends_with('/') ? "" : "/") + n;
     struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) continue;
+    if (lstat(path.c_str(), &st) != 0) {
+      // Gone meanwhile is no loss; a name in a folder that may be listed but not searched is.
+      if (errno != ENOENT) {
+        Warn(path + ": " + std::strerror(errno));
+        Failed = true;
+      }
+      continue;
+    }
     if (S_ISDIR(st.st_mode)) {
       CollectFiles(path, Out, Failed);
     } else if (S_ISREG(st.st_mode)) {
