@@ -331,13 +331,6 @@ int CopyTree(const CopyOptions& o) {
   if (stat(o.Dest.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
     throw Failure(o.Dest + ": exists and is not a directory");
   }
-  // The library's tree copy takes two names that differ only in letter case for one folder
-  // and copies nothing; say so instead of reporting every file as missing.
-  if (o.Source != o.Dest && UpperCase(FileArg(o.Source)) == UpperCase(FileArg(o.Dest))) {
-    throw Failure(o.Dest + ": differs from " + o.Source +
-                  " only in letter case, which the tree copy takes for the same folder; copy "
-                  "to another name and rename it");
-  }
   const bool bar = !o.NoProgress && (o.Progress || isatty(STDERR_FILENO) != 0);
   CopyTracker tracker(o, MeasureTree(o.Source), bar);
   gInterrupted.store(false);
