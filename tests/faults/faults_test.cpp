@@ -171,12 +171,6 @@ std::vector<Writer> Writers() {
 // The library name a writer saves to, and the file it lands in (bitmaps add their type).
 String TargetName(const TempDir& Dir) { return Dir.File("target"); }
 
-std::vector<std::string> Entries(const fs::path& Folder) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(Folder)) names.push_back(e.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // The ks tried for a save of Calls calls: all of them within the budget, else the first
 // and last Budget / 3 (where opening and committing happen) and an even spread of the
@@ -212,7 +206,7 @@ TEST_P(WholeFileWriter, SurvivesAFaultAtEveryCall) {
   TempDir reference;
   // The new contents, saved once without faults.
   ASSERT_TRUE(writer.Save(TargetName(reference), inputs.Path())) << writer.Name;
-  const std::vector<std::string> landed = Entries(reference.Path());
+  const std::vector<std::string> landed = test::FolderEntries(reference.Path());
   ASSERT_EQ(landed.size(), 1u) << writer.Name;
   const std::string file = landed[0];
   const std::string fresh = ReadBytes((reference.Path() / file).string());
@@ -247,7 +241,7 @@ TEST_P(WholeFileWriter, SurvivesAFaultAtEveryCall) {
                                 std::to_string(calls) + " failing with " + std::strerror(err);
       ++gTried;
       const bool whole = now == old || now == fresh;
-      const bool alone = Entries(dir.Path()) == std::vector<std::string>{file};
+      const bool alone = test::FolderEntries(dir.Path()) == std::vector<std::string>{file};
       // EINTR is retried, so the save succeeds. A failure that cannot lose data (closing a
       // descriptor that was only read) may pass unreported, but only when the new file is
       // complete.

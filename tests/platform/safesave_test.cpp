@@ -22,13 +22,6 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-// The names in a folder, to show that a save left nothing beside its target.
-std::vector<std::string> Entries(const fs::path& Folder) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(Folder)) names.push_back(e.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 bool Save(StringView Name, std::string_view Bytes) {
   TFileSaver save(Name);
@@ -65,7 +58,7 @@ TEST(FileSaver, ReplacesAFileKeepingItsModeAndLeavesNothingBeside) {
   struct stat st {};
   ASSERT_EQ(::stat(target.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
-  EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"data.txt"});
+  EXPECT_EQ(test::FolderEntries(dir.Path()), std::vector<std::string>{"data.txt"});
 }
 
 TEST(FileSaver, CreatesANewFileWithTheUmaskMode) {
@@ -89,7 +82,7 @@ TEST(FileSaver, FollowsSymbolicLinksAndKeepsThem) {
   EXPECT_TRUE(fs::is_symlink(dir.Path() / "link2"));
   EXPECT_TRUE(fs::is_symlink(dir.Path() / "link"));
   EXPECT_EQ(ReadBytes(dir.NativeFile("real/file")), "new");
-  EXPECT_EQ(Entries(dir.Path() / "real"), std::vector<std::string>{"file"});
+  EXPECT_EQ(test::FolderEntries(dir.Path() / "real"), std::vector<std::string>{"file"});
 
   // A dangling link creates the file it names; a cycle is refused.
   fs::create_symlink("real/made", dir.Path() / "dangling");
@@ -151,7 +144,7 @@ TEST(FileSaver, HandlesTheLongestNames) {
     WriteBytes(dir.NativeFile(name), "old");
     ASSERT_TRUE(Save(dir.File(name), "new")) << length;
     EXPECT_EQ(ReadBytes(dir.NativeFile(name)), "new");
-    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{name});
+    EXPECT_EQ(test::FolderEntries(dir.Path()), std::vector<std::string>{name});
     fs::remove(dir.Path() / name);
   }
 }
@@ -163,10 +156,10 @@ TEST(FileSaver, AFailureOrNoCommitLeavesTheOldFileAndNothingBeside) {
   {
     TFileSaver save(dir.File("keep.txt"));
     ASSERT_TRUE(save.Write("half", 4));
-    EXPECT_EQ(Entries(dir.Path()).size(), 2u);
+    EXPECT_EQ(test::FolderEntries(dir.Path()).size(), 2u);
   }
   EXPECT_EQ(ReadBytes(target), "precious");
-  EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"keep.txt"});
+  EXPECT_EQ(test::FolderEntries(dir.Path()), std::vector<std::string>{"keep.txt"});
   {
     FileSizeLimit limit(1000);
     TFileSaver save(dir.File("keep.txt"));
@@ -175,7 +168,7 @@ TEST(FileSaver, AFailureOrNoCommitLeavesTheOldFileAndNothingBeside) {
     EXPECT_FALSE(save.Commit());
   }
   EXPECT_EQ(ReadBytes(target), "precious");
-  EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"keep.txt"});
+  EXPECT_EQ(test::FolderEntries(dir.Path()), std::vector<std::string>{"keep.txt"});
 }
 
 TEST(FileSaver, TextFileWritesThroughTheTemporaryName) {

@@ -27,13 +27,15 @@ String TempDir::File(std::string_view Name) const {
   return Utf8ToString((FPath / std::string(Name)).string());
 }
 
-std::vector<std::string> TempDir::Entries() const {
+std::vector<std::string> FolderEntries(const std::filesystem::path& Folder) {
   std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(FPath))
+  for (const auto& e : std::filesystem::directory_iterator(Folder))
     names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
+
+std::vector<std::string> TempDir::Entries() const { return FolderEntries(FPath); }
 
 std::string ReadBytes(const std::string& NativeName) {
   std::ifstream in(NativeName, std::ios::binary);

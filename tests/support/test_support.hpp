@@ -30,12 +30,15 @@ class TempDir {
   std::string NativeFile(std::string_view Name) const {
     return (FPath / std::string(Name)).string();
   }
-  // The names in the folder, sorted: shows what a save left beside its target.
+  // The names in the folder, sorted (see FolderEntries).
   std::vector<std::string> Entries() const;
 
  private:
   std::filesystem::path FPath;
 };
+
+// FolderEntries: the names in a folder, sorted; shows what a save left beside its target.
+std::vector<std::string> FolderEntries(const std::filesystem::path& Folder);
 
 // ReadBytes / WriteBytes: a whole file as bytes.
 std::string ReadBytes(const std::string& NativeName);
